@@ -1,0 +1,83 @@
+#pragma once
+// The document of the editor: one per open file. It never loads the file: the file stays
+// open, exclusively, for the document's life, every byte a view shows is read from disk
+// when it is drawn, and a change waits in memory as a pending change until Save writes
+// exactly the changed bytes.
+
+#include "app/SearchPattern.h"
+#include "framework/CDocument.h"
+#include "platform/CFile.h"
+
+#include <QString>
+
+#include <cstdint>
+#include <functional>
+#include <map>
+#include <vector>
+
+namespace vtx {
+
+// The document's undo record: the value a byte showed before a change.
+struct ByteChange {
+    std::uint32_t position;
+    std::uint8_t previous;
+};
+
+// What the document asks of the view it talks to (its first view) after an undo. The hex
+// view implements it; the document depends on no widget.
+class IDocumentPositionView
+{
+public:
+    virtual ~IDocumentPositionView() = default;
+    virtual void GotoPosition(std::uint32_t position) = 0;
+    // Invalidate, erase and repaint at once.
+    virtual void RepaintNow() = 0;
+};
+
+class CVantorixDoc : public CDocument
+{
+public:
+    CVantorixDoc();
+    ~CVantorixDoc() override;
+
+    // Framework overridables.
+    bool OnNewDocument() override;
+    bool OnOpenDocument(const QString& path) override;
+    bool OnSaveDocument(const QString& path) override;
+    void OnCloseDocument() override;
+
+    // What the views call.
+    [[nodiscard]] bool IsFileOpen() const { return m_bFileOpen; }
+    [[nodiscard]] std::uint32_t GetFileLength() const;
+    std::uint8_t GetByte(std::uint32_t position);
+    std::int32_t ReadBytes(std::uint8_t* buffer, std::uint32_t count, std::uint32_t position);
+    bool SetByte(std::uint8_t value, std::uint32_t position);
+    void Undo();
+    std::int32_t Find(const QString& pattern, std::uint32_t start);
+
+    // State for the views, the tests and the close question.
+    [[nodiscard]] bool IsDirty() const { return m_bDirty; }
+    [[nodiscard]] const QString& GetPath() const { return m_path; }
+    [[nodiscard]] const std::map<std::uint32_t, std::uint8_t>& PendingChanges() const { return m_changes; }
+    [[nodiscard]] const std::vector<ByteChange>& UndoHistory() const { return m_undo; }
+
+    // Where Find learns the current search type: the main frame installs its
+    // GetSearchType here when it is created; without one, Ascii.
+    using SearchTypeSource = std::function<SearchType()>;
+    static void SetSearchTypeSource(SearchTypeSource source);
+    [[nodiscard]] static SearchType CurrentSearchType();
+
+    // The largest count ReadBytes takes: the size of its scratch block.
+    static constexpr std::uint32_t kMaxRead = 65535;
+
+private:
+    CFile m_file;
+    bool m_bFileOpen = false;
+    std::uint32_t m_nLength = 0;
+    std::map<std::uint32_t, std::uint8_t> m_changes;
+    std::vector<ByteChange> m_undo;
+    QString m_path;
+    bool m_bDirty = false;
+};
+
+} // namespace vtx

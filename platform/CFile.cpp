@@ -1,0 +1,230 @@
+#include "CFile.h"
+
+#include <cerrno>
+#include <cstring>
+#include <utility>
+#include <vector>
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace vtx {
+
+namespace {
+
+[[noreturn]] void ThrowErrno(const std::string& what)
+{
+    const int error = errno;
+    throw CFileException(what + ": " + std::strerror(error), error);
+}
+
+int OpenNoIntr(const char* path, int flags, mode_t mode = 0)
+{
+    int fd;
+    do {
+        fd = ::open(path, flags, mode);
+    } while (fd < 0 && errno == EINTR);
+    return fd;
+}
+
+bool WriteAll(int fd, const void* buffer, size_t count)
+{
+    auto* p = static_cast<const char*>(buffer);
+    while (count > 0) {
+        const ssize_t n = ::write(fd, p, count);
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            return false;
+        }
+        p += n;
+        count -= static_cast<size_t>(n);
+    }
+    return true;
+}
+
+} // namespace
+
+CFileException::CFileException(const std::string& what, int error)
+    : std::runtime_error(what), m_error(error)
+{
+}
+
+CFile::~CFile()
+{
+    Close();
+}
+
+CFile::CFile(CFile&& other) noexcept
+    : m_fd(std::exchange(other.m_fd, -1)), m_path(std::move(other.m_path))
+{
+}
+
+CFile& CFile::operator=(CFile&& other) noexcept
+{
+    if (this != &other) {
+        Close();
+        m_fd = std::exchange(other.m_fd, -1);
+        m_path = std::move(other.m_path);
+    }
+    return *this;
+}
+
+CFile::OpenError CFile::Open(const std::string& path)
+{
+    Close();
+    struct stat st {};
+    if (::stat(path.c_str(), &st) != 0)
+        return errno == ENOENT || errno == ENOTDIR ? OpenError::NotFound : OpenError::Other;
+    if (S_ISDIR(st.st_mode))
+        return OpenError::IsDirectory;
+    if (!S_ISREG(st.st_mode))
+        return OpenError::NotRegular;
+    // Root may write anything; the editor still treats a file nobody may write as
+    // read-only, as a user expects.
+    if ((st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0)
+        return OpenError::ReadOnly;
+
+    const int fd = OpenNoIntr(path.c_str(), O_RDWR | O_CLOEXEC);
+    if (fd < 0)
+        return errno == EACCES || errno == EROFS ? OpenError::ReadOnly : OpenError::Other;
+    if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        const OpenError error = errno == EWOULDBLOCK ? OpenError::Locked : OpenError::Other;
+        ::close(fd);
+        return error;
+    }
+    struct stat opened {};
+    if (::fstat(fd, &opened) != 0 || !S_ISREG(opened.st_mode)) {
+        ::close(fd);
+        return OpenError::Other;
+    }
+    if (opened.st_size >= kLengthLimit) {
+        ::close(fd);
+        return OpenError::TooLarge;
+    }
+    m_fd = fd;
+    m_path = path;
+    return OpenError::None;
+}
+
+void CFile::Close()
+{
+    if (m_fd >= 0) {
+        ::close(m_fd); // closing releases the flock as well
+        m_fd = -1;
+    }
+}
+
+std::uint32_t CFile::Seek(std::int32_t position)
+{
+    if (m_fd < 0)
+        throw CFileException("seek on a closed file", EBADF);
+    if (position < 0)
+        throw CFileException("seek to a negative position", EINVAL);
+    const off_t reached = ::lseek(m_fd, static_cast<off_t>(position), SEEK_SET);
+    if (reached < 0)
+        ThrowErrno("seek");
+    return static_cast<std::uint32_t>(reached);
+}
+
+std::uint32_t CFile::Read(void* buffer, std::uint32_t count)
+{
+    if (m_fd < 0)
+        throw CFileException("read on a closed file", EBADF);
+    auto* p = static_cast<char*>(buffer);
+    std::uint32_t total = 0;
+    while (total < count) {
+        const ssize_t n = ::read(m_fd, p + total, count - total);
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            ThrowErrno("read");
+        }
+        if (n == 0)
+            break;
+        total += static_cast<std::uint32_t>(n);
+    }
+    return total;
+}
+
+void CFile::Write(const void* buffer, std::uint32_t count)
+{
+    if (m_fd < 0)
+        throw CFileException("write on a closed file", EBADF);
+    if (!WriteAll(m_fd, buffer, count))
+        ThrowErrno("write");
+}
+
+std::uint32_t CFile::GetLength() const
+{
+    if (m_fd < 0)
+        throw CFileException("length of a closed file", EBADF);
+    struct stat st {};
+    if (::fstat(m_fd, &st) != 0)
+        ThrowErrno("fstat");
+    if (st.st_size >= kLengthLimit)
+        throw CFileException("file grew beyond 2 GiB", EFBIG);
+    return static_cast<std::uint32_t>(st.st_size);
+}
+
+const char* OpenErrorText(CFile::OpenError error)
+{
+    switch (error) {
+    case CFile::OpenError::None: return "opened";
+    case CFile::OpenError::NotFound: return "no such file";
+    case CFile::OpenError::IsDirectory: return "is a directory";
+    case CFile::OpenError::NotRegular: return "not a regular file";
+    case CFile::OpenError::ReadOnly: return "read-only";
+    case CFile::OpenError::Locked: return "locked by another program";
+    case CFile::OpenError::TooLarge: return "2 GiB or larger";
+    case CFile::OpenError::Other: return "cannot be opened";
+    }
+    return "cannot be opened";
+}
+
+bool CopyFileNoOverwrite(const std::string& from, const std::string& to)
+{
+    const int in = OpenNoIntr(from.c_str(), O_RDONLY | O_CLOEXEC);
+    if (in < 0)
+        return false;
+    struct stat st {};
+    if (::fstat(in, &st) != 0 || !S_ISREG(st.st_mode)) {
+        ::close(in);
+        return false;
+    }
+    // Owner write stays on so the document can open the copy read-write.
+    const int out = OpenNoIntr(to.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC,
+                               (st.st_mode & 07777) | S_IWUSR);
+    if (out < 0) {
+        ::close(in);
+        return false;
+    }
+    bool ok = true;
+    std::vector<char> block(1 << 20);
+    for (;;) {
+        const ssize_t n = ::read(in, block.data(), block.size());
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0) {
+            ok = false;
+            break;
+        }
+        if (n == 0)
+            break;
+        if (!WriteAll(out, block.data(), static_cast<size_t>(n))) {
+            ok = false;
+            break;
+        }
+    }
+    ::fchmod(out, (st.st_mode & 07777) | S_IWUSR);
+    if (::close(out) != 0)
+        ok = false;
+    ::close(in);
+    if (!ok)
+        ::unlink(to.c_str());
+    return ok;
+}
+
+} // namespace vtx

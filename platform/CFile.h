@@ -1,0 +1,71 @@
+#pragma once
+// A file opened for reading and writing, exclusively, in binary mode: the one way the
+// editor touches the files it edits. Positions above this class are unsigned 32-bit and
+// files must stay below 2 GiB; below it everything is 64-bit off_t.
+
+#include <cstdint>
+#include <stdexcept>
+#include <string>
+
+namespace vtx {
+
+// Thrown by CFile operations that fail after the file was opened (seek, read, write,
+// length). Carries errno so callers can tell a full disk from a bad position.
+class CFileException : public std::runtime_error
+{
+public:
+    CFileException(const std::string& what, int error);
+    [[nodiscard]] int Error() const { return m_error; }
+
+private:
+    int m_error;
+};
+
+class CFile
+{
+public:
+    // Why an Open failed; the document turns all of them into one message, but tests and
+    // the trace want to know which.
+    enum class OpenError { None, NotFound, IsDirectory, NotRegular, ReadOnly, Locked, TooLarge, Other };
+
+    // A file must be smaller than 2 GiB: seeks take signed 32-bit offsets.
+    static constexpr std::int64_t kLengthLimit = std::int64_t{1} << 31;
+
+    CFile() = default;
+    ~CFile();
+    CFile(const CFile&) = delete;
+    CFile& operator=(const CFile&) = delete;
+    CFile(CFile&& other) noexcept;
+    CFile& operator=(CFile&& other) noexcept;
+
+    // Opens an existing regular file read-write and takes an exclusive advisory lock
+    // (flock), so a second editor cannot open it too. A file without any write permission
+    // bit counts as read-only and is refused even for root.
+    OpenError Open(const std::string& path);
+    void Close();
+    [[nodiscard]] bool IsOpen() const { return m_fd >= 0; }
+
+    // Absolute seek; returns the position reached. Negative positions throw.
+    std::uint32_t Seek(std::int32_t position);
+    // Reads up to count bytes at the current position; returns how many were read
+    // (0 at the end of the file).
+    std::uint32_t Read(void* buffer, std::uint32_t count);
+    // Writes all count bytes at the current position or throws.
+    void Write(const void* buffer, std::uint32_t count);
+    // Asks the file for its length on every call (never cached).
+    [[nodiscard]] std::uint32_t GetLength() const;
+    [[nodiscard]] const std::string& GetFilePath() const { return m_path; }
+
+private:
+    int m_fd = -1;
+    std::string m_path;
+};
+
+[[nodiscard]] const char* OpenErrorText(CFile::OpenError error);
+
+// Copies a file to a new name, refusing when the target exists (it is created with
+// O_EXCL). The copy keeps the source's permission bits. On failure a partly written
+// target that this call created is removed again.
+bool CopyFileNoOverwrite(const std::string& from, const std::string& to);
+
+} // namespace vtx

@@ -1,0 +1,98 @@
+#include "platform/CFile.h"
+#include "support/TestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <QFile>
+
+#include <sys/stat.h>
+
+using vtx::CFile;
+using vtx::test::TempDir;
+
+TEST(CFileOpen, RefusesWhatCannotBeEditedAndSaysWhy)
+{
+    TempDir dir;
+    CFile file;
+    EXPECT_EQ(file.Open(dir.StdPath("missing")), CFile::OpenError::NotFound);
+    EXPECT_EQ(file.Open(dir.Path().toStdString()), CFile::OpenError::IsDirectory);
+    EXPECT_EQ(file.Open("/dev/null"), CFile::OpenError::NotRegular);
+
+    const QString readOnly = dir.Write("ro.bin", QByteArray("abc"));
+    ASSERT_EQ(::chmod(readOnly.toLocal8Bit().constData(), 0444), 0);
+    EXPECT_EQ(file.Open(readOnly.toStdString()), CFile::OpenError::ReadOnly);
+    EXPECT_FALSE(file.IsOpen());
+}
+
+TEST(CFileOpen, SecondOpenOfTheSameFileIsLockedOut)
+{
+    TempDir dir;
+    const QString path = dir.Write("a.bin", QByteArray("hello"));
+    CFile first;
+    ASSERT_EQ(first.Open(path.toStdString()), CFile::OpenError::None);
+    CFile second;
+    EXPECT_EQ(second.Open(path.toStdString()), CFile::OpenError::Locked);
+    first.Close();
+    EXPECT_EQ(second.Open(path.toStdString()), CFile::OpenError::None);
+}
+
+TEST(CFileOpen, FileOfTwoGibibytesIsRefusedJustBelowIsAccepted)
+{
+    TempDir dir;
+    const QString path = dir.Write("big.bin", QByteArray());
+    // Sparse files: no disk space is used.
+    ASSERT_EQ(::truncate(path.toLocal8Bit().constData(), CFile::kLengthLimit), 0);
+    CFile file;
+    EXPECT_EQ(file.Open(path.toStdString()), CFile::OpenError::TooLarge);
+    ASSERT_EQ(::truncate(path.toLocal8Bit().constData(), CFile::kLengthLimit - 1), 0);
+    ASSERT_EQ(file.Open(path.toStdString()), CFile::OpenError::None);
+    EXPECT_EQ(file.GetLength(), 0x7FFFFFFFu);
+    EXPECT_EQ(file.Seek(0x7FFFFFFE), 0x7FFFFFFEu);
+}
+
+TEST(CFileIo, SeekReadWriteAndLengthAskedOfTheFile)
+{
+    TempDir dir;
+    const QString path = dir.Write("a.bin", QByteArray("0123456789"));
+    CFile file;
+    ASSERT_EQ(file.Open(path.toStdString()), CFile::OpenError::None);
+    EXPECT_EQ(file.GetLength(), 10u);
+    EXPECT_EQ(file.Seek(8), 8u);
+    char buffer[8] = {};
+    EXPECT_EQ(file.Read(buffer, 8), 2u);
+    EXPECT_EQ(std::string(buffer, 2), "89");
+    EXPECT_EQ(file.Read(buffer, 8), 0u);
+    EXPECT_THROW(file.Seek(-1), vtx::CFileException);
+
+    file.Seek(3);
+    file.Write("X", 1);
+    EXPECT_EQ(vtx::test::ReadAll(path), QByteArray("012X456789"));
+    // The length is not cached: growing the file behind our back shows at once.
+    QFile other(path);
+    ASSERT_TRUE(other.open(QIODevice::Append));
+    other.write("ab");
+    other.close();
+    EXPECT_EQ(file.GetLength(), 12u);
+    file.Close();
+    EXPECT_THROW((void)file.GetLength(), vtx::CFileException);
+}
+
+TEST(CopyFileNoOverwrite, CopiesBytesAndPermissionsButNeverReplaces)
+{
+    TempDir dir;
+    const QString from = dir.Write("from.bin", vtx::test::Bytes({0, 1, 2, 0xFF}));
+    ASSERT_EQ(::chmod(from.toLocal8Bit().constData(), 0640), 0);
+    const QString to = dir.Path("to.bin");
+    ASSERT_TRUE(vtx::CopyFileNoOverwrite(from.toStdString(), to.toStdString()));
+    EXPECT_EQ(vtx::test::ReadAll(to), vtx::test::Bytes({0, 1, 2, 0xFF}));
+    struct stat st {};
+    ASSERT_EQ(::stat(to.toLocal8Bit().constData(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0640u);
+
+    const QString existing = dir.Write("existing.bin", QByteArray("keep"));
+    EXPECT_FALSE(vtx::CopyFileNoOverwrite(from.toStdString(), existing.toStdString()));
+    EXPECT_EQ(vtx::test::ReadAll(existing), QByteArray("keep"));
+    EXPECT_FALSE(vtx::CopyFileNoOverwrite(from.toStdString(), dir.StdPath("no/such/dir/x")));
+    EXPECT_FALSE(vtx::CopyFileNoOverwrite(dir.StdPath("missing"), dir.StdPath("y")));
+    EXPECT_FALSE(QFile::exists(dir.Path("y")));
+}
