@@ -1,0 +1,38 @@
+#pragma once
+// What the hex view asks of the main frame: the colour table, the search bar's text and
+// type, the sign choice, and the places where it shows caret information and short status
+// texts. The main frame implements it and registers itself; views reach it as "the
+// application's main window". Without a registered frame (tests of the bare view) a quiet
+// default answers: black colours, empty search text, Ascii, unsigned.
+
+#include "app/SearchPattern.h"
+#include "colors/ColorTable.h"
+
+#include <QString>
+
+#include <cstdint>
+
+namespace vtx {
+
+class IMainFrameServices
+{
+public:
+    virtual ~IMainFrameServices() = default;
+    [[nodiscard]] virtual const ColorTable& GetColorTable() const = 0;
+    [[nodiscard]] virtual QString GetSearchText() const = 0;
+    [[nodiscard]] virtual SearchType GetSearchType() const = 0;
+    [[nodiscard]] virtual bool IsSigned() const = 0;
+    // Fills the value box and both address boxes.
+    virtual void ShowCaretInfo(std::uint32_t offset, std::uint8_t value) = 0;
+    // The status bar's message pane.
+    virtual void SetStatusText(const QString& text) = 0;
+    // The OVR indicator pane.
+    virtual void SetOverwriteIndicator(bool on) = 0;
+};
+
+// The registered main frame, or the quiet default. Never null.
+[[nodiscard]] IMainFrameServices& MainFrameServices();
+// The main frame registers itself on creation and unregisters (nullptr) on destruction.
+void SetMainFrameServices(IMainFrameServices* frame);
+
+} // namespace vtx
