@@ -4,6 +4,9 @@
 
 #include <QWidget>
 
+class QPainter;
+class QPrinter;
+
 namespace vtx {
 
 class CDocument;
@@ -19,6 +22,10 @@ public:
 
     // Called once after the view's window exists and the document is open.
     virtual void OnInitialUpdate() {}
+    // Printing and print preview: draw onto the printer's page what the view shows. The
+    // base view prints nothing.
+    virtual void OnPrint(QPainter& painter, QPrinter& printer) {}
+
     // The document's title changed (after open or save as): the frame retitles itself.
     virtual void OnDocumentTitleChanged();
 
