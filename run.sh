@@ -2,6 +2,7 @@
 # Installs what is missing, builds, and starts the editor: ./run.sh [FILE]
 set -euo pipefail
 root="$(cd "$(dirname "$0")" && pwd)"
+export CCACHE_BASEDIR="${CCACHE_BASEDIR:-$root}" CCACHE_NOHASHDIR=1
 
 "$root/scripts/install-deps.sh"
 cmake -S "$root" -B "$root/build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null

@@ -4,6 +4,9 @@
 set -euo pipefail
 cd "$(dirname "$0")"
 
+# Let ccache reuse objects across clones of the repository (CI builds a fresh clone).
+export CCACHE_BASEDIR="${CCACHE_BASEDIR:-$(pwd)}" CCACHE_NOHASHDIR=1
+
 scripts/install-deps.sh
 
 jobs=$(nproc)
