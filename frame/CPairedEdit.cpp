@@ -1,0 +1,201 @@
+#include "frame/CPairedEdit.h"
+
+// this program
+#include "colors/NumberText.h"
+#include "frame/ColorCodeText.h"
+#include "frame/ColorRefQt.h"
+#include "framework/MessageBox.h"
+
+// Qt
+#include <QAction>
+#include <QClipboard>
+#include <QContextMenuEvent>
+#include <QGuiApplication>
+#include <QInputMethodEvent>
+#include <QKeyEvent>
+#include <QMenu>
+
+namespace vtx {
+
+CPairedEdit::CPairedEdit(bool colorMode, QWidget* parent)
+    : QLineEdit(parent)
+    , m_bColorMode(colorMode)
+{
+    SetTextColor(0);
+}
+
+void CPairedEdit::Link(int mode, CPairedEdit* partner)
+{
+    m_nMode = mode;
+    m_pPartner = partner;
+}
+
+void CPairedEdit::SetTextColor(ColorRef color)
+{
+    m_crText = color;
+    QPalette pal = palette();
+    for (QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive}) {
+        pal.setColor(group, QPalette::Text, ToQColor(color));
+        pal.setColor(group, QPalette::Base, Qt::white);
+    }
+    pal.setColor(QPalette::Disabled, QPalette::Base, Qt::white);
+    setPalette(pal);
+}
+
+bool CPairedEdit::Accepts(QChar c) const
+{
+    if (m_bColorMode && m_nMode != kModeHex)
+        return true;
+    const char16_t u = c.unicode();
+    const bool digit = u >= u'0' && u <= u'9';
+    if (m_nMode != kModeHex)
+        return digit;
+    const bool hexLetter = (u >= u'a' && u <= u'f') || (u >= u'A' && u <= u'F');
+    return digit || hexLetter || (m_bColorMode && u == u'-');
+}
+
+void CPairedEdit::keyPressEvent(QKeyEvent* event)
+{
+    // Paste arrives here rather than at the frame's Paste command while the edit has the
+    // focus; either way the partner must follow.
+    if (event->matches(QKeySequence::Paste)) {
+        PasteAndSync();
+        event->accept();
+        return;
+    }
+
+    // Only typed characters are filtered: Enter, Escape, Tab, the cursor keys, Delete and
+    // the edit's own shortcuts (copy, cut, undo, select all) keep their usual meaning and
+    // do not resynchronise the partner.
+    const QString text = event->text();
+    const bool backspace = event->key() == Qt::Key_Backspace;
+    const bool withCommandKey = event->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier);
+    const bool typed = backspace || (!withCommandKey && !text.isEmpty() && text.at(0).isPrint());
+    if (!typed) {
+        QLineEdit::keyPressEvent(event);
+        return;
+    }
+
+    if (!m_pPartner) {
+        ShowMessageBox(QStringLiteral("EDIT IS NULL"));
+        event->accept();
+        return;
+    }
+    if (!backspace) {
+        for (QChar c : text) {
+            if (!Accepts(c)) {
+                event->accept();
+                return;
+            }
+        }
+    }
+    QLineEdit::keyPressEvent(event);
+    SyncPartner();
+}
+
+void CPairedEdit::inputMethodEvent(QInputMethodEvent* event)
+{
+    // Characters composed by an input method are typed characters too.
+    if (event->commitString().isEmpty()) {
+        QLineEdit::inputMethodEvent(event);
+        return;
+    }
+    if (!m_pPartner)
+        ShowMessageBox(QStringLiteral("EDIT IS NULL"));
+    QString kept;
+    if (m_pPartner) {
+        for (QChar c : event->commitString())
+            if (Accepts(c))
+                kept += c;
+    }
+    QInputMethodEvent filtered(event->preeditString(), event->attributes());
+    filtered.setCommitString(kept, event->replacementStart(), event->replacementLength());
+    QLineEdit::inputMethodEvent(&filtered);
+    event->accept();
+    if (!kept.isEmpty())
+        SyncPartner();
+}
+
+void CPairedEdit::contextMenuEvent(QContextMenuEvent* event)
+{
+    QMenu* menu = createStandardContextMenu();
+    menu->setAttribute(Qt::WA_DeleteOnClose);
+    // The standard menu's Paste calls QLineEdit::paste directly; it is found by its
+    // (translated) text, the same one QLineEdit gives it, shortcut text aside.
+    const QString pasteText = QLineEdit::tr("&Paste");
+    for (QAction* action : menu->actions()) {
+        const QString text = action->text();
+        if (text == pasteText || text.startsWith(pasteText + QLatin1Char('\t'))) {
+            disconnect(action, &QAction::triggered, nullptr, nullptr);
+            connect(action, &QAction::triggered, this, &CPairedEdit::PasteAndSync);
+        }
+    }
+    menu->popup(event->globalPos());
+}
+
+void CPairedEdit::mouseReleaseEvent(QMouseEvent* event)
+{
+    // A middle click pastes the X11 selection.
+    const bool selectionPaste = event->button() == Qt::MiddleButton && !isReadOnly()
+        && QGuiApplication::clipboard()->supportsSelection();
+    QLineEdit::mouseReleaseEvent(event);
+    if (selectionPaste)
+        SyncPartner();
+}
+
+void CPairedEdit::dropEvent(QDropEvent* event)
+{
+    QLineEdit::dropEvent(event);
+    if (event->isAccepted())
+        SyncPartner();
+}
+
+void CPairedEdit::PasteAndSync()
+{
+    paste();
+    SyncPartner();
+}
+
+void CPairedEdit::SyncPartner()
+{
+    if (!m_pPartner)
+        return;
+    if (m_bColorMode)
+        SyncColorPartner();
+    else
+        SyncGotoPartner();
+}
+
+void CPairedEdit::SyncGotoPartner()
+{
+    constexpr std::uint32_t kMax = 0xFFFFFFFFu;
+    const std::string own = text().toStdString();
+    if (m_nMode == kModeHex) {
+        const std::uint32_t value = StrToUL32(own, 16);
+        m_pPartner->setText(QString::number(value));
+        // Typed past 32 bits: show the value the pair really holds.
+        if (value == kMax)
+            setText(QStringLiteral("FFFFFFFF"));
+    } else {
+        const std::uint32_t value = StrToUL32(own, 10);
+        m_pPartner->setText(QStringLiteral("%1").arg(value, 8, 16, QLatin1Char('0')).toUpper());
+        if (value == kMax)
+            setText(QString::number(value));
+    }
+}
+
+void CPairedEdit::SyncColorPartner()
+{
+    const QString own = text();
+    if (own.isEmpty())
+        return;
+    if (m_nMode == kModeHex) {
+        const QString characters = CodeTextToAscii(own);
+        if (!characters.isEmpty())
+            m_pPartner->setText(characters);
+    } else if (const auto code = AsciiToCodeText(own)) {
+        m_pPartner->setText(*code);
+    }
+}
+
+} // namespace vtx

@@ -1,0 +1,65 @@
+#pragma once
+// An edit field that filters typed characters and, after each accepted one, writes the
+// same value into its partner in the partner's notation.
+//
+// Goto mode (the goto bar's address boxes): mode 0 is decimal, mode 1 hexadecimal; the pair
+// always holds one unsigned 32-bit value, clamped at 4294967295 / FFFFFFFF.
+// Colour mode (the colour dialog's code boxes): mode 0 takes any characters, mode 1 hex
+// digits and "-"; the pair shows a code or range as characters and as code text.
+//
+// Only typing and pasting mirror: text set by the program (setText) does not, so the owner
+// can fill both boxes without one overwriting the other. The text is drawn in the edit's
+// text colour on white. Works on its own or as the line edit of an editable QComboBox.
+
+#include "colors/ColorTable.h"
+
+#include <QLineEdit>
+#include <QPointer>
+
+namespace vtx {
+
+class CPairedEdit : public QLineEdit
+{
+    Q_OBJECT
+public:
+    static constexpr int kModeDecimal = 0; // goto mode
+    static constexpr int kModeAscii = 0;   // colour mode
+    static constexpr int kModeHex = 1;
+
+    explicit CPairedEdit(bool colorMode, QWidget* parent = nullptr);
+
+    // Done by the owner once both edits exist.
+    void Link(int mode, CPairedEdit* partner);
+    void SetMode(int mode) { m_nMode = mode; }
+    void SetPartner(CPairedEdit* partner) { m_pPartner = partner; }
+    [[nodiscard]] int Mode() const { return m_nMode; }
+    [[nodiscard]] CPairedEdit* Partner() const { return m_pPartner; }
+    [[nodiscard]] bool IsColorMode() const { return m_bColorMode; }
+
+    // Rewrites the partner from this edit's text.
+    void SyncPartner();
+    // Pastes the clipboard text unfiltered, then rewrites the partner.
+    void PasteAndSync();
+
+    void SetTextColor(ColorRef color);
+    [[nodiscard]] ColorRef TextColor() const { return m_crText; }
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+    void inputMethodEvent(QInputMethodEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+
+private:
+    [[nodiscard]] bool Accepts(QChar c) const;
+    void SyncGotoPartner();
+    void SyncColorPartner();
+
+    int m_nMode = kModeDecimal;
+    QPointer<CPairedEdit> m_pPartner; // not owned; null until linked or once it is gone
+    const bool m_bColorMode;
+    ColorRef m_crText = 0;
+};
+
+} // namespace vtx
