@@ -1,8 +1,11 @@
-// Placeholder entry point until the application object lands: it says what exists.
-#include <cstdio>
+// Vantorix: start-up, the event loop, and the end.
+#include "app/CVantorixApp.h"
 
-int main()
+int main(int argc, char** argv)
 {
-    std::puts("Vantorix: the document layer is built; the editor window comes next.");
-    return 0;
+    vtx::CVantorixApp app(argc, argv);
+    if (!app.InitInstance())
+        return app.ExitInstance();
+    app.Run();
+    return app.ExitInstance();
 }

@@ -11,6 +11,7 @@
 
 namespace vtx {
 
+class CDocTemplate;
 class CView;
 
 class CDocument
@@ -51,6 +52,11 @@ public:
     // Repaints every view except the one given (may be null).
     void UpdateAllViews(CView* sender);
 
+    // The template that made this document (null for documents made by hand, as in
+    // tests); Window > New Window asks it for another frame.
+    [[nodiscard]] CDocTemplate* GetDocTemplate() const { return m_pDocTemplate; }
+    void SetDocTemplate(CDocTemplate* docTemplate) { m_pDocTemplate = docTemplate; }
+
     // Who deletes this document when OnCloseDocument completes: the document manager
     // installs a handler that closes the windows and deletes the document. Without one
     // (tests), the base OnCloseDocument only detaches the views.
@@ -66,6 +72,7 @@ private:
     QString m_strPathName;
     QString m_strTitle;
     bool m_bModified = false;
+    CDocTemplate* m_pDocTemplate = nullptr;
     CloseHandler m_closeHandler;
     PathHandler m_pathHandler;
 };

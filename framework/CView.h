@@ -26,6 +26,18 @@ public:
     // base view prints nothing.
     virtual void OnPrint(QPainter& painter, QPrinter& printer) {}
 
+    // Prints the view onto printer through OnPrint; false when the printer cannot start
+    // a job (no printer, no output file).
+    bool PrintTo(QPrinter& printer);
+    // Prints without asking anything (the command line's print switches); a printer that
+    // cannot start gets a message. Returns whether the printout was made.
+    bool OnFilePrintDirect(QPrinter& printer);
+    // File Print: the print dialog on the application's printer, then the printout.
+    void OnFilePrint();
+    // File Print Preview: the preview dialog, showing previewPages pages side by side
+    // (0: the preview's own choice).
+    void OnFilePrintPreview(int previewPages = 0);
+
     // The document's title changed (after open or save as): the frame retitles itself.
     virtual void OnDocumentTitleChanged();
 

@@ -1,0 +1,18 @@
+#pragma once
+// The frame of each document window. Its one particular is its width: 815 pixels, wide
+// enough for a full row of the hex view. Closing and activating are the framework's.
+
+#include "framework/CMDIChildWnd.h"
+
+namespace vtx {
+
+class CChildFrame : public CMDIChildWnd
+{
+    Q_OBJECT
+public:
+    static constexpr int kWidth = 815;
+
+    bool PreCreateWindow(CREATESTRUCT& cs) override;
+};
+
+} // namespace vtx

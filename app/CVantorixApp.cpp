@@ -1,0 +1,79 @@
+#include "CVantorixApp.h"
+
+// this program
+#include "app/CAboutDlg.h"
+#include "app/CChildFrame.h"
+#include "app/CPlaceholderView.h"
+#include "app/CVantorixDoc.h"
+#include "frame/CMainFrame.h"
+#include "framework/MessageBox.h"
+#include "res/CommandIds.h"
+
+namespace vtx {
+
+namespace {
+
+CView* MakePlaceholderView(CDocument* document, QWidget* parent)
+{
+    return new CPlaceholderView(document, parent);
+}
+
+} // namespace
+
+CVantorixApp::CVantorixApp(int& argc, char** argv) : CWinApp(argc, argv), m_makeView(MakePlaceholderView) {}
+
+CVantorixApp::CVantorixApp(QStringList arguments)
+    : CWinApp(std::move(arguments)), m_makeView(MakePlaceholderView)
+{
+}
+
+CVantorixApp::~CVantorixApp() = default;
+
+const QString& CVantorixApp::DocString()
+{
+    static const QString text = QStringLiteral("\nVantor\nVantor\n\n\nVantorix.Document\nVantor Document");
+    return text;
+}
+
+CMainFrame* CVantorixApp::GetMainFrame() const
+{
+    return static_cast<CMainFrame*>(GetMainWnd());
+}
+
+bool CVantorixApp::InitInstance()
+{
+    SetMessageBoxCaption(GetAppName());
+    SetRegistryKey(QStringLiteral("Dunmerrow"));
+    LoadStdProfileSettings(4);
+
+    AddDocTemplate(std::make_unique<CDocTemplate>(
+        IDR_VANTORTYPE, DocString(), [] { return std::make_unique<CVantorixDoc>(); },
+        [] { return new CChildFrame; }, m_makeView));
+
+    auto frame = std::make_unique<CMainFrame>();
+    if (!frame->LoadFrame(IDR_MAINFRAME)) {
+        SetExitCode(1);
+        return false;
+    }
+    CMainFrame* mainFrame = frame.get();
+    SetMainWnd(std::move(frame));
+
+    CCommandLineInfo commandLine;
+    ParseCommandLine(commandLine);
+    mainFrame->DragAcceptFiles(true);
+    // A file named on the command line opens while the main frame is still hidden, so
+    // that a file that cannot be opened ends the program before any window shows.
+    if (!ProcessShellCommand(commandLine))
+        return false;
+
+    mainFrame->show();
+    return true;
+}
+
+void CVantorixApp::OnAppAbout()
+{
+    CAboutDlg dialog(GetMainWnd());
+    dialog.exec();
+}
+
+} // namespace vtx

@@ -1,0 +1,176 @@
+#include "CDocManager.h"
+
+#include "CDocTemplate.h"
+#include "CDocument.h"
+#include "CMDIChildWnd.h"
+#include "CMDIFrameWnd.h"
+#include "CRecentFileList.h"
+#include "CView.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileDialog>
+#include <QFileInfo>
+
+namespace vtx {
+
+CDocManager::CDocManager() = default;
+
+CDocManager::~CDocManager() = default;
+
+void CDocManager::AddDocTemplate(std::unique_ptr<CDocTemplate> docTemplate)
+{
+    if (!docTemplate)
+        return;
+    docTemplate->SetDocManager(this);
+    m_templates.push_back(std::move(docTemplate));
+}
+
+CDocTemplate* CDocManager::GetFirstDocTemplate() const
+{
+    return m_templates.empty() ? nullptr : m_templates.front().get();
+}
+
+QString CDocManager::NormalizePath(const QString& path)
+{
+    QString name = path;
+    if (name.startsWith(QLatin1Char('"')))
+        name.remove(0, 1);
+    if (name.endsWith(QLatin1Char('"')))
+        name.chop(1);
+    if (name.isEmpty())
+        return {};
+    const QFileInfo info(QDir::current().absoluteFilePath(name));
+    const QString canonical = info.canonicalFilePath();
+    if (!canonical.isEmpty())
+        return canonical;
+    // Missing file or dangling link: the open will fail and say so, under a name the
+    // user recognises.
+    const QString dir = QFileInfo(info.absolutePath()).canonicalFilePath();
+    if (!dir.isEmpty() && !info.fileName().isEmpty())
+        return QDir(dir).filePath(info.fileName());
+    return QDir::cleanPath(info.absoluteFilePath());
+}
+
+CDocument* CDocManager::OpenDocumentFile(const QString& path)
+{
+    const QString fullPath = NormalizePath(path);
+    if (fullPath.isEmpty())
+        return nullptr;
+    for (const auto& docTemplate : m_templates) {
+        if (CDocument* open = docTemplate->FindOpenDocument(fullPath)) {
+            if (CMDIChildWnd* frame = CMDIChildWnd::FromWidget(open->GetFirstView()))
+                frame->ActivateFrame();
+            return open;
+        }
+    }
+    CDocTemplate* docTemplate = GetFirstDocTemplate();
+    return docTemplate ? docTemplate->OpenDocumentFile(fullPath) : nullptr;
+}
+
+void CDocManager::OnFileNew()
+{
+    // One template: no list of document kinds to choose from.
+    if (CDocTemplate* docTemplate = GetFirstDocTemplate())
+        docTemplate->OpenDocumentFile(QString());
+}
+
+void CDocManager::OnFileOpen()
+{
+    const QString path = PromptFileName(true, QString());
+    if (!path.isEmpty())
+        OpenDocumentFile(path);
+}
+
+bool CDocManager::DoFileSave(CDocument* document)
+{
+    if (!document)
+        return false;
+    return DoSave(document, document->GetPathName());
+}
+
+bool CDocManager::DoSave(CDocument* document, const QString& path)
+{
+    if (!document)
+        return false;
+    QString target = path;
+    if (target.isEmpty()) {
+        const QString proposed = document->GetPathName().isEmpty() ? document->GetTitle() : document->GetPathName();
+        target = PromptFileName(false, proposed);
+        if (target.isEmpty())
+            return false;
+        target = NormalizePath(target);
+    }
+    const QFileInfo before(target);
+    const bool existedBefore = before.exists() || before.isSymLink();
+    if (!document->OnSaveDocument(target)) {
+        if (path.isEmpty() && !existedBefore && QFileInfo::exists(target))
+            QFile::remove(target);
+        return false;
+    }
+    document->SetPathName(NormalizePath(target));
+    return true;
+}
+
+void CDocManager::OnFileClose(CDocument* document)
+{
+    // The program never sets the framework's modified flag, so there is nothing to ask
+    // here: the document's own OnCloseDocument asks about its changes.
+    if (document)
+        document->OnCloseDocument();
+}
+
+std::vector<CDocument*> CDocManager::GetDocuments() const
+{
+    std::vector<CDocument*> documents;
+    for (const auto& docTemplate : m_templates)
+        for (CDocument* d : docTemplate->GetDocuments())
+            documents.push_back(d);
+    return documents;
+}
+
+int CDocManager::GetOpenDocumentCount() const
+{
+    return static_cast<int>(GetDocuments().size());
+}
+
+bool CDocManager::HasDocument(const CDocument* document) const
+{
+    for (const auto& docTemplate : m_templates)
+        if (docTemplate->HasDocument(document))
+            return true;
+    return false;
+}
+
+void CDocManager::OnDocumentPathChanged(CDocument* document, bool addToRecentFiles)
+{
+    if (addToRecentFiles && m_pRecentFileList && !document->GetPathName().isEmpty()) {
+        m_pRecentFileList->Add(document->GetPathName());
+        emit recentFilesChanged();
+    }
+    emit documentTitleChanged(document);
+}
+
+void CDocManager::OnDocumentsChanged()
+{
+    emit documentsChanged();
+}
+
+void CDocManager::OnRecentFilesChanged()
+{
+    emit recentFilesChanged();
+}
+
+QString CDocManager::PromptFileName(bool forOpen, const QString& proposed) const
+{
+    const CDocTemplate* docTemplate = GetFirstDocTemplate();
+    const QStringList filters =
+        docTemplate ? docTemplate->GetFileFilters() : QStringList{QStringLiteral("All Files (*)")};
+    if (m_filePrompt)
+        return m_filePrompt(forOpen, proposed, filters);
+    const QString filter = filters.join(QStringLiteral(";;"));
+    return forOpen ? QFileDialog::getOpenFileName(m_pMainFrame, QStringLiteral("Open"), proposed, filter)
+                   : QFileDialog::getSaveFileName(m_pMainFrame, QStringLiteral("Save As"), proposed, filter);
+}
+
+} // namespace vtx

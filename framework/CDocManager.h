@@ -1,0 +1,89 @@
+#pragma once
+// The document manager: the one way files get opened. It normalises the path (double
+// quotes stripped, made absolute, symbolic links resolved), activates the window of a
+// document that is already open instead of opening the file twice, and otherwise hands
+// the path to the document template. It also runs File New, File Open, Save, Save As and
+// Close, and tells the main window when documents come and go.
+
+#include <QObject>
+#include <QString>
+#include <QStringList>
+
+#include <functional>
+#include <memory>
+#include <vector>
+
+class QWidget;
+
+namespace vtx {
+
+class CDocTemplate;
+class CDocument;
+class CMDIFrameWnd;
+class CRecentFileList;
+
+class CDocManager : public QObject
+{
+    Q_OBJECT
+public:
+    CDocManager();
+    ~CDocManager() override;
+
+    void AddDocTemplate(std::unique_ptr<CDocTemplate> docTemplate);
+    [[nodiscard]] CDocTemplate* GetFirstDocTemplate() const;
+
+    // The main window that document frames go into, and the recent-file list that
+    // opened paths are added to (either may be null).
+    void SetMainFrame(CMDIFrameWnd* frame) { m_pMainFrame = frame; }
+    [[nodiscard]] CMDIFrameWnd* GetMainFrame() const { return m_pMainFrame; }
+    void SetRecentFileList(CRecentFileList* list) { m_pRecentFileList = list; }
+
+    // Strips one pair of surrounding double quotes, makes the path absolute and resolves
+    // symbolic links. A path that does not exist keeps its name, with its directory
+    // resolved where that exists. Paths compare case-sensitively on Linux.
+    [[nodiscard]] static QString NormalizePath(const QString& path);
+
+    // Opens path (after NormalizePath) or activates the document that has it open.
+    CDocument* OpenDocumentFile(const QString& path);
+
+    void OnFileNew();
+    void OnFileOpen();
+    // Save: in place, or as Save As when the document has no path yet.
+    bool DoFileSave(CDocument* document);
+    // Saves to path; an empty path asks for one. A failed save removes the target only
+    // when this attempt created it: a file that was there before is never removed.
+    bool DoSave(CDocument* document, const QString& path);
+    void OnFileClose(CDocument* document);
+
+    [[nodiscard]] std::vector<CDocument*> GetDocuments() const;
+    [[nodiscard]] int GetOpenDocumentCount() const;
+    [[nodiscard]] bool HasDocument(const CDocument* document) const;
+
+    // Asks the user for a file name: for opening (an existing file) or saving. Returns the
+    // chosen path or an empty string for Cancel. Tests replace it.
+    using FilePrompt = std::function<QString(bool forOpen, const QString& proposed, const QStringList& filters)>;
+    void SetFilePrompt(FilePrompt prompt) { m_filePrompt = std::move(prompt); }
+
+    // Called by the templates.
+    void OnDocumentPathChanged(CDocument* document, bool addToRecentFiles);
+    void OnDocumentsChanged();
+    // Called when the recent-file list changed for another reason (entry removed).
+    void OnRecentFilesChanged();
+
+signals:
+    // A document was opened or closed.
+    void documentsChanged();
+    // A document's path name and title changed (after opening or Save As).
+    void documentTitleChanged(vtx::CDocument* document);
+    void recentFilesChanged();
+
+private:
+    [[nodiscard]] QString PromptFileName(bool forOpen, const QString& proposed) const;
+
+    std::vector<std::unique_ptr<CDocTemplate>> m_templates;
+    CMDIFrameWnd* m_pMainFrame = nullptr;
+    CRecentFileList* m_pRecentFileList = nullptr;
+    FilePrompt m_filePrompt;
+};
+
+} // namespace vtx
