@@ -1,0 +1,220 @@
+#include "chrome/CCJComboBox.h"
+
+// Qt
+#include <QChildEvent>
+#include <QCursor>
+#include <QLineEdit>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QStyleOptionComboBox>
+
+namespace vtx {
+
+bool CCJComboBox::s_bHoverPainted = false;
+
+namespace {
+
+// A one-pixel frame: top and left edges in c1, bottom and right edges in c2 (the top-right
+// and bottom-left corners belong to c2).
+void Frame(QPainter& painter, const QRect& r, const QColor& c1, const QColor& c2)
+{
+    if (r.width() <= 0 || r.height() <= 0)
+        return;
+    painter.fillRect(QRect(r.left(), r.top(), r.width() - 1, 1), c1);
+    painter.fillRect(QRect(r.left(), r.top(), 1, r.height() - 1), c1);
+    painter.fillRect(QRect(r.right(), r.top(), 1, r.height()), c2);
+    painter.fillRect(QRect(r.left(), r.bottom(), r.width(), 1), c2);
+}
+
+} // namespace
+
+CCJComboBox::CCJComboBox(QWidget* parent) : QComboBox(parent)
+{
+    // Pointer moves must arrive without a button held, or the box could not follow them.
+    setMouseTracking(true);
+}
+
+bool CCJComboBox::PointerInside() const
+{
+    return rect().contains(mapFromGlobal(QCursor::pos()));
+}
+
+int CCJComboBox::WantedState() const
+{
+    if (m_bPressedLook)
+        return Pressed;
+    return PointerInside() || hasFocus() ? Hover : Normal;
+}
+
+void CCJComboBox::StartTracking()
+{
+    m_timer.start(kTrackingIntervalMs, this);
+}
+
+void CCJComboBox::ReleaseButton()
+{
+    m_bLBtnDown = false;
+    m_bPressedLook = false;
+    update();
+}
+
+void CCJComboBox::paintEvent(QPaintEvent* event)
+{
+    QComboBox::paintEvent(event);
+    QPainter painter(this);
+    const int state = WantedState();
+    const QPalette& pal = palette();
+    if (state == Normal) {
+        const QColor face = pal.color(QPalette::Window);
+        PaintFlatFrame(painter, state, face, face);
+    } else {
+        PaintFlatFrame(painter, state, pal.color(QPalette::Dark), pal.color(QPalette::Light));
+    }
+    m_nPaintedState = state;
+}
+
+void CCJComboBox::PaintFlatFrame(QPainter& painter, int state, const QColor& c1,
+                                 const QColor& c2) const
+{
+    const QPalette& pal = palette();
+    const QColor face = pal.color(QPalette::Window);
+    const QColor light = pal.color(QPalette::Light);
+    const QColor dark = pal.color(QPalette::Dark);
+
+    QRect r = rect();
+    Frame(painter, r, c1, c2);
+    r.adjust(1, 1, -1, -1);
+    const QColor inner = isEnabled() ? face : light;
+    Frame(painter, r, inner, inner);
+
+    // The drop-down button: as wide as the style makes it, at the right.
+    QStyleOptionComboBox option;
+    initStyleOption(&option);
+    const int buttonWidth =
+        style()->subControlRect(QStyle::CC_ComboBox, &option, QStyle::SC_ComboBoxArrow, this).width();
+    r.adjust(1, 1, -1, -1);
+    r.setLeft(r.right() + 1 - buttonWidth);
+    Frame(painter, r, face, face);
+    r.adjust(1, 1, -1, -1);
+    Frame(painter, r, face, face);
+
+    if (!isEnabled())
+        return;
+    switch (state) {
+    case Normal:
+        r.adjust(0, -1, 0, 1);
+        Frame(painter, r, light, light);
+        r.adjust(-1, 0, 0, 0);
+        Frame(painter, r, light, light);
+        break;
+    case Hover:
+        r.adjust(0, -1, 0, 1);
+        Frame(painter, r, light, dark);
+        break;
+    case Pressed:
+        r.adjust(0, -1, 0, 1);
+        r.translate(1, 1);
+        Frame(painter, r, dark, light);
+        break;
+    default:
+        break;
+    }
+}
+
+void CCJComboBox::mouseMoveEvent(QMouseEvent* event)
+{
+    StartTracking();
+    QComboBox::mouseMoveEvent(event);
+}
+
+void CCJComboBox::mousePressEvent(QMouseEvent* event)
+{
+    if (event->button() == Qt::LeftButton)
+        m_bLBtnDown = true;
+    QComboBox::mousePressEvent(event);
+}
+
+void CCJComboBox::mouseReleaseEvent(QMouseEvent* event)
+{
+    if (event->button() == Qt::LeftButton)
+        ReleaseButton();
+    QComboBox::mouseReleaseEvent(event);
+}
+
+void CCJComboBox::hidePopup()
+{
+    QComboBox::hidePopup();
+    // The release of the press that opened the list goes to the list, not to the box.
+    ReleaseButton();
+}
+
+void CCJComboBox::timerEvent(QTimerEvent* event)
+{
+    if (event->timerId() != m_timer.timerId()) {
+        QComboBox::timerEvent(event);
+        return;
+    }
+    if (m_bLBtnDown) {
+        m_timer.stop();
+        if (s_bHoverPainted) {
+            m_bPressedLook = true;
+            s_bHoverPainted = false;
+            update();
+        }
+    } else if (!PointerInside()) {
+        m_timer.stop();
+        // Also when this box took the hover look from a repaint rather than a tick.
+        if (s_bHoverPainted || m_nPaintedState == Hover) {
+            s_bHoverPainted = false;
+            update();
+        }
+    } else if (!s_bHoverPainted) {
+        s_bHoverPainted = true;
+        update();
+    }
+}
+
+void CCJComboBox::focusInEvent(QFocusEvent* event)
+{
+    QComboBox::focusInEvent(event);
+    update();
+}
+
+void CCJComboBox::focusOutEvent(QFocusEvent* event)
+{
+    QComboBox::focusOutEvent(event);
+    update();
+}
+
+bool CCJComboBox::event(QEvent* event)
+{
+    switch (event->type()) {
+    case QEvent::Enter:
+    case QEvent::Leave:
+        StartTracking();
+        break;
+    case QEvent::ChildAdded:
+    case QEvent::ChildPolished:
+        // The edit field covers most of the box: its pointer moves count as the box's.
+        if (auto* edit = qobject_cast<QLineEdit*>(static_cast<QChildEvent*>(event)->child())) {
+            edit->setMouseTracking(true);
+            edit->installEventFilter(this);
+        }
+        break;
+    default:
+        break;
+    }
+    return QComboBox::event(event);
+}
+
+bool CCJComboBox::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == lineEdit()) {
+        const QEvent::Type type = event->type();
+        if (type == QEvent::MouseMove || type == QEvent::Enter || type == QEvent::Leave)
+            StartTracking();
+    }
+    return QComboBox::eventFilter(watched, event);
+}
+
+} // namespace vtx
