@@ -1,0 +1,125 @@
+#pragma once
+// What the view tests share: a main frame that records what the view tells it, a view that
+// counts the rows it reads, and a harness that opens a real temporary file in a real
+// document and shows a view of it as a top-level window.
+
+// this program
+#include "app/CVantorixDoc.h"
+#include "support/TestSupport.h"
+#include "view/CVantorixView.h"
+#include "view/IMainFrameServices.h"
+
+// Qt
+#include <QImage>
+#include <QKeyEvent>
+#include <QTest>
+
+// std
+#include <memory>
+#include <utility>
+#include <vector>
+
+namespace vtx::test {
+
+class FakeFrame final : public IMainFrameServices
+{
+public:
+    FakeFrame()
+    {
+        SetMainFrameServices(this);
+        CVantorixDoc::SetSearchTypeSource([this] { return searchType; });
+    }
+    ~FakeFrame() override
+    {
+        SetMainFrameServices(nullptr);
+        CVantorixDoc::SetSearchTypeSource({});
+    }
+    FakeFrame(const FakeFrame&) = delete;
+    FakeFrame& operator=(const FakeFrame&) = delete;
+
+    const ColorTable& GetColorTable() const override { return colors; }
+    QString GetSearchText() const override { return searchText; }
+    SearchType GetSearchType() const override { return searchType; }
+    bool IsSigned() const override { return false; }
+    void ShowCaretInfo(std::uint32_t offset, std::uint8_t value) override { caretInfo.emplace_back(offset, value); }
+    void SetStatusText(const QString& text) override { statusTexts.push_back(text); }
+    void SetOverwriteIndicator(bool on) override { overwrite.push_back(on); }
+
+    [[nodiscard]] QString LastStatus() const { return statusTexts.isEmpty() ? QString() : statusTexts.back(); }
+
+    ColorTable colors;
+    QString searchText;
+    SearchType searchType = SearchType::Ascii;
+    std::vector<std::pair<std::uint32_t, std::uint8_t>> caretInfo;
+    QStringList statusTexts;
+    std::vector<bool> overwrite;
+};
+
+// Counts the rows the view reads for drawing.
+class CountingView final : public CVantorixView
+{
+public:
+    using CVantorixView::CVantorixView;
+    std::vector<std::uint32_t> reads;
+
+protected:
+    std::int32_t ReadRow(std::uint8_t* buffer, std::uint32_t count, std::uint32_t position) override
+    {
+        reads.push_back(position);
+        return CVantorixView::ReadRow(buffer, count, position);
+    }
+};
+
+class ViewHarness
+{
+public:
+    // A view on a file holding bytes, `rows` lines of the view's line height tall plus
+    // half a line, 900 pixels wide.
+    explicit ViewHarness(const QByteArray& bytes, int rows = 10, bool show = true);
+    ~ViewHarness();
+    ViewHarness(const ViewHarness&) = delete;
+    ViewHarness& operator=(const ViewHarness&) = delete;
+
+    [[nodiscard]] CountingView& View() { return *m_view; }
+    [[nodiscard]] CVantorixDoc& Doc() { return *m_doc; }
+    [[nodiscard]] FakeFrame& Frame() { return m_frame; }
+    [[nodiscard]] const QString& Path() const { return m_path; }
+
+    // Window point inside a cell of a window row (0 = top of the window, scroll aligned).
+    [[nodiscard]] QPoint CellPoint(int column, int windowRow, bool hex) const;
+    [[nodiscard]] QRect CellRect(int column, int windowRow, bool hex) const;
+    [[nodiscard]] int CellLeft(int column, bool hex) const;
+
+    void Click(QPoint point);
+    // Left button down at from, one move to each of via and to, button up at to.
+    void Drag(QPoint from, QPoint to, const std::vector<QPoint>& via = {});
+    void Mouse(QEvent::Type type, QPoint point, Qt::MouseButton button, Qt::MouseButtons buttons);
+    void Wheel(int angleDeltaY);
+    void Press(int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier);
+    // Types text as the keyboard would: one key press per character.
+    void Type(const QString& text);
+    // Paints everything that is pending, then forgets the reads so far.
+    void Settle();
+    // What the window shows right now, as painted so far (not repainted for the asking).
+    [[nodiscard]] QImage ScreenImage();
+    [[nodiscard]] QImage Grab();
+
+    // The byte the document presents at position.
+    [[nodiscard]] std::uint8_t ByteAt(std::uint32_t position) { return m_doc->GetByte(position); }
+
+private:
+    TempDir m_dir;
+    FakeFrame m_frame;
+    QString m_path;
+    std::unique_ptr<CVantorixDoc> m_doc;
+    std::unique_ptr<CountingView> m_view;
+};
+
+// A sparse file of the given size whose bytes are zero except those written at offsets.
+QString MakeSparseFile(const QString& path, std::uint64_t size,
+                       const std::vector<std::pair<std::uint64_t, QByteArray>>& pieces = {});
+
+// Bytes 0, 1, 2, ... wrapping at 256.
+[[nodiscard]] QByteArray Counting(int size);
+
+} // namespace vtx::test

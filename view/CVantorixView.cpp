@@ -1,0 +1,1041 @@
+#include "CVantorixView.h"
+
+// this program
+#include "framework/MessageBox.h"
+#include "framework/Trace.h"
+#include "view/CDisplaySettingsDlg.h"
+#include "view/IMainFrameServices.h"
+#include "view/ProgressSearch.h"
+#include "view/QtColor.h"
+
+// Qt
+#include <QApplication>
+#include <QClipboard>
+#include <QContextMenuEvent>
+#include <QFontMetrics>
+#include <QKeyEvent>
+#include <QMenu>
+#include <QMouseEvent>
+#include <QPaintEvent>
+#include <QPainter>
+#include <QPointer>
+#include <QPrinter>
+#include <QScrollBar>
+#include <QSignalBlocker>
+#include <QStyle>
+#include <QTimer>
+#include <QWheelEvent>
+
+// std
+#include <algorithm>
+#include <cctype>
+#include <cstdlib>
+#include <cstring>
+#include <limits>
+#include <new>
+
+namespace vtx {
+
+namespace {
+
+// The address column's grey, as a colour code value.
+constexpr ColorRef kAddressColor = 0x9B9B9B;
+
+// Three pieces of status text the view shows.
+constexpr const char* kSelectionStatus = "Start %1, End %2";
+constexpr const char* kEditStatus = "Edit Byte At: %1, aka %2";
+constexpr const char* kScrollStatus = "nMax: %1, m_nMax: %2";
+
+int g_searchProgressDelayMs = 500;
+
+// Every drawn cell is one of 256 texts; making them once keeps painting free of
+// allocations.
+const std::array<QString, 256>& HexTexts()
+{
+    static const std::array<QString, 256> texts = [] {
+        std::array<QString, 256> made;
+        for (int v = 0; v < 256; ++v)
+            made[static_cast<std::size_t>(v)] = QStringLiteral("%1").arg(v, 2, 16, QLatin1Char('0')).toUpper();
+        return made;
+    }();
+    return texts;
+}
+
+const std::array<QString, 256>& CharTexts()
+{
+    static const std::array<QString, 256> texts = [] {
+        std::array<QString, 256> made;
+        for (int v = 0; v < 256; ++v)
+            made[static_cast<std::size_t>(v)] = QString(QChar::fromLatin1(DisplayChar(static_cast<std::uint8_t>(v))));
+        return made;
+    }();
+    return texts;
+}
+
+// Trace lines are formatted only when someone listens.
+template <typename MakeLine>
+void TraceLazy(MakeLine&& make)
+{
+    if (lcVantorixTrace().isDebugEnabled())
+        Trace(make());
+}
+
+int ToInt(std::int64_t value)
+{
+    return static_cast<int>(std::clamp<std::int64_t>(value, std::numeric_limits<int>::min() / 2,
+                                                     std::numeric_limits<int>::max() / 2));
+}
+
+} // namespace
+
+CVantorixView::CVantorixView(CVantorixDoc* doc, QWidget* parent) : CView(doc, parent)
+{
+    // Every paint fills what it was asked for, which lets a one-line scroll move the
+    // window's pixels and paint only the uncovered rows.
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    setFocusPolicy(Qt::StrongFocus);
+    setAttribute(Qt::WA_KeyCompression, false);
+
+    m_pScrollBar = new QScrollBar(Qt::Vertical, this);
+    m_pScrollBar->setFocusPolicy(Qt::NoFocus);
+    // The view moves when the thumb is released, not while it is dragged.
+    m_pScrollBar->setTracking(false);
+    m_pScrollBar->setRange(0, 0);
+    m_pScrollBar->hide();
+    m_pScrollBar->installEventFilter(this);
+    connect(m_pScrollBar, &QScrollBar::actionTriggered, this, &CVantorixView::OnScrollBarAction);
+    connect(m_pScrollBar, &QScrollBar::sliderReleased, this, &CVantorixView::OnScrollBarReleased);
+
+    m_pCaretTimer = new QTimer(this);
+    connect(m_pCaretTimer, &QTimer::timeout, this, &CVantorixView::BlinkCaret);
+
+    OnCreate();
+}
+
+CVantorixView::~CVantorixView() = default;
+
+CVantorixDoc* CVantorixView::GetDocument() const
+{
+    return static_cast<CVantorixDoc*>(CView::GetDocument());
+}
+
+void CVantorixView::OnCreate()
+{
+    // "Courier" at 16 pixels; where the system maps it to another fixed-pitch face, the
+    // metrics below are those of the face obtained.
+    m_font = QFont(QStringLiteral("Courier"));
+    m_font.setPixelSize(16);
+    m_font.setStyleHint(QFont::TypeWriter);
+    m_font.setFixedPitch(true);
+    m_font.setWeight(QFont::Normal);
+    m_font.setKerning(false);
+
+    const QFontMetrics metrics(m_font);
+    m_nRowPitch = std::max(1, metrics.height());
+    m_nLineHeight = m_nRowPitch + std::max(0, metrics.leading());
+    m_nCharWidth = metrics.averageCharWidth() > 0 ? metrics.averageCharWidth()
+                                                  : metrics.horizontalAdvance(QLatin1Char('0'));
+    m_nCharWidth = std::max(1, m_nCharWidth);
+    m_nAscent = metrics.ascent();
+    BuildColumnTable();
+}
+
+void CVantorixView::BuildColumnTable()
+{
+    ColumnLayout layout;
+    layout.bytesPerLine = m_nBytesPerLine;
+    layout.leftMarginPx = m_nLeftMargin;
+    layout.groupSize = m_nGroupSize;
+    layout.byteSpaceChars = m_nByteSpace;
+    layout.groupSpaceChars = m_nGroupSpace;
+    layout.addressSpaceChars = m_nAddressSpace;
+    layout.asciiSpaceChars = m_nAsciiSpace;
+    ColumnTable table = BuildColumns(layout, m_nCharWidth);
+    m_columnX = std::move(table.columnXPx);
+    m_nHexLeft = table.hexLeftPx;
+    m_nAsciiLeft = table.asciiLeftPx;
+}
+
+std::uint32_t CVantorixView::FileLength() const
+{
+    const CVantorixDoc* doc = GetDocument();
+    return doc && doc->IsFileOpen() ? doc->GetFileLength() : 0;
+}
+
+std::uint32_t CVantorixView::ClampToFile(std::int64_t position) const
+{
+    const std::int64_t length = FileLength();
+    if (length == 0)
+        return 0;
+    return static_cast<std::uint32_t>(std::clamp<std::int64_t>(position, 0, length - 1));
+}
+
+QRect CVantorixView::ClientRect() const
+{
+    QRect area = rect();
+    if (m_pScrollBar->isVisible())
+        area.setRight(m_pScrollBar->geometry().left() - 1);
+    return area;
+}
+
+int CVantorixView::ClientHeight() const
+{
+    return height();
+}
+
+QRect CVantorixView::CaretRect() const
+{
+    return {m_ptCaret.x(), m_ptCaret.y(), 2, std::max(1, m_nRowPitch - 2)};
+}
+
+QRect CVantorixView::RowsRect(const RowSpan& rows) const
+{
+    if (rows.Empty())
+        return {};
+    const int top = ToInt(RowTopPx(rows.first, m_nRowPitch, m_nScrollPos));
+    const int bottom = ToInt(RowTopPx(rows.end, m_nRowPitch, m_nScrollPos));
+    return QRect(0, top, width(), bottom - top) & ClientRect();
+}
+
+std::int32_t CVantorixView::ReadRow(std::uint8_t* buffer, std::uint32_t count, std::uint32_t position)
+{
+    CVantorixDoc* doc = GetDocument();
+    return doc ? doc->ReadBytes(buffer, count, position) : -1;
+}
+
+// ---------------------------------------------------------------------------------------
+// Drawing
+
+void CVantorixView::paintEvent(QPaintEvent* event)
+{
+    // Only the drawing area counts: what lies under the scroll bar is the bar's to paint,
+    // and it often comes in the same paint as a strip that a scroll uncovered.
+    const QRegion dirty = event->region() & ClientRect();
+    QPainter painter(this);
+    for (const QRect& part : dirty)
+        painter.fillRect(part, palette().color(QPalette::Base));
+    OnDraw(painter, dirty.boundingRect());
+    if (m_bCaretCreated && m_bCaretOn) {
+        painter.setCompositionMode(QPainter::RasterOp_SourceXorDestination);
+        painter.fillRect(CaretRect(), Qt::white);
+    }
+}
+
+void CVantorixView::OnDraw(QPainter& dc, const QRect& dirtyPx)
+{
+    const CVantorixDoc* doc = GetDocument();
+    if (!doc || !doc->IsFileOpen()) {
+        m_nDrawMode = -1;
+        return;
+    }
+    const int clientHeight = ClientHeight();
+    if (m_bRecalcScroll) {
+        RecalcScrollRange(clientHeight);
+        m_bRecalcScroll = false;
+    }
+
+    // After a one-line scroll only the uncovered rows are asked for. Anything else that
+    // needs painting at the same time (a blink, a resize) widens the draw to the visible
+    // rows in the dirty area.
+    const RowSpan dirtyRows = dirtyPx.isEmpty()
+                                  ? RowSpan{}
+                                  : RowsInBand(m_nScrollPos, m_nRowPitch, dirtyPx.top(), dirtyPx.bottom() + 1);
+    RowSpan rows = DrawRowSpan(m_nScrollPos, m_nRowPitch, m_nLineHeight, clientHeight, m_nDrawMode);
+    if (m_nDrawMode == -1 || !rows.Contains(dirtyRows)) {
+        const RowSpan visible = DrawRowSpan(m_nScrollPos, m_nRowPitch, m_nLineHeight, clientHeight, -1);
+        rows = {std::max(visible.first, dirtyRows.first), std::min(visible.end, dirtyRows.end)};
+    }
+    TraceLazy([&] {
+        return QStringLiteral("draw rows %1 to %2, mode %3").arg(rows.first).arg(rows.end).arg(m_nDrawMode);
+    });
+    m_nDrawMode = -1;
+    DrawRows(dc, rows, dirtyPx);
+}
+
+void CVantorixView::DrawRows(QPainter& dc, const RowSpan& rows, const QRect& dirtyPx)
+{
+    const CVantorixDoc* doc = GetDocument();
+    if (!doc || rows.Empty())
+        return;
+    const ColorTable& colors = MainFrameServices().GetColorTable();
+    const QColor window = palette().color(QPalette::Base);
+    const QColor highlight = palette().color(QPalette::Highlight);
+    const QColor highlightText = palette().color(QPalette::HighlightedText);
+    const QColor addressColor = ToQColor(kAddressColor);
+    const std::uint32_t bytes = static_cast<std::uint32_t>(m_nBytesPerLine);
+    const auto& hexTexts = HexTexts();
+    const auto& charTexts = CharTexts();
+
+    m_rowBuffer.resize(bytes);
+    dc.setFont(m_font);
+    for (std::uint64_t row = rows.first; row < rows.end; ++row) {
+        const std::uint64_t start = row * bytes;
+        if (start > std::numeric_limits<std::uint32_t>::max())
+            break;
+        std::fill(m_rowBuffer.begin(), m_rowBuffer.end(), static_cast<std::uint8_t>('.'));
+        const std::int32_t n = ReadRow(m_rowBuffer.data(), bytes, static_cast<std::uint32_t>(start));
+        if (n < 1)
+            break;
+        const std::uint32_t delivered = std::min(static_cast<std::uint32_t>(n), bytes);
+        const int y = ToInt(RowTopPx(row, m_nRowPitch, m_nScrollPos));
+        const int baseline = y + m_nAscent;
+
+        const QString address = QString::fromLatin1(AddressText(static_cast<std::uint32_t>(start)));
+        dc.fillRect(QRect(m_nLeftMargin, y, kAddressChars * m_nCharWidth, m_nRowPitch), window);
+        dc.setPen(addressColor);
+        dc.drawText(m_nLeftMargin, baseline, address);
+
+        // Each byte is its own opaque cell, so each can have its own colours.
+        for (int side = 0; side < 2; ++side) {
+            const bool hex = side == 0;
+            const int cellWidth = hex ? 2 * m_nCharWidth : m_nCharWidth;
+            for (std::uint32_t i = 0; i < delivered; ++i) {
+                // Cells outside the area being painted would be clipped anyway; a long
+                // row stays cheap this way.
+                const int x = m_columnX[hex ? i : bytes + i];
+                if (x > dirtyPx.right())
+                    break;
+                if (x + cellWidth <= dirtyPx.left())
+                    continue;
+                const std::uint8_t value = m_rowBuffer[i];
+                const bool selected = IsSelected(static_cast<std::uint32_t>(start) + i, m_nSelAnchor, m_nSelEnd);
+                dc.fillRect(QRect(x, y, cellWidth, m_nRowPitch), selected ? highlight : window);
+                dc.setPen(selected ? highlightText
+                                   : ToQColor(hex ? colors.HexColor(value) : colors.AsciiColor(value)));
+                dc.drawText(x, baseline, hex ? hexTexts[value] : charTexts[value]);
+            }
+        }
+    }
+}
+
+void CVantorixView::OnPrint(QPainter& painter, QPrinter& printer)
+{
+    // The page shows the rows the window shows. Taken as printer dots the screen's pixels
+    // would print too small to read, so they are scaled to their size on screen, or down
+    // to the page's width when a row is wider.
+    const QRect page = printer.pageLayout().paintRectPixels(printer.resolution());
+    const int rowWidth = m_columnX.empty() ? width() : m_columnX.back() + m_nLeftMargin;
+    double scale = static_cast<double>(printer.resolution()) / std::max(1, logicalDpiY());
+    if (rowWidth * scale > page.width())
+        scale = static_cast<double>(page.width()) / rowWidth;
+    painter.save();
+    painter.scale(scale, scale);
+    const int saveMode = m_nDrawMode;
+    m_nDrawMode = -1;
+    // Whole rows, also where the window cuts them off on the right.
+    OnDraw(painter, QRect(0, 0, std::max(rowWidth, width()), ClientHeight()));
+    m_nDrawMode = saveMode;
+    painter.restore();
+}
+
+// ---------------------------------------------------------------------------------------
+// Scrolling
+
+void CVantorixView::resizeEvent(QResizeEvent* event)
+{
+    CView::resizeEvent(event);
+    LayoutScrollBar();
+    RecalcScrollRange(ClientHeight());
+}
+
+void CVantorixView::LayoutScrollBar()
+{
+    const int barWidth = style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, m_pScrollBar);
+    m_pScrollBar->setGeometry(width() - barWidth, 0, barWidth, height());
+}
+
+void CVantorixView::RecalcScrollRange(int clientHeightPx)
+{
+    const std::uint32_t length = FileLength();
+    const auto range = ComputeScrollRange(length, m_nBytesPerLine, m_nRowPitch, clientHeightPx, m_nScrollPos);
+    if (!range)
+        return;
+    m_nPage = range->pagePx;
+    m_nMax = range->maxPx;
+    m_nScrollPos = range->scrollPosPx;
+    m_nTopRow = static_cast<std::uint32_t>(m_nScrollPos / static_cast<std::uint64_t>(m_nRowPitch));
+    SyncScrollBar();
+    TraceLazy([&] {
+        return QStringLiteral("scroll range: length %1, client %2, page %3, max %4, pos %5")
+            .arg(length).arg(clientHeightPx).arg(m_nPage).arg(m_nMax).arg(m_nScrollPos);
+    });
+}
+
+void CVantorixView::SyncScrollBar()
+{
+    m_barMapping = ScrollBarMapping::For(m_nMax, m_nPage);
+    {
+        const QSignalBlocker block(m_pScrollBar);
+        m_pScrollBar->setRange(0, m_barMapping.maximum);
+        m_pScrollBar->setPageStep(std::max(1, m_barMapping.pageStep));
+        m_pScrollBar->setSingleStep(std::max<int>(1, static_cast<int>(m_nLineHeight / m_barMapping.unitPx)));
+    }
+    SetScrollBarPos();
+    // A range with nothing to scroll hides the bar.
+    const bool wanted = m_barMapping.maximum > 0;
+    if (wanted != m_pScrollBar->isVisibleTo(this)) {
+        m_pScrollBar->setVisible(wanted);
+        update();
+    }
+}
+
+void CVantorixView::SetScrollBarPos()
+{
+    // Blocked, so that moving the bar from here never comes back as a scroll command; the
+    // slider position is what the bar takes on after an action of its own.
+    const QSignalBlocker block(m_pScrollBar);
+    const int value = m_barMapping.ToBar(m_nScrollPos);
+    m_pScrollBar->setValue(value);
+    m_pScrollBar->setSliderPosition(value);
+}
+
+void CVantorixView::OnScrollBarAction(int action)
+{
+    switch (action) {
+    case QAbstractSlider::SliderSingleStepSub:
+        OnVScroll(ScrollCode::LineUp);
+        break;
+    case QAbstractSlider::SliderSingleStepAdd:
+        OnVScroll(ScrollCode::LineDown);
+        break;
+    case QAbstractSlider::SliderPageStepSub:
+        OnVScroll(ScrollCode::PageUp);
+        break;
+    case QAbstractSlider::SliderPageStepAdd:
+        OnVScroll(ScrollCode::PageDown);
+        break;
+    case QAbstractSlider::SliderToMinimum:
+        OnVScroll(ScrollCode::Top);
+        break;
+    case QAbstractSlider::SliderToMaximum:
+        OnVScroll(ScrollCode::Bottom);
+        break;
+    case QAbstractSlider::SliderMove:
+        // Dragging the thumb: the view follows only when it is released.
+        if (!m_pScrollBar->isSliderDown())
+            OnVScroll(ScrollCode::ThumbTrack);
+        return;
+    default:
+        return;
+    }
+    // The bar applies its own step after this signal; make it land where the view is.
+    SetScrollBarPos();
+}
+
+void CVantorixView::OnScrollBarReleased()
+{
+    OnVScroll(ScrollCode::ThumbPosition);
+    SetScrollBarPos();
+}
+
+void CVantorixView::OnVScroll(ScrollCode code)
+{
+    const std::uint64_t limit = ScrollLimitPx(FileLength(), m_nBytesPerLine, m_nLineHeight, m_nPage);
+    SetStatus(QString::fromLatin1(kScrollStatus).arg(limit).arg(m_nMax));
+
+    std::optional<std::uint64_t> track;
+    if (code == ScrollCode::ThumbPosition)
+        track = m_barMapping.FromBar(m_pScrollBar->sliderPosition());
+    const auto delta = ScrollDeltaPx(code, m_nScrollPos, limit, m_nLineHeight, m_nPage, track);
+    if (!delta)
+        return;
+    if (code == ScrollCode::LineUp)
+        m_nDrawMode = 0;
+    else if (code == ScrollCode::LineDown)
+        m_nDrawMode = 1;
+
+    m_nScrollPos = static_cast<std::uint64_t>(static_cast<std::int64_t>(m_nScrollPos) + *delta);
+    m_nTopRow = static_cast<std::uint32_t>(m_nScrollPos / static_cast<std::uint64_t>(m_nRowPitch));
+    SetScrollBarPos();
+    ScrollPixels(-*delta);
+    TraceLazy([&] {
+        return QStringLiteral("scroll code %1 by %2 to %3").arg(static_cast<int>(code)).arg(*delta).arg(m_nScrollPos);
+    });
+
+    if (code == ScrollCode::PageUp || code == ScrollCode::PageDown) {
+        RepaintNow();
+    } else if (code == ScrollCode::LineUp || code == ScrollCode::LineDown) {
+        repaint(RowsRect(DrawRowSpan(m_nScrollPos, m_nRowPitch, m_nLineHeight, ClientHeight(), m_nDrawMode)));
+    } else {
+        repaint(ClientRect());
+    }
+}
+
+void CVantorixView::ScrollPixels(std::int64_t dyPx)
+{
+    if (dyPx == 0)
+        return;
+    // The caret moves with the pixels, as the window's own caret did.
+    m_ptCaret.ry() += ToInt(dyPx);
+    const QRect area = ClientRect();
+    if (std::abs(dyPx) >= area.height())
+        update(area);
+    else
+        scroll(0, static_cast<int>(dyPx), area);
+}
+
+void CVantorixView::RepaintNow()
+{
+    repaint(ClientRect());
+}
+
+void CVantorixView::wheelEvent(QWheelEvent* event)
+{
+    const int delta = event->angleDelta().y();
+    if (delta == 0) {
+        // A sideways wheel: the view has nothing to scroll across.
+        event->ignore();
+        return;
+    }
+    // Four lines per message, whatever the size of the turn.
+    const ScrollCode code = delta > 0 ? ScrollCode::LineUp : ScrollCode::LineDown;
+    for (int i = 0; i < 4; ++i)
+        OnVScroll(code);
+    event->accept();
+}
+
+bool CVantorixView::eventFilter(QObject* watched, QEvent* event)
+{
+    // The wheel over the scroll bar scrolls the view the same way.
+    if (watched == m_pScrollBar && event->type() == QEvent::Wheel) {
+        wheelEvent(static_cast<QWheelEvent*>(event));
+        return true;
+    }
+    return CView::eventFilter(watched, event);
+}
+
+HitInfo CVantorixView::WalkToPosition(QPoint& probePx, std::uint32_t target, bool trace) const
+{
+    // Every cell edge lies a whole number of character widths from the column's left
+    // edge, so stepping by one character ends exactly on the target cell's left edge. The
+    // walk stops at the row's right edge, where no further cell can be found.
+    const int rightEdge = m_columnX.empty() ? 0 : m_columnX.back();
+    HitInfo hit = HitTest(probePx, 0, 0);
+    while (static_cast<std::int32_t>(target - hit.filePos) > 0 && probePx.x() <= rightEdge) {
+        probePx.rx() += m_nCharWidth;
+        hit = HitTest(probePx, 0, 0);
+        if (trace) {
+            TraceLazy([&] {
+                return QStringLiteral("goto walk: x %1, position %2, target %3").arg(probePx.x()).arg(hit.filePos).arg(target);
+            });
+        }
+    }
+    return hit;
+}
+
+void CVantorixView::GotoPosition(std::uint32_t target)
+{
+    // A target past the end goes to the last byte.
+    const std::uint32_t length = FileLength();
+    if (length == 0)
+        target = 0;
+    else if (target >= length)
+        target = length - 1;
+
+    const std::uint64_t bytes = static_cast<std::uint64_t>(m_nBytesPerLine);
+    const std::uint64_t pitch = static_cast<std::uint64_t>(m_nRowPitch);
+    const std::uint64_t limit = ScrollLimitPx(length, m_nBytesPerLine, m_nLineHeight, m_nPage);
+    const std::uint64_t top = m_nScrollPos / pitch;
+    const std::uint64_t rowsShown = static_cast<std::uint64_t>(std::max(0, ClientHeight())) / pitch;
+    const std::uint64_t first = top * bytes;
+    const std::uint64_t last = (top + rowsShown) * bytes;
+
+    if (first < target && target <= last) {
+        // Already in view: no scrolling, and the caret lands in the hex column.
+        QPoint probe(m_nHexLeft, ToInt(static_cast<std::int64_t>((target / bytes - top) * pitch)));
+        m_lastHit = WalkToPosition(probe, target, false);
+        setFocus();
+        SetCaret(probe.x(), probe.y());
+        return;
+    }
+
+    const std::uint64_t wanted = target / bytes * pitch;
+    const int x = MainFrameServices().GetSearchType() == SearchType::Hex ? m_nHexLeft : m_nAsciiLeft;
+    int y = 0;
+    if (target < first || target >= last) {
+        const std::uint64_t before = m_nScrollPos;
+        if (wanted > limit) {
+            m_nScrollPos = limit;
+            y = ToInt(static_cast<std::int64_t>(wanted - limit + 2));
+        } else {
+            m_nScrollPos = wanted;
+        }
+        SetScrollBarPos();
+        ScrollPixels(static_cast<std::int64_t>(before) - static_cast<std::int64_t>(m_nScrollPos));
+        m_nTopRow = static_cast<std::uint32_t>(m_nScrollPos / pitch);
+    }
+    TraceLazy([&] { return QStringLiteral("goto %1: scroll position %2").arg(target).arg(m_nScrollPos); });
+    QPoint probe(x, y);
+    m_lastHit = WalkToPosition(probe, target, true);
+    setFocus();
+    SetCaret(probe.x(), y);
+}
+
+// ---------------------------------------------------------------------------------------
+// Caret, selection and editing
+
+HitInfo CVantorixView::HitTest(QPoint pointPx, int dc, int dr) const
+{
+    return HitTestCell(m_columnX, m_nBytesPerLine, m_nRowPitch, m_nTopRow, pointPx.x(), pointPx.y(), dc, dr);
+}
+
+void CVantorixView::SetCaret(int xPx, int yPx)
+{
+    // Only the caret's old and new places need painting; whatever a scroll uncovered is
+    // already waiting and is painted in the same pass.
+    const QRect before = CaretRect();
+    const bool hadCaret = m_bCaretCreated;
+    m_ptCaret = QPoint(xPx, yPx);
+    m_bCaretCreated = true;
+    m_bCaretOn = true;
+    const int flash = QApplication::cursorFlashTime();
+    if (flash > 0)
+        m_pCaretTimer->start(flash / 2);
+    else
+        m_pCaretTimer->stop();
+    QRegion dirty(CaretRect());
+    if (hadCaret)
+        dirty += before;
+    repaint(dirty);
+}
+
+void CVantorixView::BlinkCaret()
+{
+    m_bCaretOn = !m_bCaretOn;
+    update(CaretRect());
+}
+
+void CVantorixView::DestroyCaret()
+{
+    if (!m_bCaretCreated)
+        return;
+    m_bCaretCreated = false;
+    m_pCaretTimer->stop();
+    update(CaretRect());
+}
+
+void CVantorixView::mousePressEvent(QMouseEvent* event)
+{
+    const QPoint point = event->position().toPoint();
+    if (event->button() == Qt::LeftButton) {
+        OnLButtonDown(point);
+    } else if (event->button() == Qt::MiddleButton) {
+        m_bMiddleDrag = true;
+        m_ptMiddleDown = point;
+    }
+    CView::mousePressEvent(event);
+}
+
+void CVantorixView::mouseMoveEvent(QMouseEvent* event)
+{
+    OnMouseMove(event->position().toPoint());
+    CView::mouseMoveEvent(event);
+}
+
+void CVantorixView::mouseReleaseEvent(QMouseEvent* event)
+{
+    if (event->button() == Qt::LeftButton) {
+        OnLButtonUp();
+    } else if (event->button() == Qt::MiddleButton) {
+        m_bMiddleDrag = false;
+        m_ptMiddleDown = QPoint(0, 0);
+    }
+    CView::mouseReleaseEvent(event);
+}
+
+void CVantorixView::OnLButtonDown(QPoint pointPx)
+{
+    const HitInfo hit = HitTest(pointPx, 0, 0);
+    SetCaret(hit.x, hit.y);
+    m_lastHit = hit;
+    m_bNibblePending = false;
+    UpdateValueBar();
+
+    const bool hadSelection = m_nSelEnd != kNoSelection;
+    m_bSelecting = true;
+    m_nSelAnchor = ClampToFile(HitPosition(hit, m_nBytesPerLine, m_nTopRow));
+    m_nSelEnd = kNoSelection;
+    if (m_bSelectionShown) {
+        // Wipes the old highlight.
+        update(ClientRect());
+        if (!hadSelection)
+            m_bSelectionShown = false;
+    }
+}
+
+void CVantorixView::OnMouseMove(QPoint pointPx)
+{
+    const HitInfo hit = HitTest(pointPx, 0, 0);
+    // Middle-button scrolling: one line per move message, whatever the distance.
+    if (m_bMiddleDrag && m_ptMiddleDown.y() != 0) {
+        if (pointPx.y() > m_ptMiddleDown.y())
+            OnVScroll(ScrollCode::LineDown);
+        else if (pointPx.y() < m_ptMiddleDown.y())
+            OnVScroll(ScrollCode::LineUp);
+    }
+    if (m_bSelecting) {
+        // A pointer above the window or below the data selects up to the file's edge.
+        m_nSelEnd = ClampToFile(HitPosition(hit, m_nBytesPerLine, m_nTopRow));
+        SetStatus(QString::fromLatin1(kSelectionStatus)
+                      .arg(static_cast<std::int32_t>(m_nSelAnchor))
+                      .arg(static_cast<std::int32_t>(m_nSelEnd)));
+        update(ClientRect());
+    }
+}
+
+void CVantorixView::OnLButtonUp()
+{
+    m_bSelecting = false;
+    if (m_nSelEnd != kNoSelection)
+        m_bSelectionShown = true;
+}
+
+void CVantorixView::keyPressEvent(QKeyEvent* event)
+{
+    // Undo and Copy work in the view by themselves; the main frame's menu and toolbar reach
+    // the same functions. The frame's other accelerators are never typed into the file.
+    if (event->matches(QKeySequence::Undo)) {
+        UndoLast();
+        return;
+    }
+    if (event->matches(QKeySequence::Copy)) {
+        CopyToClipboard();
+        return;
+    }
+    for (const auto key : {QKeySequence::Cut, QKeySequence::Paste, QKeySequence::Save, QKeySequence::Open,
+                           QKeySequence::Print, QKeySequence::New, QKeySequence::Redo}) {
+        if (event->matches(key)) {
+            event->ignore();
+            return;
+        }
+    }
+
+    OnKeyDown(event->key(), event->modifiers());
+    for (const QChar c : event->text()) {
+        if (c.unicode() <= 0xFF)
+            OnChar(static_cast<std::uint8_t>(c.unicode()));
+    }
+    event->accept();
+}
+
+bool CVantorixView::focusNextPrevChild(bool)
+{
+    // Tab is a character to type, not a way out of the view.
+    return false;
+}
+
+void CVantorixView::focusInEvent(QFocusEvent* event)
+{
+    CView::focusInEvent(event);
+    OnUpdateIndicatorOvr();
+}
+
+void CVantorixView::focusOutEvent(QFocusEvent* event)
+{
+    CView::focusOutEvent(event);
+    // The caret belongs to the focused window; the next click, arrow key, Home, End,
+    // go-to or find makes it again.
+    if (event->reason() != Qt::PopupFocusReason)
+        DestroyCaret();
+}
+
+void CVantorixView::OnKeyDown(int key, Qt::KeyboardModifiers modifiers)
+{
+    const QPoint pt = m_ptCaret;
+    const HitInfo h = HitTest(pt, 0, 0);
+    const std::uint64_t rows = m_nPage / static_cast<std::uint64_t>(m_nRowPitch);
+    const std::int32_t bytes = m_nBytesPerLine;
+    const auto row = static_cast<std::uint64_t>(std::max(h.row, 0));
+
+    switch (key) {
+    case Qt::Key_Right:
+        if (h.column == bytes - 1) {
+            if (row >= rows) {
+                PutCaret(HitTest(pt, 1 - bytes, 0));
+                OnKeyDown(Qt::Key_Down, modifiers);
+            } else {
+                PutCaret(HitTest(pt, 1 - bytes, 1));
+            }
+        } else {
+            PutCaret(HitTest(pt, 1, 0));
+        }
+        ArrowTail();
+        return;
+    case Qt::Key_Left:
+        if (h.column != 0) {
+            PutCaret(HitTest(pt, -1, 0));
+        } else if (h.row > 0) {
+            PutCaret(HitTest(pt, bytes - 1, -1));
+        } else if (h.filePos >= static_cast<std::uint32_t>(bytes)) {
+            PutCaret(HitTest(pt, bytes - 1, 0));
+            OnKeyDown(Qt::Key_Up, modifiers);
+        }
+        ArrowTail();
+        return;
+    case Qt::Key_Up:
+        if (h.filePos >= static_cast<std::uint32_t>(bytes)) {
+            if (h.row == 0)
+                OnVScroll(ScrollCode::LineUp);
+            PutCaret(HitTest(pt, 0, -1));
+        }
+        ArrowTail();
+        return;
+    case Qt::Key_Down:
+        if (row >= rows) {
+            OnVScroll(ScrollCode::LineDown);
+            PutCaret(HitTest(pt, 0, 0));
+        } else {
+            PutCaret(HitTest(pt, 0, 1));
+        }
+        ArrowTail();
+        return;
+    case Qt::Key_PageDown:
+        OnVScroll(ScrollCode::PageDown);
+        SetCaret(pt.x(), pt.y());
+        CommonTail();
+        return;
+    case Qt::Key_PageUp:
+        OnVScroll(ScrollCode::PageUp);
+        SetCaret(pt.x(), pt.y());
+        CommonTail();
+        return;
+    case Qt::Key_Home:
+        GotoPosition(0);
+        return;
+    case Qt::Key_End:
+        GotoPosition(FileLength() - 1);
+        return;
+    case Qt::Key_Insert:
+        if (!(modifiers & (Qt::ShiftModifier | Qt::ControlModifier))) {
+            m_bInsertState = !m_bInsertState;
+            OnUpdateIndicatorOvr();
+        }
+        return;
+    default:
+        CommonTail();
+        return;
+    }
+}
+
+void CVantorixView::ArrowTail()
+{
+    m_bNibblePending = false;
+    CommonTail();
+}
+
+void CVantorixView::CommonTail()
+{
+    m_lastHit = HitTest(m_ptCaret, 0, 0);
+    UpdateValueBar();
+}
+
+void CVantorixView::OnChar(std::uint8_t c)
+{
+    CVantorixDoc* doc = GetDocument();
+    if (!doc)
+        return;
+    // Only bytes inside the file can be typed over; a caret past the end takes nothing.
+    const std::uint32_t position = m_lastHit.filePos;
+    const bool insideFile = position < FileLength();
+
+    if (m_lastHit.onHex) {
+        if (!std::isxdigit(c) || !insideFile)
+            return;
+        const auto valueOf = [this] {
+            const char text[3] = {m_nibbles[0], m_nibbles[1], 0};
+            return static_cast<std::uint8_t>(std::strtol(text, nullptr, 16));
+        };
+        if (!m_bNibblePending) {
+            // The first digit takes effect at once: typing D shows 0D.
+            m_nibbles = {'0', static_cast<char>(c)};
+            m_bNibblePending = true;
+            doc->SetByte(valueOf(), position);
+            repaint(RowsRect({m_nTopRow + static_cast<std::uint64_t>(std::max(m_lastHit.row, 0)),
+                              m_nTopRow + static_cast<std::uint64_t>(std::max(m_lastHit.row, 0)) + 1}));
+        } else {
+            // The first digit moves up and becomes the high one.
+            m_nibbles = {m_nibbles[1], static_cast<char>(c)};
+            m_bNibblePending = false;
+            doc->SetByte(valueOf(), position);
+            OnKeyDown(Qt::Key_Right);
+        }
+        return;
+    }
+
+    if (!insideFile)
+        return;
+    if (!doc->SetByte(c, position))
+        ShowMessageBox(QStringLiteral("FAILED TO SET BYTE"));
+    OnKeyDown(Qt::Key_Right);
+    SetStatus(QString::fromLatin1(kEditStatus).arg(position).arg(QString::fromLatin1(OffsetText(position))));
+}
+
+void CVantorixView::UpdateValueBar()
+{
+    CVantorixDoc* doc = GetDocument();
+    const std::uint32_t position = m_lastHit.filePos;
+    // Past the end there is no byte to show; the boxes show the offset and 0.
+    const std::uint8_t value = doc && position < FileLength() ? doc->GetByte(position) : 0;
+    MainFrameServices().ShowCaretInfo(position, value);
+}
+
+void CVantorixView::OnUpdateIndicatorOvr()
+{
+    MainFrameServices().SetOverwriteIndicator(!m_bInsertState);
+}
+
+void CVantorixView::UndoLast()
+{
+    CVantorixDoc* doc = GetDocument();
+    if (!doc)
+        return;
+    doc->Undo();
+    // The document repaints its first view; this one shows the undone byte as well.
+    update(ClientRect());
+}
+
+void CVantorixView::SetStatus(const QString& text)
+{
+    MainFrameServices().SetStatusText(text);
+}
+
+// ---------------------------------------------------------------------------------------
+// Search
+
+void CVantorixView::SetSearchProgressDelayMs(int ms)
+{
+    g_searchProgressDelayMs = std::max(0, ms);
+}
+
+int CVantorixView::SearchProgressDelayMs()
+{
+    return g_searchProgressDelayMs;
+}
+
+void CVantorixView::FindNext()
+{
+    CVantorixDoc* doc = GetDocument();
+    if (!doc || m_bSearching)
+        return;
+    const QString text = MainFrameServices().GetSearchText();
+    if (text.isEmpty()) {
+        ShowMessageBox(QStringLiteral("You need to enter text to search for"));
+        return;
+    }
+    // The same refusal, with the same message, as the document's own search.
+    const SearchType type = CVantorixDoc::CurrentSearchType();
+    if (const QString problem = CVantorixDoc::SearchTextProblem(text, type); !problem.isEmpty()) {
+        ShowMessageBox(problem);
+        return;
+    }
+    const SearchPattern pattern = EncodeSearchPattern(text.toLatin1().toStdString(), type);
+    const std::uint32_t start = m_lastHit.filePos + 1;
+
+    m_bSearching = true;
+    bool reported = false;
+    const QPointer<CVantorixView> self(this);
+    const SearchOutcome outcome =
+        SearchWithProgress(*doc, pattern, start, g_searchProgressDelayMs, [&](int percent) {
+            reported = true;
+            SetStatus(QStringLiteral("Searching: %1% done. Press Esc to cancel.").arg(percent));
+        });
+    if (!self)
+        return;
+    m_bSearching = false;
+
+    switch (outcome.end) {
+    case SearchEnd::Cancelled:
+        SetStatus(QStringLiteral("Search cancelled."));
+        return;
+    case SearchEnd::NotFound:
+        if (reported)
+            SetStatus(QString());
+        ShowMessageBox(QStringLiteral("Reached End of File"));
+        return;
+    case SearchEnd::Found:
+        if (reported)
+            SetStatus(QString());
+        GotoPosition(outcome.position);
+        return;
+    }
+}
+
+// ---------------------------------------------------------------------------------------
+// Clipboard
+
+void CVantorixView::CopyToClipboard()
+{
+    if (m_nSelEnd == kNoSelection)
+        return;
+    QClipboard* clipboard = QGuiApplication::clipboard();
+    if (!clipboard) {
+        ShowMessageBox(QStringLiteral("Failed To Open Clipboard"));
+        return;
+    }
+    clipboard->clear();
+
+    CVantorixDoc* doc = GetDocument();
+    const std::uint32_t lo = std::min(m_nSelAnchor, m_nSelEnd);
+    const std::uint32_t hi = std::min(std::max(m_nSelAnchor, m_nSelEnd), ClampToFile(kNoSelection));
+    if (!doc || hi <= lo)
+        return; // a single byte leaves the clipboard empty
+
+    // The text ends at the first zero byte; a selection longer than one read is read in
+    // pieces, and reading stops at that zero.
+    QByteArray text;
+    try {
+        std::vector<std::uint8_t> piece(CVantorixDoc::kMaxRead);
+        std::uint64_t position = lo;
+        while (position <= hi) {
+            const auto wanted = static_cast<std::uint32_t>(
+                std::min<std::uint64_t>(hi - position + 1, CVantorixDoc::kMaxRead));
+            const std::int32_t n = doc->ReadBytes(piece.data(), wanted, static_cast<std::uint32_t>(position));
+            if (n < 1)
+                break;
+            const auto* begin = piece.data();
+            const auto* end = begin + n;
+            const auto* zero = std::find(begin, end, std::uint8_t{0});
+            text.append(reinterpret_cast<const char*>(begin), zero - begin);
+            if (zero != end)
+                break;
+            position += static_cast<std::uint64_t>(n);
+        }
+        clipboard->setText(QString::fromLatin1(text));
+    } catch (const std::bad_alloc&) {
+        // No room for the text: the clipboard stays empty.
+    }
+}
+
+// ---------------------------------------------------------------------------------------
+// Display settings
+
+void CVantorixView::OnDisplaySettings()
+{
+    CDisplaySettingsDlg dialog(this);
+    dialog.m_nDlgBytesPerLine = m_nBytesPerLine;
+    dialog.m_nDlgGroupSize = m_nGroupSize;
+    if (dialog.DoModal() != QDialog::Accepted)
+        return;
+    m_nGroupSize = dialog.m_nDlgGroupSize;
+    m_nBytesPerLine = dialog.m_nDlgBytesPerLine;
+    RecalcScrollRange(ClientHeight());
+    BuildColumnTable();
+    RepaintNow();
+}
+
+bool CVantorixView::OnCommand(int id)
+{
+    if (id != ID_DISPLAY_SETTINGS)
+        return false;
+    OnDisplaySettings();
+    return true;
+}
+
+void CVantorixView::contextMenuEvent(QContextMenuEvent* event)
+{
+    QMenu menu(this);
+    menu.addAction(QStringLiteral("&Display Settings..."), this, &CVantorixView::OnDisplaySettings);
+    menu.exec(event->globalPos());
+}
+
+} // namespace vtx

@@ -1,0 +1,193 @@
+#pragma once
+// The hex view: one window onto one document. It keeps its own vertical scroll position
+// in pixels and reads from the document only the rows it draws, so a file of any size is
+// never held in memory. Rows show an address, the bytes in hexadecimal groups and the same
+// bytes as characters, each byte in the colours of the colour code table.
+//
+// The arithmetic (column table, hit test, scroll range and steps) lives in ViewGeometry.h;
+// this class holds the state and turns events into calls of it.
+
+// this program
+#include "app/CVantorixDoc.h"
+#include "framework/CView.h"
+#include "view/ViewGeometry.h"
+
+// Qt
+#include <QFont>
+#include <QPoint>
+#include <QRect>
+
+// std
+#include <array>
+#include <cstdint>
+#include <vector>
+
+class QScrollBar;
+class QTimer;
+
+namespace vtx {
+
+class CVantorixView : public CView, public IDocumentPositionView
+{
+    Q_OBJECT
+public:
+    // The command that opens the display settings dialog.
+    static constexpr int ID_DISPLAY_SETTINGS = 32783;
+
+    explicit CVantorixView(CVantorixDoc* doc, QWidget* parent = nullptr);
+    ~CVantorixView() override;
+
+    [[nodiscard]] CVantorixDoc* GetDocument() const;
+
+    // Drawing. OnDraw paints the rows that dirtyPx (window pixels) needs, honouring the
+    // draw mode that a one-line scroll left behind.
+    void OnDraw(QPainter& dc, const QRect& dirtyPx);
+    // Prints the rows the window shows, at their size on screen (smaller when a row would
+    // not fit the page's width).
+    void OnPrint(QPainter& painter, QPrinter& printer) override;
+    void BuildColumnTable();
+
+    // Scrolling.
+    void RecalcScrollRange(int clientHeightPx);
+    void OnVScroll(ScrollCode code);
+    void GotoPosition(std::uint32_t target) override;
+    void RepaintNow() override;
+
+    // Caret, selection and editing.
+    [[nodiscard]] HitInfo HitTest(QPoint pointPx, int dc, int dr) const;
+    void SetCaret(int xPx, int yPx);
+    // Navigation keys by their Qt codes: Right, Left, Up, Down, Page Up, Page Down, Home,
+    // End, Insert; any other key runs only the tail that refreshes the caret cell.
+    void OnKeyDown(int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier);
+    // One typed character code, control characters included.
+    void OnChar(std::uint8_t c);
+    void UpdateValueBar();
+    // Drives the status bar's OVR pane: on exactly while the insert state is off.
+    virtual void OnUpdateIndicatorOvr();
+    void UndoLast();
+
+    // Search, clipboard, display settings.
+    void FindNext();
+    void CopyToClipboard();
+    void OnDisplaySettings();
+    // Runs one of the view's own commands by id; false when the id is not the view's.
+    bool OnCommand(int id);
+
+    // A search that runs longer than this shows its progress and can be cancelled with Esc.
+    static void SetSearchProgressDelayMs(int ms);
+    [[nodiscard]] static int SearchProgressDelayMs();
+
+    // State, for the frame and the tests.
+    [[nodiscard]] const QFont& Font() const { return m_font; }
+    [[nodiscard]] int LineHeight() const { return m_nLineHeight; }
+    [[nodiscard]] int RowPitch() const { return m_nRowPitch; }
+    [[nodiscard]] int CharWidth() const { return m_nCharWidth; }
+    [[nodiscard]] std::uint64_t ScrollPos() const { return m_nScrollPos; }
+    [[nodiscard]] std::uint64_t Page() const { return m_nPage; }
+    [[nodiscard]] std::uint64_t Max() const { return m_nMax; }
+    [[nodiscard]] std::uint32_t TopRow() const { return m_nTopRow; }
+    [[nodiscard]] bool InsertState() const { return m_bInsertState; }
+    [[nodiscard]] std::uint32_t SelectionAnchor() const { return m_nSelAnchor; }
+    [[nodiscard]] std::uint32_t SelectionEnd() const { return m_nSelEnd; }
+    [[nodiscard]] const HitInfo& LastHit() const { return m_lastHit; }
+    [[nodiscard]] bool NibblePending() const { return m_bNibblePending; }
+    [[nodiscard]] int HexLeft() const { return m_nHexLeft; }
+    [[nodiscard]] int AsciiLeft() const { return m_nAsciiLeft; }
+    [[nodiscard]] const std::vector<std::int32_t>& ColumnX() const { return m_columnX; }
+    [[nodiscard]] int BytesPerLine() const { return m_nBytesPerLine; }
+    [[nodiscard]] int GroupSize() const { return m_nGroupSize; }
+    [[nodiscard]] int LeftMargin() const { return m_nLeftMargin; }
+    [[nodiscard]] QPoint CaretPos() const { return m_ptCaret; }
+    [[nodiscard]] bool HasCaret() const { return m_bCaretCreated; }
+    [[nodiscard]] QScrollBar* ScrollBar() const { return m_pScrollBar; }
+    // The drawing area: the window less the scroll bar.
+    [[nodiscard]] QRect ClientRect() const;
+
+protected:
+    // Every row the view draws is read here; a subclass may watch the reads.
+    virtual std::int32_t ReadRow(std::uint8_t* buffer, std::uint32_t count, std::uint32_t position);
+
+    void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
+    bool focusNextPrevChild(bool next) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void OnCreate();
+    void OnLButtonDown(QPoint pointPx);
+    void OnMouseMove(QPoint pointPx);
+    void OnLButtonUp();
+    void ArrowTail();
+    void CommonTail();
+    void PutCaret(const HitInfo& hit) { SetCaret(hit.x, hit.y); }
+    HitInfo WalkToPosition(QPoint& probePx, std::uint32_t target, bool trace) const;
+    [[nodiscard]] std::uint32_t FileLength() const;
+    [[nodiscard]] std::uint32_t ClampToFile(std::int64_t position) const;
+    [[nodiscard]] int ClientHeight() const;
+    [[nodiscard]] QRect CaretRect() const;
+    [[nodiscard]] QRect RowsRect(const RowSpan& rows) const;
+    void DrawRows(QPainter& dc, const RowSpan& rows, const QRect& dirtyPx);
+    void ScrollPixels(std::int64_t dyPx);
+    void SyncScrollBar();
+    void SetScrollBarPos();
+    void LayoutScrollBar();
+    void OnScrollBarAction(int action);
+    void OnScrollBarReleased();
+    void BlinkCaret();
+    void DestroyCaret();
+    void SetStatus(const QString& text);
+
+    // Members in the order of the view's design. The pixel positions of the scroll range
+    // are 64-bit: with few bytes per row a file below 2 GiB is taller than 2^32 pixels.
+    QFont m_font;
+    int m_nLineHeight = 0;
+    int m_nRowPitch = 0;
+    int m_nCharWidth = 0;
+    std::uint64_t m_nScrollPos = 0;
+    std::uint64_t m_nPage = 0;
+    std::uint64_t m_nMax = 0;
+    int m_nDrawMode = -1;
+    std::uint32_t m_nTopRow = 0;
+    bool m_bInsertState = false;
+    bool m_bMiddleDrag = false;
+    bool m_bSelecting = false;
+    bool m_bSelectionShown = false;
+    bool m_bRecalcScroll = true;
+    std::uint32_t m_nSelAnchor = 0;
+    std::uint32_t m_nSelEnd = kNoSelection;
+    QPoint m_ptMiddleDown{0, 0};
+    HitInfo m_lastHit{};
+    bool m_bNibblePending = false;
+    std::array<char, 2> m_nibbles{'0', '0'};
+    int m_nAsciiLeft = 0;
+    int m_nHexLeft = 0;
+    std::vector<std::int32_t> m_columnX;
+    int m_nBytesPerLine = 16;
+    int m_nLeftMargin = 2;
+    int m_nGroupSize = 4;
+    int m_nByteSpace = 3;
+    int m_nGroupSpace = 5;
+    int m_nAddressSpace = 4;
+    int m_nAsciiSpace = 4;
+
+    // The platform pieces that stand in for the window's own scroll bar and caret.
+    QScrollBar* m_pScrollBar = nullptr;
+    ScrollBarMapping m_barMapping;
+    QTimer* m_pCaretTimer = nullptr;
+    QPoint m_ptCaret{0, 0};
+    bool m_bCaretCreated = false;
+    bool m_bCaretOn = false;
+    int m_nAscent = 0;
+    bool m_bSearching = false;
+    std::vector<std::uint8_t> m_rowBuffer;
+};
+
+} // namespace vtx

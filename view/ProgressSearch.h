@@ -1,0 +1,35 @@
+#pragma once
+// The view's search through the document, on the user-interface thread, in blocks. A search
+// that runs longer than a moment keeps the window alive: it reports its progress, lets the
+// window repaint, and ends when the user presses Esc. While it runs, every other key and
+// pointer input and every request to close a window is held back, so nothing can change
+// or close the document under it.
+
+// this program
+#include "app/SearchPattern.h"
+
+// Qt
+#include <QString>
+
+// std
+#include <cstdint>
+#include <functional>
+
+namespace vtx {
+
+class CVantorixDoc;
+
+enum class SearchEnd { Found, NotFound, Cancelled };
+
+struct SearchOutcome {
+    SearchEnd end = SearchEnd::NotFound;
+    std::uint32_t position = 0;
+};
+
+// Looks for the first complete match of pattern at or after start. After delayMs the
+// progress callback gets the percentage of the way from start to the end of the file,
+// about ten times a second, and pending events run between blocks.
+SearchOutcome SearchWithProgress(CVantorixDoc& doc, const SearchPattern& pattern, std::uint32_t start,
+                                 int delayMs, const std::function<void(int percent)>& progress);
+
+} // namespace vtx

@@ -1,0 +1,163 @@
+#pragma once
+// The hex view's arithmetic, free of widgets: where each cell of a row starts, which cell a
+// point falls in, how tall the document is, how far a scroll command moves, which rows a
+// draw has to read, and how pixel positions map onto an int-ranged scroll bar. The view
+// calls these; the tests call them directly.
+//
+// Units are in the names: `Px` for pixels, `Row` for file rows, `Pos` for byte offsets,
+// `Chars` for character widths.
+
+// std
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <string>
+#include <vector>
+
+namespace vtx {
+
+// The selection end that means "no selection".
+inline constexpr std::uint32_t kNoSelection = 0xFFFFFFFF;
+
+// The address text is eight hexadecimal digits and a colon.
+inline constexpr std::int32_t kAddressChars = 9;
+
+// One byte row may not exceed what a single document read delivers.
+inline constexpr std::int32_t kMinBytesPerLine = 1;
+inline constexpr std::int32_t kMaxBytesPerLine = 65535;
+
+// One cell of the view, as the hit test finds it. The view keeps the caret cell in one.
+struct HitInfo {
+    std::int32_t column = 0;    // byte index within the row
+    std::int32_t row = 0;       // row counted from the top of the window
+    std::int32_t x = 0;         // left edge of the cell: where the caret goes
+    std::int32_t y = 0;         // caret top for the cell
+    std::uint32_t filePos = 0;  // (top row + row) * bytes per line + column
+    bool onHex = false;         // hex column (true) or ASCII column (false)
+    friend bool operator==(const HitInfo&, const HitInfo&) = default;
+};
+
+// The layout values the column table is built from. Spacings are in characters.
+struct ColumnLayout {
+    std::int32_t bytesPerLine = 16;
+    std::int32_t leftMarginPx = 2;
+    std::int32_t groupSize = 4;
+    std::int32_t byteSpaceChars = 3;
+    std::int32_t groupSpaceChars = 5;
+    std::int32_t addressSpaceChars = 4;
+    std::int32_t asciiSpaceChars = 4;
+};
+
+// Left edges of every cell of a row, margin included: entries 0..B-1 the hex cells,
+// B..2B-1 the ASCII characters, entry 2B the right edge of the ASCII column.
+struct ColumnTable {
+    std::vector<std::int32_t> columnXPx;
+    std::int32_t hexLeftPx = 0;
+    std::int32_t asciiLeftPx = 0;
+};
+
+// A group size of 0, below 0 or above the bytes per line never closes a group, so such a
+// row has no group gaps; a group size of 1 puts the group gap after every byte.
+[[nodiscard]] ColumnTable BuildColumns(const ColumnLayout& layout, std::int32_t charWidthPx);
+
+// The hit test of a point against a column table. A point on a boundary belongs to the
+// cell on its right; the address column belongs to hex cell 0; anything at or right of the
+// ASCII column's right edge to the row's last character; the blank after a hex cell and the
+// gaps to the cell on their left. dc moves the result that many cells within its column
+// (kept inside the row), dr one row down (> 0) or up (< 0, not above row 0). The position
+// is not compared with any file length; it wraps as unsigned 32-bit arithmetic does.
+[[nodiscard]] HitInfo HitTestCell(std::span<const std::int32_t> columnXPx, std::int32_t bytesPerLine,
+                                  std::int32_t rowPitchPx, std::uint32_t topRow, std::int32_t xPx,
+                                  std::int32_t yPx, std::int32_t dc, std::int32_t dr);
+
+// The position a hit stands for without wrapping: negative above the file's start.
+[[nodiscard]] std::int64_t HitPosition(const HitInfo& hit, std::int32_t bytesPerLine, std::uint32_t topRow);
+
+// Rows of the virtual document: one per bytesPerLine bytes, plus one that is always there.
+[[nodiscard]] std::uint64_t DocumentRows(std::uint32_t fileLength, std::int32_t bytesPerLine);
+
+// Page size, range maximum and clamped position for a client height. nullopt for an empty
+// file: the range is then left as it was.
+struct ScrollRange {
+    std::uint64_t pagePx = 0;
+    std::uint64_t maxPx = 0;
+    std::uint64_t scrollPosPx = 0;
+};
+[[nodiscard]] std::optional<ScrollRange> ComputeScrollRange(std::uint32_t fileLength, std::int32_t bytesPerLine,
+                                                            std::int32_t rowPitchPx, std::int64_t clientHeightPx,
+                                                            std::uint64_t scrollPosPx);
+
+// How far the scrolling commands may go: rows * line height - page, never below 0.
+[[nodiscard]] std::uint64_t ScrollLimitPx(std::uint32_t fileLength, std::int32_t bytesPerLine,
+                                          std::int32_t lineHeightPx, std::uint64_t pagePx);
+
+// The scroll bar's codes, numbered as the platform numbered them.
+enum class ScrollCode : int {
+    LineUp = 0,
+    LineDown = 1,
+    PageUp = 2,
+    PageDown = 3,
+    ThumbPosition = 4,
+    ThumbTrack = 5,
+    Top = 6,
+    Bottom = 7,
+    EndScroll = 8,
+};
+
+// The change of the scroll position a command makes, or nullopt when it does nothing.
+// Line down keeps moving a whole line while the position lies less than 8 pixels beyond
+// the limit. A thumb released strictly inside a line below the limit lands one pixel below
+// that line's start; trackPx is where it was released.
+[[nodiscard]] std::optional<std::int64_t> ScrollDeltaPx(ScrollCode code, std::uint64_t scrollPosPx,
+                                                        std::uint64_t limitPx, std::int32_t lineHeightPx,
+                                                        std::uint64_t pagePx,
+                                                        std::optional<std::uint64_t> trackPx);
+
+// A half-open range of file rows.
+struct RowSpan {
+    std::uint64_t first = 0;
+    std::uint64_t end = 0;
+    [[nodiscard]] bool Empty() const { return end <= first; }
+    [[nodiscard]] bool Contains(const RowSpan& other) const
+    {
+        return other.Empty() || (first <= other.first && other.end <= end);
+    }
+};
+
+// Which rows a draw paints: drawMode 1 the two rows at the bottom (uncovered by a one-line
+// scroll down), 0 the top row (uncovered by a one-line scroll up), anything else every row
+// at least partly visible.
+[[nodiscard]] RowSpan DrawRowSpan(std::uint64_t scrollPosPx, std::int32_t rowPitchPx,
+                                  std::int32_t lineHeightPx, std::int32_t clientHeightPx, std::int32_t drawMode);
+
+// The rows that a band of window pixels [topPx, bottomPx) shows.
+[[nodiscard]] RowSpan RowsInBand(std::uint64_t scrollPosPx, std::int32_t rowPitchPx, std::int32_t topPx,
+                                 std::int32_t bottomPx);
+
+// Window y of a row's top edge (negative or beyond the window for rows not shown).
+[[nodiscard]] std::int64_t RowTopPx(std::uint64_t row, std::int32_t rowPitchPx, std::uint64_t scrollPosPx);
+
+// Both ends of a selection are included; kNoSelection as the end means none.
+[[nodiscard]] bool IsSelected(std::uint32_t pos, std::uint32_t anchor, std::uint32_t end);
+
+// The character a byte shows in the ASCII column, as a Latin-1 code: "." below 0x20.
+[[nodiscard]] char DisplayChar(std::uint8_t value);
+// "%0.8X" of a position: eight upper-case hexadecimal digits.
+[[nodiscard]] std::string OffsetText(std::uint32_t pos);
+// "%0.8X:" of a row's first position.
+[[nodiscard]] std::string AddressText(std::uint32_t pos);
+
+// A scroll bar holds int positions; a document's pixel height can exceed them (few bytes
+// per row in a large file). The mapping scales pixel positions down by a whole factor when
+// needed. The largest position is max - page + 1, as the platform's bar allowed.
+struct ScrollBarMapping {
+    std::int32_t maximum = 0;  // 0: nothing to scroll
+    std::int32_t pageStep = 0;
+    std::uint64_t unitPx = 1;  // pixels per bar step
+
+    [[nodiscard]] static ScrollBarMapping For(std::uint64_t maxPx, std::uint64_t pagePx);
+    [[nodiscard]] std::int32_t ToBar(std::uint64_t posPx) const;
+    [[nodiscard]] std::uint64_t FromBar(std::int32_t value) const;
+};
+
+} // namespace vtx
