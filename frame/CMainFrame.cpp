@@ -104,6 +104,12 @@ CMainFrame::CMainFrame() : m_commands(this)
 
 CMainFrame::~CMainFrame()
 {
+    // Focus and document signals may still arrive while the base classes tear down the
+    // windows; this part of the object is gone by then.
+    disconnect(qApp, nullptr, this, nullptr);
+    if (CDocManager* manager = DocManager())
+        disconnect(manager, nullptr, this, nullptr);
+    disconnect(this, &CMDIFrameWnd::activeFrameChanged, this, nullptr);
     CVantorixDoc::SetSearchTypeSource(nullptr);
     SetMainFrameServices(nullptr);
 }

@@ -24,7 +24,14 @@ CMDIFrameWnd::CMDIFrameWnd(QWidget* parent) : QMainWindow(parent), m_pMdiArea(ne
     });
 }
 
-CMDIFrameWnd::~CMDIFrameWnd() = default;
+CMDIFrameWnd::~CMDIFrameWnd()
+{
+    // The base destructors still close and hide the frames, which reports activations;
+    // nothing of this object may answer them any more.
+    disconnect(m_pMdiArea, nullptr, this, nullptr);
+    for (QMdiSubWindow* w : m_pMdiArea->subWindowList())
+        disconnect(w, nullptr, this, nullptr);
+}
 
 QSize CMDIFrameWnd::MDIClientSize() const
 {
