@@ -1,0 +1,45 @@
+#pragma once
+// The machine's well-known folders as the setup program sees them. Linux has no system or
+// Windows directory, so each gets a per-user place under the XDG base directories, and
+// each can be moved with an environment variable: a user can install without root, and
+// tests run entirely inside a temporary directory.
+//
+//   system directory      $VTX_SYSTEM_DIR    else <windows directory>/System
+//   Windows directory     $VTX_WINDOWS_DIR   else $XDG_DATA_HOME/vtxsetup/Windows
+//   registry files        $VTX_REGISTRY_DIR  else $XDG_CONFIG_HOME/vtxsetup/registry
+//   applications folder   $XDG_DATA_HOME/applications (the desktop's own menu folder)
+//
+// Every path returned is absolute, without a trailing separator, joined with "/".
+
+#include <QString>
+
+namespace vtx {
+
+inline constexpr char kSystemDirVariable[] = "VTX_SYSTEM_DIR";
+inline constexpr char kWindowsDirVariable[] = "VTX_WINDOWS_DIR";
+inline constexpr char kRegistryDirVariable[] = "VTX_REGISTRY_DIR";
+
+// The system directory (S). Created when missing: a machine always has one.
+[[nodiscard]] QString SystemDirectory();
+// The Windows directory (W), created when missing together with its "Start Menu/Programs"
+// folder, which the start-menu lookup falls back on.
+[[nodiscard]] QString WindowsDirectory();
+// The folder that holds one registry file per root. Not created here: reading a registry
+// that was never written needs no files.
+[[nodiscard]] QString RegistryDirectory();
+// The process's current working directory (C).
+[[nodiscard]] QString CurrentDirectory();
+// The full path of the running program, symbolic links resolved.
+[[nodiscard]] QString RunningProgramPath();
+// The user's folder of desktop entries, where the desktop's menus and "Open With" look.
+[[nodiscard]] QString UserApplicationsDirectory();
+// The user's data folder ($XDG_DATA_HOME, else ~/.local/share).
+[[nodiscard]] QString UserDataDirectory();
+// The user's home folder.
+[[nodiscard]] QString HomeDirectory();
+
+// The value of an environment variable as a path: empty when unset or empty, else made
+// absolute against the current directory and cleaned of "." and "//" parts.
+[[nodiscard]] QString PathFromEnvironment(const char* variable);
+
+} // namespace vtx
