@@ -34,6 +34,14 @@ CCJComboBox::CCJComboBox(QWidget* parent) : QComboBox(parent)
     setMouseTracking(true);
 }
 
+CCJComboBox::~CCJComboBox()
+{
+    // A box that goes while showing the hover look must not leave the others believing
+    // that some box still shows it: they would not rise until the pointer left one.
+    if (s_bHoverPainted && m_nPaintedState == Hover)
+        s_bHoverPainted = false;
+}
+
 bool CCJComboBox::PointerInside() const
 {
     return rect().contains(mapFromGlobal(QCursor::pos()));

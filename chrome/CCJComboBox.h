@@ -25,6 +25,7 @@ class CCJComboBox : public QComboBox
     Q_OBJECT
 public:
     Q_INVOKABLE explicit CCJComboBox(QWidget* parent = nullptr);
+    ~CCJComboBox() override;
 
     enum FlatState { Normal = 1, Hover = 2, Pressed = 4 };
     static constexpr int kTrackingIntervalMs = 10;
