@@ -3,8 +3,8 @@
 // this program
 #include "colors/NumberText.h"
 #include "frame/ColorCodeText.h"
-#include "frame/ColorRefQt.h"
 #include "framework/MessageBox.h"
+#include "view/QtColor.h"
 
 // Qt
 #include <QAction>

@@ -1,0 +1,284 @@
+#include "frame/CColorCodesDlg.h"
+
+// this program
+#include "colors/ColorCodesFile.h"
+#include "colors/ParseCodeRange.h"
+#include "frame/CPairedEdit.h"
+#include "frame/ColorCodeText.h"
+#include "framework/MessageBox.h"
+#include "framework/Trace.h"
+#include "view/QtColor.h"
+
+// Qt
+#include <QColorDialog>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QPushButton>
+#include <QSignalBlocker>
+#include <QTreeWidget>
+#include <QVBoxLayout>
+
+namespace vtx {
+
+namespace {
+
+CColorCodesDlg::ColorPicker& Picker()
+{
+    static CColorCodesDlg::ColorPicker picker;
+    return picker;
+}
+
+QPushButton* MakeButton(const QString& text, int id, QWidget* parent)
+{
+    auto* button = new QPushButton(text, parent);
+    button->setObjectName(QString::number(id));
+    return button;
+}
+
+} // namespace
+
+void CColorCodesDlg::SetColorPicker(ColorPicker picker)
+{
+    Picker() = std::move(picker);
+}
+
+CColorCodesDlg::CColorCodesDlg(ColorTable& table, std::string path, std::function<void()> repaintActiveView,
+                               QWidget* parent)
+    : QDialog(parent)
+    , m_table(table)
+    , m_path(std::move(path))
+    , m_repaintActiveView(std::move(repaintActiveView))
+{
+    setWindowTitle(QStringLiteral("Edit Color Codes"));
+    BuildControls();
+    m_hexEdit->Link(CPairedEdit::kModeHex, m_asciiEdit);
+    m_asciiEdit->Link(CPairedEdit::kModeAscii, m_hexEdit);
+    LoadFromFile();
+}
+
+bool CColorCodesDlg::Run(QWidget* parent, ColorTable& table, const std::string& path,
+                         std::function<void()> repaintActiveView)
+{
+    CColorCodesDlg dialog(table, path, std::move(repaintActiveView), parent);
+    return dialog.exec() == QDialog::Accepted;
+}
+
+void CColorCodesDlg::BuildControls()
+{
+    // The list comes first so that it has the keyboard focus when the dialog opens.
+    auto* codes = new QGroupBox(QStringLiteral("HEX Codes:"), this);
+    m_list = new QTreeWidget(codes);
+    m_list->setObjectName(QString::number(IdList));
+    m_list->setColumnCount(2);
+    m_list->setHeaderLabels({QStringLiteral("Hex Code"), QStringLiteral("Ascii Code")});
+    m_list->header()->setStretchLastSection(false);
+    m_list->header()->setMinimumSectionSize(16);
+    m_list->setColumnWidth(0, 77);
+    m_list->setColumnWidth(1, 75);
+    m_list->setRootIsDecorated(false);
+    m_list->setItemsExpandable(false);
+    m_list->setUniformRowHeights(true);
+    m_list->setSelectionMode(QAbstractItemView::SingleSelection);
+    m_list->setSelectionBehavior(QAbstractItemView::SelectRows);
+    m_list->setAllColumnsShowFocus(true);
+    m_list->setMinimumWidth(77 + 75 + 2 * m_list->frameWidth() + 4);
+
+    m_hexEdit = new CPairedEdit(true, codes);
+    m_hexEdit->setObjectName(QString::number(IdHexEdit));
+    m_asciiEdit = new CPairedEdit(true, codes);
+    m_asciiEdit->setObjectName(QString::number(IdAsciiEdit));
+
+    QPushButton* add = MakeButton(QStringLiteral("Add"), IdAdd, codes);
+    QPushButton* remove = MakeButton(QStringLiteral("Remove"), IdRemove, codes);
+    QPushButton* hexColor = MakeButton(QStringLiteral("Hex Color"), IdHexColor, codes);
+    QPushButton* asciiColor = MakeButton(QStringLiteral("Ascii Color"), IdAsciiColor, codes);
+
+    auto* help = new QGroupBox(codes);
+    const QString quote(QLatin1Char('"'));
+    auto* helpFirst = new QLabel(
+        QStringLiteral("Enter the hex or Ascii code that you want to have color coded. Once you add it to the list, click ")
+            + quote + QStringLiteral("Hex Color") + quote
+            + QStringLiteral(" to edit the color it will be displayed in hex view, and ") + quote
+            + QStringLiteral("Ascii Color") + quote + QStringLiteral(" to edit "),
+        help);
+    auto* helpSecond = new QLabel(
+        QStringLiteral("the color it will be displayed in the Ascii view. You can also enter a range. i.e. ") + quote
+            + QStringLiteral("0D-2D") + quote + QStringLiteral(", or ") + quote + QStringLiteral("a-z") + quote
+            + QStringLiteral("."),
+        help);
+    for (QLabel* label : {helpFirst, helpSecond}) {
+        label->setWordWrap(true);
+        label->setTextFormat(Qt::PlainText);
+    }
+    auto* helpLayout = new QVBoxLayout(help);
+    helpLayout->setSpacing(0);
+    helpLayout->addWidget(helpFirst);
+    helpLayout->addWidget(helpSecond);
+
+    auto* boxes = new QGridLayout;
+    boxes->addWidget(new QLabel(QStringLiteral("Hex Code:"), codes), 0, 0);
+    boxes->addWidget(m_hexEdit, 0, 1);
+    boxes->addWidget(new QLabel(QStringLiteral("Ascii Char:"), codes), 1, 0);
+    boxes->addWidget(m_asciiEdit, 1, 1);
+    auto* editButtons = new QGridLayout;
+    editButtons->addWidget(add, 0, 0);
+    editButtons->addWidget(remove, 0, 1);
+    editButtons->addWidget(hexColor, 1, 0);
+    editButtons->addWidget(asciiColor, 1, 1);
+
+    auto* right = new QVBoxLayout;
+    right->addLayout(boxes);
+    right->addLayout(editButtons);
+    right->addWidget(help, 1);
+    auto* codesLayout = new QHBoxLayout(codes);
+    codesLayout->addWidget(m_list, 1);
+    codesLayout->addLayout(right, 2);
+
+    QPushButton* clear = MakeButton(QStringLiteral("Clear List"), IdClearList, this);
+    QPushButton* save = MakeButton(QStringLiteral("Save"), IdSave, this);
+    QPushButton* cancel = MakeButton(QStringLiteral("Cancel"), IdCancel, this);
+    save->setDefault(true);
+    auto* dialogButtons = new QHBoxLayout;
+    dialogButtons->addWidget(clear);
+    dialogButtons->addStretch(1);
+    dialogButtons->addWidget(save);
+    dialogButtons->addWidget(cancel);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(codes, 1);
+    layout->addLayout(dialogButtons);
+
+    connect(add, &QPushButton::clicked, this, &CColorCodesDlg::OnAdd);
+    connect(remove, &QPushButton::clicked, this, &CColorCodesDlg::OnRemove);
+    connect(hexColor, &QPushButton::clicked, this, [this] { PickColor(true); });
+    connect(asciiColor, &QPushButton::clicked, this, [this] { PickColor(false); });
+    connect(clear, &QPushButton::clicked, this, &CColorCodesDlg::OnClearList);
+    connect(save, &QPushButton::clicked, this, &CColorCodesDlg::OnSave);
+    connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
+
+    // The row last selected stays the one Remove and the boxes refer to, even when a later
+    // click on empty space clears the highlight.
+    connect(m_list, &QTreeWidget::itemSelectionChanged, this, [this] {
+        const QList<QTreeWidgetItem*> selected = m_list->selectedItems();
+        if (selected.isEmpty())
+            return;
+        m_selectionMark = selected.front();
+        ShowRowInBoxes(m_selectionMark);
+    });
+    connect(m_list, &QTreeWidget::itemClicked, this, [this] { ShowRowInBoxes(m_selectionMark); });
+}
+
+void CColorCodesDlg::LoadFromFile()
+{
+    // Rows in file order. A code text that a hand-edited file repeats gets one row, where
+    // it first appears, with the colours of its last line; an empty line names nothing and
+    // would be dropped by the next save, so it gets no row either.
+    for (const ColorCodeLine& line : ReadColorCodeLines(m_path)) {
+        if (line.code.empty())
+            continue;
+        const bool known = m_codes.Contains(line.code);
+        m_codes.Set(line.code, line.colors);
+        if (!known) {
+            const QString code = FromCodeBytes(line.code);
+            AppendRow(code, CodeTextToAscii(code));
+        }
+    }
+}
+
+void CColorCodesDlg::AppendRow(const QString& code, const QString& characters)
+{
+    new QTreeWidgetItem(m_list, QStringList{code, characters});
+}
+
+void CColorCodesDlg::ShowRowInBoxes(QTreeWidgetItem* row)
+{
+    if (!row)
+        return;
+    // setText: the two boxes take the row's texts as they are, without mirroring.
+    m_hexEdit->setText(row->text(0));
+    m_asciiEdit->setText(row->text(1));
+    const ColorPair* colors = m_codes.Find(ToCodeBytes(row->text(0)));
+    const ColorPair shown = colors ? *colors : ColorPair{};
+    m_hexEdit->SetTextColor(shown.hex);
+    m_asciiEdit->SetTextColor(shown.ascii);
+    m_hexEdit->repaint();
+    m_asciiEdit->repaint();
+}
+
+void CColorCodesDlg::OnAdd()
+{
+    const QString code = m_hexEdit->text().toUpper();
+    const std::string key = ToCodeBytes(code);
+    if (m_codes.Contains(key))
+        return;
+    m_hexEdit->setText(code);
+    if (ParseCodeRange(key).low == -1) {
+        ShowMessageBox(QStringLiteral("You must do low-high. (a-z, not z-a)"));
+        return;
+    }
+    AppendRow(code, m_asciiEdit->text());
+    // A new code starts black whatever the boxes show: their colours are only a preview.
+    m_codes.Set(key, ColorPair{});
+}
+
+void CColorCodesDlg::OnRemove()
+{
+    if (!m_selectionMark)
+        return;
+    m_codes.Remove(ToCodeBytes(m_selectionMark->text(0)));
+    // The list would move the selection to a neighbour; a second Remove must not take a
+    // row the user never chose.
+    const QSignalBlocker quiet(m_list);
+    delete m_selectionMark;
+    m_list->clearSelection();
+    m_selectionMark = nullptr;
+}
+
+void CColorCodesDlg::OnClearList()
+{
+    m_selectionMark = nullptr;
+    m_list->clear();
+    m_codes.Clear();
+}
+
+void CColorCodesDlg::PickColor(bool hexColumn)
+{
+    const QColor initial(Qt::black);
+    const QColor picked = Picker() ? Picker()(initial, this) : QColorDialog::getColor(initial, this);
+    const ColorRef color = picked.isValid() ? ToColorRef(picked) : 0; // cancelled: black
+
+    CPairedEdit* box = hexColumn ? m_hexEdit : m_asciiEdit;
+    box->SetTextColor(color);
+    box->repaint();
+
+    // The hex box's text exactly as it stands: a code typed in lower case is a different
+    // code text from the upper-cased one Add stores.
+    if (ColorPair* entry = m_codes.Find(ToCodeBytes(m_hexEdit->text()))) {
+        if (hexColumn)
+            entry->hex = color;
+        else
+            entry->ascii = color;
+    }
+}
+
+void CColorCodesDlg::OnSave()
+{
+    const bool written = SaveColorCodes(m_path, m_codes);
+    m_table.Apply(m_codes);
+    if (m_repaintActiveView)
+        m_repaintActiveView();
+    if (!written) {
+        // The colours are in use all the same; the user must learn that they will not
+        // come back next time (typically the program's directory is not writable).
+        Trace(QStringLiteral("colors.dat not written: %1").arg(QString::fromStdString(m_path)));
+        ShowMessageBox(QStringLiteral("Could not save the color codes to %1. The new colors are used until "
+                                      "Vantorix closes.")
+                           .arg(QString::fromStdString(m_path)));
+    }
+    accept();
+}
+
+} // namespace vtx

@@ -1,0 +1,77 @@
+#pragma once
+// The Edit Color Codes dialog: the user adds codes and ranges (typed as hex codes or as
+// characters), picks each one's hex-column and ASCII-column colours, removes rows or
+// clears the list, and saves. Save replaces colors.dat, rebuilds the main frame's colour
+// table and repaints the active view. Every opening starts from the file on disk.
+//
+// The main frame opens it with
+//     CColorCodesDlg::Run(this, m_colorTable, ColorCodesPath(), [this] { repaint active view });
+
+#include "colors/ColorCodeList.h"
+
+#include <QColor>
+#include <QDialog>
+
+#include <functional>
+#include <string>
+
+class QPushButton;
+class QTreeWidget;
+class QTreeWidgetItem;
+
+namespace vtx {
+
+class CPairedEdit;
+class ColorTable;
+
+class CColorCodesDlg : public QDialog
+{
+    Q_OBJECT
+public:
+    // Control ids of the dialog, also the object names of its controls ("1030" ...).
+    enum ControlId {
+        IdSave = 1, IdCancel = 2, IdClearList = 3, IdAsciiEdit = 1001, IdAdd = 1007, IdRemove = 1008,
+        IdHexColor = 1009, IdAsciiColor = 1010, IdHexEdit = 1011, IdList = 1030
+    };
+
+    // The colour chooser: gets the starting colour, returns the choice; an invalid colour
+    // (cancelled) counts as black. Tests put their own answer here.
+    using ColorPicker = std::function<QColor(const QColor& initial, QWidget* parent)>;
+    // An empty picker restores QColorDialog.
+    static void SetColorPicker(ColorPicker picker);
+
+    // table: the main frame's colour table, rebuilt on Save. path: the colors.dat to read
+    // and replace. repaintActiveView: called on Save after the table is rebuilt; may be empty.
+    CColorCodesDlg(ColorTable& table, std::string path, std::function<void()> repaintActiveView,
+                   QWidget* parent = nullptr);
+
+    // Runs the dialog modally; true when the user saved.
+    static bool Run(QWidget* parent, ColorTable& table, const std::string& path,
+                    std::function<void()> repaintActiveView);
+
+    [[nodiscard]] const ColorCodeList& WorkingList() const { return m_codes; }
+
+private:
+    void BuildControls();
+    void LoadFromFile();
+    void AppendRow(const QString& code, const QString& characters);
+    void ShowRowInBoxes(QTreeWidgetItem* row);
+    void PickColor(bool hexColumn);
+
+    void OnAdd();
+    void OnRemove();
+    void OnClearList();
+    void OnSave();
+
+    ColorTable& m_table;
+    const std::string m_path;
+    std::function<void()> m_repaintActiveView;
+
+    QTreeWidget* m_list = nullptr;
+    CPairedEdit* m_hexEdit = nullptr;
+    CPairedEdit* m_asciiEdit = nullptr;
+    QTreeWidgetItem* m_selectionMark = nullptr; // the row last selected, until it is deleted
+    ColorCodeList m_codes;                      // the working list; the table waits for Save
+};
+
+} // namespace vtx
