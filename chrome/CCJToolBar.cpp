@@ -101,7 +101,12 @@ CCJToolBar::~CCJToolBar()
 bool CCJToolBar::LoadToolBar(int resourceId, const ActionLookup& actionOf,
                              const QString& directory, QString* error)
 {
-    clear();
+    // Everything in the bar is the bar's own: button, control and gap holders, separators.
+    for (QAction* action : actions()) {
+        removeAction(action);
+        if (action->parent() == this)
+            delete action;
+    }
     m_items.clear();
     m_resource.reset();
 
@@ -122,13 +127,13 @@ bool CCJToolBar::LoadToolBar(int resourceId, const ActionLookup& actionOf,
             addSeparator();
             continue;
         }
+        auto* button = new FlatToolButton(this);
         QAction* action = actionOf ? actionOf(id) : nullptr;
         if (!action) {
-            action = new QAction(this);
+            action = new QAction(button);
             action->setData(id);
             action->setEnabled(false);
         }
-        auto* button = new FlatToolButton(this);
         button->setAutoRaise(true);
         button->setFocusPolicy(Qt::NoFocus);
         button->setIconSize(iconSize());

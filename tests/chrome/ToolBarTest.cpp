@@ -19,6 +19,7 @@
 #include <QTest>
 #include <QTimer>
 #include <QToolButton>
+#include <QWidgetAction>
 
 #include <map>
 #include <memory>
@@ -100,6 +101,8 @@ TEST_F(ToolBarTest, ButtonsFollowTheResourceAndKeepTheirOwnImages)
     EXPECT_FALSE(bar->LoadToolBar(999, nullptr, DefaultToolbarDirectory(), &error));
     EXPECT_TRUE(error.contains("999"));
     EXPECT_TRUE(bar->actions().isEmpty());
+    EXPECT_EQ(bar->Button(57601), nullptr);
+    EXPECT_TRUE(bar->findChildren<QWidgetAction*>().isEmpty());    // the old buttons are gone
 }
 
 TEST_F(ToolBarTest, AnEmbeddedControlTakesThePlaceOfItsButton)
