@@ -46,13 +46,25 @@ public:
     bool OnSaveDocument(const QString& path) override;
     void OnCloseDocument() override;
 
-    // What the views call.
+    // What the views call. None of these throws.
     [[nodiscard]] bool IsFileOpen() const { return m_bFileOpen; }
+    // Asked of the file on every call; 0 when no file is open.
     [[nodiscard]] std::uint32_t GetFileLength() const;
+    // The byte shown at position (pending change or file byte); 0 when it cannot be read.
     std::uint8_t GetByte(std::uint32_t position);
+    // Copies up to min(count, kMaxRead) presented bytes at position into buffer and returns
+    // how many: 0 at the end of the file without pending changes, -1 there with pending
+    // changes ("len < 0" in the trace) and when the file cannot be read. Writes only
+    // inside buffer[0, result).
     std::int32_t ReadBytes(std::uint8_t* buffer, std::uint32_t count, std::uint32_t position);
+    // Records a pending change and its undo record; false when position is not inside the
+    // file (a save would otherwise extend it).
     bool SetByte(std::uint8_t value, std::uint32_t position);
+    // Takes back the newest change, marks the document dirty, and moves the first view
+    // (when it is an IDocumentPositionView) to the byte.
     void Undo();
+    // The first match at or after start, in the search type CurrentSearchType() names, or
+    // -1. A text that cannot be searched for is refused with a message and gives -1.
     std::int32_t Find(const QString& pattern, std::uint32_t start);
 
     // State for the views, the tests and the close question.
@@ -67,10 +79,19 @@ public:
     static void SetSearchTypeSource(SearchTypeSource source);
     [[nodiscard]] static SearchType CurrentSearchType();
 
-    // The largest count ReadBytes takes: the size of its scratch block.
+    // Why Find would refuse this text with this search type, as the message it shows;
+    // empty when the text can be searched for. The view may ask first.
+    [[nodiscard]] static QString SearchTextProblem(const QString& text, SearchType type);
+
+    // The largest count ReadBytes delivers in one call; a larger count is cut to it.
     static constexpr std::uint32_t kMaxRead = 65535;
 
 private:
+    bool SaveInPlace();
+    bool SaveToNewName(const QString& path);
+    std::int32_t ScanForPattern(const SearchPattern& pattern, std::uint32_t start,
+                                std::uint32_t length);
+
     CFile m_file;
     bool m_bFileOpen = false;
     std::uint32_t m_nLength = 0;

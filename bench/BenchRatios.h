@@ -1,0 +1,86 @@
+#pragma once
+// What every bench program shares: Google Benchmark's table goes to stderr, and the
+// program ends by printing its ratios on stdout, one line each, in the form that
+// bench/run.sh collects:
+//     name: ratio X (limit Y)      checked: the run fails when X > Y
+//     name: ratio X (limit none)   reported only
+//     name: figure free text       a measured figure that is not a ratio
+// Times are the fastest repetition of each benchmark (by its registered name): on a shared
+// machine the fastest run is the one least disturbed by others.
+
+#include <benchmark/benchmark.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <iostream>
+#include <limits>
+#include <map>
+#include <string>
+
+namespace vtx::bench {
+
+class RatioReporter : public benchmark::ConsoleReporter
+{
+public:
+    RatioReporter() : benchmark::ConsoleReporter(OO_Tabular) { SetOutputStream(&std::cerr); }
+
+    void ReportRuns(const std::vector<Run>& runs) override
+    {
+        benchmark::ConsoleReporter::ReportRuns(runs);
+        for (const Run& run : runs) {
+            if (run.run_type != Run::RT_Iteration || run.error_occurred)
+                continue;
+            const double seconds = run.GetAdjustedRealTime() / UnitsPerSecond(run.time_unit);
+            auto [it, inserted] = m_fastest.try_emplace(run.run_name.function_name, seconds);
+            if (!inserted)
+                it->second = std::min(it->second, seconds);
+        }
+    }
+
+    // Seconds per iteration of the fastest repetition; NaN when the benchmark did not run.
+    [[nodiscard]] double Seconds(const std::string& name) const
+    {
+        const auto it = m_fastest.find(name);
+        return it == m_fastest.end() ? std::numeric_limits<double>::quiet_NaN() : it->second;
+    }
+
+private:
+    static double UnitsPerSecond(benchmark::TimeUnit unit)
+    {
+        switch (unit) {
+        case benchmark::kNanosecond: return 1e9;
+        case benchmark::kMicrosecond: return 1e6;
+        case benchmark::kMillisecond: return 1e3;
+        case benchmark::kSecond: return 1;
+        }
+        return 1e9;
+    }
+
+    std::map<std::string, double> m_fastest;
+};
+
+// Prints "name: ratio X (limit Y)" for numerator / denominator when both benchmarks ran;
+// returns false when the ratio is over its limit (limit <= 0: reported only).
+inline bool PrintRatio(const RatioReporter& times, const std::string& name,
+                       const std::string& numerator, const std::string& denominator, double limit)
+{
+    const double top = times.Seconds(numerator);
+    const double bottom = times.Seconds(denominator);
+    if (!(top == top) || !(bottom == bottom) || bottom <= 0)
+        return true; // filtered out or failed: nothing to say
+    const double ratio = top / bottom;
+    if (limit > 0)
+        std::printf("%s: ratio %.3f (limit %.2f)\n", name.c_str(), ratio, limit);
+    else
+        std::printf("%s: ratio %.3f (limit none)\n", name.c_str(), ratio);
+    std::fflush(stdout);
+    return limit <= 0 || ratio <= limit;
+}
+
+inline void PrintFigure(const std::string& name, const std::string& text)
+{
+    std::printf("%s: figure %s\n", name.c_str(), text.c_str());
+    std::fflush(stdout);
+}
+
+} // namespace vtx::bench

@@ -1,0 +1,319 @@
+// Benchmarks of the document. What an operation costs must follow what the user does, not
+// how large the file is, so each ratio puts the same work on a large and a small file side
+// by side (or our search beside GNU grep on the same file), measured in one run.
+//
+// The 1.9 GiB files are sparse (made with truncate: no disk space, reads of holes give
+// zeros); the 1 GiB search file is real text, because grep treats a file of zeros as
+// binary data. Every file lives in a fresh directory under /tmp that is removed at the end.
+
+// this program
+#include "app/CVantorixDoc.h"
+#include "bench/BenchRatios.h"
+#include "framework/MessageBox.h"
+
+// std
+#include <array>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <random>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include <unistd.h>
+
+namespace {
+
+using vtx::CVantorixDoc;
+using vtx::SearchType;
+
+constexpr std::int64_t kGiB = std::int64_t{1} << 30;
+constexpr std::int64_t kLargeFile = kGiB * 19 / 10; // 1.9 GiB
+constexpr std::int64_t kSearchFile = kGiB;
+constexpr std::uint32_t kRowBytes = 16;
+constexpr std::uint32_t kScreenRows = 60;
+constexpr int kPendingElsewhere = 1000000;
+constexpr int kSavedChanges = 1000;
+const std::string kNeedle = "quietly vantorix needle";
+
+// A directory under /tmp for the benchmark's files, removed with everything in it.
+class ScratchDir
+{
+public:
+    ScratchDir()
+    {
+        char name[] = "/tmp/vantorix-bench-XXXXXX";
+        if (!::mkdtemp(name))
+            throw std::runtime_error("cannot create a directory under /tmp");
+        m_path = name;
+    }
+    ~ScratchDir() { std::filesystem::remove_all(m_path); }
+    ScratchDir(const ScratchDir&) = delete;
+    ScratchDir& operator=(const ScratchDir&) = delete;
+    [[nodiscard]] std::string File(const std::string& name) const { return m_path + "/" + name; }
+
+private:
+    std::string m_path;
+};
+
+std::string MakeSparse(const ScratchDir& dir, const std::string& name, std::int64_t size)
+{
+    const std::string path = dir.File(name);
+    std::ofstream(path, std::ios::binary).put('\x42');
+    std::filesystem::resize_file(path, static_cast<std::uintmax_t>(size));
+    return path;
+}
+
+// Lines of random lower-case words; the needle and its UTF-16 form are put near the end.
+std::string MakeSearchFile(const ScratchDir& dir, std::uint32_t& asciiAt, std::uint32_t& unicodeAt)
+{
+    std::mt19937 random(1234);
+    std::string chunk;
+    chunk.reserve(1 << 20);
+    std::size_t lineStart = 0;
+    while (chunk.size() < (1u << 20) - 16) {
+        const int letters = 2 + static_cast<int>(random() % 8);
+        for (int i = 0; i < letters; ++i)
+            chunk.push_back(static_cast<char>('a' + random() % 26));
+        const bool endLine = chunk.size() - lineStart > 60;
+        chunk.push_back(endLine ? '\n' : ' ');
+        if (endLine)
+            lineStart = chunk.size();
+    }
+    chunk.resize(1u << 20, '\n');
+
+    const std::string path = dir.File("search.txt");
+    std::ofstream out(path, std::ios::binary);
+    for (std::int64_t written = 0; written < kSearchFile; written += static_cast<std::int64_t>(chunk.size()))
+        out.write(chunk.data(), static_cast<std::streamsize>(chunk.size()));
+    asciiAt = static_cast<std::uint32_t>(kSearchFile - 4096);
+    unicodeAt = static_cast<std::uint32_t>(kSearchFile - 2048);
+    out.seekp(asciiAt);
+    out << '\n' << kNeedle << '\n';
+    ++asciiAt;
+    std::string wide;
+    for (char c : kNeedle)
+        wide += std::string{c, '\0'};
+    out.seekp(unicodeAt);
+    out << '\n' << wide << '\n';
+    ++unicodeAt;
+    if (!out.flush())
+        throw std::runtime_error("cannot write " + path);
+    return path;
+}
+
+std::unique_ptr<CVantorixDoc> Open(const std::string& path)
+{
+    auto doc = std::make_unique<CVantorixDoc>();
+    if (!doc->OnOpenDocument(QString::fromStdString(path)))
+        throw std::runtime_error("cannot open " + path);
+    return doc;
+}
+
+void ReadScreen(CVantorixDoc& doc)
+{
+    std::array<std::uint8_t, kRowBytes> row{};
+    for (std::uint32_t r = 0; r < kScreenRows; ++r)
+        benchmark::DoNotOptimize(doc.ReadBytes(row.data(), kRowBytes, r * kRowBytes));
+}
+
+// Opening a file and drawing its first screen: 60 rows of 16 bytes.
+void OpenFirstScreen(benchmark::State& state, const std::string& path)
+{
+    const QString name = QString::fromStdString(path);
+    for (auto _ : state) {
+        CVantorixDoc doc;
+        if (!doc.OnOpenDocument(name)) {
+            state.SkipWithError("open failed");
+            break;
+        }
+        ReadScreen(doc);
+    }
+}
+
+std::int64_t ResidentKiB()
+{
+    std::ifstream statm("/proc/self/statm");
+    std::int64_t size = 0;
+    std::int64_t resident = 0;
+    statm >> size >> resident;
+    return resident * ::sysconf(_SC_PAGESIZE) / 1024;
+}
+
+// Resident memory that opening the file and reading its first screen adds.
+std::int64_t ResidentGrowthKiB(const std::string& path)
+{
+    const std::int64_t before = ResidentKiB();
+    auto doc = Open(path);
+    ReadScreen(*doc);
+    return ResidentKiB() - before;
+}
+
+void ReadRow(benchmark::State& state, CVantorixDoc* doc, std::uint32_t position)
+{
+    std::array<std::uint8_t, kRowBytes> row{};
+    for (auto _ : state)
+        benchmark::DoNotOptimize(doc->ReadBytes(row.data(), kRowBytes, position));
+}
+
+void FindFromStart(benchmark::State& state, CVantorixDoc* doc, SearchType type,
+                   const QString& text, std::int32_t expected)
+{
+    CVantorixDoc::SetSearchTypeSource([type] { return type; });
+    for (auto _ : state) {
+        if (doc->Find(text, 0) != expected) {
+            state.SkipWithError("wrong search result");
+            break;
+        }
+    }
+    CVantorixDoc::SetSearchTypeSource(nullptr);
+}
+
+void Grep(benchmark::State& state, const std::string& command)
+{
+    for (auto _ : state) {
+        if (std::system(command.c_str()) != 0) {
+            state.SkipWithError("grep failed");
+            break;
+        }
+    }
+}
+
+// Saving in place: the changes are made outside the timed part, the save is timed.
+void SaveInPlace(benchmark::State& state, CVantorixDoc* doc, const std::vector<std::uint32_t>* positions)
+{
+    std::uint8_t round = 0;
+    for (auto _ : state) {
+        ++round;
+        for (const std::uint32_t p : *positions)
+            doc->SetByte(static_cast<std::uint8_t>(p ^ round), p);
+        const auto start = std::chrono::steady_clock::now();
+        const bool saved = doc->OnSaveDocument(doc->GetPath());
+        const std::chrono::duration<double> took = std::chrono::steady_clock::now() - start;
+        state.SetIterationTime(took.count());
+        if (!saved) {
+            state.SkipWithError("save failed");
+            break;
+        }
+    }
+}
+
+std::vector<std::uint32_t> ScatteredPositions(std::int64_t length)
+{
+    std::mt19937 random(99);
+    std::vector<std::uint32_t> positions;
+    const std::int64_t stride = length / kSavedChanges;
+    for (int i = 0; i < kSavedChanges; ++i)
+        positions.push_back(static_cast<std::uint32_t>(i * stride + static_cast<std::int64_t>(random() % stride)));
+    return positions;
+}
+
+std::string HexText(const std::string& text)
+{
+    std::string hex;
+    char digits[3];
+    for (unsigned char c : text) {
+        std::snprintf(digits, sizeof digits, "%02X", c);
+        hex += digits;
+    }
+    return hex;
+}
+
+} // namespace
+
+static int Run()
+{
+    // Any message box would be a failure of the set-up; none may wait for a click.
+    vtx::MessageBoxRecorder boxes;
+    ScratchDir dir;
+    using benchmark::RegisterBenchmark;
+
+    // Open and first screen.
+    const std::string small = dir.File("small.bin");
+    std::ofstream(small, std::ios::binary) << std::string(1024, 'x');
+    const std::string large = MakeSparse(dir, "large.bin", kLargeFile);
+    RegisterBenchmark("doc_open/small", OpenFirstScreen, small)->Repetitions(5);
+    RegisterBenchmark("doc_open/large", OpenFirstScreen, large)->Repetitions(5);
+
+    // A row read with a million pending changes around it, and with none.
+    auto plainRows = Open(MakeSparse(dir, "rows-plain.bin", 4 << 20));
+    auto busyRows = Open(MakeSparse(dir, "rows-busy.bin", 4 << 20));
+    constexpr std::uint32_t kRow = 1000000;
+    for (std::uint32_t p = 0, made = 0; made < kPendingElsewhere; p += 2) {
+        if (p >= kRow && p < kRow + kRowBytes)
+            continue;
+        busyRows->SetByte(0xEE, p);
+        ++made;
+    }
+    RegisterBenchmark("doc_row/none", ReadRow, plainRows.get(), kRow)->Repetitions(5);
+    RegisterBenchmark("doc_row/million", ReadRow, busyRows.get(), kRow)->Repetitions(5);
+
+    // Find against grep on a 1 GiB text file whose only match is near its end.
+    std::uint32_t asciiAt = 0;
+    std::uint32_t unicodeAt = 0;
+    const std::string text = MakeSearchFile(dir, asciiAt, unicodeAt);
+    auto searched = Open(text);
+    const QString needle = QString::fromStdString(kNeedle);
+    const std::string grep = "LC_ALL=C grep -c -F '" + kNeedle + "' '" + text + "' > /dev/null";
+    const auto asciiHit = static_cast<std::int32_t>(asciiAt);
+    const auto unicodeHit = static_cast<std::int32_t>(unicodeAt);
+    RegisterBenchmark("find/grep", Grep, grep)->Repetitions(3)->Iterations(2)->UseRealTime()->Unit(benchmark::kMillisecond);
+    RegisterBenchmark("find/ascii", FindFromStart, searched.get(), SearchType::Ascii, needle, asciiHit)
+        ->Repetitions(3)->Iterations(2)->UseRealTime()->Unit(benchmark::kMillisecond);
+    RegisterBenchmark("find/unicode", FindFromStart, searched.get(), SearchType::Unicode, needle, unicodeHit)
+        ->Repetitions(3)->Iterations(2)->UseRealTime()->Unit(benchmark::kMillisecond);
+    RegisterBenchmark("find/hex", FindFromStart, searched.get(), SearchType::Hex,
+                      QString::fromStdString(HexText(kNeedle)), asciiHit)
+        ->Repetitions(3)->Iterations(2)->UseRealTime()->Unit(benchmark::kMillisecond);
+
+    // In-place save of 1,000 scattered changes.
+    auto saveSmall = Open(MakeSparse(dir, "save-small.bin", 1 << 20));
+    auto saveLarge = Open(MakeSparse(dir, "save-large.bin", kLargeFile));
+    const std::vector<std::uint32_t> smallPositions = ScatteredPositions(1 << 20);
+    const std::vector<std::uint32_t> largePositions = ScatteredPositions(kLargeFile);
+    RegisterBenchmark("doc_save/small", SaveInPlace, saveSmall.get(), &smallPositions)
+        ->Repetitions(5)->UseManualTime()->Unit(benchmark::kMicrosecond);
+    RegisterBenchmark("doc_save/large", SaveInPlace, saveLarge.get(), &largePositions)
+        ->Repetitions(5)->UseManualTime()->Unit(benchmark::kMicrosecond);
+
+    vtx::bench::RatioReporter times;
+    benchmark::RunSpecifiedBenchmarks(&times);
+    benchmark::Shutdown();
+
+    bool within = true;
+    within &= vtx::bench::PrintRatio(times, "doc_open_first_screen_1.9GiB_vs_1KiB", "doc_open/large", "doc_open/small", 1.2);
+    within &= vtx::bench::PrintRatio(times, "doc_row_read_1M_pending_vs_none", "doc_row/million", "doc_row/none", 2.0);
+    within &= vtx::bench::PrintRatio(times, "doc_find_ascii_vs_grep", "find/ascii", "find/grep", 1.0);
+    within &= vtx::bench::PrintRatio(times, "doc_find_unicode_vs_grep", "find/unicode", "find/grep", 0);
+    within &= vtx::bench::PrintRatio(times, "doc_find_hex_vs_grep", "find/hex", "find/grep", 0);
+    within &= vtx::bench::PrintRatio(times, "doc_save_1000_changes_1.9GiB_vs_1MiB", "doc_save/large", "doc_save/small", 1.2);
+
+    // Memory: opening must not grow with the file. Measured after the benchmarks, so that
+    // code and allocator pools are already warm for both.
+    const std::int64_t growthSmall = ResidentGrowthKiB(small);
+    const std::int64_t growthLarge = ResidentGrowthKiB(large);
+    vtx::bench::PrintFigure("doc_open_rss_growth", "1.9 GiB file +" + std::to_string(growthLarge) +
+                                                       " KiB, 1 KiB file +" + std::to_string(growthSmall) + " KiB");
+    within &= growthLarge - growthSmall <= 256;
+
+    if (boxes.Count() > 0) {
+        std::fprintf(stderr, "unexpected message: %s\n", boxes.Last().toLocal8Bit().constData());
+        return 1;
+    }
+    return within ? 0 : 1;
+}
+
+int main(int argc, char** argv)
+{
+    benchmark::Initialize(&argc, argv);
+    try {
+        return Run(); // removes its files on every way out
+    } catch (const std::exception& failure) {
+        std::fprintf(stderr, "bench_doc: %s\n", failure.what());
+        return 1;
+    }
+}

@@ -1,0 +1,157 @@
+#pragma once
+// Helpers shared by the document's tests: documents opened on real temporary files, a view
+// that records what the document asks of it, the search type the main frame would answer,
+// a small tmpfs for full-disk cases, and this thread's write counters.
+
+#include "app/CVantorixDoc.h"
+#include "framework/CView.h"
+#include "support/TestSupport.h"
+
+#include <QByteArray>
+#include <QDir>
+#include <QString>
+
+#include <cstdint>
+#include <fstream>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include <sys/mount.h>
+
+namespace vtx::test {
+
+// Deterministic, varied bytes: every value occurs, no long runs.
+inline QByteArray Filler(int size, int seed = 0)
+{
+    QByteArray bytes(size, '\0');
+    std::uint32_t x = 2463534242u + static_cast<std::uint32_t>(seed);
+    for (char& b : bytes) {
+        x ^= x << 13;
+        x ^= x >> 17;
+        x ^= x << 5;
+        b = static_cast<char>(x >> 24);
+    }
+    return bytes;
+}
+
+inline std::unique_ptr<CVantorixDoc> OpenDocument(const QString& path)
+{
+    auto doc = std::make_unique<CVantorixDoc>();
+    if (!doc->OnOpenDocument(path))
+        return nullptr;
+    return doc;
+}
+
+// What the document presents at [position, position + count), read through ReadBytes.
+inline QByteArray Presented(CVantorixDoc& doc, std::uint32_t position, std::uint32_t count)
+{
+    QByteArray bytes(static_cast<int>(count), '\0');
+    const std::int32_t n = doc.ReadBytes(reinterpret_cast<std::uint8_t*>(bytes.data()), count, position);
+    bytes.resize(n < 0 ? 0 : n);
+    return bytes;
+}
+
+inline QByteArray PresentedAll(CVantorixDoc& doc)
+{
+    QByteArray all;
+    const std::uint32_t length = doc.GetFileLength();
+    for (std::uint32_t p = 0; p < length; p += CVantorixDoc::kMaxRead)
+        all += Presented(doc, p, std::min(CVantorixDoc::kMaxRead, length - p));
+    return all;
+}
+
+// A view that records GotoPosition ('G') and RepaintNow ('R') calls in order.
+class RecordingView : public CView, public IDocumentPositionView
+{
+public:
+    using CView::CView;
+    void GotoPosition(std::uint32_t position) override { calls.push_back({'G', position}); }
+    void RepaintNow() override { calls.push_back({'R', 0}); }
+    std::vector<std::pair<char, std::uint32_t>> calls;
+};
+
+// Answers Find's question for the search type while it lives.
+class ScopedSearchType
+{
+public:
+    explicit ScopedSearchType(SearchType type) : m_type(type)
+    {
+        CVantorixDoc::SetSearchTypeSource([this] { return m_type; });
+    }
+    ~ScopedSearchType() { CVantorixDoc::SetSearchTypeSource(nullptr); }
+    void Set(SearchType type) { m_type = type; }
+
+private:
+    SearchType m_type;
+};
+
+// A tmpfs of `bytes` mounted on a fresh directory, for honest "disk full" failures. Needs
+// the right to mount; callers skip their test when Mounted() is false.
+class SmallTmpfs
+{
+public:
+    explicit SmallTmpfs(std::size_t bytes)
+    {
+        QDir().mkpath(m_dir.Path(QStringLiteral("mnt")));
+        const std::string options = "size=" + std::to_string(bytes);
+        m_mounted = ::mount("tmpfs", m_dir.StdPath(QStringLiteral("mnt")).c_str(), "tmpfs", 0,
+                            options.c_str()) == 0;
+    }
+    ~SmallTmpfs()
+    {
+        if (m_mounted)
+            ::umount(m_dir.StdPath(QStringLiteral("mnt")).c_str());
+    }
+    [[nodiscard]] bool Mounted() const { return m_mounted; }
+    [[nodiscard]] QString Path(const QString& name) const { return m_dir.Path(QStringLiteral("mnt/") + name); }
+    // Writes zeros to name until the file system refuses more.
+    void FillUp(const QString& name) const
+    {
+        std::ofstream out(Path(name).toStdString(), std::ios::binary);
+        const std::vector<char> block(4096, '\0');
+        while (out.write(block.data(), static_cast<std::streamsize>(block.size())))
+            out.flush();
+    }
+
+private:
+    TempDir m_dir;
+    bool m_mounted = false;
+};
+
+// AddressSanitizer makes write calls of its own (it probes memory through a pipe), so the
+// counters below are exact only without it.
+#if defined(__SANITIZE_ADDRESS__)
+inline constexpr bool kExactWriteCounters = false;
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+inline constexpr bool kExactWriteCounters = false;
+#else
+inline constexpr bool kExactWriteCounters = true;
+#endif
+#else
+inline constexpr bool kExactWriteCounters = true;
+#endif
+
+// This thread's write system calls and bytes written so far.
+struct WriteCounters {
+    std::uint64_t calls = 0;
+    std::uint64_t bytes = 0;
+};
+
+inline WriteCounters ThreadWrites()
+{
+    WriteCounters counters;
+    std::ifstream io("/proc/thread-self/io");
+    std::string key;
+    std::uint64_t value = 0;
+    while (io >> key >> value) {
+        if (key == "wchar:")
+            counters.bytes = value;
+        else if (key == "syscw:")
+            counters.calls = value;
+    }
+    return counters;
+}
+
+} // namespace vtx::test

@@ -1,0 +1,96 @@
+// Reads that lay the pending changes over the file's bytes.
+#include "DocTestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+using namespace vtx;
+using namespace vtx::test;
+
+TEST(DocReadBytes, WithoutChangesDeliversWhatTheFileHas)
+{
+    TempDir dir;
+    const QByteArray bytes = Filler(100);
+    auto doc = OpenDocument(dir.Write("a.bin", bytes));
+    ASSERT_TRUE(doc);
+    EXPECT_EQ(Presented(*doc, 0, 100), bytes);
+    EXPECT_EQ(Presented(*doc, 90, 16), bytes.mid(90));
+    std::uint8_t buffer[16];
+    EXPECT_EQ(doc->ReadBytes(buffer, 16, 100), 0);
+    EXPECT_EQ(doc->ReadBytes(buffer, 16, 0x80000000u), -1);
+    EXPECT_EQ(doc->GetByte(0x80000000u), 0);
+}
+
+TEST(DocReadBytes, ChangesAreLaidOverOnlyInsideTheRangeRead)
+{
+    TempDir dir;
+    const QByteArray bytes = Filler(200000);
+    auto doc = OpenDocument(dir.Write("a.bin", bytes));
+    ASSERT_TRUE(doc);
+    QByteArray expected = bytes;
+    // Changes before, inside, on both edges of and after the range read, and in the next
+    // 64 KiB block.
+    for (std::uint32_t p : {0u, 999u, 1000u, 1001u, 1015u, 1016u, 70000u, 199999u}) {
+        ASSERT_TRUE(doc->SetByte(static_cast<std::uint8_t>(p * 7), p));
+        expected[static_cast<int>(p)] = static_cast<char>(p * 7);
+    }
+    EXPECT_EQ(Presented(*doc, 1000, 16), expected.mid(1000, 16));
+    EXPECT_EQ(doc->GetByte(1015), static_cast<std::uint8_t>(1015 * 7));
+    EXPECT_EQ(doc->GetByte(1017), static_cast<std::uint8_t>(bytes[1017]));
+    EXPECT_EQ(PresentedAll(*doc), expected);
+    // Clipped to the length, and past the end it is an error that the trace names.
+    EXPECT_EQ(Presented(*doc, 199990, 16), expected.mid(199990));
+    TraceCapture trace;
+    std::uint8_t buffer[16];
+    EXPECT_EQ(doc->ReadBytes(buffer, 16, 200000), -1);
+    EXPECT_TRUE(trace.Contains("len < 0"));
+}
+
+TEST(DocReadBytes, NeverWritesOutsideTheCallersBuffer)
+{
+    TempDir dir;
+    const QByteArray bytes = Filler(200000);
+    auto doc = OpenDocument(dir.Write("a.bin", bytes));
+    ASSERT_TRUE(doc);
+    constexpr std::uint32_t kGuard = 64;
+    constexpr std::uint8_t kCanary = 0xA5;
+
+    const auto check = [&](std::uint32_t count, std::uint32_t position, const char* what) {
+        std::vector<std::uint8_t> memory(kGuard + CVantorixDoc::kMaxRead + kGuard, kCanary);
+        const std::uint32_t room = std::min(count, CVantorixDoc::kMaxRead);
+        const std::int32_t n = doc->ReadBytes(memory.data() + kGuard, count, position);
+        SCOPED_TRACE(what);
+        ASSERT_LE(n, static_cast<std::int32_t>(room));
+        const auto written = memory.begin() + kGuard + std::max(n, 0);
+        EXPECT_TRUE(std::all_of(memory.begin(), memory.begin() + kGuard,
+                                [&](std::uint8_t b) { return b == kCanary; }));
+        EXPECT_TRUE(std::all_of(written, memory.end(), [&](std::uint8_t b) { return b == kCanary; }))
+            << "count " << count << " position " << position << " returned " << n;
+    };
+    for (int pass = 0; pass < 2; ++pass) {
+        check(1000000, 0, "count above the largest read");
+        check(CVantorixDoc::kMaxRead, 200000 - 10, "read running past the end");
+        check(16, 200000, "read at the end");
+        check(16, 0xFFFFFFF8u, "position near the top of the 32-bit range");
+        // Second pass: changes pending just past each range, and at the last byte.
+        for (std::uint32_t p : {199999u, 65535u, 65536u, 10u})
+            ASSERT_TRUE(doc->SetByte(0x5A, p));
+    }
+    EXPECT_EQ(doc->ReadBytes(nullptr, 16, 0), -1);
+}
+
+TEST(DocReadBytes, EmptyFileReadsNothing)
+{
+    TempDir dir;
+    MessageBoxRecorder boxes;
+    auto doc = OpenDocument(dir.Write("empty.bin", QByteArray()));
+    ASSERT_TRUE(doc);
+    EXPECT_EQ(boxes.Count(), 0);
+    EXPECT_EQ(doc->GetFileLength(), 0u);
+    std::uint8_t buffer[16];
+    EXPECT_EQ(doc->ReadBytes(buffer, 16, 0), 0);
+    EXPECT_FALSE(doc->SetByte(1, 0));
+    EXPECT_EQ(doc->Find(QStringLiteral("a"), 0), -1);
+    EXPECT_EQ(boxes.Count(), 0);
+}

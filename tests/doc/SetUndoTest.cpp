@@ -1,0 +1,97 @@
+// Recording changes and taking them back.
+#include "DocTestSupport.h"
+
+#include <gtest/gtest.h>
+
+using namespace vtx;
+using namespace vtx::test;
+
+TEST(DocSetUndo, ChangesStackUpAndUndoLeavesThePendingFileByte)
+{
+    TempDir dir;
+    const QString path = dir.Write("a.bin", QByteArray("0123456789"));
+    auto doc = OpenDocument(path);
+    ASSERT_TRUE(doc);
+    doc->Undo(); // nothing to undo
+    EXPECT_TRUE(doc->PendingChanges().empty());
+    EXPECT_FALSE(doc->IsDirty());
+
+    ASSERT_TRUE(doc->SetByte('A', 3));
+    ASSERT_TRUE(doc->SetByte('B', 3));
+    ASSERT_EQ(doc->UndoHistory().size(), 2u);
+    EXPECT_EQ(doc->UndoHistory()[0].position, 3u);
+    EXPECT_EQ(doc->UndoHistory()[0].previous, '3');
+    EXPECT_EQ(doc->UndoHistory()[1].previous, 'A');
+    EXPECT_EQ(doc->GetByte(3), 'B');
+    EXPECT_TRUE(doc->IsDirty());
+    EXPECT_FALSE(doc->IsModified());
+
+    doc->Undo();
+    EXPECT_EQ(doc->GetByte(3), 'A');
+    doc->Undo();
+    // The file's own byte, still as a pending change that a save writes back unchanged.
+    EXPECT_EQ(doc->PendingChanges(), (std::map<std::uint32_t, std::uint8_t>{{3, '3'}}));
+    EXPECT_EQ(Presented(*doc, 0, 10), QByteArray("0123456789"));
+    ASSERT_TRUE(doc->OnSaveDocument(path));
+    EXPECT_EQ(ReadAll(path), QByteArray("0123456789"));
+    EXPECT_FALSE(doc->IsModified());
+}
+
+TEST(DocSetUndo, OnlyPositionsInsideTheFileCanChange)
+{
+    TempDir dir;
+    auto doc = OpenDocument(dir.Write("a.bin", QByteArray("abc")));
+    ASSERT_TRUE(doc);
+    EXPECT_TRUE(doc->SetByte('z', 2));
+    EXPECT_FALSE(doc->SetByte('z', 3));
+    EXPECT_FALSE(doc->SetByte('z', 0x90000000u));
+    EXPECT_EQ(doc->UndoHistory().size(), 1u);
+    EXPECT_EQ(doc->PendingChanges().size(), 1u);
+
+    CVantorixDoc unopened;
+    EXPECT_FALSE(unopened.SetByte('z', 0));
+    EXPECT_FALSE(unopened.IsDirty());
+}
+
+TEST(DocSetUndo, UndoAfterSaveBringsBackTheOldValueAndMakesTheDocumentDirty)
+{
+    TempDir dir;
+    const QString path = dir.Write("a.bin", QByteArray("abcdef"));
+    auto doc = OpenDocument(path);
+    ASSERT_TRUE(doc);
+    ASSERT_TRUE(doc->SetByte('X', 1));
+    ASSERT_TRUE(doc->OnSaveDocument(path));
+    EXPECT_FALSE(doc->IsDirty());
+    ASSERT_EQ(doc->UndoHistory().size(), 1u); // the history survives the save
+
+    doc->Undo();
+    EXPECT_TRUE(doc->IsDirty());
+    EXPECT_EQ(doc->GetByte(1), 'b');
+    EXPECT_EQ(ReadAll(path), QByteArray("aXcdef"));
+    ASSERT_TRUE(doc->OnSaveDocument(path));
+    EXPECT_EQ(ReadAll(path), QByteArray("abcdef"));
+}
+
+TEST(DocSetUndo, UndoMovesTheFirstViewToTheByteAndRepaintsIt)
+{
+    TempDir dir;
+    auto doc = OpenDocument(dir.Write("a.bin", Filler(100)));
+    ASSERT_TRUE(doc);
+    auto bare = std::make_unique<CView>(doc.get());
+    RecordingView first(doc.get());
+    RecordingView second(doc.get());
+    ASSERT_TRUE(doc->SetByte(1, 42));
+    ASSERT_TRUE(doc->SetByte(1, 7));
+
+    // A first view that cannot go to a position is not asked, nor is any other view.
+    doc->Undo();
+    EXPECT_TRUE(first.calls.empty());
+    EXPECT_EQ(doc->UndoHistory().size(), 1u);
+
+    bare.reset();
+    doc->Undo();
+    using Calls = std::vector<std::pair<char, std::uint32_t>>;
+    EXPECT_EQ(first.calls, (Calls{{'G', 42}, {'R', 0}}));
+    EXPECT_TRUE(second.calls.empty());
+    EXPECT_TRUE(doc->UndoHistory().empty());
+}
