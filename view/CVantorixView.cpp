@@ -3,6 +3,7 @@
 // this program
 #include "framework/MessageBox.h"
 #include "framework/Trace.h"
+#include "res/CommandIds.h"
 #include "view/CDisplaySettingsDlg.h"
 #include "view/IMainFrameServices.h"
 #include "view/ProgressSearch.h"
@@ -727,7 +728,7 @@ bool CVantorixView::focusNextPrevChild(bool)
 void CVantorixView::focusInEvent(QFocusEvent* event)
 {
     CView::focusInEvent(event);
-    OnUpdateIndicatorOvr();
+    ShowOverwriteState();
 }
 
 void CVantorixView::focusOutEvent(QFocusEvent* event)
@@ -808,7 +809,7 @@ void CVantorixView::OnKeyDown(int key, Qt::KeyboardModifiers modifiers)
     case Qt::Key_Insert:
         if (!(modifiers & (Qt::ShiftModifier | Qt::ControlModifier))) {
             m_bInsertState = !m_bInsertState;
-            OnUpdateIndicatorOvr();
+            ShowOverwriteState();
         }
         return;
     default:
@@ -879,9 +880,16 @@ void CVantorixView::UpdateValueBar()
     MainFrameServices().ShowCaretInfo(position, value);
 }
 
-void CVantorixView::OnUpdateIndicatorOvr()
+void CVantorixView::OnUpdateIndicatorOvr(CCmdUI& cmdUI)
 {
-    MainFrameServices().SetOverwriteIndicator(!m_bInsertState);
+    cmdUI.Enable(!m_bInsertState);
+}
+
+void CVantorixView::ShowOverwriteState()
+{
+    CCmdUI pane(ID_INDICATOR_OVR);
+    OnUpdateIndicatorOvr(pane);
+    MainFrameServices().SetOverwriteIndicator(pane.IsEnabled());
 }
 
 void CVantorixView::UndoLast()

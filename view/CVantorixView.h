@@ -9,6 +9,7 @@
 
 // this program
 #include "app/CVantorixDoc.h"
+#include "framework/CCmdUI.h"
 #include "framework/CView.h"
 #include "view/ViewGeometry.h"
 
@@ -62,8 +63,9 @@ public:
     // One typed character code, control characters included.
     void OnChar(std::uint8_t c);
     void UpdateValueBar();
-    // Drives the status bar's OVR pane: on exactly while the insert state is off.
-    virtual void OnUpdateIndicatorOvr();
+    // The update rule of the status bar's OVR pane: enabled exactly while the insert
+    // state is off. The view also tells the frame at once when the state changes.
+    virtual void OnUpdateIndicatorOvr(CCmdUI& cmdUI);
     void UndoLast();
 
     // Search, clipboard, display settings.
@@ -144,6 +146,7 @@ private:
     void BlinkCaret();
     void DestroyCaret();
     void SetStatus(const QString& text);
+    void ShowOverwriteState();
 
     // Members in the order of the view's design. The pixel positions of the scroll range
     // are 64-bit: with few bytes per row a file below 2 GiB is taller than 2^32 pixels.

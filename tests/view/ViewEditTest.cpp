@@ -1,6 +1,8 @@
 // The caret, the keys, typing in both columns, undo, and what the view tells the frame.
 #include "ViewHarness.h"
 
+#include "res/CommandIds.h"
+
 #include <gtest/gtest.h>
 
 namespace vtx::test {
@@ -119,6 +121,9 @@ TEST(ViewKeys, InsertSwitchesTheOvrPaneAndArrowsDropAPendingDigit)
     EXPECT_TRUE(view.InsertState());
     ASSERT_FALSE(harness.Frame().overwrite.empty());
     EXPECT_FALSE(harness.Frame().overwrite.back());
+    CCmdUI pane(ID_INDICATOR_OVR);
+    view.OnUpdateIndicatorOvr(pane);
+    EXPECT_FALSE(pane.IsEnabled());
     harness.Press(Qt::Key_Insert, Qt::ShiftModifier);
     harness.Press(Qt::Key_Insert, Qt::ControlModifier);
     EXPECT_TRUE(view.InsertState());

@@ -15,9 +15,20 @@ namespace vtx::test {
 
 ViewHarness::ViewHarness(const QByteArray& bytes, int rows, bool show)
 {
+    m_path = m_dir.Write(QStringLiteral("data.bin"), bytes);
+    Open(rows, show);
+}
+
+ViewHarness::ViewHarness(const SparseFile& file, int rows, bool show)
+{
+    m_path = MakeSparseFile(m_dir.Path(QStringLiteral("sparse.bin")), file);
+    Open(rows, show);
+}
+
+void ViewHarness::Open(int rows, bool show)
+{
     // A steady caret: pixel comparisons must not depend on when a blink falls.
     QApplication::setCursorFlashTime(0);
-    m_path = m_dir.Write(QStringLiteral("data.bin"), bytes);
     m_doc = std::make_unique<CVantorixDoc>();
     if (!m_doc->OnOpenDocument(m_path))
         throw std::runtime_error("the test file did not open");
@@ -126,13 +137,12 @@ QImage ViewHarness::Grab()
     return m_view->grab().toImage().convertToFormat(QImage::Format_RGB32);
 }
 
-QString MakeSparseFile(const QString& path, std::uint64_t size,
-                       const std::vector<std::pair<std::uint64_t, QByteArray>>& pieces)
+QString MakeSparseFile(const QString& path, const SparseFile& sparse)
 {
     QFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || !file.resize(static_cast<qint64>(size)))
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || !file.resize(static_cast<qint64>(sparse.size)))
         throw std::runtime_error("cannot make the sparse file");
-    for (const auto& [offset, bytes] : pieces) {
+    for (const auto& [offset, bytes] : sparse.pieces) {
         file.seek(static_cast<qint64>(offset));
         file.write(bytes);
     }

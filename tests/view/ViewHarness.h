@@ -70,12 +70,19 @@ protected:
     }
 };
 
+// A sparse file: zeros except the pieces written at their offsets.
+struct SparseFile {
+    std::uint64_t size = 0;
+    std::vector<std::pair<std::uint64_t, QByteArray>> pieces;
+};
+
 class ViewHarness
 {
 public:
     // A view on a file holding bytes, `rows` lines of the view's line height tall plus
     // half a line, 900 pixels wide.
     explicit ViewHarness(const QByteArray& bytes, int rows = 10, bool show = true);
+    explicit ViewHarness(const SparseFile& file, int rows = 10, bool show = true);
     ~ViewHarness();
     ViewHarness(const ViewHarness&) = delete;
     ViewHarness& operator=(const ViewHarness&) = delete;
@@ -108,6 +115,8 @@ public:
     [[nodiscard]] std::uint8_t ByteAt(std::uint32_t position) { return m_doc->GetByte(position); }
 
 private:
+    void Open(int rows, bool show);
+
     TempDir m_dir;
     FakeFrame m_frame;
     QString m_path;
@@ -115,9 +124,7 @@ private:
     std::unique_ptr<CountingView> m_view;
 };
 
-// A sparse file of the given size whose bytes are zero except those written at offsets.
-QString MakeSparseFile(const QString& path, std::uint64_t size,
-                       const std::vector<std::pair<std::uint64_t, QByteArray>>& pieces = {});
+QString MakeSparseFile(const QString& path, const SparseFile& file);
 
 // Bytes 0, 1, 2, ... wrapping at 256.
 [[nodiscard]] QByteArray Counting(int size);

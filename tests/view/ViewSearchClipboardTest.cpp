@@ -109,54 +109,40 @@ class ViewLongSearch : public ViewSearch
 protected:
     ViewLongSearch() { CVantorixView::SetSearchProgressDelayMs(0); }
     ~ViewLongSearch() override { CVantorixView::SetSearchProgressDelayMs(500); }
+
+    static constexpr std::uint64_t kSize = 8u << 20;
+    static constexpr std::uint64_t kMatch = kSize - 7;
+    ViewHarness harness{SparseFile{kSize, {{kMatch, QByteArray("ZQZ")}}}, 5};
 };
 
 TEST_F(ViewLongSearch, ShowsProgressAndFindsTheMatch)
 {
-    constexpr std::uint64_t size = 8u << 20;
-    FakeFrame frame;
-    TempDir dir;
-    const QString path = MakeSparseFile(dir.Path(QStringLiteral("big.bin")), size, {{size - 7, QByteArray("ZQZ")}});
-    CVantorixDoc doc;
-    ASSERT_TRUE(doc.OnOpenDocument(path));
-    CountingView view(&doc);
-    view.resize(800, 200);
-    frame.searchText = QStringLiteral("ZQZ");
-    view.FindNext();
-    EXPECT_EQ(view.LastHit().filePos, size - 7);
+    Find(harness, QStringLiteral("ZQZ"));
+    EXPECT_EQ(harness.View().LastHit().filePos, kMatch);
     EXPECT_TRUE(boxes.Texts().empty());
-    ASSERT_FALSE(frame.statusTexts.isEmpty());
-    EXPECT_TRUE(frame.statusTexts.front().startsWith(QStringLiteral("Searching: ")));
-    EXPECT_TRUE(frame.LastStatus().isEmpty()) << "the progress text is taken down";
+    const QStringList& status = harness.Frame().statusTexts;
+    ASSERT_FALSE(status.isEmpty());
+    EXPECT_TRUE(status.front().startsWith(QStringLiteral("Searching: "))) << status.front().toStdString();
+    EXPECT_TRUE(harness.Frame().LastStatus().isEmpty()) << "the progress text is taken down";
 }
 
 TEST_F(ViewLongSearch, EscCancelsAndOtherInputWaits)
 {
-    constexpr std::uint64_t size = 8u << 20;
-    TempDir dir;
-    FakeFrame frame;
-    const QString path = MakeSparseFile(dir.Path(QStringLiteral("big.bin")), size, {{size - 7, QByteArray("ZQZ")}});
-    CVantorixDoc doc;
-    ASSERT_TRUE(doc.OnOpenDocument(path));
-    CountingView view(&doc);
-    view.resize(800, 200);
-    view.show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&view));
+    CVantorixView& view = harness.View();
     view.GotoPosition(0);
     ASSERT_FALSE(view.LastHit().onHex) << "typing goes to the ASCII column";
 
     // Typed while the search runs: an A that must not reach the file, then Esc.
     QCoreApplication::postEvent(&view, new QKeyEvent(QEvent::KeyPress, Qt::Key_A, Qt::NoModifier, QStringLiteral("A")));
     QCoreApplication::postEvent(&view, new QKeyEvent(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier, QStringLiteral("\x1b")));
-    frame.searchText = QStringLiteral("ZQZ");
-    view.FindNext();
+    Find(harness, QStringLiteral("ZQZ"));
 
-    EXPECT_EQ(frame.LastStatus(), QStringLiteral("Search cancelled."));
+    EXPECT_EQ(harness.Frame().LastStatus(), QStringLiteral("Search cancelled."));
     EXPECT_TRUE(boxes.Texts().empty());
     EXPECT_EQ(view.LastHit().filePos, 0u);
-    EXPECT_TRUE(doc.PendingChanges().empty()) << "input during the search reached the file";
+    EXPECT_TRUE(harness.Doc().PendingChanges().empty()) << "input during the search reached the file";
     QCoreApplication::processEvents();
-    EXPECT_TRUE(doc.PendingChanges().empty());
+    EXPECT_TRUE(harness.Doc().PendingChanges().empty());
 }
 
 class ViewClipboard : public ::testing::Test
