@@ -1,7 +1,6 @@
 #include "Directories.h"
 
 // Qt
-#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
@@ -145,12 +144,12 @@ std::vector<DirectoryEntry> ListDirectory(const QString& path, int* error)
             *error = errno;
             break;
         }
-        // d_type may be unknown on some file systems; ask the file itself then.
+        // Links are followed; d_type may also be unknown on some file systems.
         bool isDirectory = entry->d_type == DT_DIR;
-        if (entry->d_type == DT_UNKNOWN) {
+        if (entry->d_type == DT_LNK || entry->d_type == DT_UNKNOWN) {
             struct stat st {};
-            isDirectory = ::fstatat(::dirfd(dir), entry->d_name, &st, AT_SYMLINK_NOFOLLOW) == 0 &&
-                          S_ISDIR(st.st_mode);
+            isDirectory =
+                ::fstatat(::dirfd(dir), entry->d_name, &st, 0) == 0 && S_ISDIR(st.st_mode);
         }
         entries.push_back({QFile::decodeName(entry->d_name), isDirectory});
     }

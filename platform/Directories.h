@@ -25,7 +25,9 @@ namespace vtx {
 
 struct DirectoryEntry {
     QString name;
-    bool isDirectory; // a real directory; a symbolic link to one is not
+    // A directory, or a symbolic link to one: neither can be deleted as a file (as on
+    // Windows, where a link to a folder is a folder).
+    bool isDirectory;
 };
 // Every entry of a folder as the system lists it, "." and ".." included. error gets 0 or
 // the reason the folder could not be read.

@@ -9,12 +9,10 @@
 #include <QFile>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QJsonValue>
 
 // std
 #include <algorithm>
 #include <cerrno>
-#include <cstring>
 #include <vector>
 
 // POSIX

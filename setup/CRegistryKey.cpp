@@ -37,16 +37,24 @@ void CRegistryKey::Close()
     m_hKey.reset();
 }
 
+std::optional<RegKey> CRegistryKey::Beneath(const QString& subkey, bool create) const
+{
+    if (!m_hKey || subkey.isEmpty())
+        return m_hKey;
+    RegKey key;
+    const RegStatus status = create ? Registry::CreateKey(*m_hKey, subkey, &key)
+                                    : Registry::OpenKey(*m_hKey, subkey, &key);
+    if (Traced(status) != RegStatus::Ok)
+        return std::nullopt;
+    return key;
+}
+
 QString CRegistryKey::ReadString(const QString& subkey, const QString& valueName,
                                  const QString& defaultValue) const
 {
-    if (!m_hKey)
-        return defaultValue;
-    RegKey key = *m_hKey;
-    if (!subkey.isEmpty() && Traced(Registry::OpenKey(*m_hKey, subkey, &key)) != RegStatus::Ok)
-        return defaultValue;
+    const std::optional<RegKey> key = Beneath(subkey, false);
     RegValue value;
-    if (Traced(Registry::QueryValue(key, valueName, &value)) != RegStatus::Ok)
+    if (!key || Traced(Registry::QueryValue(*key, valueName, &value)) != RegStatus::Ok)
         return defaultValue;
 
     switch (value.type) {
@@ -68,25 +76,19 @@ QString CRegistryKey::ReadString(const QString& subkey, const QString& valueName
 bool CRegistryKey::WriteString(const QString& subkey, const QString& valueName,
                                const QString& text)
 {
-    if (!m_hKey)
-        return false;
-    RegKey key = *m_hKey;
-    if (!subkey.isEmpty() && Traced(Registry::CreateKey(*m_hKey, subkey, &key)) != RegStatus::Ok)
+    const std::optional<RegKey> key = Beneath(subkey, true);
+    if (!key)
         return false;
     RegValue value;
     value.type = text.contains(QLatin1Char('%')) ? RegType::ExpandSz : RegType::Sz;
     value.text = text;
-    return Traced(Registry::SetValue(key, valueName, value)) == RegStatus::Ok;
+    return Traced(Registry::SetValue(*key, valueName, value)) == RegStatus::Ok;
 }
 
 bool CRegistryKey::DeleteValue(const QString& subkey, const QString& valueName)
 {
-    if (!m_hKey)
-        return true;
-    RegKey key = *m_hKey;
-    if (!subkey.isEmpty() && Traced(Registry::OpenKey(*m_hKey, subkey, &key)) != RegStatus::Ok)
-        return true;
-    Traced(Registry::DeleteValue(key, valueName));
+    if (const std::optional<RegKey> key = Beneath(subkey, false))
+        Traced(Registry::DeleteValue(*key, valueName));
     return true;
 }
 

@@ -43,6 +43,10 @@ public:
     [[nodiscard]] const QString& KeyPath() const { return m_strKeyPath; }
 
 private:
+    // The open key itself when subkey is empty, else subkey below it, opened or created;
+    // nothing when no key is open or the subkey cannot be had.
+    [[nodiscard]] std::optional<RegKey> Beneath(const QString& subkey, bool create) const;
+
     std::optional<RegKey> m_hKey;
     QString m_strKeyPath;
 };

@@ -147,9 +147,8 @@ void CSetupDlg::accept()
 {
     UpdateData(true);
     const QString directory = ResolveInstallDirectory(m_strInstallDir);
-    if (directory.isEmpty()) {
-        // With no directory the copies would land at the top of the file system.
-        ShowMessageBox(QStringLiteral("Please type the directory to install Vantorix into."));
+    if (const QString problem = InstallDirectoryProblem(directory); !problem.isEmpty()) {
+        ShowMessageBox(problem);
         m_installDir->setFocus();
         return;
     }

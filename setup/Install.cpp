@@ -10,6 +10,7 @@
 // Qt
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 
 namespace vtx {
 
@@ -23,6 +24,22 @@ QString ResolveInstallDirectory(const QString& typed)
     if (QDir::isRelativePath(path))
         path = CurrentDirectory() + QLatin1Char('/') + path;
     return path;
+}
+
+QString InstallDirectoryProblem(const QString& directory)
+{
+    if (directory.isEmpty())
+        return QStringLiteral("Please type the directory to install Vantorix into.");
+    const auto canonical = [](const QString& path) {
+        const QString resolved = QFileInfo(path).canonicalFilePath();
+        return resolved.isEmpty() ? QDir::cleanPath(path) : resolved;
+    };
+    const QString place = canonical(directory);
+    if (place == QLatin1String("/") || place == canonical(HomeDirectory()))
+        return QStringLiteral("Vantorix cannot be installed into %1: uninstalling it deletes "
+                              "every file in its directory. Please choose a directory of its own.")
+            .arg(directory);
+    return {};
 }
 
 void RunInstall(const QString& D)

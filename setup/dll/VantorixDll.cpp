@@ -96,13 +96,18 @@ std::int32_t DllRegisterServer()
     if (library.isEmpty())
         return E_FAIL;
     const QString editor = QFileInfo(library).absolutePath() + QStringLiteral("/Vantorix.exe");
+    // GLib looks for the program of an Exec line before it turns "%%" back into "%", so an
+    // editor path with a "%" in it would make GNOME drop the entry; env starts it instead.
+    QStringList command{editor};
+    if (editor.contains(QLatin1Char('%')))
+        command.prepend(QStringLiteral("/usr/bin/env"));
     const vtx::DesktopKeys keys{
         {QStringLiteral("Type"), QStringLiteral("Application")},
         {QStringLiteral("Version"), QStringLiteral("1.5")},
         {QStringLiteral("Name"), QStringLiteral("Vantorix")},
         {QStringLiteral("GenericName"), QStringLiteral("Hex Editor")},
         {QStringLiteral("Comment"), QStringLiteral("View and edit the bytes of any file")},
-        {QStringLiteral("Exec"), vtx::DesktopExecValue({editor}, QStringLiteral("%f"))},
+        {QStringLiteral("Exec"), vtx::DesktopExecValue(command, QStringLiteral("%f"))},
         {QStringLiteral("TryExec"), editor},
         {QStringLiteral("Icon"), QLatin1String(kEntryName)},
         {QStringLiteral("Terminal"), QStringLiteral("false")},

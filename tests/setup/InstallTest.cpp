@@ -123,22 +123,30 @@ TEST_F(InstallTest, AMarkerFileThatCannotBeWrittenIsReportedAndNothingIsWrittenE
     EXPECT_TRUE(QDir(S() + QStringLiteral("/vtxpath.info")).isEmpty());
 }
 
-TEST_F(InstallTest, CancelAndAnEmptyDirectoryInstallNothing)
+TEST_F(InstallTest, CancelAndRefusedDirectoriesInstallNothing)
 {
     {
         CSetupDlg dialog;
         dialog.show();
-        dialog.findChild<QLineEdit*>(QStringLiteral("IDC_INSTALLDIR"))->clear();
-        QTest::mouseClick(dialog.findChild<QPushButton*>(QStringLiteral("IDOK")), Qt::LeftButton);
-        EXPECT_EQ(m_boxes.Texts(),
-                  std::vector<QString>{QStringLiteral("Please type the directory to install Vantorix into.")});
-        EXPECT_TRUE(dialog.isVisible()); // the user may type one now
+        auto* edit = dialog.findChild<QLineEdit*>(QStringLiteral("IDC_INSTALLDIR"));
+        auto* install = dialog.findChild<QPushButton*>(QStringLiteral("IDOK"));
+        // No directory, the root, the home folder: the user is told and may type another.
+        for (const QString& refused : {QString(), QStringLiteral("/"), QStringLiteral("~/"),
+                                       QDir::homePath() + QStringLiteral("/.")}) {
+            edit->setText(refused);
+            QTest::mouseClick(install, Qt::LeftButton);
+            EXPECT_TRUE(dialog.isVisible()) << refused.toStdString();
+        }
+        ASSERT_EQ(m_boxes.Count(), 4);
+        EXPECT_EQ(m_boxes.Records()[0].text, QStringLiteral("Please type the directory to install Vantorix into."));
+        EXPECT_TRUE(m_boxes.Records()[1].text.startsWith(QStringLiteral("Vantorix cannot be installed into /:")));
+        EXPECT_TRUE(m_boxes.Records()[3].text.contains(QStringLiteral("Please choose a directory of its own.")));
 
         QTest::mouseClick(dialog.findChild<QPushButton*>(QStringLiteral("IDCANCEL")), Qt::LeftButton);
         EXPECT_EQ(dialog.result(), QDialog::Rejected);
         EXPECT_FALSE(dialog.isVisible());
     }
-    EXPECT_EQ(m_boxes.Count(), 1);
+    EXPECT_EQ(m_boxes.Count(), 4);
     EXPECT_FALSE(Exists(Root(QStringLiteral("Program Files"))));
     EXPECT_FALSE(Exists(Root(QStringLiteral("registry"))));
     EXPECT_TRUE(QDir(S()).entryList(QDir::Files).isEmpty());

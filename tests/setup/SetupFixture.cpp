@@ -146,6 +146,9 @@ void SetupTest::SetUp()
     m_environment.Set(kRegistryDirVariable, Root(QStringLiteral("registry")));
     m_environment.Set(kInstallDirVariable, Root(QStringLiteral("Program Files/Dunmerrow/Vantorix")));
     m_environment.Set("XDG_DATA_HOME", Root(QStringLiteral("data")));
+    // A home of its own, so that not even a refused install can touch the real one.
+    ASSERT_TRUE(QDir().mkpath(Root(QStringLiteral("home"))));
+    m_environment.Set("HOME", Root(QStringLiteral("home")));
     // The registration tool is a harmless program unless a test asks for the real one.
     m_environment.Set(kRegSvr32Variable, QStringLiteral("/bin/true"));
 

@@ -111,16 +111,21 @@ TEST_F(SetupRoutinesTest, EmptyAndRemoveFolderDeletesTopLevelFilesOnly)
     WriteFile(QStringLiteral("d/.hidden"), QByteArray("2"));
     WriteFile(QStringLiteral("outside"), QByteArray("3"));
     ASSERT_TRUE(QFile::link(Root(QStringLiteral("outside")), folder + QStringLiteral("/link")));
-    ASSERT_TRUE(QFile::link(Root(QStringLiteral("d")), folder + QStringLiteral("/dirlink")));
+    ASSERT_TRUE(QFile::link(Root(QStringLiteral("gone")), folder + QStringLiteral("/dangling")));
     EXPECT_TRUE(EmptyAndRemoveFolder(folder + QLatin1Char('/')));
     EXPECT_FALSE(Exists(folder));
     EXPECT_EQ(FileContent(Root(QStringLiteral("outside"))), QByteArray("3")); // links, not targets
 
+    // Subfolders, and links to folders, are neither entered nor deleted.
     WriteFile(QStringLiteral("e/file"), QByteArray("1"));
     WriteFile(QStringLiteral("e/sub/kept"), QByteArray("2"));
+    WriteFile(QStringLiteral("elsewhere/kept"), QByteArray("3"));
+    ASSERT_TRUE(QFile::link(Root(QStringLiteral("elsewhere")), Root(QStringLiteral("e/dirlink"))));
     EXPECT_FALSE(EmptyAndRemoveFolder(Root(QStringLiteral("e/"))));
-    EXPECT_FALSE(Exists(Root(QStringLiteral("e/file"))));
+    EXPECT_EQ(QDir(Root(QStringLiteral("e"))).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::System),
+              (QStringList{"dirlink", "sub"}));
     EXPECT_TRUE(Exists(Root(QStringLiteral("e/sub/kept"))));
+    EXPECT_TRUE(Exists(Root(QStringLiteral("elsewhere/kept"))));
 
     EXPECT_TRUE(EmptyAndRemoveFolder(Root(QStringLiteral("never/"))));
 }
