@@ -3,27 +3,27 @@
 // this program
 #include "app/CAboutDlg.h"
 #include "app/CChildFrame.h"
-#include "app/CPlaceholderView.h"
 #include "app/CVantorixDoc.h"
 #include "frame/CMainFrame.h"
 #include "framework/MessageBox.h"
 #include "res/CommandIds.h"
+#include "view/CVantorixView.h"
 
 namespace vtx {
 
 namespace {
 
-CView* MakePlaceholderView(CDocument* document, QWidget* parent)
+CView* MakeHexView(CDocument* document, QWidget* parent)
 {
-    return new CPlaceholderView(document, parent);
+    return new CVantorixView(static_cast<CVantorixDoc*>(document), parent);
 }
 
 } // namespace
 
-CVantorixApp::CVantorixApp(int& argc, char** argv) : CWinApp(argc, argv), m_makeView(MakePlaceholderView) {}
+CVantorixApp::CVantorixApp(int& argc, char** argv) : CWinApp(argc, argv), m_makeView(MakeHexView) {}
 
 CVantorixApp::CVantorixApp(QStringList arguments)
-    : CWinApp(std::move(arguments)), m_makeView(MakePlaceholderView)
+    : CWinApp(std::move(arguments)), m_makeView(MakeHexView)
 {
 }
 
