@@ -179,6 +179,13 @@ QRect CVantorixView::ClientRect() const
     return area;
 }
 
+QSize CVantorixView::sizeHint() const
+{
+    const int rowWidth = (m_columnX.empty() ? 0 : m_columnX.back()) + m_nLeftMargin + m_nCharWidth;
+    const int barWidth = style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, m_pScrollBar);
+    return {rowWidth + barWidth, 24 * m_nLineHeight};
+}
+
 int CVantorixView::ClientHeight() const
 {
     return height();
@@ -851,13 +858,13 @@ void CVantorixView::OnChar(std::uint8_t c)
             m_nibbles = {'0', static_cast<char>(c)};
             m_bNibblePending = true;
             doc->SetByte(valueOf(), position);
-            repaint(RowsRect({m_nTopRow + static_cast<std::uint64_t>(std::max(m_lastHit.row, 0)),
-                              m_nTopRow + static_cast<std::uint64_t>(std::max(m_lastHit.row, 0)) + 1}));
+            RepaintPosition(position);
         } else {
             // The first digit moves up and becomes the high one.
             m_nibbles = {m_nibbles[1], static_cast<char>(c)};
             m_bNibblePending = false;
             doc->SetByte(valueOf(), position);
+            RepaintPosition(position);
             OnKeyDown(Qt::Key_Right);
         }
         return;
@@ -867,8 +874,16 @@ void CVantorixView::OnChar(std::uint8_t c)
         return;
     if (!doc->SetByte(c, position))
         ShowMessageBox(QStringLiteral("FAILED TO SET BYTE"));
+    RepaintPosition(position);
     OnKeyDown(Qt::Key_Right);
     SetStatus(QString::fromLatin1(kEditStatus).arg(position).arg(QString::fromLatin1(OffsetText(position))));
+}
+
+void CVantorixView::RepaintPosition(std::uint32_t position)
+{
+    // A typed byte changes its row in both columns; the rest of the window stays.
+    const std::uint64_t row = position / static_cast<std::uint64_t>(m_nBytesPerLine);
+    repaint(RowsRect({row, row + 1}));
 }
 
 void CVantorixView::UpdateValueBar()

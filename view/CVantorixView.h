@@ -104,6 +104,8 @@ public:
     [[nodiscard]] QScrollBar* ScrollBar() const { return m_pScrollBar; }
     // The drawing area: the window less the scroll bar.
     [[nodiscard]] QRect ClientRect() const;
+    // Wide enough for a whole row and its scroll bar, 24 lines tall.
+    [[nodiscard]] QSize sizeHint() const override;
 
 protected:
     // Every row the view draws is read here; a subclass may watch the reads.
@@ -137,6 +139,7 @@ private:
     [[nodiscard]] QRect CaretRect() const;
     [[nodiscard]] QRect RowsRect(const RowSpan& rows) const;
     void DrawRows(QPainter& dc, const RowSpan& rows, const QRect& dirtyPx);
+    void RepaintPosition(std::uint32_t position);
     void ScrollPixels(std::int64_t dyPx);
     void SyncScrollBar();
     void SetScrollBarPos();

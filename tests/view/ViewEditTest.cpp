@@ -231,18 +231,29 @@ TEST(ViewTyping, NothingIsTypedAtOrPastTheEnd)
     EXPECT_TRUE(harness.Doc().PendingChanges().empty());
 }
 
+// Each digit and each character shows at once: what the window shows after every key is
+// what a full repaint shows.
 TEST(ViewTyping, TypedBytesShowAtOnce)
 {
     ViewHarness harness(QByteArray(32, '\0'), 5);
+    CVantorixView& view = harness.View();
+    const auto expectShown = [&](const char* what) {
+        const QImage shown = harness.ScreenImage();
+        view.repaint();
+        EXPECT_EQ(shown, harness.ScreenImage()) << what;
+    };
     harness.Click(harness.CellPoint(3, 1, true));
     const QImage before = harness.ScreenImage();
     harness.Type(QStringLiteral("A"));
-    const QImage after = harness.ScreenImage();
-    const QRect cell = harness.CellRect(3, 1, true);
-    EXPECT_NE(before.copy(cell), after.copy(cell));
-    // What the window shows is what a full repaint shows.
-    harness.View().repaint();
-    EXPECT_EQ(after, harness.ScreenImage());
+    EXPECT_NE(before.copy(harness.CellRect(3, 1, true)), harness.ScreenImage().copy(harness.CellRect(3, 1, true)));
+    expectShown("first digit");
+    harness.Type(QStringLiteral("B"));
+    expectShown("second digit");
+    harness.Click(harness.CellPoint(6, 0, false));
+    harness.Type(QStringLiteral("x"));
+    expectShown("character");
+    harness.Press(Qt::Key_Z, Qt::ControlModifier);
+    expectShown("undo");
 }
 
 } // namespace
