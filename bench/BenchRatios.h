@@ -6,7 +6,9 @@
 //     name: ratio X (limit none)   reported only
 //     name: figure free text       a measured figure that is not a ratio
 // Times are the fastest repetition of each benchmark (by its registered name): on a shared
-// machine the fastest run is the one least disturbed by others.
+// machine the fastest run is the one least disturbed by others. A ratio compares either
+// real time (wall clock, or the benchmark's manual time) or the process's CPU time, which
+// leaves out the time the program waited while other programs ran.
 
 #include <benchmark/benchmark.h>
 
@@ -30,18 +32,20 @@ public:
         for (const Run& run : runs) {
             if (run.run_type != Run::RT_Iteration || run.error_occurred)
                 continue;
-            const double seconds = run.GetAdjustedRealTime() / UnitsPerSecond(run.time_unit);
-            auto [it, inserted] = m_fastest.try_emplace(run.run_name.function_name, seconds);
-            if (!inserted)
-                it->second = std::min(it->second, seconds);
+            const double unit = UnitsPerSecond(run.time_unit);
+            Keep(m_fastestReal, run.run_name.function_name, run.GetAdjustedRealTime() / unit);
+            Keep(m_fastestCpu, run.run_name.function_name, run.GetAdjustedCPUTime() / unit);
         }
     }
 
+    enum class Clock { Real, Cpu };
+
     // Seconds per iteration of the fastest repetition; NaN when the benchmark did not run.
-    [[nodiscard]] double Seconds(const std::string& name) const
+    [[nodiscard]] double Seconds(const std::string& name, Clock clock = Clock::Real) const
     {
-        const auto it = m_fastest.find(name);
-        return it == m_fastest.end() ? std::numeric_limits<double>::quiet_NaN() : it->second;
+        const auto& fastest = clock == Clock::Real ? m_fastestReal : m_fastestCpu;
+        const auto it = fastest.find(name);
+        return it == fastest.end() ? std::numeric_limits<double>::quiet_NaN() : it->second;
     }
 
 private:
@@ -56,16 +60,25 @@ private:
         return 1e9;
     }
 
-    std::map<std::string, double> m_fastest;
+    static void Keep(std::map<std::string, double>& fastest, const std::string& name, double seconds)
+    {
+        auto [it, inserted] = fastest.try_emplace(name, seconds);
+        if (!inserted)
+            it->second = std::min(it->second, seconds);
+    }
+
+    std::map<std::string, double> m_fastestReal;
+    std::map<std::string, double> m_fastestCpu;
 };
 
 // Prints "name: ratio X (limit Y)" for numerator / denominator when both benchmarks ran;
 // returns false when the ratio is over its limit (limit <= 0: reported only).
 inline bool PrintRatio(const RatioReporter& times, const std::string& name,
-                       const std::string& numerator, const std::string& denominator, double limit)
+                       const std::string& numerator, const std::string& denominator, double limit,
+                       RatioReporter::Clock clock = RatioReporter::Clock::Real)
 {
-    const double top = times.Seconds(numerator);
-    const double bottom = times.Seconds(denominator);
+    const double top = times.Seconds(numerator, clock);
+    const double bottom = times.Seconds(denominator, clock);
     if (!(top == top) || !(bottom == bottom) || bottom <= 0)
         return true; // filtered out or failed: nothing to say
     const double ratio = top / bottom;
