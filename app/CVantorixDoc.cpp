@@ -324,24 +324,25 @@ QString CVantorixDoc::SearchTextProblem(const QString& text, SearchType type)
 std::int32_t CVantorixDoc::Find(const QString& text, std::uint32_t start)
 {
     try {
-        const SearchType type = CurrentSearchType();
-        const std::uint32_t length = GetFileLength();
         QString problem;
-        const SearchPattern pattern = EncodeSearchText(text, type, problem);
+        const SearchPattern pattern = EncodeSearchText(text, CurrentSearchType(), problem);
         if (!problem.isEmpty()) {
             ShowMessageBox(problem);
             return -1;
         }
-        return ScanForPattern(pattern, start, length);
+        return ScanForPattern(pattern, start);
     } catch (...) {
         return -1;
     }
 }
 
 std::int32_t CVantorixDoc::ScanForPattern(const SearchPattern& pattern, std::uint32_t start,
-                                          std::uint32_t length)
+                                          const ScanProgress& carryOn)
 {
     const std::size_t compared = pattern.compareLength;
+    if (compared == 0 || pattern.bytes.size() < compared)
+        return -1;
+    const std::uint32_t length = GetFileLength();
     const auto block = std::make_unique_for_overwrite<std::uint8_t[]>(kMaxRead);
     std::uint32_t p = start;
     while (p < length) {
@@ -358,6 +359,8 @@ std::int32_t CVantorixDoc::ScanForPattern(const SearchPattern& pattern, std::uin
         // compared - 1 bytes is seen whole there.
         const std::size_t advance = delivered >= compared ? delivered - (compared - 1) : 1;
         p += static_cast<std::uint32_t>(advance);
+        if (carryOn && !carryOn(p))
+            return -1;
     }
     return -1;
 }

@@ -79,6 +79,16 @@ public:
     static void SetSearchTypeSource(SearchTypeSource source);
     [[nodiscard]] static SearchType CurrentSearchType();
 
+    // Find's scan, for callers that encode the pattern themselves (a search that shows its
+    // progress): the first place at or after start where the pattern's compared bytes
+    // appear, read through ReadBytes in kMaxRead blocks that overlap by the pattern's
+    // length, up to the file length taken at the start; -1 when there is none or a read
+    // fails. `carryOn`, when given, is called after each block without a match with the
+    // next position to read; returning false stops the scan (-1).
+    using ScanProgress = std::function<bool(std::uint32_t next)>;
+    std::int32_t ScanForPattern(const SearchPattern& pattern, std::uint32_t start,
+                                const ScanProgress& carryOn = {});
+
     // Why Find would refuse this text with this search type, as the message it shows;
     // empty when the text can be searched for. The view may ask first.
     [[nodiscard]] static QString SearchTextProblem(const QString& text, SearchType type);
@@ -89,8 +99,6 @@ public:
 private:
     bool SaveInPlace();
     bool SaveToNewName(const QString& path);
-    std::int32_t ScanForPattern(const SearchPattern& pattern, std::uint32_t start,
-                                std::uint32_t length);
 
     CFile m_file;
     bool m_bFileOpen = false;

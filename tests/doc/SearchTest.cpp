@@ -136,3 +136,21 @@ TEST(DocFind, AFailingBlockReadEndsTheSearchWithNoMatch)
     EXPECT_EQ(doc->Find(QStringLiteral("TARGET"), 0), -1);
     EXPECT_TRUE(trace.Contains("len < 0"));
 }
+
+TEST(DocFind, ScanReportsEachBlockAndCanBeStopped)
+{
+    constexpr std::uint32_t kBlock = CVantorixDoc::kMaxRead;
+    TempDir dir;
+    QByteArray bytes(3 * kBlock, '\0');
+    bytes.replace(3 * kBlock - 6, 6, "NEEDLE");
+    auto doc = OpenDocument(dir.Write("a.bin", bytes));
+    ASSERT_TRUE(doc);
+    const SearchPattern pattern = EncodeSearchPattern("NEEDLE", SearchType::Ascii);
+    std::vector<std::uint32_t> next;
+    EXPECT_EQ(doc->ScanForPattern(pattern, 0, [&](std::uint32_t p) {
+        next.push_back(p);
+        return true;
+    }), static_cast<std::int32_t>(3 * kBlock - 6));
+    EXPECT_EQ(next, (std::vector<std::uint32_t>{kBlock - 5, 2 * kBlock - 10, 3 * kBlock - 15}));
+    EXPECT_EQ(doc->ScanForPattern(pattern, 0, [](std::uint32_t) { return false; }), -1);
+}
