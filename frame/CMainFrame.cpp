@@ -2,21 +2,35 @@
 
 // this program
 #include "app/CVantorixDoc.h"
+#include "chrome/CCJComboBox.h"
+#include "chrome/CCJDockBar.h"
+#include "chrome/CCJToolBar.h"
+#include "chrome/MenuEvents.h"
 #include "colors/ColorCodesFile.h"
+#include "colors/NumberText.h"
+#include "frame/CColorCodesDlg.h"
+#include "frame/CPairedEdit.h"
+#include "frame/KeyboardIndicators.h"
 #include "framework/CDocManager.h"
 #include "framework/CDocument.h"
 #include "framework/CMDIChildWnd.h"
 #include "framework/CRecentFileList.h"
 #include "framework/CView.h"
 #include "framework/CWinApp.h"
+#include "framework/MessageBox.h"
+#include "framework/Trace.h"
 #include "res/CommandIds.h"
+#include "view/CVantorixView.h"
 
 // Qt
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QDesktopServices>
 #include <QDragEnterEvent>
 #include <QDropEvent>
+#include <QLabel>
+#include <QLineEdit>
 #include <QMdiArea>
 #include <QMenu>
 #include <QMenuBar>
@@ -25,6 +39,9 @@
 #include <QStatusBar>
 #include <QTimer>
 #include <QUrl>
+
+// std
+#include <optional>
 
 namespace vtx {
 
@@ -96,10 +113,19 @@ QStringList DroppedFiles(const QMimeData* data)
 
 } // namespace
 
-CMainFrame::CMainFrame() : m_commands(this)
+CMainFrame::CMainFrame() : m_strColorCodesPath(ColorCodesPath()), m_commands(this)
 {
     SetMainFrameServices(this);
     CVantorixDoc::SetSearchTypeSource([this] { return GetSearchType(); });
+
+    // Made now, put into the goto boxes while the frame is created; until then (and for
+    // good, should that fail) they wait hidden.
+    m_pDecAddress = new CPairedEdit(false, this);
+    m_pDecAddress->setObjectName(QStringLiteral("DecAddressEdit"));
+    m_pDecAddress->hide();
+    m_pHexAddress = new CPairedEdit(false, this);
+    m_pHexAddress->setObjectName(QStringLiteral("HexAddressEdit"));
+    m_pHexAddress->hide();
 }
 
 CMainFrame::~CMainFrame()
@@ -110,6 +136,12 @@ CMainFrame::~CMainFrame()
     if (CDocManager* manager = DocManager())
         disconnect(manager, nullptr, this, nullptr);
     disconnect(this, &CMDIFrameWnd::activeFrameChanged, this, nullptr);
+    // The toolbars go with the base class, and their boxes with them.
+    for (QComboBox* box : std::initializer_list<QComboBox*>{m_pSearchBox, m_pHexBox, m_pDecBox, m_pValueBox})
+        if (box && box->lineEdit())
+            disconnect(box->lineEdit(), nullptr, this, nullptr);
+    m_pSearchBox = m_pHexBox = m_pDecBox = m_pValueBox = nullptr;
+    m_menuManager.HookTo(nullptr);
     CVantorixDoc::SetSearchTypeSource(nullptr);
     SetMainFrameServices(nullptr);
 }
@@ -118,6 +150,19 @@ const QString& CMainFrame::IdleMessage()
 {
     static const QString ready = QStringLiteral("Ready");
     return ready;
+}
+
+const QString& CMainFrame::HomePageUrl()
+{
+    // The same page the setup program puts in the start menu.
+    static const QString url = QStringLiteral("https://www.dunmerrow.example/vantorix/");
+    return url;
+}
+
+const QString& CMainFrame::CommentsMailUrl()
+{
+    static const QString url = QStringLiteral("mailto:vantorix@dunmerrow.example?subject=Vantorix%20Comments");
+    return url;
 }
 
 bool CMainFrame::LoadFrame(int resourceId)
@@ -154,10 +199,115 @@ bool CMainFrame::LoadFrame(int resourceId)
 
 int CMainFrame::OnCreate()
 {
+    // Toolbars dock on every side, in rows that wrap when they no longer fit.
+    ReplaceDockBars();
+
+    // First row: main toolbar, search bar, value bar, each right after the one before.
+    m_pMainBar = CreateBar(QStringLiteral("Toolbar"), QStringLiteral("MainToolBar"), IDR_MAINFRAME);
+    if (!m_pMainBar)
+        return -1;
+    addToolBar(Qt::TopToolBarArea, m_pMainBar);
+
+    m_pSearchBar = CreateBar(QStringLiteral("Search Bar"), QStringLiteral("SearchBar"), IDR_SEARCHBAR);
+    if (!m_pSearchBar)
+        return -1;
+    // The drop-down arrows open the bar menu's popups, so the menu is there first.
+    LoadBarMenu();
+    m_pSearchBar->AddDropDownArrow(ID_FIND, m_pSearchMenu);
+    addToolBar(Qt::TopToolBarArea, m_pSearchBar);
+    m_pSearchBox = EmbedBox(m_pSearchBar, ID_SEARCH_TEXT, 165, 200, QStringLiteral("SearchBox"));
+    if (!m_pSearchBox)
+        return -1;
+    SetSearchType(SearchType::Ascii);
+
+    m_pValueBar = CreateBar(QStringLiteral("Value Bar"), QStringLiteral("ValueBar"), IDR_VALUEBAR);
+    if (!m_pValueBar)
+        return -1;
+    m_pValueBar->AddDropDownArrow(ID_SIGNED_VALUE, m_pSignMenu);
+    addToolBar(Qt::TopToolBarArea, m_pValueBar);
+    m_pValueBox = EmbedBox(m_pValueBar, ID_VALUE, 100, 100, QStringLiteral("ValueBox"));
+    if (!m_pValueBox)
+        return -1;
+    m_commands.Execute(ID_SIGN_UNSIGNED);
+
+    // Second row: the goto bar.
+    m_pGotoBar = CreateBar(QStringLiteral("Goto Bar"), QStringLiteral("GotoBar"), IDR_GOTOBAR);
+    if (!m_pGotoBar)
+        return -1;
+    addToolBarBreak(Qt::TopToolBarArea);
+    addToolBar(Qt::TopToolBarArea, m_pGotoBar);
+    m_pHexBox = EmbedBox(m_pGotoBar, ID_GOTO_HEX, 100, 100, QStringLiteral("HexAddressBox"));
+    m_pDecBox = EmbedBox(m_pGotoBar, ID_GOTO_DEC, 100, 100, QStringLiteral("DecAddressBox"));
+    if (!m_pHexBox || !m_pDecBox)
+        return -1;
+
     if (!CreateStatusBar())
         return -1;
+    // Menu images and shortcut texts: the frame works the same whether this works or not.
+    AttachMenuManager();
+    SubclassGotoEdits();
+    ConnectEnterKeys();
     LoadColorTable();
     return 0;
+}
+
+void CMainFrame::ReplaceDockBars()
+{
+    const std::array<Qt::ToolBarArea, 4> areas = {Qt::TopToolBarArea, Qt::BottomToolBarArea, Qt::LeftToolBarArea,
+                                                  Qt::RightToolBarArea};
+    for (size_t i = 0; i < areas.size(); ++i) {
+        m_dockBars[i] = std::make_unique<CCJDockBar>(areas[i]);
+        m_dockBars[i]->Attach(this);
+    }
+}
+
+CCJToolBar* CMainFrame::CreateBar(const QString& title, const QString& objectName, int resourceId)
+{
+    auto* bar = new CCJToolBar(title, this);
+    bar->setObjectName(objectName);
+    QString why;
+    if (!bar->LoadToolBar(resourceId, [this](int id) { return m_commands.Action(id); }, DefaultToolbarDirectory(),
+                          &why)) {
+        Trace(QStringLiteral("Failed to create toolbar %1: %2").arg(resourceId).arg(why));
+        delete bar;
+        return nullptr;
+    }
+    return bar;
+}
+
+CCJComboBox* CMainFrame::EmbedBox(CCJToolBar* bar, int id, int width, int listHeight, const QString& objectName)
+{
+    auto* box = qobject_cast<CCJComboBox*>(
+        bar->EmbedControl(CCJComboBox::staticMetaObject, QString(), QRect(0, 0, width, listHeight), id));
+    if (!box) {
+        Trace(QStringLiteral("Failed to put box %1 into its toolbar").arg(id));
+        return nullptr;
+    }
+    box->setObjectName(objectName);
+    // The boxes keep no history: Enter adds nothing to the list.
+    box->setInsertPolicy(QComboBox::NoInsert);
+    box->setEditText(QString());
+    if (const CommandRow* row = m_commands.Row(id)) {
+        box->setToolTip(CommandTable::ToolTip(row->prompt));
+        box->setStatusTip(CommandTable::StatusText(row->prompt));
+    }
+    // A box is enabled exactly when its command is.
+    if (QAction* action = m_commands.Action(id)) {
+        box->setEnabled(action->isEnabled());
+        connect(action, &QAction::enabledChanged, box, &QWidget::setEnabled);
+    }
+    return box;
+}
+
+void CMainFrame::LoadBarMenu()
+{
+    if (m_pSearchMenu)
+        return;
+    m_pSearchMenu = m_commands.BuildMenu(QStringLiteral("Search Menu"),
+                                         {ID_SEARCH_ASCII, ID_SEARCH_HEX, ID_SEARCH_UNICODE}, this);
+    m_pSignMenu = m_commands.BuildMenu(QStringLiteral("SIGN"), {ID_SIGN_SIGNED, ID_SIGN_UNSIGNED}, this);
+    ForwardMenuEvents(m_pSearchMenu, this, 0);
+    ForwardMenuEvents(m_pSignMenu, this, 1);
 }
 
 bool CMainFrame::CreateStatusBar()
@@ -173,19 +323,79 @@ bool CMainFrame::CreateStatusBar()
             bar->showMessage(IdleMessage());
     });
     bar->showMessage(IdleMessage());
+
+    // The indicator panes, drawn disabled while their state is off.
+    const std::pair<int, const char*> panes[] = {{ID_INDICATOR_CAPS, "CAP"},
+                                                 {ID_INDICATOR_NUM, "NUM"},
+                                                 {ID_INDICATOR_SCRL, "SCRL"},
+                                                 {ID_INDICATOR_OVR, "OVR"}};
+    for (const auto& [id, text] : panes) {
+        auto* pane = new QLabel(QString::fromLatin1(text), bar);
+        pane->setObjectName(QString::fromLatin1(text));
+        pane->setAlignment(Qt::AlignCenter);
+        pane->setMinimumWidth(pane->fontMetrics().horizontalAdvance(pane->text()) + 2 * pane->fontMetrics().averageCharWidth());
+        pane->setEnabled(false);
+        bar->addPermanentWidget(pane);
+        m_indicators[id] = pane;
+    }
     return true;
+}
+
+QLabel* CMainFrame::IndicatorPane(int id) const
+{
+    const auto it = m_indicators.find(id);
+    return it == m_indicators.end() ? nullptr : it->second;
+}
+
+void CMainFrame::AttachMenuManager()
+{
+    m_menuManager.AttachToFrame(this);
+    m_menuManager.AddToolbars({IDR_MAINFRAME, IDR_SEARCHBAR, IDR_GOTOBAR});
+}
+
+bool CMainFrame::SubclassEdit(QComboBox* box, CPairedEdit* edit)
+{
+    if (!box || !edit || !box->isEditable() || !box->lineEdit())
+        return false;
+    // The box deletes its own edit field and takes this one in its place.
+    box->setLineEdit(edit);
+    edit->show();
+    return true;
+}
+
+void CMainFrame::SubclassGotoEdits()
+{
+    if (!SubclassEdit(m_pDecBox, m_pDecAddress))
+        ShowMessageBox(QStringLiteral("DEC SUBCLASS FAILED"));
+    if (!SubclassEdit(m_pHexBox, m_pHexAddress))
+        ShowMessageBox(QStringLiteral("HEX SUBCLASS FAILED"));
+    m_pDecAddress->Link(CPairedEdit::kModeDecimal, m_pHexAddress);
+    m_pHexAddress->Link(CPairedEdit::kModeHex, m_pDecAddress);
+}
+
+void CMainFrame::ConnectEnterKeys()
+{
+    // Enter in the search box searches; Enter in either address box goes to the address.
+    connect(m_pSearchBox->lineEdit(), &QLineEdit::returnPressed, this, &CMainFrame::OnFind);
+    for (QComboBox* box : {static_cast<QComboBox*>(m_pHexBox), static_cast<QComboBox*>(m_pDecBox)})
+        connect(box->lineEdit(), &QLineEdit::returnPressed, this, &CMainFrame::OnGotoAddress);
 }
 
 void CMainFrame::LoadColorTable()
 {
     // A missing or unreadable colors.dat leaves every byte black, without a message.
-    m_colorTable.Apply(LoadColorCodes(ColorCodesPath()));
+    m_colorTable.Apply(LoadColorCodes(m_strColorCodesPath));
 }
 
 CDocManager* CMainFrame::DocManager() const
 {
     CWinApp* app = AfxGetApp();
     return app ? &app->GetDocManager() : nullptr;
+}
+
+CVantorixView* CMainFrame::ActiveHexView() const
+{
+    return qobject_cast<CVantorixView*>(GetActiveView());
 }
 
 void CMainFrame::BuildCommandTable()
@@ -263,7 +473,16 @@ void CMainFrame::BuildCommandTable()
                     },
                     {}});
 
+    // Edit and the bars.
+    AddEditCommands();
+    AddBarCommands();
+
     // View.
+    AddBarToggle(ID_VIEW_TOOLBAR, QStringLiteral("Show or hide the toolbar\nToggle ToolBar"), QStringLiteral("&Toolbar"),
+                 &CMainFrame::m_pMainBar);
+    AddBarToggle(ID_VIEW_SEARCH_BAR, QString(), QStringLiteral("Search Bar"), &CMainFrame::m_pSearchBar);
+    AddBarToggle(ID_VIEW_GOTO_BAR, QString(), QStringLiteral("Goto Bar"), &CMainFrame::m_pGotoBar);
+    AddBarToggle(ID_VIEW_VALUE_BAR, QString(), QStringLiteral("Value Bar"), &CMainFrame::m_pValueBar);
     m_commands.Add({ID_VIEW_STATUS_BAR, QStringLiteral("Show or hide the status bar\nToggle StatusBar"),
                     QStringLiteral("&Status Bar"), {},
                     [this] { statusBar()->setVisible(statusBar()->isHidden()); },
@@ -282,6 +501,111 @@ void CMainFrame::BuildCommandTable()
     // Help.
     m_commands.Add({ID_APP_ABOUT, QStringLiteral("Display program information, version number and copyright\nAbout"),
                     QStringLiteral("&About Vantorix..."), {}, [app] { if (app()) app()->OnAppAbout(); }, {}});
+    m_commands.Add({ID_MORE_INFO, QStringLiteral("Dunmerrow Web Site"), QStringLiteral("More Info..."), {},
+                    [this] { OpenShellTarget(HomePageUrl()); }, {}});
+    m_commands.Add({ID_COMMENTS, QStringLiteral("Mail Dunmerrow with Comments"), QStringLiteral("Comments?"), {},
+                    [this] { OpenShellTarget(CommentsMailUrl()); }, {}});
+}
+
+void CMainFrame::AddEditCommands()
+{
+    const auto withDocument = [this](CCmdUI& ui) { EnableWithDocument(ui); };
+    const auto routed = [this](int id) { return [this, id] { RouteEditCommand(id); }; };
+    const auto keys = [](QKeyCombination principal, QKeyCombination second) {
+        return QList<QKeySequence>{QKeySequence(principal), QKeySequence(second)};
+    };
+
+    m_commands.Add({ID_EDIT_UNDO, QStringLiteral("Undo the last action\nUndo"), QStringLiteral("&Undo\tCtrl+Z"),
+                    keys(Qt::CTRL | Qt::Key_Z, Qt::ALT | Qt::Key_Backspace), routed(ID_EDIT_UNDO), withDocument});
+    m_commands.Add({ID_EDIT_CUT, QStringLiteral("Cut the selection and put it on the Clipboard\nCut"),
+                    QStringLiteral("Cu&t\tCtrl+X"), keys(Qt::CTRL | Qt::Key_X, Qt::SHIFT | Qt::Key_Delete),
+                    routed(ID_EDIT_CUT), withDocument});
+    m_commands.Add({ID_EDIT_COPY, QStringLiteral("Copy the selection and put it on the Clipboard\nCopy"),
+                    QStringLiteral("&Copy\tCtrl+C"), keys(Qt::CTRL | Qt::Key_C, Qt::CTRL | Qt::Key_Insert),
+                    routed(ID_EDIT_COPY), withDocument});
+    m_commands.Add({ID_EDIT_PASTE, QStringLiteral("Insert Clipboard contents\nPaste"), QStringLiteral("&Paste\tCtrl+V"),
+                    keys(Qt::CTRL | Qt::Key_V, Qt::SHIFT | Qt::Key_Insert), routed(ID_EDIT_PASTE), withDocument});
+    m_commands.Add({ID_FIND, QStringLiteral("Search The Document\nFind"), QStringLiteral("&Find"),
+                    {QKeySequence(Qt::Key_F3)}, [this] { OnFind(); }, withDocument});
+    m_commands.Add({ID_GOTO_ADDRESS, QStringLiteral("Go To Address\nGo To Address"), QStringLiteral("&Goto Address"),
+                    {QKeySequence(Qt::CTRL | Qt::Key_J)}, [this] { OnGotoAddress(); }, withDocument});
+    m_commands.Add({ID_EDIT_COLOR_CODES, QStringLiteral("Edit Color Codes\nEdit Color Codes"),
+                    QStringLiteral("Edit Color Codes"), {QKeySequence(Qt::ALT | Qt::Key_C)},
+                    [this] { OnEditColorCodes(); }, {}});
+}
+
+void CMainFrame::AddBarCommands()
+{
+    const auto withDocument = [this](CCmdUI& ui) { EnableWithDocument(ui); };
+    // The boxes' own commands put the focus into the box; their rules enable the box.
+    const auto focusBox = [this](CCJComboBox* CMainFrame::*box) {
+        return [this, box] {
+            if (CCJComboBox* target = this->*box) {
+                target->setFocus(Qt::ShortcutFocusReason);
+                if (QLineEdit* edit = target->lineEdit())
+                    edit->selectAll();
+            }
+        };
+    };
+
+    m_commands.Add({ID_SEARCH_TEXT, QStringLiteral("Search The Document for the specified text\nSearch Text"), {}, {},
+                    focusBox(&CMainFrame::m_pSearchBox), withDocument});
+    m_commands.Add({ID_GOTO_HEX, QStringLiteral("Go To Hex Address\nGo To Hex Address"), {}, {},
+                    focusBox(&CMainFrame::m_pHexBox), {}});
+    m_commands.Add({ID_GOTO_DEC, QStringLiteral("Go To Decimal Address\nGo To Decimal Address"), {}, {},
+                    focusBox(&CMainFrame::m_pDecBox), {}});
+    m_commands.Add({ID_VALUE, QStringLiteral("The Value of Selected Bytes (Up to 4 Bytes)\nSelected Byte Value"), {},
+                    {}, focusBox(&CMainFrame::m_pValueBox), withDocument});
+    m_commands.Add({ID_SIGNED_VALUE, QStringLiteral("Displays Signed Value if Checked\nSigned Value"), {}, {},
+                    [this] { OnSignedValue(); }, withDocument});
+
+    // The search type and the sign are the check marks of these items; each choice marks
+    // its own item and clears the others.
+    const struct {
+        int id;
+        const char* prompt;
+        const char* menuText;
+        SearchType type;
+    } searchTypes[] = {
+        {ID_SEARCH_ASCII, "Set Search Type to Ascii String", "Search &Ascii", SearchType::Ascii},
+        {ID_SEARCH_HEX, "Set Search Type to Hex", "Search &Hex", SearchType::Hex},
+        {ID_SEARCH_UNICODE, "Set Search Type to Unicode String", "Search &Unicode", SearchType::Unicode},
+    };
+    for (const auto& item : searchTypes) {
+        const SearchType type = item.type;
+        m_commands.Add({item.id, QString::fromLatin1(item.prompt), QString::fromLatin1(item.menuText), {},
+                        [this, type] { SetSearchType(type); }, {}})
+            ->setCheckable(true);
+    }
+    m_commands.Add({ID_SIGN_SIGNED, QStringLiteral("Show Signed Value"), QStringLiteral("Signed"), {},
+                    [this] {
+                        SetSigned(true);
+                        OnSignedValue();
+                    },
+                    {}})
+        ->setCheckable(true);
+    m_commands.Add({ID_SIGN_UNSIGNED, QStringLiteral("Show Unsigned Value"), QStringLiteral("Unsigned"), {},
+                    [this] {
+                        SetSigned(false);
+                        OnSignedValue();
+                    },
+                    {}})
+        ->setCheckable(true);
+}
+
+void CMainFrame::AddBarToggle(int id, const QString& prompt, const QString& menuText, CCJToolBar* CMainFrame::*bar)
+{
+    // Shown or hidden as the user asked, whether or not the window itself shows yet; a
+    // hidden bar keeps its boxes and their texts.
+    m_commands.Add({id, prompt, menuText, {},
+                    [this, bar] {
+                        if (CCJToolBar* target = this->*bar)
+                            target->setVisible(target->isHidden());
+                    },
+                    [this, bar](CCmdUI& ui) {
+                        const CCJToolBar* target = this->*bar;
+                        ui.SetCheck(target && !target->isHidden());
+                    }});
 }
 
 void CMainFrame::RebuildMenus()
@@ -290,9 +614,15 @@ void CMainFrame::RebuildMenus()
     for (auto& [id, popups] : m_menus)
         qDeleteAll(popups);
     m_menus.clear();
-    for (const int menuId : {IDR_MAINFRAME, IDR_VANTORTYPE})
-        for (const PopupLayout& popup : MenuLayout(menuId))
-            m_menus[menuId].push_back(m_commands.BuildMenu(popup.title, popup.ids, this));
+    for (const int menuId : {IDR_MAINFRAME, IDR_VANTORTYPE}) {
+        const std::vector<PopupLayout>& layout = MenuLayout(menuId);
+        for (size_t i = 0; i < layout.size(); ++i) {
+            QMenu* popup = m_commands.BuildMenu(layout[i].title, layout[i].ids, this);
+            // The menu manager hooked on the frame sees the popups open and close.
+            ForwardMenuEvents(popup, this, static_cast<int>(i));
+            m_menus[menuId].push_back(popup);
+        }
+    }
     m_nMenuBarId = 0;
     UpdateMenuBar();
 }
@@ -326,6 +656,21 @@ void CMainFrame::UpdateCommands()
     m_commands.UpdateAll();
     UpdateMenuBar();
     OnUpdateFrameTitle();
+    UpdateLockPanes();
+    // Overwrite is a state of a document window; without one the pane is off.
+    if (QLabel* pane = IndicatorPane(ID_INDICATOR_OVR))
+        pane->setEnabled(m_bOverwrite && HasActiveDocument());
+}
+
+void CMainFrame::UpdateLockPanes()
+{
+    const std::optional<LockKeyStates> states = ReadLockKeyStates();
+    const std::pair<int, bool> panes[] = {{ID_INDICATOR_CAPS, states && states->bCaps},
+                                          {ID_INDICATOR_NUM, states && states->bNum},
+                                          {ID_INDICATOR_SCRL, states && states->bScroll}};
+    for (const auto& [id, on] : panes)
+        if (QLabel* pane = IndicatorPane(id); pane && pane->isEnabled() != on)
+            pane->setEnabled(on);
 }
 
 void CMainFrame::DragAcceptFiles(bool accept)
@@ -335,13 +680,153 @@ void CMainFrame::DragAcceptFiles(bool accept)
 
 QString CMainFrame::GetSearchText() const
 {
-    return {};
+    return m_pSearchBox ? m_pSearchBox->currentText() : QString();
+}
+
+SearchType CMainFrame::GetSearchType() const
+{
+    const auto marked = [this](int id) {
+        const QAction* action = m_commands.Action(id);
+        return action && action->isChecked();
+    };
+    if (marked(ID_SEARCH_ASCII))
+        return SearchType::Ascii;
+    if (marked(ID_SEARCH_HEX))
+        return SearchType::Hex;
+    if (marked(ID_SEARCH_UNICODE))
+        return SearchType::Unicode;
+    return SearchType::Ascii;
+}
+
+void CMainFrame::SetSearchType(SearchType type)
+{
+    const std::pair<int, SearchType> items[] = {
+        {ID_SEARCH_ASCII, SearchType::Ascii}, {ID_SEARCH_HEX, SearchType::Hex}, {ID_SEARCH_UNICODE, SearchType::Unicode}};
+    for (const auto& [id, itemType] : items)
+        if (QAction* action = m_commands.Action(id))
+            action->setChecked(itemType == type);
+}
+
+bool CMainFrame::IsSigned() const
+{
+    const QAction* action = m_commands.Action(ID_SIGN_SIGNED);
+    return action && action->isChecked();
+}
+
+void CMainFrame::SetSigned(bool on)
+{
+    if (QAction* action = m_commands.Action(ID_SIGN_SIGNED))
+        action->setChecked(on);
+    if (QAction* action = m_commands.Action(ID_SIGN_UNSIGNED))
+        action->setChecked(!on);
 }
 
 void CMainFrame::ShowCaretInfo(std::uint32_t offset, std::uint8_t value)
 {
-    // The goto and value bars show the caret's offset and byte; a frame without them has
-    // nowhere to show it.
+    // Texts set here are not typed: the address boxes do not mirror them.
+    if (m_pValueBox) {
+        const int shown = IsSigned() ? static_cast<int>(static_cast<std::int8_t>(value)) : static_cast<int>(value);
+        m_pValueBox->setEditText(QString::number(shown));
+    }
+    if (m_pDecBox)
+        m_pDecBox->setEditText(QString::number(offset));
+    if (m_pHexBox)
+        m_pHexBox->setEditText(QStringLiteral("%1").arg(offset, 8, 16, QLatin1Char('0')).toUpper());
+}
+
+void CMainFrame::OnFind()
+{
+    if (CVantorixView* view = ActiveHexView())
+        view->FindNext();
+}
+
+void CMainFrame::OnGotoAddress()
+{
+    // The hex box holds the address; typing in the decimal box keeps it equal.
+    const QString text = m_pHexBox ? m_pHexBox->currentText() : QString();
+    const std::uint32_t target = StrToUL32(text.toStdString(), 16);
+    if (CVantorixView* view = ActiveHexView())
+        view->GotoPosition(target);
+}
+
+void CMainFrame::OnSignedValue()
+{
+    if (!m_pValueBox)
+        return;
+    const QString text = m_pValueBox->currentText();
+    if (text.isEmpty()) {
+        if (CVantorixView* view = ActiveHexView())
+            view->UpdateValueBar();
+        return;
+    }
+    // Whatever the box holds is read and rewritten at 32 bits: "-1" read unsigned is
+    // 4294967295. The next caret move shows the byte at 8 bits again.
+    const std::uint32_t value = StrToUL32(text.toStdString(), 10);
+    m_pValueBox->setEditText(IsSigned() ? QString::number(static_cast<std::int32_t>(value)) : QString::number(value));
+}
+
+void CMainFrame::OnEditColorCodes()
+{
+    CColorCodesDlg::Run(this, m_colorTable, m_strColorCodesPath, [this] {
+        // The active view shows the new colours at once; the others when they next paint.
+        if (CVantorixView* view = ActiveHexView())
+            view->RepaintNow();
+    });
+}
+
+void CMainFrame::OpenShellTarget(const QString& url) const
+{
+    // Without a browser or mail program there is nothing more to do.
+    (void)QDesktopServices::openUrl(QUrl(url));
+}
+
+QLineEdit* CMainFrame::BoxEditOf(QWidget* w) const
+{
+    if (!w)
+        return nullptr;
+    for (QComboBox* box : std::initializer_list<QComboBox*>{m_pSearchBox, m_pHexBox, m_pDecBox, m_pValueBox})
+        if (box && (w == box || w->parentWidget() == box))
+            return box->lineEdit();
+    return nullptr;
+}
+
+void CMainFrame::RouteEditCommand(int id)
+{
+    QWidget* focus = QApplication::focusWidget();
+    if (!focus)
+        return;
+    // The view copies its selection and undoes its document's last change; it has no cut
+    // or paste, since bytes are only ever overwritten by typing.
+    if (auto* view = qobject_cast<CVantorixView*>(focus)) {
+        if (id == ID_EDIT_COPY)
+            view->CopyToClipboard();
+        else if (id == ID_EDIT_UNDO)
+            view->UndoLast();
+    }
+    // A box's edit field does the edit operation itself. Pasting into an address box
+    // brings its partner along.
+    QLineEdit* edit = BoxEditOf(focus);
+    if (!edit)
+        return;
+    switch (id) {
+    case ID_EDIT_COPY:
+        edit->copy();
+        break;
+    case ID_EDIT_CUT:
+        edit->cut();
+        break;
+    case ID_EDIT_UNDO:
+        edit->undo();
+        break;
+    case ID_EDIT_PASTE:
+        if (auto* paired = qobject_cast<CPairedEdit*>(edit); paired && (paired == m_pHexAddress || paired == m_pDecAddress))
+            paired->PasteAndSync();
+        else
+            edit->paste();
+        break;
+    default:
+        break;
+    }
 }
 
 void CMainFrame::SetStatusText(const QString& text)
@@ -352,6 +837,19 @@ void CMainFrame::SetStatusText(const QString& text)
 void CMainFrame::SetOverwriteIndicator(bool on)
 {
     m_bOverwrite = on;
+    if (QLabel* pane = IndicatorPane(ID_INDICATOR_OVR))
+        pane->setEnabled(on);
+}
+
+bool CMainFrame::event(QEvent* event)
+{
+    // The menu manager asks for the accelerator table to name the shortcuts in menus.
+    if (event->type() == AcceleratorQueryEvent::EventType()) {
+        static_cast<AcceleratorQueryEvent*>(event)->Answer(m_commands.AcceleratorTableId(),
+                                                           m_commands.AcceleratorTable());
+        return true;
+    }
+    return CMDIFrameWnd::event(event);
 }
 
 void CMainFrame::closeEvent(QCloseEvent* event)

@@ -1,26 +1,44 @@
 #pragma once
-// The editor's main window: the MDI frame that holds the document windows, the menus
-// built from the command table, the status bar and the colour table. It answers the
-// views' questions (IMainFrameServices), accepts files dropped on it, and closes the
-// documents one by one, active first, when it is closed.
+// The editor's main window: the MDI frame that holds the document windows, the menus and
+// toolbars built from the command table, the search, goto and value bars with their boxes,
+// the status bar and the colour table. It answers the views' questions
+// (IMainFrameServices), routes the editing commands to the view or bar box that has the
+// focus, accepts files dropped on it, and closes the documents one by one, active first,
+// when it is closed.
+//
+// The search type and the sign live only as the check marks of the bar menu's two popups,
+// "Search Menu" and "SIGN"; the goto address only as the text of the hex address box.
 
 #include "app/SearchPattern.h"
+#include "chrome/CCoolMenuManager.h"
 #include "colors/ColorTable.h"
 #include "frame/CommandTable.h"
 #include "framework/CMDIFrameWnd.h"
 #include "view/IMainFrameServices.h"
 
+#include <QPointer>
 #include <QString>
 
+#include <array>
 #include <map>
+#include <memory>
+#include <string>
 #include <vector>
 
+class QComboBox;
+class QLabel;
+class QLineEdit;
 class QMenu;
 class QTimer;
 
 namespace vtx {
 
+class CCJComboBox;
+class CCJDockBar;
+class CCJToolBar;
 class CDocManager;
+class CPairedEdit;
+class CVantorixView;
 
 class CMainFrame : public CMDIFrameWnd, public IMainFrameServices
 {
@@ -29,8 +47,8 @@ public:
     CMainFrame();
     ~CMainFrame() override;
 
-    // Creates the window from its resources (menus, title) and runs OnCreate. False when
-    // creation failed; the program then ends.
+    // Creates the window from its resources (menus, toolbars, title) and runs OnCreate.
+    // False when creation failed; the program then ends.
     bool LoadFrame(int resourceId);
 
     // Files dropped on the window are opened.
@@ -39,14 +57,15 @@ public:
     // IMainFrameServices.
     [[nodiscard]] const ColorTable& GetColorTable() const override { return m_colorTable; }
     [[nodiscard]] QString GetSearchText() const override;
-    [[nodiscard]] SearchType GetSearchType() const override { return m_nSearchType; }
-    [[nodiscard]] bool IsSigned() const override { return m_bSigned; }
+    [[nodiscard]] SearchType GetSearchType() const override;
+    [[nodiscard]] bool IsSigned() const override;
     void ShowCaretInfo(std::uint32_t offset, std::uint8_t value) override;
     void SetStatusText(const QString& text) override;
     void SetOverwriteIndicator(bool on) override;
 
     [[nodiscard]] CommandTable& Commands() { return m_commands; }
-    // The update pass: command rules, the menu bar (128 or 129) and the title.
+    // The update pass: command rules, the menu bar (128 or 129), the title and the
+    // keyboard lock panes.
     void UpdateCommands();
     // Which menu the menu bar shows: IDR_MAINFRAME (128) or IDR_VANTORTYPE (129).
     [[nodiscard]] int GetMenuBarId() const { return m_nMenuBarId; }
@@ -54,32 +73,107 @@ public:
     // Rebuilds the popups from the menu layouts and the command table.
     void RebuildMenus();
 
+    // The bars and their boxes (null until created).
+    [[nodiscard]] CCJToolBar* MainToolBar() const { return m_pMainBar; }
+    [[nodiscard]] CCJToolBar* SearchBar() const { return m_pSearchBar; }
+    [[nodiscard]] CCJToolBar* GotoBar() const { return m_pGotoBar; }
+    [[nodiscard]] CCJToolBar* ValueBar() const { return m_pValueBar; }
+    [[nodiscard]] CCJComboBox* SearchBox() const { return m_pSearchBox; }
+    [[nodiscard]] CCJComboBox* HexAddressBox() const { return m_pHexBox; }
+    [[nodiscard]] CCJComboBox* DecAddressBox() const { return m_pDecBox; }
+    [[nodiscard]] CCJComboBox* ValueBox() const { return m_pValueBox; }
+    // The popups of the bar menu: "Search Menu" and "SIGN".
+    [[nodiscard]] QMenu* SearchMenu() const { return m_pSearchMenu; }
+    [[nodiscard]] QMenu* SignMenu() const { return m_pSignMenu; }
+    // A status bar indicator pane by its id (ID_INDICATOR_CAPS ... ID_INDICATOR_OVR).
+    [[nodiscard]] QLabel* IndicatorPane(int id) const;
+    [[nodiscard]] CCoolMenuManager& MenuManager() { return m_menuManager; }
+
+    // The colour codes file the Edit Color Codes dialog reads and replaces; colors.dat
+    // beside the program unless set otherwise.
+    void SetColorCodesPath(std::string path) { m_strColorCodesPath = std::move(path); }
+    [[nodiscard]] const std::string& ColorCodesFilePath() const { return m_strColorCodesPath; }
+
+    // Commands of the bars (also reachable through the command table).
+    void OnFind();
+    void OnGotoAddress();
+    void OnSignedValue();
+    void OnEditColorCodes();
+
     // The status bar's text while nothing else is shown.
     static const QString& IdleMessage();
     // How often the update pass runs while the program is idle.
     static constexpr int kIdleUpdateMs = 100;
+    // Where More Info and Comments lead.
+    static const QString& HomePageUrl();
+    static const QString& CommentsMailUrl();
 
 protected:
     // The creation steps, in order; -1 when one fails.
     virtual int OnCreate();
+    // Puts a paired edit in place of a goto box's edit field. False when the box has no
+    // edit field to replace; the box then keeps its plain one.
+    virtual bool SubclassEdit(QComboBox* box, CPairedEdit* edit);
+
+    bool event(QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dropEvent(QDropEvent* event) override;
 
 private:
     void BuildCommandTable();
+    void AddBarCommands();
+    void AddEditCommands();
+    void AddBarToggle(int id, const QString& prompt, const QString& menuText, CCJToolBar* CMainFrame::*bar);
+    void ReplaceDockBars();
+    CCJToolBar* CreateBar(const QString& title, const QString& objectName, int resourceId);
+    CCJComboBox* EmbedBox(CCJToolBar* bar, int id, int width, int listHeight, const QString& objectName);
+    void LoadBarMenu();
     bool CreateStatusBar();
+    void AttachMenuManager();
+    void SubclassGotoEdits();
+    void ConnectEnterKeys();
     void LoadColorTable();
     void UpdateMenuBar();
+    void UpdateLockPanes();
+
+    void SetSearchType(SearchType type);
+    void SetSigned(bool on);
+    // Copy, Cut, Paste and Undo go to the view or the bar box that has the focus.
+    void RouteEditCommand(int id);
+    // The edit field of the bar box that w is, or lies in; null for anything else.
+    [[nodiscard]] QLineEdit* BoxEditOf(QWidget* w) const;
+    void OpenShellTarget(const QString& url) const;
+
     // True while a document window is active: the rule of most document commands.
     [[nodiscard]] bool HasActiveDocument() const { return MDIGetActive() != nullptr; }
     void EnableWithDocument(CCmdUI& ui) const { ui.Enable(HasActiveDocument()); }
+    [[nodiscard]] CVantorixView* ActiveHexView() const;
     [[nodiscard]] CDocManager* DocManager() const;
 
     ColorTable m_colorTable;
+    std::string m_strColorCodesPath;
+    // The goto bar's edit fields, in goto mode; they take the place of the address boxes'
+    // own edit fields during creation.
+    QPointer<CPairedEdit> m_pDecAddress;
+    QPointer<CPairedEdit> m_pHexAddress;
+    // The boxes; the toolbars own them.
+    CCJComboBox* m_pSearchBox = nullptr;
+    CCJComboBox* m_pHexBox = nullptr;
+    CCJComboBox* m_pDecBox = nullptr;
+    CCJComboBox* m_pValueBox = nullptr;
+    CCJToolBar* m_pMainBar = nullptr;
+    CCJToolBar* m_pSearchBar = nullptr;
+    CCJToolBar* m_pGotoBar = nullptr;
+    CCJToolBar* m_pValueBar = nullptr;
+    std::array<std::unique_ptr<CCJDockBar>, 4> m_dockBars;
+    CCoolMenuManager m_menuManager;
+    // The bar menu's popups, whose check marks are the search type and the sign.
+    QMenu* m_pSearchMenu = nullptr;
+    QMenu* m_pSignMenu = nullptr;
+    std::map<int, QLabel*> m_indicators;
+
     CommandTable m_commands;
-    SearchType m_nSearchType = SearchType::Ascii;
-    bool m_bSigned = false;
     bool m_bOverwrite = false;
     // Popups of menus 128 and 129, in menu bar order.
     std::map<int, std::vector<QMenu*>> m_menus;

@@ -20,7 +20,11 @@ QAction* CommandTable::Add(CommandRow row)
         connect(action, &QAction::triggered, this, [this, id] { Execute(id); });
         if (m_pOwner)
             m_pOwner->addAction(action);
+        m_order.push_back(id);
     }
+    const auto old = m_rows.find(id);
+    if (old == m_rows.end() ? !row.keys.isEmpty() : old->second.keys != row.keys)
+        ++m_nKeysRevision;
     m_rows[id] = std::move(row);
     ApplyRow(*action, m_rows[id]);
     Update(id);
@@ -46,6 +50,18 @@ std::vector<int> CommandTable::Ids() const
     for (const auto& [id, row] : m_rows)
         ids.push_back(id);
     return ids;
+}
+
+std::vector<AcceleratorEntry> CommandTable::AcceleratorTable() const
+{
+    std::vector<AcceleratorEntry> table;
+    for (const int id : m_order) {
+        const QList<QKeySequence>& keys = m_rows.at(id).keys;
+        for (auto key = keys.crbegin(); key != keys.crend(); ++key)
+            if (key->count() == 1)
+                table.push_back({(*key)[0], id});
+    }
+    return table;
 }
 
 void CommandTable::SetHandler(int id, std::function<void()> handler)

@@ -3,6 +3,7 @@
 // handler and update rule. The table makes one QAction per command, which every menu and
 // toolbar shares; the update pass applies the rules to the actions.
 
+#include "chrome/MenuEvents.h"
 #include "framework/CCmdUI.h"
 
 #include <QKeySequence>
@@ -10,6 +11,7 @@
 #include <QObject>
 #include <QString>
 
+#include <cstdint>
 #include <functional>
 #include <map>
 #include <vector>
@@ -28,6 +30,7 @@ struct CommandRow {
     // The menu text with its mnemonic and, after a tab, the shortcut text the menu shows
     // right-aligned ("&Open...\tCtrl+O"). Empty for commands without a menu item.
     QString menuText;
+    // The principal key first; menus name it first too (see AcceleratorTable).
     QList<QKeySequence> keys;
     // What the command does. A command without a handler is disabled.
     std::function<void()> handler;
@@ -53,6 +56,13 @@ public:
     [[nodiscard]] QAction* Action(int id) const;
     // Ids in ascending order.
     [[nodiscard]] std::vector<int> Ids() const;
+
+    // The accelerator table: every command's keys, commands in the order they were added.
+    // A command's principal key is its last entry, because a menu names the later entry of
+    // a command first: Copy reads "Ctrl+C, Ctrl+Insert".
+    [[nodiscard]] std::vector<AcceleratorEntry> AcceleratorTable() const;
+    // Names the table's current contents; changes whenever a command's keys change.
+    [[nodiscard]] std::uint64_t AcceleratorTableId() const { return m_nKeysRevision; }
 
     void SetHandler(int id, std::function<void()> handler);
     void SetUpdate(int id, std::function<void(CCmdUI&)> update);
@@ -82,6 +92,8 @@ private:
     QWidget* m_pOwner;
     std::map<int, CommandRow> m_rows;
     std::map<int, QAction*> m_actions;
+    std::vector<int> m_order;    // ids in the order they were added
+    std::uint64_t m_nKeysRevision = 1;
 };
 
 } // namespace vtx
