@@ -77,42 +77,34 @@ private:
 SearchOutcome SearchWithProgress(CVantorixDoc& doc, const SearchPattern& pattern, std::uint32_t start,
                                  int delayMs, const std::function<void(int percent)>& progress)
 {
-    const std::size_t compared = pattern.compareLength;
     const std::uint32_t length = doc.GetFileLength();
-    if (compared == 0 || pattern.bytes.size() < compared)
-        return {};
-
-    std::vector<std::uint8_t> block(CVantorixDoc::kMaxRead);
     QElapsedTimer clock;
     clock.start();
     qint64 nextReportMs = delayMs;
     std::unique_ptr<SearchInputGuard> guard;
+    bool cancelled = false;
 
-    std::uint32_t p = start;
-    while (p < length) {
-        const std::int32_t n = doc.ReadBytes(block.data(), CVantorixDoc::kMaxRead, p);
-        if (n <= 0)
-            return {};
-        const std::size_t delivered = static_cast<std::size_t>(n);
-        const std::ptrdiff_t hit = FindInBlock(block.data(), delivered, pattern.bytes.data(), compared);
-        if (hit >= 0)
-            return {SearchEnd::Found, p + static_cast<std::uint32_t>(hit)};
-        // The next block starts early enough that a match beginning in this block's last
-        // compared - 1 bytes is seen whole there.
-        p += static_cast<std::uint32_t>(delivered >= compared ? delivered - (compared - 1) : 1);
-
-        if (clock.elapsed() >= nextReportMs && p < length) {
-            if (!guard)
-                guard = std::make_unique<SearchInputGuard>();
-            if (progress)
-                progress(static_cast<int>(static_cast<std::uint64_t>(p - start) * 100 / (length - start)));
-            QCoreApplication::processEvents();
-            if (guard->Cancelled() || !doc.IsFileOpen())
-                return {SearchEnd::Cancelled, 0};
-            nextReportMs = clock.elapsed() + kReportIntervalMs;
+    // The document scans block by block; between blocks the window gets its turn.
+    const std::int32_t found = doc.ScanForPattern(pattern, start, [&](std::uint32_t next) {
+        if (clock.elapsed() < nextReportMs || next >= length)
+            return true;
+        if (!guard)
+            guard = std::make_unique<SearchInputGuard>();
+        if (progress)
+            progress(static_cast<int>(static_cast<std::uint64_t>(next - start) * 100 / (length - start)));
+        QCoreApplication::processEvents();
+        if (guard->Cancelled() || !doc.IsFileOpen()) {
+            cancelled = true;
+            return false;
         }
-    }
-    return {};
+        nextReportMs = clock.elapsed() + kReportIntervalMs;
+        return true;
+    });
+    if (cancelled)
+        return {SearchEnd::Cancelled, 0};
+    if (found < 0)
+        return {};
+    return {SearchEnd::Found, static_cast<std::uint32_t>(found)};
 }
 
 } // namespace vtx
