@@ -1,0 +1,218 @@
+// The frame's commands as the user meets them: which ones work with and without a
+// document, the texts of the menus they sit in, the View menu's bar toggles, and the two
+// Help commands that hand a web page and a mail link to the desktop.
+#include "FrameFixture.h"
+
+#include "chrome/CCJToolBar.h"
+#include "res/CommandIds.h"
+
+#include <QDesktopServices>
+#include <QFile>
+#include <QFileInfo>
+#include <QLabel>
+#include <QMenu>
+#include <QToolButton>
+#include <QUrl>
+
+namespace vtx::test {
+namespace {
+
+QStringList ItemTexts(const QMenu* menu)
+{
+    QStringList texts;
+    for (const QAction* action : menu->actions())
+        texts << (action->isSeparator() ? QStringLiteral("-") : action->text());
+    return texts;
+}
+
+QStringList CheckedItems(const QMenu* menu)
+{
+    QStringList texts;
+    for (const QAction* action : menu->actions())
+        if (action->isChecked())
+            texts << action->text();
+    return texts;
+}
+
+// Receives the links the desktop would open.
+class UrlCatcher : public QObject
+{
+    Q_OBJECT
+public:
+    UrlCatcher()
+    {
+        QDesktopServices::setUrlHandler(QStringLiteral("https"), this, "Open");
+        QDesktopServices::setUrlHandler(QStringLiteral("mailto"), this, "Open");
+    }
+    ~UrlCatcher() override
+    {
+        QDesktopServices::unsetUrlHandler(QStringLiteral("https"));
+        QDesktopServices::unsetUrlHandler(QStringLiteral("mailto"));
+    }
+    QList<QUrl> urls;
+
+public slots:
+    void Open(const QUrl& url) { urls << url; }
+};
+
+TEST_F(FrameTest, DocumentCommandsAndBoxesWorkOnlyWithADocument)
+{
+    StartEmpty();
+    const std::vector<int> documentCommands = {ID_FIND,      ID_GOTO_ADDRESS, ID_EDIT_COPY,   ID_EDIT_CUT,
+                                               ID_EDIT_PASTE, ID_EDIT_UNDO,   ID_SIGNED_VALUE, ID_SEARCH_TEXT,
+                                               ID_VALUE};
+    const std::vector<int> freeCommands = {ID_EDIT_COLOR_CODES, ID_MORE_INFO,      ID_COMMENTS,      ID_VIEW_TOOLBAR,
+                                           ID_VIEW_SEARCH_BAR,  ID_VIEW_GOTO_BAR,  ID_VIEW_VALUE_BAR, ID_GOTO_HEX,
+                                           ID_GOTO_DEC,         ID_SEARCH_ASCII,   ID_SIGN_SIGNED};
+    const auto expectEnabled = [&](bool withDocument) {
+        Frame()->UpdateCommands();
+        for (const int id : documentCommands)
+            EXPECT_EQ(Frame()->Commands().Action(id)->isEnabled(), withDocument) << id;
+        for (const int id : freeCommands)
+            EXPECT_TRUE(Frame()->Commands().Action(id)->isEnabled()) << id;
+        EXPECT_EQ(Frame()->SearchBox()->isEnabled(), withDocument);
+        EXPECT_EQ(Frame()->ValueBox()->isEnabled(), withDocument);
+        EXPECT_EQ(Frame()->SearchBar()->Button(ID_FIND)->isEnabled(), withDocument);
+        EXPECT_EQ(Frame()->ValueBar()->Button(ID_SIGNED_VALUE)->isEnabled(), withDocument);
+        EXPECT_EQ(Frame()->MainToolBar()->Button(ID_EDIT_COPY)->isEnabled(), withDocument);
+        EXPECT_TRUE(Frame()->MainToolBar()->Button(ID_EDIT_COLOR_CODES)->isEnabled());
+        EXPECT_TRUE(Frame()->HexAddressBox()->isEnabled());
+        EXPECT_TRUE(Frame()->DecAddressBox()->isEnabled());
+    };
+    expectEnabled(false);
+    // A disabled command does nothing, even when run by its id.
+    EXPECT_FALSE(Frame()->Commands().Execute(ID_FIND));
+
+    App().OpenDocumentFile(MakeFile(QStringLiteral("one.bin")));
+    expectEnabled(true);
+
+    EXPECT_TRUE(Frame()->Commands().Execute(ID_FILE_CLOSE));
+    FlushDeletes();
+    expectEnabled(false);
+}
+
+TEST_F(FrameTest, MenusShowTheCommandsOfTheTable)
+{
+    StartWith(QByteArray(64, 'a'));
+    Frame()->UpdateCommands();
+    EXPECT_EQ(ItemTexts(Frame()->GetMenuPopup(IDR_VANTORTYPE, QStringLiteral("&Edit"))),
+              (QStringList{"&Undo\tCtrl+Z", "-", "Cu&t\tCtrl+X", "&Copy\tCtrl+C", "&Paste\tCtrl+V", "-", "&Find",
+                           "&Goto Address", "Edit Color Codes"}));
+    for (const int menuId : {IDR_MAINFRAME, IDR_VANTORTYPE}) {
+        EXPECT_EQ(ItemTexts(Frame()->GetMenuPopup(menuId, QStringLiteral("&View"))),
+                  (QStringList{"&Toolbar", "Search Bar", "Goto Bar", "Value Bar", "&Status Bar"}));
+        EXPECT_EQ(ItemTexts(Frame()->GetMenuPopup(menuId, QStringLiteral("&Help"))),
+                  (QStringList{"&About Vantorix...", "-", "More Info...", "Comments?"}));
+    }
+
+    // The bar menu: its check marks are the search type and the sign, Ascii and Unsigned
+    // to begin with.
+    EXPECT_EQ(Frame()->SearchMenu()->title(), QStringLiteral("Search Menu"));
+    EXPECT_EQ(ItemTexts(Frame()->SearchMenu()), (QStringList{"Search &Ascii", "Search &Hex", "Search &Unicode"}));
+    EXPECT_EQ(CheckedItems(Frame()->SearchMenu()), QStringList{"Search &Ascii"});
+    EXPECT_EQ(Frame()->SignMenu()->title(), QStringLiteral("SIGN"));
+    EXPECT_EQ(ItemTexts(Frame()->SignMenu()), (QStringList{"Signed", "Unsigned"}));
+    EXPECT_EQ(CheckedItems(Frame()->SignMenu()), QStringList{"Unsigned"});
+    EXPECT_EQ(Frame()->GetSearchType(), SearchType::Ascii);
+    EXPECT_FALSE(Frame()->IsSigned());
+
+    // Each choice marks its item and clears the others; the document's search asks the
+    // same marks.
+    EXPECT_TRUE(Frame()->Commands().Execute(ID_SEARCH_UNICODE));
+    EXPECT_EQ(CheckedItems(Frame()->SearchMenu()), QStringList{"Search &Unicode"});
+    EXPECT_EQ(CVantorixDoc::CurrentSearchType(), SearchType::Unicode);
+    EXPECT_TRUE(Frame()->Commands().Execute(ID_SEARCH_HEX));
+    EXPECT_EQ(CheckedItems(Frame()->SearchMenu()), QStringList{"Search &Hex"});
+    EXPECT_EQ(CVantorixDoc::CurrentSearchType(), SearchType::Hex);
+    EXPECT_TRUE(Frame()->Commands().Execute(ID_SIGN_SIGNED));
+    EXPECT_EQ(CheckedItems(Frame()->SignMenu()), QStringList{"Signed"});
+    EXPECT_TRUE(Frame()->IsSigned());
+
+    // Tooltips and prompts of the bars' items.
+    const QToolButton* find = Frame()->SearchBar()->Button(ID_FIND);
+    EXPECT_EQ(find->toolTip(), QStringLiteral("Find"));
+    EXPECT_EQ(find->statusTip(), QStringLiteral("Search The Document"));
+    EXPECT_EQ(Frame()->SearchBox()->toolTip(), QStringLiteral("Search Text"));
+    EXPECT_EQ(Frame()->ValueBox()->statusTip(), QStringLiteral("The Value of Selected Bytes (Up to 4 Bytes)"));
+    EXPECT_EQ(Frame()->GotoBar()->Button(ID_GOTO_ADDRESS)->toolTip(), QStringLiteral("Go To Address"));
+}
+
+TEST_F(FrameTest, ViewMenuTogglesTheBarsAndTheirBoxesKeepTheirText)
+{
+    StartWith(QByteArray(64, 'a'));
+    TypeInto(Frame()->SearchBox(), QStringLiteral("needle"));
+    TypeInto(Frame()->DecAddressBox(), QStringLiteral("42"));
+
+    const std::pair<int, QToolBar*> toggles[] = {{ID_VIEW_TOOLBAR, Frame()->MainToolBar()},
+                                                 {ID_VIEW_SEARCH_BAR, Frame()->SearchBar()},
+                                                 {ID_VIEW_GOTO_BAR, Frame()->GotoBar()},
+                                                 {ID_VIEW_VALUE_BAR, Frame()->ValueBar()}};
+    for (const auto& [id, bar] : toggles) {
+        QAction* item = Frame()->Commands().Action(id);
+        Frame()->UpdateCommands();
+        EXPECT_TRUE(item->isChecked()) << id;
+        EXPECT_TRUE(Frame()->Commands().Execute(id));
+        Frame()->UpdateCommands();
+        EXPECT_FALSE(bar->isVisible()) << id;
+        EXPECT_FALSE(item->isChecked()) << id;
+        EXPECT_TRUE(Frame()->Commands().Execute(id));
+        Frame()->UpdateCommands();
+        EXPECT_TRUE(bar->isVisible()) << id;
+        EXPECT_TRUE(item->isChecked()) << id;
+    }
+    EXPECT_EQ(TextOf(Frame()->SearchBox()), QStringLiteral("needle"));
+    EXPECT_EQ(TextOf(Frame()->DecAddressBox()), QStringLiteral("42"));
+    EXPECT_EQ(TextOf(Frame()->HexAddressBox()), QStringLiteral("0000002A"));
+    // The search still reads the box that came back.
+    EXPECT_EQ(Frame()->GetSearchText(), QStringLiteral("needle"));
+}
+
+TEST_F(FrameTest, MoreInfoAndCommentsHandTheirLinksToTheDesktop)
+{
+    StartEmpty();
+    UrlCatcher catcher;
+    EXPECT_TRUE(Frame()->Commands().Execute(ID_MORE_INFO));
+    EXPECT_TRUE(Frame()->Commands().Execute(ID_COMMENTS));
+    ASSERT_EQ(catcher.urls.size(), 2);
+    EXPECT_EQ(catcher.urls[0], QUrl(CMainFrame::HomePageUrl()));
+    EXPECT_EQ(catcher.urls[1].scheme(), QStringLiteral("mailto"));
+    EXPECT_FALSE(catcher.urls[1].path().isEmpty());
+    EXPECT_EQ(m_boxes.Count(), 0);
+
+    // The setup program links the same page from the start menu.
+    QFile link(QFileInfo(QString::fromUtf8(__FILE__)).dir().filePath(QStringLiteral("../../setup/Vantorix Homepage.url")));
+    ASSERT_TRUE(link.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(QString::fromUtf8(link.readAll()).contains(QStringLiteral("URL=") + CMainFrame::HomePageUrl()));
+}
+
+TEST_F(FrameTest, StatusBarHasTheIndicatorPanesAfterTheMessage)
+{
+    StartWith(QByteArray(64, 'a'));
+    const std::pair<int, QString> panes[] = {
+        {ID_INDICATOR_CAPS, "CAP"}, {ID_INDICATOR_NUM, "NUM"}, {ID_INDICATOR_SCRL, "SCRL"}, {ID_INDICATOR_OVR, "OVR"}};
+    int previousRight = 0;
+    for (const auto& [id, text] : panes) {
+        const QLabel* pane = Frame()->IndicatorPane(id);
+        ASSERT_NE(pane, nullptr) << id;
+        EXPECT_EQ(pane->text(), text);
+        EXPECT_GT(pane->x(), previousRight);
+        previousRight = pane->geometry().right();
+    }
+    // The offscreen platform cannot tell the lock keys: they show as off.
+    EXPECT_FALSE(Frame()->IndicatorPane(ID_INDICATOR_CAPS)->isEnabled());
+    // Overwrite follows the view: on in the focused view, off again with Insert.
+    EXPECT_TRUE(Frame()->IndicatorPane(ID_INDICATOR_OVR)->isEnabled());
+    Key(Qt::Key_Insert);
+    EXPECT_FALSE(Frame()->IndicatorPane(ID_INDICATOR_OVR)->isEnabled());
+    Key(Qt::Key_Insert);
+    EXPECT_TRUE(Frame()->IndicatorPane(ID_INDICATOR_OVR)->isEnabled());
+    EXPECT_TRUE(Frame()->Commands().Execute(ID_FILE_CLOSE));
+    FlushDeletes();
+    Frame()->UpdateCommands();
+    EXPECT_FALSE(Frame()->IndicatorPane(ID_INDICATOR_OVR)->isEnabled());
+}
+
+} // namespace
+} // namespace vtx::test
+
+#include "FrameCommandsTest.moc"
