@@ -41,6 +41,8 @@ namespace {
 
 // The address column's grey, as a colour code value.
 constexpr ColorRef kAddressColor = 0x9B9B9B;
+// The display font is asked for as 16 pixels high and 8 wide.
+constexpr int kFontWidthPx = 8;
 
 // Three pieces of status text the view shows.
 constexpr const char* kSelectionStatus = "Start %1, End %2";
@@ -130,6 +132,11 @@ void CVantorixView::OnCreate()
     m_font.setFixedPitch(true);
     m_font.setWeight(QFont::Normal);
     m_font.setKerning(false);
+    // The request is 16 by 8: the common monospace faces are wider than 8 pixels at this
+    // height, so they are narrowed to the width asked for, and a row fits its window.
+    if (const int natural = QFontMetrics(m_font).horizontalAdvance(QLatin1Char('0'));
+        natural > kFontWidthPx)
+        m_font.setStretch(std::max(50, (100 * kFontWidthPx + natural / 2) / natural));
 
     const QFontMetrics metrics(m_font);
     m_nRowPitch = std::max(1, metrics.height());
@@ -716,6 +723,25 @@ void CVantorixView::keyPressEvent(QKeyEvent* event)
             event->ignore();
             return;
         }
+    }
+
+    // A modifier or lock key pressed alone is the start of a shortcut, not a key of its
+    // own: it must not move the caret or rewrite the goto boxes before Ctrl+J reads them.
+    switch (event->key()) {
+    case Qt::Key_Shift:
+    case Qt::Key_Control:
+    case Qt::Key_Alt:
+    case Qt::Key_AltGr:
+    case Qt::Key_Meta:
+    case Qt::Key_Super_L:
+    case Qt::Key_Super_R:
+    case Qt::Key_CapsLock:
+    case Qt::Key_NumLock:
+    case Qt::Key_ScrollLock:
+        event->ignore();
+        return;
+    default:
+        break;
     }
 
     OnKeyDown(event->key(), event->modifiers());

@@ -113,6 +113,21 @@ TEST(ViewKeys, DownMayEnterTheRowsPastTheData)
     EXPECT_EQ(harness.Frame().caretInfo.back(), std::make_pair(34u, std::uint8_t{0}));
 }
 
+TEST(ViewKeys, AModifierPressedAloneLeavesCaretAndBarsAlone)
+{
+    // Ctrl pressed on its way to Ctrl+J must not rewrite the goto boxes with the caret's
+    // address before the jump reads them.
+    ViewHarness harness(Counting(64), 5);
+    harness.Click(harness.CellPoint(3, 1, true));
+    const std::size_t reports = harness.Frame().caretInfo.size();
+    for (const Qt::Key key : {Qt::Key_Control, Qt::Key_Shift, Qt::Key_Alt, Qt::Key_CapsLock})
+        harness.Press(key);
+    EXPECT_EQ(harness.Frame().caretInfo.size(), reports);
+    EXPECT_EQ(harness.View().LastHit().filePos, 19u);
+    harness.Press(Qt::Key_Right);
+    EXPECT_EQ(harness.Frame().caretInfo.size(), reports + 1);
+}
+
 TEST(ViewKeys, InsertSwitchesTheOvrPaneAndArrowsDropAPendingDigit)
 {
     ViewHarness harness(QByteArray(32, '\0'), 5);
