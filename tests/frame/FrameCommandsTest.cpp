@@ -169,7 +169,7 @@ TEST_F(FrameTest, MoreInfoAndCommentsHandTheirLinksToTheDesktop)
     EXPECT_EQ(m_boxes.Count(), 0);
 
     // The setup program links the same page from the start menu.
-    QFile link(QFileInfo(QString::fromUtf8(__FILE__)).dir().filePath(QStringLiteral("../../setup/Vantorix Homepage.url")));
+    QFile link(QStringLiteral(VANTORIX_SOURCE_DIR "/setup/Vantorix Homepage.url"));
     ASSERT_TRUE(link.open(QIODevice::ReadOnly));
     EXPECT_TRUE(QString::fromUtf8(link.readAll()).contains(QStringLiteral("URL=") + CMainFrame::HomePageUrl()));
 }
