@@ -1,7 +1,7 @@
 #pragma once
 // Writing freedesktop desktop entries (the launchers that desktop menus, file managers and
-// "Open With" read). Values are escaped and Exec arguments quoted by the rules of the
-// Desktop Entry Specification, so that any path, with blanks, quotes, "%" or "$" in it,
+// "Open With" read). Values are escaped and Exec arguments quoted as freedesktop launchers
+// expect, so that any path, with blanks, quotes, "%" or "$" in it,
 // reaches the program as exactly one unchanged argument and never passes through a shell.
 
 #include <QByteArray>
