@@ -47,14 +47,6 @@ constexpr int kRepeats = 12;
 constexpr double kSliceSeconds = 0.05;
 constexpr int kSearchRepeats = 5;
 
-std::string MakeSparse(const ScratchDir& dir, const std::string& name, std::int64_t size)
-{
-    const std::string path = dir.File(name);
-    std::ofstream(path, std::ios::binary).put('\x42');
-    std::filesystem::resize_file(path, static_cast<std::uintmax_t>(size));
-    return path;
-}
-
 // Lines of random lower-case words; the needle and its UTF-16 form are put near the end.
 std::string MakeSearchFile(const ScratchDir& dir, std::uint32_t& asciiAt, std::uint32_t& unicodeAt)
 {
@@ -229,13 +221,13 @@ static int Run()
     // Open and first screen.
     const std::string small = dir.File("small.bin");
     std::ofstream(small, std::ios::binary) << std::string(1024, 'x');
-    const std::string large = MakeSparse(dir, "large.bin", kLargeFile);
+    const std::string large = dir.Sparse("large.bin", kLargeFile);
     RegisterBenchmark("doc_open/small", OpenFirstScreen, small)->Repetitions(kRepeats)->MinTime(kSliceSeconds);
     RegisterBenchmark("doc_open/large", OpenFirstScreen, large)->Repetitions(kRepeats)->MinTime(kSliceSeconds);
 
     // A row read with a million pending changes around it, and with none.
-    auto plainRows = Open(MakeSparse(dir, "rows-plain.bin", 4 << 20));
-    auto busyRows = Open(MakeSparse(dir, "rows-busy.bin", 4 << 20));
+    auto plainRows = Open(dir.Sparse("rows-plain.bin", 4 << 20));
+    auto busyRows = Open(dir.Sparse("rows-busy.bin", 4 << 20));
     constexpr std::uint32_t kRow = 1000000;
     for (std::uint32_t p = 0, made = 0; made < kPendingElsewhere; p += 2) {
         if (p >= kRow && p < kRow + kRowBytes)
@@ -265,8 +257,8 @@ static int Run()
         ->Repetitions(kSearchRepeats)->Iterations(1)->UseRealTime()->Unit(benchmark::kMillisecond);
 
     // In-place save of 1,000 scattered changes.
-    auto saveSmall = Open(MakeSparse(dir, "save-small.bin", 1 << 20));
-    auto saveLarge = Open(MakeSparse(dir, "save-large.bin", kLargeFile));
+    auto saveSmall = Open(dir.Sparse("save-small.bin", 1 << 20));
+    auto saveLarge = Open(dir.Sparse("save-large.bin", kLargeFile));
     const std::vector<std::uint32_t> smallPositions = ScatteredPositions(1 << 20);
     const std::vector<std::uint32_t> largePositions = ScatteredPositions(kLargeFile);
     RegisterBenchmark("doc_save/small", SaveInPlace, saveSmall.get(), &smallPositions)

@@ -48,16 +48,11 @@ constexpr int kPageSteps = 400;
 // to draw.
 std::string MakeSparse(const ScratchDir& dir, const std::string& name, std::int64_t size)
 {
-    const std::string path = dir.File(name);
     const std::string text = "The quick brown fox jumps over the lazy dog. 0123456789 ABCDEF\r\n";
     std::string block;
     while (block.size() < 4096)
         block += text;
-    {
-        std::ofstream out(path, std::ios::binary);
-        out.write(block.data(), static_cast<std::streamsize>(block.size()));
-    }
-    std::filesystem::resize_file(path, static_cast<std::uintmax_t>(size));
+    const std::string path = dir.Sparse(name, size, block);
     std::fstream out(path, std::ios::binary | std::ios::in | std::ios::out);
     out.seekp(size - static_cast<std::int64_t>(block.size()));
     out.write(block.data(), static_cast<std::streamsize>(block.size()));
