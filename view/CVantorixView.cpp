@@ -1009,7 +1009,10 @@ std::uint32_t CVantorixView::SelectionLength() const
 
 QString CVantorixView::CaretPositionText() const
 {
-    if (!m_bCaretCreated)
+    // The caret cell outlives the blinking caret (which goes with the focus), so the pane
+    // keeps the offset when the focus comes back without a click.
+    const CVantorixDoc* doc = GetDocument();
+    if (!doc || !doc->IsFileOpen())
         return {};
     return QString::fromStdString(vtx::CaretPositionText(m_lastHit.filePos, SelectionLength()));
 }

@@ -111,7 +111,8 @@ public:
     [[nodiscard]] const std::array<QString, 256>& CharTexts() const { return m_charTexts; }
     // The caret cell's twin in the other column, outlined; empty without a caret.
     [[nodiscard]] QRect CaretTwinRect() const;
-    // The status bar pane's text: the caret's offset and the selection's length.
+    // The status bar pane's text: the caret cell's offset and the selection's length;
+    // empty without an open file.
     [[nodiscard]] QString CaretPositionText() const;
     // The drawing area: the window less the scroll bar.
     [[nodiscard]] QRect ClientRect() const;
