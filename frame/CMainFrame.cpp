@@ -324,6 +324,14 @@ bool CMainFrame::CreateStatusBar()
     });
     bar->showMessage(IdleMessage());
 
+    // The caret's offset and the selection's length, left of the indicators; wide enough
+    // for any offset, so that it does not jump while the caret moves.
+    m_pCaretPane = new QLabel(bar);
+    m_pCaretPane->setObjectName(QStringLiteral("CaretPosition"));
+    m_pCaretPane->setMinimumWidth(
+        m_pCaretPane->fontMetrics().horizontalAdvance(QStringLiteral("Offset: FFFFFFFF (4294967295)")));
+    bar->addPermanentWidget(m_pCaretPane);
+
     // The indicator panes, drawn disabled while their state is off.
     const std::pair<int, const char*> panes[] = {{ID_INDICATOR_CAPS, "CAP"},
                                                  {ID_INDICATOR_NUM, "NUM"},
@@ -832,6 +840,12 @@ void CMainFrame::RouteEditCommand(int id)
 void CMainFrame::SetStatusText(const QString& text)
 {
     statusBar()->showMessage(text);
+}
+
+void CMainFrame::ShowCaretPosition(const QString& text)
+{
+    if (m_pCaretPane)
+        m_pCaretPane->setText(text);
 }
 
 void CMainFrame::SetOverwriteIndicator(bool on)

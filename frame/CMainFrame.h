@@ -62,6 +62,7 @@ public:
     void ShowCaretInfo(std::uint32_t offset, std::uint8_t value) override;
     void SetStatusText(const QString& text) override;
     void SetOverwriteIndicator(bool on) override;
+    void ShowCaretPosition(const QString& text) override;
 
     [[nodiscard]] CommandTable& Commands() { return m_commands; }
     // The update pass: command rules, the menu bar (128 or 129), the title and the
@@ -87,6 +88,8 @@ public:
     [[nodiscard]] QMenu* SignMenu() const { return m_pSignMenu; }
     // A status bar indicator pane by its id (ID_INDICATOR_CAPS ... ID_INDICATOR_OVR).
     [[nodiscard]] QLabel* IndicatorPane(int id) const;
+    // The pane with the caret's offset and the selection's length.
+    [[nodiscard]] QLabel* CaretPane() const { return m_pCaretPane; }
     [[nodiscard]] CCoolMenuManager& MenuManager() { return m_menuManager; }
 
     // The colour codes file the Edit Color Codes dialog reads and replaces; colors.dat
@@ -172,6 +175,7 @@ private:
     QMenu* m_pSearchMenu = nullptr;
     QMenu* m_pSignMenu = nullptr;
     std::map<int, QLabel*> m_indicators;
+    QLabel* m_pCaretPane = nullptr;
 
     CommandTable m_commands;
     bool m_bOverwrite = false;

@@ -5,7 +5,9 @@
 #include "framework/Trace.h"
 #include "res/CommandIds.h"
 #include "view/CDisplaySettingsDlg.h"
+#include "view/DisplayCharacters.h"
 #include "view/IMainFrameServices.h"
+#include "view/KeyEventChar.h"
 #include "view/ProgressSearch.h"
 #include "view/QtColor.h"
 
@@ -50,6 +52,8 @@ constexpr const char* kEditStatus = "Edit Byte At: %1, aka %2";
 constexpr const char* kScrollStatus = "nMax: %1, m_nMax: %2";
 
 int g_searchProgressDelayMs = 500;
+// The view whose caret the status bar's pane shows; it clears the pane when it goes.
+const void* g_caretPane = nullptr;
 
 // Every drawn cell is one of 256 texts; making them once keeps painting free of
 // allocations.
@@ -59,17 +63,6 @@ const std::array<QString, 256>& HexTexts()
         std::array<QString, 256> made;
         for (int v = 0; v < 256; ++v)
             made[static_cast<std::size_t>(v)] = QStringLiteral("%1").arg(v, 2, 16, QLatin1Char('0')).toUpper();
-        return made;
-    }();
-    return texts;
-}
-
-const std::array<QString, 256>& CharTexts()
-{
-    static const std::array<QString, 256> texts = [] {
-        std::array<QString, 256> made;
-        for (int v = 0; v < 256; ++v)
-            made[static_cast<std::size_t>(v)] = QString(QChar::fromLatin1(DisplayChar(static_cast<std::uint8_t>(v))));
         return made;
     }();
     return texts;
@@ -108,6 +101,8 @@ CVantorixView::CVantorixView(CVantorixDoc* doc, QWidget* parent) : CView(doc, pa
     m_pScrollBar->installEventFilter(this);
     connect(m_pScrollBar, &QScrollBar::actionTriggered, this, &CVantorixView::OnScrollBarAction);
     connect(m_pScrollBar, &QScrollBar::sliderReleased, this, &CVantorixView::OnScrollBarReleased);
+    // The bar's own context menu sets its value directly ("Scroll Here").
+    connect(m_pScrollBar, &QScrollBar::valueChanged, this, &CVantorixView::OnScrollBarValueChanged);
 
     m_pCaretTimer = new QTimer(this);
     connect(m_pCaretTimer, &QTimer::timeout, this, &CVantorixView::BlinkCaret);
@@ -115,7 +110,13 @@ CVantorixView::CVantorixView(CVantorixDoc* doc, QWidget* parent) : CView(doc, pa
     OnCreate();
 }
 
-CVantorixView::~CVantorixView() = default;
+CVantorixView::~CVantorixView()
+{
+    if (g_caretPane == this) {
+        g_caretPane = nullptr;
+        MainFrameServices().ShowCaretPosition(QString());
+    }
+}
 
 CVantorixDoc* CVantorixView::GetDocument() const
 {
@@ -145,6 +146,7 @@ void CVantorixView::OnCreate()
                                                   : metrics.horizontalAdvance(QLatin1Char('0'));
     m_nCharWidth = std::max(1, m_nCharWidth);
     m_nAscent = metrics.ascent();
+    m_charTexts = DisplayCharacters(m_font);
     BuildColumnTable();
 }
 
@@ -230,6 +232,13 @@ void CVantorixView::paintEvent(QPaintEvent* event)
     for (const QRect& part : dirty)
         painter.fillRect(part, palette().color(QPalette::Base));
     OnDraw(painter, dirty.boundingRect());
+    // The caret's cell in the other column is outlined, so the byte under the caret is
+    // seen at a glance in both columns. It does not blink.
+    if (const QRect twin = CaretTwinRect(); !twin.isEmpty()) {
+        painter.setPen(palette().color(QPalette::Text));
+        painter.setBrush(Qt::NoBrush);
+        painter.drawRect(twin.adjusted(0, 0, -1, -1));
+    }
     if (m_bCaretCreated && m_bCaretOn) {
         painter.setCompositionMode(QPainter::RasterOp_SourceXorDestination);
         painter.fillRect(CaretRect(), Qt::white);
@@ -279,7 +288,7 @@ void CVantorixView::DrawRows(QPainter& dc, const RowSpan& rows, const QRect& dir
     const QColor addressColor = ToQColor(kAddressColor);
     const std::uint32_t bytes = static_cast<std::uint32_t>(m_nBytesPerLine);
     const auto& hexTexts = HexTexts();
-    const auto& charTexts = CharTexts();
+    const auto& charTexts = m_charTexts;
 
     m_rowBuffer.resize(bytes);
     dc.setFont(m_font);
@@ -443,6 +452,17 @@ void CVantorixView::OnScrollBarReleased()
     SetScrollBarPos();
 }
 
+void CVantorixView::OnScrollBarValueChanged()
+{
+    // The view sets the bar with its signals blocked, and its own actions end with the bar
+    // where the view is, so a change that comes here was made on the bar alone: its menu's
+    // "Scroll Here". The view moves as for a released thumb.
+    if (m_pScrollBar->isSliderDown())
+        return;
+    OnVScroll(ScrollCode::ThumbPosition);
+    SetScrollBarPos();
+}
+
 void CVantorixView::OnVScroll(ScrollCode code)
 {
     const std::uint64_t limit = ScrollLimitPx(FileLength(), m_nBytesPerLine, m_nLineHeight, m_nPage);
@@ -497,14 +517,18 @@ void CVantorixView::RepaintNow()
 void CVantorixView::wheelEvent(QWheelEvent* event)
 {
     const int delta = event->angleDelta().y();
-    if (delta == 0) {
+    if (delta == 0 && event->pixelDelta().y() == 0) {
         // A sideways wheel: the view has nothing to scroll across.
         event->ignore();
         return;
     }
-    // Four lines per message, whatever the size of the turn.
-    const ScrollCode code = delta > 0 ? ScrollCode::LineUp : ScrollCode::LineDown;
-    for (int i = 0; i < 4; ++i)
+    // Four lines per notch of 120; the small steps of fine wheels and touchpads are gathered
+    // until they make a line.
+    if (event->phase() == Qt::ScrollBegin)
+        m_wheel.Reset();
+    const int lines = m_wheel.Add(delta, event->pixelDelta().y(), m_nLineHeight);
+    const ScrollCode code = lines > 0 ? ScrollCode::LineUp : ScrollCode::LineDown;
+    for (int i = 0; i < std::abs(lines); ++i)
         OnVScroll(code);
     event->accept();
 }
@@ -561,6 +585,7 @@ void CVantorixView::GotoPosition(std::uint32_t target)
         m_lastHit = WalkToPosition(probe, target, false);
         setFocus();
         SetCaret(probe.x(), probe.y());
+        ShowCaretPosition();
         return;
     }
 
@@ -584,6 +609,7 @@ void CVantorixView::GotoPosition(std::uint32_t target)
     m_lastHit = WalkToPosition(probe, target, true);
     setFocus();
     SetCaret(probe.x(), y);
+    ShowCaretPosition();
 }
 
 // ---------------------------------------------------------------------------------------
@@ -599,6 +625,7 @@ void CVantorixView::SetCaret(int xPx, int yPx)
     // Only the caret's old and new places need painting; whatever a scroll uncovered is
     // already waiting and is painted in the same pass.
     const QRect before = CaretRect();
+    const QRect twinBefore = CaretTwinRect();
     const bool hadCaret = m_bCaretCreated;
     m_ptCaret = QPoint(xPx, yPx);
     m_bCaretCreated = true;
@@ -609,8 +636,10 @@ void CVantorixView::SetCaret(int xPx, int yPx)
     else
         m_pCaretTimer->stop();
     QRegion dirty(CaretRect());
+    dirty += CaretTwinRect();
     if (hadCaret)
         dirty += before;
+    dirty += twinBefore;
     repaint(dirty);
 }
 
@@ -624,6 +653,7 @@ void CVantorixView::DestroyCaret()
 {
     if (!m_bCaretCreated)
         return;
+    update(CaretTwinRect());
     m_bCaretCreated = false;
     m_pCaretTimer->stop();
     update(CaretRect());
@@ -668,7 +698,9 @@ void CVantorixView::OnLButtonDown(QPoint pointPx)
 
     const bool hadSelection = m_nSelEnd != kNoSelection;
     m_bSelecting = true;
-    m_nSelAnchor = ClampToFile(HitPosition(hit, m_nBytesPerLine, m_nTopRow));
+    const std::int64_t position = HitPosition(hit, m_nBytesPerLine, m_nTopRow);
+    m_bAnchorPastEnd = position >= static_cast<std::int64_t>(FileLength());
+    m_nSelAnchor = ClampToFile(position);
     m_nSelEnd = kNoSelection;
     if (m_bSelectionShown) {
         // Wipes the old highlight.
@@ -676,6 +708,7 @@ void CVantorixView::OnLButtonDown(QPoint pointPx)
         if (!hadSelection)
             m_bSelectionShown = false;
     }
+    ShowCaretPosition();
 }
 
 void CVantorixView::OnMouseMove(QPoint pointPx)
@@ -689,12 +722,19 @@ void CVantorixView::OnMouseMove(QPoint pointPx)
             OnVScroll(ScrollCode::LineUp);
     }
     if (m_bSelecting) {
-        // A pointer above the window or below the data selects up to the file's edge.
-        m_nSelEnd = ClampToFile(HitPosition(hit, m_nBytesPerLine, m_nTopRow));
+        // A pointer above the window or below the data selects up to the file's edge, but
+        // a drag that began below the data selects nothing until it reaches a byte: the
+        // last byte is not selected for a drag that never passed over it.
+        const std::int64_t position = HitPosition(hit, m_nBytesPerLine, m_nTopRow);
+        if (m_bAnchorPastEnd && position >= static_cast<std::int64_t>(FileLength()))
+            return;
+        m_bAnchorPastEnd = false;
+        m_nSelEnd = ClampToFile(position);
         SetStatus(QString::fromLatin1(kSelectionStatus)
                       .arg(static_cast<std::int32_t>(m_nSelAnchor))
                       .arg(static_cast<std::int32_t>(m_nSelEnd)));
         update(ClientRect());
+        ShowCaretPosition();
     }
 }
 
@@ -744,11 +784,17 @@ void CVantorixView::keyPressEvent(QKeyEvent* event)
         break;
     }
 
-    OnKeyDown(event->key(), event->modifiers());
-    for (const QChar c : event->text()) {
-        if (c.unicode() <= 0xFF)
-            OnChar(static_cast<std::uint8_t>(c.unicode()));
+    // The status bar invited Esc to cancel the search; one that comes just too late must
+    // not be typed over the match.
+    if (event->key() == Qt::Key_Escape && m_searchEnded.isValid()
+        && m_searchEnded.elapsed() < kEscapeAfterSearchMs) {
+        event->accept();
+        return;
     }
+
+    OnKeyDown(event->key(), event->modifiers());
+    if (const std::optional<std::uint8_t> c = KeyEventChar(*event))
+        OnChar(*c);
     event->accept();
 }
 
@@ -762,6 +808,7 @@ void CVantorixView::focusInEvent(QFocusEvent* event)
 {
     CView::focusInEvent(event);
     ShowOverwriteState();
+    ShowCaretPosition();
 }
 
 void CVantorixView::focusOutEvent(QFocusEvent* event)
@@ -861,6 +908,7 @@ void CVantorixView::CommonTail()
 {
     m_lastHit = HitTest(m_ptCaret, 0, 0);
     UpdateValueBar();
+    ShowCaretPosition();
 }
 
 void CVantorixView::OnChar(std::uint8_t c)
@@ -941,11 +989,55 @@ void CVantorixView::UndoLast()
     doc->Undo();
     // The document repaints its first view; this one shows the undone byte as well.
     update(ClientRect());
+    // The undo moved the first view's caret; the pane shows the focused view's again.
+    ShowCaretPosition();
 }
 
 void CVantorixView::SetStatus(const QString& text)
 {
     MainFrameServices().SetStatusText(text);
+}
+
+std::uint32_t CVantorixView::SelectionLength() const
+{
+    if (m_nSelEnd == kNoSelection || FileLength() == 0)
+        return 0;
+    const std::uint32_t lo = std::min(m_nSelAnchor, m_nSelEnd);
+    const std::uint32_t hi = std::min(std::max(m_nSelAnchor, m_nSelEnd), FileLength() - 1);
+    return hi >= lo ? hi - lo + 1 : 0;
+}
+
+QString CVantorixView::CaretPositionText() const
+{
+    // The caret cell outlives the blinking caret (which goes with the focus), so the pane
+    // keeps the offset when the focus comes back without a click.
+    const CVantorixDoc* doc = GetDocument();
+    if (!doc || !doc->IsFileOpen())
+        return {};
+    return QString::fromStdString(vtx::CaretPositionText(m_lastHit.filePos, SelectionLength()));
+}
+
+void CVantorixView::ShowCaretPosition()
+{
+    // Only the view the user works in speaks for the pane; a view that is moved by an undo
+    // made elsewhere leaves it alone.
+    if (!hasFocus())
+        return;
+    g_caretPane = this;
+    MainFrameServices().ShowCaretPosition(CaretPositionText());
+}
+
+QRect CVantorixView::CaretTwinRect() const
+{
+    const std::size_t bytes = static_cast<std::size_t>(m_nBytesPerLine);
+    const CVantorixDoc* doc = GetDocument();
+    if (!m_bCaretCreated || !doc || !doc->IsFileOpen() || m_columnX.size() < 2 * bytes + 1)
+        return {};
+    const HitInfo hit = HitTest(m_ptCaret, 0, 0);
+    const bool twinOnHex = !hit.onHex;
+    const int x = m_columnX[twinOnHex ? static_cast<std::size_t>(hit.column) : bytes + static_cast<std::size_t>(hit.column)];
+    const int width = twinOnHex ? 2 * m_nCharWidth : m_nCharWidth;
+    return QRect(x, hit.y - 1, width, m_nRowPitch) & ClientRect();
 }
 
 // ---------------------------------------------------------------------------------------
@@ -995,18 +1087,20 @@ void CVantorixView::FindNext()
     switch (outcome.end) {
     case SearchEnd::Cancelled:
         SetStatus(QStringLiteral("Search cancelled."));
-        return;
+        break;
     case SearchEnd::NotFound:
         if (reported)
             SetStatus(QString());
         ShowMessageBox(QStringLiteral("Reached End of File"));
-        return;
+        break;
     case SearchEnd::Found:
         if (reported)
             SetStatus(QString());
         GotoPosition(outcome.position);
-        return;
+        break;
     }
+    if (self)
+        m_searchEnded.start();
 }
 
 // ---------------------------------------------------------------------------------------

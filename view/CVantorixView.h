@@ -12,8 +12,10 @@
 #include "framework/CCmdUI.h"
 #include "framework/CView.h"
 #include "view/ViewGeometry.h"
+#include "view/WheelAccumulator.h"
 
 // Qt
+#include <QElapsedTimer>
 #include <QFont>
 #include <QPoint>
 #include <QRect>
@@ -21,6 +23,7 @@
 // std
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <vector>
 
 class QScrollBar;
@@ -78,6 +81,8 @@ public:
     // A search that runs longer than this shows its progress and can be cancelled with Esc.
     static void SetSearchProgressDelayMs(int ms);
     [[nodiscard]] static int SearchProgressDelayMs();
+    // For this long after a search ended, Esc is taken as a late cancel and types nothing.
+    static constexpr int kEscapeAfterSearchMs = 500;
 
     // State, for the frame and the tests.
     [[nodiscard]] const QFont& Font() const { return m_font; }
@@ -102,6 +107,13 @@ public:
     [[nodiscard]] QPoint CaretPos() const { return m_ptCaret; }
     [[nodiscard]] bool HasCaret() const { return m_bCaretCreated; }
     [[nodiscard]] QScrollBar* ScrollBar() const { return m_pScrollBar; }
+    // The text each byte value shows in the ASCII column with the display font.
+    [[nodiscard]] const std::array<QString, 256>& CharTexts() const { return m_charTexts; }
+    // The caret cell's twin in the other column, outlined; empty without a caret.
+    [[nodiscard]] QRect CaretTwinRect() const;
+    // The status bar pane's text: the caret cell's offset and the selection's length;
+    // empty without an open file.
+    [[nodiscard]] QString CaretPositionText() const;
     // The drawing area: the window less the scroll bar.
     [[nodiscard]] QRect ClientRect() const;
     // Wide enough for a whole row and its scroll bar, 24 lines tall.
@@ -146,6 +158,9 @@ private:
     void LayoutScrollBar();
     void OnScrollBarAction(int action);
     void OnScrollBarReleased();
+    void OnScrollBarValueChanged();
+    void ShowCaretPosition();
+    [[nodiscard]] std::uint32_t SelectionLength() const;
     void BlinkCaret();
     void DestroyCaret();
     void SetStatus(const QString& text);
@@ -193,7 +208,15 @@ private:
     bool m_bCaretOn = false;
     int m_nAscent = 0;
     bool m_bSearching = false;
+    // Runs from the end of the last search: an Esc soon after it cancels nothing and types
+    // nothing either.
+    QElapsedTimer m_searchEnded;
     std::vector<std::uint8_t> m_rowBuffer;
+    std::array<QString, 256> m_charTexts;
+    WheelAccumulator m_wheel;
+    // The left button went down past the end of the data: until the pointer reaches a byte,
+    // the drag selects nothing.
+    bool m_bAnchorPastEnd = false;
 };
 
 } // namespace vtx

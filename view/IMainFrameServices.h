@@ -28,6 +28,8 @@ public:
     virtual void SetStatusText(const QString& text) = 0;
     // The OVR indicator pane.
     virtual void SetOverwriteIndicator(bool on) = 0;
+    // The pane with the caret's offset and the selection's length; an empty text clears it.
+    virtual void ShowCaretPosition(const QString& text) { (void)text; }
 };
 
 // The registered main frame, or the quiet default. Never null.

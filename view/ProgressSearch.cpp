@@ -10,9 +10,6 @@
 #include <QKeyEvent>
 #include <QObject>
 
-// std
-#include <memory>
-
 namespace vtx {
 
 namespace {
@@ -81,25 +78,30 @@ SearchOutcome SearchWithProgress(CVantorixDoc& doc, const SearchPattern& pattern
     QElapsedTimer clock;
     clock.start();
     qint64 nextReportMs = delayMs;
-    std::unique_ptr<SearchInputGuard> guard;
+    // Held from the first block, so that an Esc is a cancel however early it comes.
+    SearchInputGuard guard;
     bool cancelled = false;
 
     // The document scans block by block; between blocks the window gets its turn.
     const std::int32_t found = doc.ScanForPattern(pattern, start, [&](std::uint32_t next) {
         if (clock.elapsed() < nextReportMs || next >= length)
             return true;
-        if (!guard)
-            guard = std::make_unique<SearchInputGuard>();
         if (progress)
             progress(static_cast<int>(static_cast<std::uint64_t>(next - start) * 100 / (length - start)));
         QCoreApplication::processEvents();
-        if (guard->Cancelled() || !doc.IsFileOpen()) {
+        if (guard.Cancelled() || !doc.IsFileOpen()) {
             cancelled = true;
             return false;
         }
         nextReportMs = clock.elapsed() + kReportIntervalMs;
         return true;
     });
+    if (!cancelled) {
+        // Input that came while the search ran, too short a search to look at it: an Esc
+        // among it still cancels, and the rest is held back as during a long search.
+        QCoreApplication::processEvents();
+        cancelled = guard.Cancelled() || !doc.IsFileOpen();
+    }
     if (cancelled)
         return {SearchEnd::Cancelled, 0};
     if (found < 0)

@@ -3,7 +3,8 @@
 // that runs longer than a moment keeps the window alive: it reports its progress, lets the
 // window repaint, and ends when the user presses Esc. While it runs, every other key and
 // pointer input and every request to close a window is held back, so nothing can change
-// or close the document under it.
+// or close the document under it. Input that arrived during a search too short to report is
+// looked at when it ends: an Esc among it cancels that search too.
 
 // this program
 #include "app/SearchPattern.h"

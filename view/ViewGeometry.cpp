@@ -70,8 +70,12 @@ HitInfo HitTestCell(std::span<const std::int32_t> columnXPx, std::int32_t bytesP
         edge = columnXPx[static_cast<std::size_t>(hit.onHex ? hit.column : bytes + hit.column)];
     }
 
+    // Rows are counted from the window's top, rounding toward minus infinity: a point (or
+    // a caret scrolled off) above the window lies in row -1, -2, ..., never in row 0.
     hit.row = yPx / pitch;
-    hit.y = yPx - (yPx % pitch) + 1;
+    if (yPx < 0 && yPx % pitch != 0)
+        --hit.row;
+    hit.y = hit.row * pitch + 1;
     if (dr > 0) {
         hit.row += dr;
         hit.y += pitch;
@@ -158,6 +162,14 @@ std::optional<std::int64_t> ScrollDeltaPx(ScrollCode code, std::uint64_t scrollP
             target = lineStart + 1;
         return signedPx(target) - signedPx(scrollPosPx);
     }
+    case ScrollCode::Top:
+        if (scrollPosPx == 0)
+            return std::nullopt;
+        return -signedPx(scrollPosPx);
+    case ScrollCode::Bottom:
+        if (scrollPosPx >= limitPx)
+            return std::nullopt;
+        return signedPx(limitPx - scrollPosPx);
     default:
         return std::nullopt;
     }
@@ -220,6 +232,14 @@ std::string OffsetText(std::uint32_t pos)
 std::string AddressText(std::uint32_t pos)
 {
     return OffsetText(pos) + ':';
+}
+
+std::string CaretPositionText(std::uint32_t pos, std::uint32_t selectionLength)
+{
+    std::string text = "Offset: " + OffsetText(pos) + " (" + std::to_string(pos) + ")";
+    if (selectionLength > 0)
+        text += "   Selected: " + std::to_string(selectionLength) + (selectionLength == 1 ? " byte" : " bytes");
+    return text;
 }
 
 ScrollBarMapping ScrollBarMapping::For(std::uint64_t maxPx, std::uint64_t pagePx)

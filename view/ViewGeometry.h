@@ -65,7 +65,8 @@ struct ColumnTable {
 // ASCII column's right edge to the row's last character; the blank after a hex cell and the
 // gaps to the cell on their left. dc moves the result that many cells within its column
 // (kept inside the row), dr one row down (> 0) or up (< 0, not above row 0). The position
-// is not compared with any file length; it wraps as unsigned 32-bit arithmetic does.
+// is not compared with any file length; it wraps as unsigned 32-bit arithmetic does. Rows
+// round toward minus infinity: a point above the window is in a negative row.
 [[nodiscard]] HitInfo HitTestCell(std::span<const std::int32_t> columnXPx, std::int32_t bytesPerLine,
                                   std::int32_t rowPitchPx, std::uint32_t topRow, std::int32_t xPx,
                                   std::int32_t yPx, std::int32_t dc, std::int32_t dr);
@@ -107,7 +108,8 @@ enum class ScrollCode : int {
 // The change of the scroll position a command makes, or nullopt when it does nothing.
 // Line down keeps moving a whole line while the position lies less than 8 pixels beyond
 // the limit. A thumb released strictly inside a line below the limit lands one pixel below
-// that line's start; trackPx is where it was released.
+// that line's start; trackPx is where it was released. Top and Bottom (the scroll bar's own
+// menu) go to 0 and to the limit.
 [[nodiscard]] std::optional<std::int64_t> ScrollDeltaPx(ScrollCode code, std::uint64_t scrollPosPx,
                                                         std::uint64_t limitPx, std::int32_t lineHeightPx,
                                                         std::uint64_t pagePx,
@@ -146,6 +148,9 @@ struct RowSpan {
 [[nodiscard]] std::string OffsetText(std::uint32_t pos);
 // "%0.8X:" of a row's first position.
 [[nodiscard]] std::string AddressText(std::uint32_t pos);
+// The status bar's caret pane: "Offset: 0000001F (31)", and while a selection exists
+// "Offset: 0000001F (31)   Selected: 4 bytes". A selection length of 0 means none.
+[[nodiscard]] std::string CaretPositionText(std::uint32_t pos, std::uint32_t selectionLength);
 
 // A scroll bar holds int positions; a document's pixel height can exceed them (few bytes
 // per row in a large file). The mapping scales pixel positions down by a whole factor when

@@ -8,6 +8,7 @@
 #include "res/CommandIds.h"
 
 #include <QApplication>
+#include <QLabel>
 #include <QMenu>
 #include <QMdiArea>
 #include <QMenuBar>
@@ -263,6 +264,24 @@ TEST(FrameCreation, GotoEditsThatCannotBeReplacedAreReportedAndStayPlain)
     EXPECT_EQ(frame.DecAddressBox()->currentText(), QStringLiteral("x1"));
     EXPECT_EQ(frame.HexAddressBox()->currentText(), QStringLiteral("zz"));
     EXPECT_EQ(boxes.Count(), 2);
+}
+
+// The status bar's caret pane in the running editor, and keys of the real keyboard that
+// must not type: Alt and Ctrl with a digit go past the view's file untouched.
+TEST_F(FrameTest, TheCaretPaneShowsTheOffsetAndTheSelection)
+{
+    StartWith(QByteArray(64, '.'));
+    QLabel* pane = Frame()->CaretPane();
+    ASSERT_NE(pane, nullptr);
+    EXPECT_TRUE(Frame()->statusBar()->isAncestorOf(pane));
+    ClickByte(18, false);
+    EXPECT_EQ(pane->text(), QStringLiteral("Offset: 00000012 (18)"));
+    Key(Qt::Key_Q, Qt::AltModifier);
+    Key(Qt::Key_1, Qt::ControlModifier);
+    Key(Qt::Key_Delete);
+    EXPECT_TRUE(Doc()->PendingChanges().empty());
+    DragBytes(2, 5);
+    EXPECT_EQ(pane->text(), QStringLiteral("Offset: 00000002 (2)   Selected: 4 bytes"));
 }
 
 } // namespace

@@ -3,11 +3,13 @@
 #include "ViewHarness.h"
 
 #include "colors/ColorCodesFile.h"
+#include "view/DisplayCharacters.h"
 #include "view/QtColor.h"
 
 #include <gtest/gtest.h>
 
 #include <QFile>
+#include <QFontInfo>
 #include <QPainter>
 #include <QPrinter>
 
@@ -109,6 +111,79 @@ TEST(ViewDrawing, ControlBytesShowAsDotsAndHighBytesAsTheirGlyphs)
     EXPECT_NE(ascii(4), ascii(3));
 }
 
+// The view's font, narrowed as the view narrows it, in each face "Courier" may become.
+TEST(ViewDrawing, BytesWithoutAVisibleGlyphShowAsDotsInEveryFace)
+{
+    ViewHarness harness(QByteArray(1, '\0'), 1, false);
+    for (const char* family : {"Nimbus Mono PS", "Liberation Mono", "DejaVu Sans Mono"}) {
+        QFont font = harness.View().Font();
+        font.setFamily(QString::fromLatin1(family));
+        if (!QFontInfo(font).family().startsWith(QString::fromLatin1(family))) {
+            ADD_FAILURE() << family << " is not installed";
+            continue;
+        }
+        const std::array<QString, 256> shown = DisplayCharacters(font);
+        const QFontMetrics metrics(font);
+        const auto ink = [&](const QString& text) {
+            QImage image(4 * metrics.maxWidth(), 2 * metrics.height(), QImage::Format_RGB32);
+            image.fill(Qt::white);
+            {
+                QPainter painter(&image);
+                painter.setFont(font);
+                painter.setPen(Qt::black);
+                painter.drawText(metrics.maxWidth(), metrics.height(), text);
+            }
+            // Thin strokes ('|', '_') are light grey when anti-aliased: any clear mark counts.
+            return CountPixels(image, image.rect(), [](const QColor& c) { return qGray(c.rgb()) < 200; });
+        };
+        for (int v = 0; v < 256; ++v) {
+            const bool invisible = v < 0x20 || (v >= 0x7F && v <= 0xA0) || v == 0xAD;
+            const QString own(QChar::fromLatin1(static_cast<char>(v)));
+            if (invisible) {
+                EXPECT_EQ(shown[v], QStringLiteral(".")) << family << " byte " << v;
+            } else if (v == ' ') {
+                EXPECT_EQ(shown[v], QStringLiteral(" ")) << family;
+            } else if (shown[v] == own) {
+                EXPECT_GT(ink(own), 0) << family << " byte " << v << " is drawn as nothing";
+            } else {
+                EXPECT_EQ(ink(own), 0) << family << " byte " << v << " has a glyph but shows as "
+                                       << shown[v].toStdString();
+            }
+        }
+        EXPECT_EQ(shown['A'], QStringLiteral("A")) << family;
+        EXPECT_EQ(shown[0xE9], QString(QChar(0xE9))) << family;
+    }
+}
+
+TEST(ViewDrawing, TheCaretCellIsOutlinedInTheOtherColumn)
+{
+    ViewHarness harness(Counting(64), 5);
+    CVantorixView& view = harness.View();
+    // The outline's top edge: a whole row of pixels in the text colour.
+    const auto outlined = [&](const QImage& image, int column, bool hex) {
+        const QRect cell = harness.CellRect(column, 1, hex);
+        return CountPixels(image, QRect(cell.left(), cell.top(), cell.width(), 1), IsDark) == cell.width();
+    };
+    EXPECT_FALSE(outlined(harness.Grab(), 3, false)) << "no caret yet";
+    harness.Click(harness.CellPoint(3, 1, true));
+    QImage shown = harness.ScreenImage();
+    EXPECT_TRUE(outlined(shown, 3, false));
+    EXPECT_FALSE(outlined(shown, 3, true));
+    EXPECT_FALSE(outlined(shown, 4, false));
+    // It follows the caret, into the hex column too, and what the window shows after each
+    // move is what a full repaint shows.
+    harness.Press(Qt::Key_Right);
+    shown = harness.ScreenImage();
+    EXPECT_TRUE(outlined(shown, 4, false));
+    EXPECT_FALSE(outlined(shown, 3, false));
+    harness.Click(harness.CellPoint(9, 1, false));
+    shown = harness.ScreenImage();
+    EXPECT_TRUE(outlined(shown, 9, true));
+    EXPECT_FALSE(outlined(shown, 4, false));
+    view.repaint();
+    EXPECT_EQ(shown, harness.ScreenImage());
+}
+
 TEST(ViewDrawing, ColourCodesColourTheHexAndAsciiCells)
 {
     TempDir dir;
@@ -171,6 +246,24 @@ TEST(ViewDrawing, DragAboveTheWindowSelectsToTheFileStart)
     harness.Drag(harness.CellPoint(3, 1, true), QPoint(harness.CellLeft(2, true), -3 * harness.View().RowPitch()));
     EXPECT_EQ(harness.View().SelectionAnchor(), 19u);
     EXPECT_EQ(harness.View().SelectionEnd(), 0u);
+}
+
+TEST(ViewDrawing, ADragBelowTheDataSelectsOnlyWhatItPassesOver)
+{
+    ViewHarness harness(Counting(20), 5);
+    CVantorixView& view = harness.View();
+    // Entirely in the empty area: nothing, not the last byte.
+    harness.Drag(harness.CellPoint(10, 1, true), harness.CellPoint(2, 3, true), {harness.CellPoint(6, 2, false)});
+    EXPECT_EQ(view.SelectionEnd(), kNoSelection);
+    EXPECT_FALSE(harness.Frame().caretPosition.contains(QStringLiteral("Selected")));
+    // From the empty area onto the data: the bytes from there to the end.
+    harness.Drag(harness.CellPoint(10, 1, true), harness.CellPoint(2, 1, true));
+    EXPECT_EQ(std::min(view.SelectionAnchor(), view.SelectionEnd()), 18u);
+    EXPECT_EQ(std::max(view.SelectionAnchor(), view.SelectionEnd()), 19u);
+    // From the data below it: up to the last byte, as before.
+    harness.Drag(harness.CellPoint(1, 1, true), harness.CellPoint(4, 3, true));
+    EXPECT_EQ(view.SelectionAnchor(), 17u);
+    EXPECT_EQ(view.SelectionEnd(), 19u);
 }
 
 TEST(ViewPrinting, PrintsTheRowsTheWindowShows)

@@ -246,6 +246,55 @@ TEST(ViewTyping, NothingIsTypedAtOrPastTheEnd)
     EXPECT_TRUE(harness.Doc().PendingChanges().empty());
 }
 
+TEST(ViewTyping, ACaretScrolledOffTheTopKeepsItsByte)
+{
+    ViewHarness harness(Counting(16 * 100), 10);
+    CVantorixView& view = harness.View();
+    harness.Click(harness.CellPoint(3, 0, false));
+    harness.Wheel(-120);
+    ASSERT_LT(view.CaretPos().y(), 0);
+    harness.Type(QStringLiteral("ZY"));
+    EXPECT_EQ(harness.ByteAt(3), 'Z');
+    EXPECT_EQ(harness.ByteAt(4), 'Y');
+    EXPECT_EQ(harness.ByteAt(0x13), 0x13);
+    EXPECT_EQ(view.LastHit().filePos, 5u);
+}
+
+TEST(ViewCaretPane, FollowsEveryCaretMoveAndTheSelection)
+{
+    ViewHarness harness(Counting(16 * 100), 10);
+    CVantorixView& view = harness.View();
+    const QString& pane = harness.Frame().caretPosition;
+    harness.Click(harness.CellPoint(3, 1, true));
+    EXPECT_EQ(pane, QStringLiteral("Offset: 00000013 (19)"));
+    harness.Press(Qt::Key_Right);
+    EXPECT_EQ(pane, QStringLiteral("Offset: 00000014 (20)"));
+
+    // Home, End and a go-to move the pane but, as before, not the goto and value boxes.
+    const std::size_t boxes = harness.Frame().caretInfo.size();
+    harness.Press(Qt::Key_End);
+    EXPECT_EQ(pane, QStringLiteral("Offset: 0000063F (1599)"));
+    harness.Press(Qt::Key_Home);
+    EXPECT_EQ(pane, QStringLiteral("Offset: 00000000 (0)"));
+    view.GotoPosition(0x200);
+    EXPECT_EQ(pane, QStringLiteral("Offset: 00000200 (512)"));
+    EXPECT_EQ(harness.Frame().caretInfo.size(), boxes);
+
+    // Typing moves on; an undo goes back to the byte it restored.
+    harness.Type(QStringLiteral("A"));
+    EXPECT_EQ(pane, QStringLiteral("Offset: 00000201 (513)"));
+    view.UndoLast();
+    EXPECT_EQ(pane, QStringLiteral("Offset: 00000200 (512)"));
+
+    // A drag shows its length, both ends included; the next click takes it down.
+    harness.Drag(harness.CellPoint(2, 0, true), harness.CellPoint(5, 1, true));
+    EXPECT_EQ(pane, QStringLiteral("Offset: %1 (%2)   Selected: 20 bytes")
+                        .arg(QString::fromLatin1(OffsetText(view.LastHit().filePos)))
+                        .arg(view.LastHit().filePos));
+    harness.Click(harness.CellPoint(7, 0, true));
+    EXPECT_FALSE(pane.contains(QStringLiteral("Selected")));
+}
+
 // Each digit and each character shows at once: what the window shows after every key is
 // what a full repaint shows.
 TEST(ViewTyping, TypedBytesShowAtOnce)

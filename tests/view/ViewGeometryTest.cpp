@@ -122,6 +122,24 @@ TEST_F(HitTestCellTest, RowsPositionsAndDeltas)
     EXPECT_EQ(up.y, 1);
 }
 
+TEST_F(HitTestCellTest, PointsAboveTheWindowRoundTowardMinusInfinity)
+{
+    // A caret scrolled four rows off the top sits at y = 1 - 4 * pitch: still its own row.
+    struct Case {
+        int y;
+        int row;
+    };
+    for (const Case c : {Case{-1, -1}, Case{-kPitch + 1, -1}, Case{-kPitch, -1}, Case{-kPitch - 1, -2},
+                         Case{1 - 4 * kPitch, -4}, Case{0, 0}}) {
+        const HitInfo hit = Hit(Edge(3), c.y, 0, 0, 4);
+        EXPECT_EQ(hit.row, c.row) << "y " << c.y;
+        EXPECT_EQ(hit.y, c.row * kPitch + 1) << "y " << c.y;
+        EXPECT_EQ(HitPosition(hit, 16, 4), (4 + c.row) * 16 + 3) << "y " << c.y;
+    }
+    EXPECT_EQ(Hit(Edge(3), 1 - 4 * kPitch, 0, 0, 4).filePos, 3u);
+    EXPECT_EQ(Hit(Edge(3), 1 - 4 * kPitch, 1, 1, 4).filePos, 20u);
+}
+
 TEST(ScrollRange, RowsPageAndClamping)
 {
     // 32 bytes: two full rows and the empty last row.
@@ -169,8 +187,13 @@ TEST(ScrollSteps, LinePageAndTheLimit)
     EXPECT_FALSE(step(ScrollCode::PageUp, 0));
     // Tracking and the codes the view does not use move nothing.
     EXPECT_FALSE(step(ScrollCode::ThumbTrack, 100, 500));
-    EXPECT_FALSE(step(ScrollCode::Bottom, 100));
+    EXPECT_FALSE(step(ScrollCode::EndScroll, 100));
     EXPECT_FALSE(step(ScrollCode::ThumbPosition, 100));
+    // Top and Bottom of the scroll bar's menu go to either end, beyond which they stop.
+    EXPECT_EQ(step(ScrollCode::Top, 100), -100);
+    EXPECT_FALSE(step(ScrollCode::Top, 0));
+    EXPECT_EQ(step(ScrollCode::Bottom, 100), 900);
+    EXPECT_FALSE(step(ScrollCode::Bottom, limit));
 }
 
 TEST(ScrollSteps, ThumbLandsOnePixelBelowTheLineItWasReleasedIn)

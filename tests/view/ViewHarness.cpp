@@ -87,10 +87,10 @@ void ViewHarness::Drag(QPoint from, QPoint to, const std::vector<QPoint>& via)
     Mouse(QEvent::MouseButtonRelease, to, Qt::LeftButton, Qt::NoButton);
 }
 
-void ViewHarness::Wheel(int angleDeltaY)
+void ViewHarness::Wheel(int angleDeltaY, int pixelDeltaY)
 {
     const QPoint point(10, 10);
-    QWheelEvent event(QPointF(point), QPointF(m_view->mapToGlobal(point)), QPoint(), QPoint(0, angleDeltaY),
+    QWheelEvent event(QPointF(point), QPointF(m_view->mapToGlobal(point)), QPoint(0, pixelDeltaY), QPoint(0, angleDeltaY),
                       Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
     QApplication::sendEvent(m_view.get(), &event);
 }

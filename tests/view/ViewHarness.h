@@ -44,6 +44,7 @@ public:
     void ShowCaretInfo(std::uint32_t offset, std::uint8_t value) override { caretInfo.emplace_back(offset, value); }
     void SetStatusText(const QString& text) override { statusTexts.push_back(text); }
     void SetOverwriteIndicator(bool on) override { overwrite.push_back(on); }
+    void ShowCaretPosition(const QString& text) override { caretPosition = text; }
 
     [[nodiscard]] QString LastStatus() const { return statusTexts.isEmpty() ? QString() : statusTexts.back(); }
 
@@ -53,6 +54,7 @@ public:
     std::vector<std::pair<std::uint32_t, std::uint8_t>> caretInfo;
     QStringList statusTexts;
     std::vector<bool> overwrite;
+    QString caretPosition;
 };
 
 // Counts the rows the view reads for drawing.
@@ -101,7 +103,7 @@ public:
     // Left button down at from, one move to each of via and to, button up at to.
     void Drag(QPoint from, QPoint to, const std::vector<QPoint>& via = {});
     void Mouse(QEvent::Type type, QPoint point, Qt::MouseButton button, Qt::MouseButtons buttons);
-    void Wheel(int angleDeltaY);
+    void Wheel(int angleDeltaY, int pixelDeltaY = 0);
     void Press(int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier);
     // Types text as the keyboard would: one key press per character.
     void Type(const QString& text);

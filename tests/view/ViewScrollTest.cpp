@@ -4,7 +4,11 @@
 
 #include <gtest/gtest.h>
 
+#include <QApplication>
+#include <QContextMenuEvent>
+#include <QMenu>
 #include <QScrollBar>
+#include <QTimer>
 
 namespace vtx::test {
 namespace {
@@ -34,7 +38,7 @@ TEST(ViewScrollRange, SmallFileFitsAndBigFileGetsWholeRowPages)
     EXPECT_EQ(fits.View().Max(), 0u);
 }
 
-TEST(ViewScrolling, WheelScrollsFourLinesWhateverTheDelta)
+TEST(ViewScrolling, WheelScrollsFourLinesPerNotchAndGathersSmallSteps)
 {
     ViewHarness harness(Counting(16 * 1000), 10);
     CVantorixView& view = harness.View();
@@ -45,10 +49,25 @@ TEST(ViewScrolling, WheelScrollsFourLinesWhateverTheDelta)
     harness.Wheel(-120);
     EXPECT_EQ(view.ScrollPos(), 4 * line);
     harness.Wheel(-360);
-    EXPECT_EQ(view.ScrollPos(), 8 * line);
-    harness.Wheel(15);
-    EXPECT_EQ(view.ScrollPos(), 4 * line);
+    EXPECT_EQ(view.ScrollPos(), 16 * line) << "three notches at once";
     EXPECT_EQ(harness.Frame().LastStatus().left(6), QStringLiteral("nMax: "));
+
+    // A fine wheel: eight steps of 15 make one notch, one line for every 30.
+    harness.Wheel(15);
+    EXPECT_EQ(view.ScrollPos(), 16 * line) << "a small step alone scrolls nothing";
+    for (int i = 0; i < 7; ++i)
+        harness.Wheel(15);
+    EXPECT_EQ(view.ScrollPos(), 12 * line);
+    // Turning back drops what was gathered the other way.
+    harness.Wheel(20);
+    harness.Wheel(-20);
+    harness.Wheel(-20);
+    EXPECT_EQ(view.ScrollPos(), 13 * line);
+    // A touchpad in pixels: a line per line height, the rest kept for the next event.
+    harness.Wheel(-1, -static_cast<int>(line) / 2);
+    EXPECT_EQ(view.ScrollPos(), 13 * line);
+    harness.Wheel(-1, -static_cast<int>(line) * 2);
+    EXPECT_EQ(view.ScrollPos(), 15 * line);
 
     // Down at the limit changes nothing.
     for (int i = 0; i < 200; ++i)
@@ -95,6 +114,52 @@ TEST(ViewScrolling, ScrollBarArrowsAndPagesScrollTheView)
 
 // A one-line scroll moves the window's pixels and reads and paints only what it uncovered;
 // the result must look exactly like a full repaint at the new position.
+// The scroll bar's own context menu, item by item through the real menu.
+TEST(ViewScrolling, TheScrollBarMenuMovesTheView)
+{
+    ViewHarness harness(Counting(16 * 1000), 10);
+    CVantorixView& view = harness.View();
+    QScrollBar* bar = view.ScrollBar();
+    const std::uint64_t line = view.LineHeight();
+    const std::uint64_t limit = 1001 * line - view.Page();
+    const auto choose = [&](int item, QPoint at) {
+        QTimer::singleShot(0, bar, [item] {
+            auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+            ASSERT_NE(menu, nullptr);
+            QList<QAction*> items;
+            for (QAction* action : menu->actions())
+                if (!action->isSeparator())
+                    items.push_back(action);
+            ASSERT_EQ(items.size(), 7);
+            menu->setActiveAction(items[item]);
+            QTest::keyClick(menu, Qt::Key_Return);
+        });
+        QContextMenuEvent event(QContextMenuEvent::Mouse, at, bar->mapToGlobal(at));
+        QApplication::sendEvent(bar, &event);
+        harness.Settle();
+    };
+    // Scroll Here, Top, Bottom, Page Up, Page Down, Scroll Up, Scroll Down.
+    const QPoint middle(bar->width() / 2, bar->height() / 2);
+    choose(2, middle);
+    EXPECT_EQ(view.ScrollPos(), limit);
+    choose(3, middle);
+    EXPECT_EQ(view.ScrollPos(), limit - view.Page());
+    choose(5, middle);
+    EXPECT_EQ(view.ScrollPos(), limit - view.Page() - line);
+    choose(1, middle);
+    EXPECT_EQ(view.ScrollPos(), 0u);
+    choose(4, middle);
+    EXPECT_EQ(view.ScrollPos(), view.Page());
+    choose(6, middle);
+    EXPECT_EQ(view.ScrollPos(), view.Page() + line);
+    choose(0, middle);
+    EXPECT_GT(view.ScrollPos(), limit / 3);
+    EXPECT_LT(view.ScrollPos(), 2 * limit / 3);
+    EXPECT_EQ(view.TopRow(), view.ScrollPos() / view.RowPitch());
+    // The window shows what the scroll position says.
+    EXPECT_EQ(harness.ScreenImage(), harness.Grab());
+}
+
 TEST(ViewScrolling, OneLineScrollReadsOnlyTheUncoveredRows)
 {
     ViewHarness harness(Counting(16 * 1000), 10);

@@ -104,6 +104,36 @@ TEST_F(ViewSearch, KeepsTheSelectionAndTellsTheValueBarNothing)
     EXPECT_EQ(harness.Frame().caretInfo.size(), told);
 }
 
+// The status bar invites Esc while a search runs; an Esc during a search too short to look
+// at input cancels it, and one that comes just after a search ends types nothing.
+TEST_F(ViewSearch, EscDuringOrJustAfterASearchTypesNothing)
+{
+    // The match lies below the window, so the caret lands in the ASCII column, where an
+    // Esc is a byte.
+    QByteArray bytes(16 * 20, 'x');
+    bytes.replace(160, 2, "AB");
+    ViewHarness harness(bytes, 3);
+    CVantorixView& view = harness.View();
+    view.GotoPosition(0);
+    ASSERT_FALSE(view.LastHit().onHex);
+
+    QCoreApplication::postEvent(&view, new QKeyEvent(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier, QStringLiteral("\x1b")));
+    Find(harness, QStringLiteral("AB"));
+    EXPECT_EQ(harness.Frame().LastStatus(), QStringLiteral("Search cancelled."));
+    EXPECT_EQ(view.LastHit().filePos, 0u);
+
+    Find(harness, QStringLiteral("AB"));
+    ASSERT_EQ(view.LastHit().filePos, 160u);
+    ASSERT_FALSE(view.LastHit().onHex);
+    harness.Type(QStringLiteral("\x1b"));
+    EXPECT_TRUE(harness.Doc().PendingChanges().empty()) << "a late Esc was typed over the match";
+    EXPECT_EQ(view.LastHit().filePos, 160u);
+    // Later an Esc is a character again.
+    QTest::qWait(CVantorixView::kEscapeAfterSearchMs + 50);
+    harness.Type(QStringLiteral("\x1b"));
+    EXPECT_EQ(harness.ByteAt(160), 0x1B);
+}
+
 class ViewLongSearch : public ViewSearch
 {
 protected:
