@@ -1,8 +1,9 @@
 // Vantorix.dll: the library that ships with the editor. Registering it makes the editor
 // that sits beside it a citizen of the user's desktop: a desktop entry in the user's
-// applications folder puts Vantorix into the desktop's menu and into "Open With" for any
-// file, with an icon of its own. Unregistering removes both again, but only when the
-// entry is still the one this library wrote: an entry for another install stays.
+// applications folder offers Vantorix in "Open With" for any file, with an icon of its
+// own. The entry stays out of the menus, where the setup program's own entries already
+// show Vantorix. Unregistering removes both again, but only when the entry is still the
+// one this library wrote: an entry for another install stays.
 //
 // Entry points: DllRegisterServer and DllUnregisterServer, 0 on success (the registration
 // tool "regsvr32" calls them).
@@ -96,24 +97,21 @@ std::int32_t DllRegisterServer()
     if (library.isEmpty())
         return E_FAIL;
     const QString editor = QFileInfo(library).absolutePath() + QStringLiteral("/Vantorix.exe");
-    // GLib looks for the program of an Exec line before it turns "%%" back into "%", so an
-    // editor path with a "%" in it would make GNOME drop the entry; env starts it instead.
-    QStringList command{editor};
-    if (editor.contains(QLatin1Char('%')))
-        command.prepend(QStringLiteral("/usr/bin/env"));
     const vtx::DesktopKeys keys{
         {QStringLiteral("Type"), QStringLiteral("Application")},
         {QStringLiteral("Version"), QStringLiteral("1.5")},
         {QStringLiteral("Name"), QStringLiteral("Vantorix")},
         {QStringLiteral("GenericName"), QStringLiteral("Hex Editor")},
         {QStringLiteral("Comment"), QStringLiteral("View and edit the bytes of any file")},
-        {QStringLiteral("Exec"), vtx::DesktopExecValue(command, QStringLiteral("%f"))},
+        {QStringLiteral("Exec"), vtx::DesktopExecValue(vtx::DesktopLaunchCommand(editor), QStringLiteral("%f"))},
         {QStringLiteral("TryExec"), editor},
         {QStringLiteral("Icon"), QLatin1String(kEntryName)},
         {QStringLiteral("Terminal"), QStringLiteral("false")},
         {QStringLiteral("Categories"), QStringLiteral("Development;Utility;")},
         {QStringLiteral("Keywords"), QStringLiteral("hex;binary;bytes;")},
         {QStringLiteral("MimeType"), QStringLiteral("application/octet-stream;")},
+        // The setup program puts Vantorix into the menu; this entry is for "Open With".
+        {QStringLiteral("NoDisplay"), QStringLiteral("true")},
         {QLatin1String(kOwnerKey), library},
     };
     const bool folders = QDir().mkpath(vtx::UserApplicationsDirectory()) &&
