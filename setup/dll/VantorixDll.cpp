@@ -55,7 +55,8 @@ QString IconPath()
            QLatin1String(kEntryName) + QStringLiteral(".svg");
 }
 
-// The editor's icon: a dark tile with three rows of colour-coded byte cells.
+// A stand-in for the editor's icon when the library sits where no icon was installed:
+// a dark tile with three rows of colour-coded byte cells.
 QByteArray IconSvg()
 {
     QByteArray svg = "<svg xmlns=\"http://www.w3.org/2000/svg\" viewBox=\"0 0 16 16\">\n"
@@ -117,7 +118,10 @@ std::int32_t DllRegisterServer()
     const bool folders = QDir().mkpath(vtx::UserApplicationsDirectory()) &&
                          QDir().mkpath(QFileInfo(IconPath()).absolutePath());
     // The icon first: a menu that notices the entry finds its icon already there.
-    if (!folders || !vtx::WriteFileAtomically(IconPath(), IconSvg()) ||
+    // The application icon that the install put beside the library, else a drawn one.
+    QFile installedIcon(QFileInfo(library).absolutePath() + QStringLiteral("/vantorix.svg"));
+    const QByteArray icon = installedIcon.open(QIODevice::ReadOnly) ? installedIcon.readAll() : IconSvg();
+    if (!folders || !vtx::WriteFileAtomically(IconPath(), icon) ||
         !vtx::WriteFileAtomically(EntryPath(), vtx::DesktopEntryText(keys)))
         return E_FAIL;
     return S_OK;
