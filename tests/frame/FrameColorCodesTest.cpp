@@ -73,16 +73,12 @@ protected:
             .toImage()
             .convertToFormat(QImage::Format_RGB32);
     }
-    [[nodiscard]] int PixelsOf(const QImage& image, std::uint32_t position, bool hex, QColor color) const
+    [[nodiscard]] int PixelsOf(const QImage& image, std::uint32_t position, bool hex, Ink ink) const
     {
         const QPoint centre = CellPoint(position, hex);
         const int width = hex ? 2 * View()->CharWidth() : View()->CharWidth();
         const QRect cell(centre.x() - width / 2, centre.y() - View()->RowPitch() / 2, width, View()->RowPitch());
-        int count = 0;
-        for (int y = cell.top(); y <= cell.bottom(); ++y)
-            for (int x = cell.left(); x <= cell.right(); ++x)
-                count += image.pixelColor(x, y) == color ? 1 : 0;
-        return count;
+        return CountInk(image, cell, ink);
     }
 
     QString m_colorPath;
@@ -141,12 +137,12 @@ TEST_F(ColorCodesFrameTest, SaveRepaintsTheActiveViewInTheNewColoursAtOnce)
     // No event has been processed since Save: the view repainted itself there and then.
     const QImage shown = ShownView();
     for (const std::uint32_t position : {0u, 1u}) {
-        EXPECT_GT(PixelsOf(shown, position, true, Qt::red), 0);
-        EXPECT_EQ(PixelsOf(shown, position, true, Qt::blue), 0);
+        EXPECT_GT(PixelsOf(shown, position, true, Ink::Red), 0);
+        EXPECT_EQ(PixelsOf(shown, position, true, Ink::Blue), 0);
     }
-    EXPECT_GT(PixelsOf(shown, 0, false, Qt::blue), 0);
-    EXPECT_EQ(PixelsOf(shown, 0, false, Qt::red), 0);
-    EXPECT_EQ(PixelsOf(shown, 2, true, Qt::red), 0);
+    EXPECT_GT(PixelsOf(shown, 0, false, Ink::Blue), 0);
+    EXPECT_EQ(PixelsOf(shown, 0, false, Ink::Red), 0);
+    EXPECT_EQ(PixelsOf(shown, 2, true, Ink::Red), 0);
     // The table holds only what the dialog saved.
     EXPECT_EQ(Frame()->GetColorTable().Entry(0x42), (ColorPair{0, 0}));
     EXPECT_EQ(Frame()->GetColorTable().Entry(0x41), (ColorPair{0x0000FF, 0xFF0000}));
