@@ -10,7 +10,7 @@
 #include "colors/NumberText.h"
 #include "frame/CColorCodesDlg.h"
 #include "frame/CPairedEdit.h"
-#include "frame/KeyboardIndicators.h"
+#include "frame/LockKeyWatcher.h"
 #include "framework/CDocManager.h"
 #include "framework/CDocument.h"
 #include "framework/CMDIChildWnd.h"
@@ -133,6 +133,8 @@ CMainFrame::~CMainFrame()
     // Focus and document signals may still arrive while the base classes tear down the
     // windows; this part of the object is gone by then.
     disconnect(qApp, nullptr, this, nullptr);
+    delete m_pLockKeys;
+    m_pLockKeys = nullptr;
     if (CDocManager* manager = DocManager())
         disconnect(manager, nullptr, this, nullptr);
     disconnect(this, &CMDIFrameWnd::activeFrameChanged, this, nullptr);
@@ -193,6 +195,8 @@ bool CMainFrame::LoadFrame(int resourceId)
     m_pIdleTimer->setInterval(kIdleUpdateMs);
     connect(m_pIdleTimer, &QTimer::timeout, this, &CMainFrame::UpdateCommands);
     m_pIdleTimer->start();
+    m_pLockKeys = new LockKeyWatcher(this, [this](const std::optional<LockKeyStates>& states) { UpdateLockPanes(states); });
+    m_pLockKeys->Read();
     UpdateCommands();
     return true;
 }
@@ -656,15 +660,13 @@ void CMainFrame::UpdateCommands()
     m_commands.UpdateAll();
     UpdateMenuBar();
     OnUpdateFrameTitle();
-    UpdateLockPanes();
     // Overwrite is a state of a document window; without one the pane is off.
     if (QLabel* pane = IndicatorPane(ID_INDICATOR_OVR))
         pane->setEnabled(m_bOverwrite && HasActiveDocument());
 }
 
-void CMainFrame::UpdateLockPanes()
+void CMainFrame::UpdateLockPanes(const std::optional<LockKeyStates>& states)
 {
-    const std::optional<LockKeyStates> states = ReadLockKeyStates();
     const std::pair<int, bool> panes[] = {{ID_INDICATOR_CAPS, states && states->bCaps},
                                           {ID_INDICATOR_NUM, states && states->bNum},
                                           {ID_INDICATOR_SCRL, states && states->bScroll}};

@@ -22,6 +22,7 @@
 #include <array>
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -39,6 +40,8 @@ class CCJToolBar;
 class CDocManager;
 class CPairedEdit;
 class CVantorixView;
+class LockKeyWatcher;
+struct LockKeyStates;
 
 class CMainFrame : public CMDIFrameWnd, public IMainFrameServices
 {
@@ -64,8 +67,8 @@ public:
     void SetOverwriteIndicator(bool on) override;
 
     [[nodiscard]] CommandTable& Commands() { return m_commands; }
-    // The update pass: command rules, the menu bar (128 or 129), the title and the
-    // keyboard lock panes.
+    // The update pass: command rules, the menu bar (128 or 129) and the title. The lock
+    // panes are not part of it: they follow key events and activation.
     void UpdateCommands();
     // Which menu the menu bar shows: IDR_MAINFRAME (128) or IDR_VANTORTYPE (129).
     [[nodiscard]] int GetMenuBarId() const { return m_nMenuBarId; }
@@ -135,7 +138,7 @@ private:
     void ConnectEnterKeys();
     void LoadColorTable();
     void UpdateMenuBar();
-    void UpdateLockPanes();
+    void UpdateLockPanes(const std::optional<LockKeyStates>& states);
 
     void SetSearchType(SearchType type);
     void SetSigned(bool on);
@@ -179,6 +182,7 @@ private:
     std::map<int, std::vector<QMenu*>> m_menus;
     int m_nMenuBarId = 0;
     QTimer* m_pIdleTimer = nullptr;
+    LockKeyWatcher* m_pLockKeys = nullptr;
 };
 
 } // namespace vtx
