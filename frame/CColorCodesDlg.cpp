@@ -18,6 +18,7 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QSignalBlocker>
+#include <QStyledItemDelegate>
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
@@ -37,6 +38,24 @@ QPushButton* MakeButton(const QString& text, int id, QWidget* parent)
     button->setObjectName(QString::number(id));
     return button;
 }
+
+// The list's current row is where the keyboard would act, not a choice: when the list
+// takes the focus it becomes the first row, and after Remove a neighbour. Several styles
+// draw a focused current row much like a selected one, so a row that only has the focus
+// is drawn plainly, and only the row Remove would take looks chosen.
+class SelectionOnlyDelegate : public QStyledItemDelegate
+{
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+
+protected:
+    void initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const override
+    {
+        QStyledItemDelegate::initStyleOption(option, index);
+        if (!(option->state & QStyle::State_Selected))
+            option->state &= ~QStyle::State_HasFocus;
+    }
+};
 
 } // namespace
 
@@ -83,7 +102,10 @@ void CColorCodesDlg::BuildControls()
     m_list->setUniformRowHeights(true);
     m_list->setSelectionMode(QAbstractItemView::SingleSelection);
     m_list->setSelectionBehavior(QAbstractItemView::SelectRows);
-    m_list->setAllColumnsShowFocus(true);
+    // The row's own focus frame would be drawn around a row that only has the focus; the
+    // delegate below decides per cell instead.
+    m_list->setAllColumnsShowFocus(false);
+    m_list->setItemDelegate(new SelectionOnlyDelegate(m_list));
     m_list->setMinimumWidth(77 + 75 + 2 * m_list->frameWidth() + 4);
 
     m_hexEdit = new CPairedEdit(true, codes);
@@ -248,7 +270,10 @@ void CColorCodesDlg::PickColor(bool hexColumn)
 {
     const QColor initial(Qt::black);
     const QColor picked = Picker() ? Picker()(initial, this) : QColorDialog::getColor(initial, this);
-    const ColorRef color = picked.isValid() ? ToColorRef(picked) : 0; // cancelled: black
+    // Cancelled: the user chose nothing, so the box and the entry keep their colours.
+    if (!picked.isValid())
+        return;
+    const ColorRef color = ToColorRef(picked);
 
     CPairedEdit* box = hexColumn ? m_hexEdit : m_asciiEdit;
     box->SetTextColor(color);
