@@ -237,6 +237,16 @@ void CColorCodesDlg::OnAdd()
     if (m_codes.Contains(key))
         return;
     m_hexEdit->setText(code);
+    // The box takes only such text from the keyboard and the clipboard; a row's text
+    // shown from a hand-edited file may still hold anything, and would be saved as a code
+    // that reads back as another one ("4A,5" is the code 4A with colour 5).
+    // A second "-" is the low-high mistake below; other characters are not a code at all.
+    if (!IsCodeText(QString(code).remove(QLatin1Char('-')))) {
+        ShowMessageBox(QStringLiteral("A code is a hex number, or two joined by \"-\" for a range "
+                                      "(41, 0D-2D). \"%1\" is not one.")
+                           .arg(code));
+        return;
+    }
     if (ParseCodeRange(key).low == -1) {
         ShowMessageBox(QStringLiteral("You must do low-high. (a-z, not z-a)"));
         return;

@@ -8,6 +8,7 @@
 
 // Qt
 #include <QAction>
+#include <QApplication>
 #include <QClipboard>
 #include <QContextMenuEvent>
 #include <QGuiApplication>
@@ -54,6 +55,29 @@ bool CPairedEdit::Accepts(QChar c) const
     return digit || hexLetter || (m_bColorMode && u == u'-');
 }
 
+bool CPairedEdit::AcceptsText(const QString& text) const
+{
+    if (!m_bColorMode || m_nMode != kModeHex)
+        return true;
+    return IsCodeText(text);
+}
+
+template <class Operation>
+bool CPairedEdit::Guarded(Operation&& operation)
+{
+    const QString before = text();
+    const int cursor = cursorPosition();
+    operation();
+    // A text the program put there (a row of a hand-edited file) may already break the
+    // rule; the user must still be able to edit it into shape.
+    if (AcceptsText(text()) || !AcceptsText(before))
+        return true;
+    setText(before);
+    setCursorPosition(cursor);
+    QApplication::beep();
+    return false;
+}
+
 void CPairedEdit::keyPressEvent(QKeyEvent* event)
 {
     // Paste arrives here rather than at the frame's Paste command while the edit has the
@@ -89,7 +113,11 @@ void CPairedEdit::keyPressEvent(QKeyEvent* event)
             }
         }
     }
-    QLineEdit::keyPressEvent(event);
+    // A second "-" is refused like any other character the box does not take.
+    if (!Guarded([&] { QLineEdit::keyPressEvent(event); })) {
+        event->accept();
+        return;
+    }
     SyncPartner();
 }
 
@@ -110,9 +138,9 @@ void CPairedEdit::inputMethodEvent(QInputMethodEvent* event)
     }
     QInputMethodEvent filtered(event->preeditString(), event->attributes());
     filtered.setCommitString(kept, event->replacementStart(), event->replacementLength());
-    QLineEdit::inputMethodEvent(&filtered);
+    const bool stands = Guarded([&] { QLineEdit::inputMethodEvent(&filtered); });
     event->accept();
-    if (!kept.isEmpty())
+    if (stands && !kept.isEmpty())
         SyncPartner();
 }
 
@@ -138,22 +166,26 @@ void CPairedEdit::mouseReleaseEvent(QMouseEvent* event)
     // A middle click pastes the X11 selection.
     const bool selectionPaste = event->button() == Qt::MiddleButton && !isReadOnly()
         && QGuiApplication::clipboard()->supportsSelection();
-    QLineEdit::mouseReleaseEvent(event);
-    if (selectionPaste)
+    if (!selectionPaste) {
+        QLineEdit::mouseReleaseEvent(event);
+        return;
+    }
+    if (Guarded([&] { QLineEdit::mouseReleaseEvent(event); }))
         SyncPartner();
 }
 
 void CPairedEdit::dropEvent(QDropEvent* event)
 {
-    QLineEdit::dropEvent(event);
-    if (event->isAccepted())
+    if (Guarded([&] { QLineEdit::dropEvent(event); }) && event->isAccepted())
         SyncPartner();
 }
 
 void CPairedEdit::PasteAndSync()
 {
-    paste();
-    SyncPartner();
+    // The goto boxes take any pasted text and read it up to its first non-digit; the code
+    // box takes a pasted code only whole.
+    if (Guarded([this] { paste(); }))
+        SyncPartner();
 }
 
 void CPairedEdit::SyncPartner()

@@ -5,7 +5,9 @@
 // Goto mode (the goto bar's address boxes): mode 0 is decimal, mode 1 hexadecimal; the pair
 // always holds one unsigned 32-bit value, clamped at 4294967295 / FFFFFFFF.
 // Colour mode (the colour dialog's code boxes): mode 0 takes any characters, mode 1 hex
-// digits and "-"; the pair shows a code or range as characters and as code text.
+// digits and at most one "-", whether typed, pasted, dropped or composed (input that would
+// break that rule is refused whole, since dropping the odd characters would make another
+// code of it); the pair shows a code or range as characters and as code text.
 //
 // Only typing and pasting mirror: text set by the program (setText) does not, so the owner
 // can fill both boxes without one overwriting the other. The text is drawn in the edit's
@@ -53,6 +55,12 @@ protected:
 
 private:
     [[nodiscard]] bool Accepts(QChar c) const;
+    // False when the text may not stand in this box (the code box's one-"-" rule).
+    [[nodiscard]] bool AcceptsText(const QString& text) const;
+    // Runs an edit operation of the line edit and takes it back when it turns an accepted
+    // text into one this box does not accept. True when the edit stands.
+    template <class Operation>
+    bool Guarded(Operation&& operation);
     void SyncGotoPartner();
     void SyncColorPartner();
 

@@ -174,6 +174,14 @@ TEST_F(ColorCodesDlgTest, AddRefusesReversedRangesTypedEitherWay)
     HexBox()->clear();
     Click(CColorCodesDlg::IdAdd); // empty
     EXPECT_EQ(m_messages.Count(), 3);
+    EXPECT_EQ(m_messages.Last(), kLowHigh);
+
+    // Text the box would not take from the keyboard or the clipboard is not a code at all.
+    HexBox()->setText(QStringLiteral("4a,5"));
+    Click(CColorCodesDlg::IdAdd);
+    EXPECT_EQ(m_messages.Count(), 4);
+    EXPECT_EQ(m_messages.Last(),
+              QStringLiteral("A code is a hex number, or two joined by \"-\" for a range (41, 0D-2D). \"4A,5\" is not one."));
     EXPECT_TRUE(Rows().empty());
     EXPECT_TRUE(m_dialog->WorkingList().Empty());
 }
