@@ -3,11 +3,13 @@
 // this program
 #include "colors/ColorCodesFile.h"
 #include "colors/ParseCodeRange.h"
+#include "colors/ShippedColorCodes.h"
 #include "frame/CPairedEdit.h"
 #include "frame/ColorCodeText.h"
 #include "framework/MessageBox.h"
 #include "framework/Trace.h"
 #include "view/QtColor.h"
+#include "view/ViewColors.h"
 
 // Qt
 #include <QColorDialog>
@@ -198,7 +200,8 @@ void CColorCodesDlg::LoadFromFile()
     // Rows in file order. A code text that a hand-edited file repeats gets one row, where
     // it first appears, with the colours of its last line; an empty line names nothing and
     // would be dropped by the next save, so it gets no row either.
-    for (const ColorCodeLine& line : ReadColorCodeLines(m_path)) {
+    // The shipped codes appear in the colours the view shows them in for this palette.
+    for (const ColorCodeLine& line : ColorCodeLinesForBackground(ReadColorCodeLines(m_path), IsDarkPalette(palette()))) {
         if (line.code.empty())
             continue;
         const bool known = m_codes.Contains(line.code);
@@ -222,10 +225,14 @@ void CColorCodesDlg::ShowRowInBoxes(QTreeWidgetItem* row)
     // setText: the two boxes take the row's texts as they are, without mirroring.
     m_hexEdit->setText(row->text(0));
     m_asciiEdit->setText(row->text(1));
-    const ColorPair* colors = m_codes.Find(ToCodeBytes(row->text(0)));
-    const ColorPair shown = colors ? *colors : ColorPair{};
-    m_hexEdit->SetTextColor(shown.hex);
-    m_asciiEdit->SetTextColor(shown.ascii);
+    // Without an entry the boxes show the view's default text colour.
+    if (const ColorPair* colors = m_codes.Find(ToCodeBytes(row->text(0)))) {
+        m_hexEdit->SetTextColor(colors->hex);
+        m_asciiEdit->SetTextColor(colors->ascii);
+    } else {
+        m_hexEdit->SetDefaultTextColor();
+        m_asciiEdit->SetDefaultTextColor();
+    }
     m_hexEdit->repaint();
     m_asciiEdit->repaint();
 }

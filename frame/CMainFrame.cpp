@@ -8,6 +8,7 @@
 #include "chrome/MenuEvents.h"
 #include "colors/ColorCodesFile.h"
 #include "colors/NumberText.h"
+#include "colors/ShippedColorCodes.h"
 #include "frame/CColorCodesDlg.h"
 #include "frame/CPairedEdit.h"
 #include "frame/LockKeyWatcher.h"
@@ -21,6 +22,7 @@
 #include "framework/Trace.h"
 #include "res/CommandIds.h"
 #include "view/CVantorixView.h"
+#include "view/ViewColors.h"
 
 // Qt
 #include <QAction>
@@ -288,6 +290,8 @@ CCJComboBox* CMainFrame::EmbedBox(CCJToolBar* bar, int id, int width, int listHe
         return nullptr;
     }
     box->setObjectName(objectName);
+    // An address in full, whatever the font: eight hex digits, or the decimal partner's ten.
+    box->SetMinimumText(id == ID_GOTO_DEC ? QStringLiteral("4294967295") : QStringLiteral("FFFFFFFF"));
     // The boxes keep no history: Enter adds nothing to the list.
     box->setInsertPolicy(QComboBox::NoInsert);
     box->setEditText(QString());
@@ -387,8 +391,30 @@ void CMainFrame::ConnectEnterKeys()
 
 void CMainFrame::LoadColorTable()
 {
-    // A missing or unreadable colors.dat leaves every byte black, without a message.
-    m_colorTable.Apply(LoadColorCodes(m_strColorCodesPath));
+    // A missing or unreadable colors.dat leaves every byte in the view's default text
+    // colour, without a message. The shipped colors.dat comes in the colours for the
+    // palette; the user's own is used as written.
+    m_colorTable.Apply(LoadColorCodesForBackground(m_strColorCodesPath, IsDarkPalette(palette())));
+}
+
+void CMainFrame::SetColorCodesPath(std::string path)
+{
+    m_strColorCodesPath = std::move(path);
+    LoadColorTable();
+}
+
+void CMainFrame::FollowPalette()
+{
+    // Only a table that is the other variant of the shipped codes changes; the user's
+    // colours, saved or not, stay.
+    const bool dark = IsDarkPalette(palette());
+    ColorTable other;
+    other.Apply(ToColorCodeList(ShippedColorCodeLines(!dark)));
+    if (m_colorTable != other)
+        return;
+    m_colorTable.Apply(ToColorCodeList(ShippedColorCodeLines(dark)));
+    for (CVantorixView* view : findChildren<CVantorixView*>())
+        view->update();
 }
 
 CDocManager* CMainFrame::DocManager() const
@@ -851,6 +877,8 @@ bool CMainFrame::event(QEvent* event)
                                                            m_commands.AcceleratorTable());
         return true;
     }
+    if (event->type() == QEvent::PaletteChange)
+        FollowPalette();
     return CMDIFrameWnd::event(event);
 }
 

@@ -92,9 +92,10 @@ public:
     [[nodiscard]] QLabel* IndicatorPane(int id) const;
     [[nodiscard]] CCoolMenuManager& MenuManager() { return m_menuManager; }
 
-    // The colour codes file the Edit Color Codes dialog reads and replaces; colors.dat
-    // beside the program unless set otherwise.
-    void SetColorCodesPath(std::string path) { m_strColorCodesPath = std::move(path); }
+    // The colour codes file: the table is read from it (at once, when set here), and the
+    // Edit Color Codes dialog reads and replaces it. colors.dat beside the program unless
+    // set otherwise.
+    void SetColorCodesPath(std::string path);
     [[nodiscard]] const std::string& ColorCodesFilePath() const { return m_strColorCodesPath; }
 
     // Commands of the bars (also reachable through the command table).
@@ -137,6 +138,8 @@ private:
     void SubclassGotoEdits();
     void ConnectEnterKeys();
     void LoadColorTable();
+    // A table of the shipped colour codes changes to their variant for the new palette.
+    void FollowPalette();
     void UpdateMenuBar();
     void UpdateLockPanes(const std::optional<LockKeyStates>& states);
 

@@ -5,6 +5,7 @@
 #include "frame/ColorCodeText.h"
 #include "framework/MessageBox.h"
 #include "view/QtColor.h"
+#include "view/ViewColors.h"
 
 // Qt
 #include <QAction>
@@ -22,7 +23,8 @@ CPairedEdit::CPairedEdit(bool colorMode, QWidget* parent)
     : QLineEdit(parent)
     , m_bColorMode(colorMode)
 {
-    SetTextColor(0);
+    if (m_bColorMode)
+        ApplyTextColor();
 }
 
 void CPairedEdit::Link(int mode, CPairedEdit* partner)
@@ -34,13 +36,41 @@ void CPairedEdit::Link(int mode, CPairedEdit* partner)
 void CPairedEdit::SetTextColor(ColorRef color)
 {
     m_crText = color;
+    m_bDefaultText = false;
+    ApplyTextColor();
+}
+
+void CPairedEdit::SetDefaultTextColor()
+{
+    m_crText = 0;
+    m_bDefaultText = true;
+    ApplyTextColor();
+}
+
+void CPairedEdit::ApplyTextColor()
+{
+    // Only the two roles are set, so the rest follows the application's palette; they are
+    // worked out again when that changes (guarded: setting them is a change too).
+    m_bApplyingColor = true;
     QPalette pal = palette();
-    for (QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive}) {
-        pal.setColor(group, QPalette::Text, ToQColor(color));
-        pal.setColor(group, QPalette::Base, Qt::white);
+    for (QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled}) {
+        pal.setColor(group, QPalette::Base, QApplication::palette(this).color(group, QPalette::Base));
+        pal.setColor(group, QPalette::Text, QApplication::palette(this).color(group, QPalette::Text));
     }
-    pal.setColor(QPalette::Disabled, QPalette::Base, Qt::white);
+    const ViewColors view = ViewColorsFor(pal);
+    for (QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive}) {
+        pal.setColor(group, QPalette::Text, m_bDefaultText ? view.text : ToQColor(m_crText));
+        pal.setColor(group, QPalette::Base, view.background);
+    }
     setPalette(pal);
+    m_bApplyingColor = false;
+}
+
+void CPairedEdit::changeEvent(QEvent* event)
+{
+    QLineEdit::changeEvent(event);
+    if (event->type() == QEvent::PaletteChange && m_bColorMode && !m_bApplyingColor)
+        ApplyTextColor();
 }
 
 bool CPairedEdit::Accepts(QChar c) const

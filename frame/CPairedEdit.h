@@ -10,8 +10,10 @@
 // code of it); the pair shows a code or range as characters and as code text.
 //
 // Only typing and pasting mirror: text set by the program (setText) does not, so the owner
-// can fill both boxes without one overwriting the other. The text is drawn in the edit's
-// text colour on white. Works on its own or as the line edit of an editable QComboBox.
+// can fill both boxes without one overwriting the other. In colour mode the text is a
+// preview of a code's colour: drawn in that colour on the hex view's background, so that
+// it looks as the view will show it. In goto mode the edit follows the palette like any
+// other. Works on its own or as the line edit of an editable QComboBox.
 
 #include "colors/ColorTable.h"
 
@@ -44,11 +46,14 @@ public:
     void PasteAndSync();
 
     void SetTextColor(ColorRef color);
+    // The colour the view gives bytes without a code; TextColor() is then 0.
+    void SetDefaultTextColor();
     [[nodiscard]] ColorRef TextColor() const { return m_crText; }
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
     void inputMethodEvent(QInputMethodEvent* event) override;
+    void changeEvent(QEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void dropEvent(QDropEvent* event) override;
@@ -63,11 +68,14 @@ private:
     bool Guarded(Operation&& operation);
     void SyncGotoPartner();
     void SyncColorPartner();
+    void ApplyTextColor();
 
     int m_nMode = kModeDecimal;
     QPointer<CPairedEdit> m_pPartner; // not owned; null until linked or once it is gone
     const bool m_bColorMode;
     ColorRef m_crText = 0;
+    bool m_bDefaultText = true;
+    bool m_bApplyingColor = false;
 };
 
 } // namespace vtx

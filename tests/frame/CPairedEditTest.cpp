@@ -263,8 +263,9 @@ TEST(PairedEditColor, CodeBoxTakesHexDigitsAndOneDashTypedOrPasted)
         QTest::keyClick(&pair.hex, Qt::Key_V, Qt::ControlModifier);
         EXPECT_EQ(pair.hex.text(), QString::fromLatin1(paste.after)) << paste.before << " + " << paste.pasted;
         // Refused: the partner is not rewritten either.
-        if (pair.hex.text() == QString::fromLatin1(paste.before))
+        if (pair.hex.text() == QString::fromLatin1(paste.before)) {
             EXPECT_EQ(pair.text.text(), "unchanged") << paste.pasted;
+        }
     }
     // Typed: the second "-" is refused like a letter beyond F.
     Pair pair(true);
