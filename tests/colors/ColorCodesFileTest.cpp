@@ -2,6 +2,7 @@
 #include "colors/ColorCodesFile.h"
 #include "colors/ColorTable.h"
 #include "colors/ParseCodeRange.h"
+#include "colors/ShippedColorCodes.h"
 #include "support/TestSupport.h"
 
 #include <gtest/gtest.h>
@@ -307,4 +308,28 @@ TEST(ColorCodesPath, TheDefaultFileBesideTheProgramColoursEveryKindOfByte)
         EXPECT_LT(0.299 * r + 0.587 * g + 0.114 * b, 160.0) << "too pale: byte " << int(v);
     }
     EXPECT_EQ(distinct.size(), samples.size());
+}
+
+TEST(ShippedColorCodes, OnlyAnUntouchedShippedFileFollowsTheBackground)
+{
+    const std::vector<ColorCodeLine>& light = vtx::ShippedColorCodeLines(false);
+    const std::vector<ColorCodeLine>& dark = vtx::ShippedColorCodeLines(true);
+    ASSERT_FALSE(light.empty());
+    ASSERT_NE(light, dark);
+    // As installed, or as the dialog saves it unchanged (CR LF), in either variant.
+    std::ostringstream installed;
+    for (const ColorCodeLine& line : light)
+        installed << line.code << ',' << static_cast<std::int32_t>(line.colors.hex) << ','
+                  << static_cast<std::int32_t>(line.colors.ascii) << '\n';
+    for (const std::string& file : {installed.str(), vtx::FormatColorCodes(vtx::ToColorCodeList(light)),
+                                    vtx::FormatColorCodes(vtx::ToColorCodeList(dark))}) {
+        EXPECT_EQ(vtx::ColorCodeLinesForBackground(LinesOf(file), true), dark);
+        EXPECT_EQ(vtx::ColorCodeLinesForBackground(LinesOf(file), false), light);
+    }
+    // The user's own list, even one colour away from the shipped one, stays as written.
+    ColorCodeList changed = vtx::ToColorCodeList(light);
+    changed.Find("41-5A")->hex = 0;
+    const std::vector<ColorCodeLine> mine = LinesOf(vtx::FormatColorCodes(changed));
+    EXPECT_EQ(vtx::ColorCodeLinesForBackground(mine, true), mine);
+    EXPECT_TRUE(vtx::ColorCodeLinesForBackground({}, true).empty());
 }
