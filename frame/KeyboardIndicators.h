@@ -12,7 +12,6 @@ struct LockKeyStates {
     bool bCaps = false;
     bool bNum = false;
     bool bScroll = false;
-    friend bool operator==(const LockKeyStates&, const LockKeyStates&) = default;
 };
 
 // The lights right now, or nothing when the platform cannot tell.
