@@ -8,9 +8,10 @@
 #include "chrome/MenuEvents.h"
 #include "colors/ColorCodesFile.h"
 #include "colors/NumberText.h"
+#include "colors/ShippedColorCodes.h"
 #include "frame/CColorCodesDlg.h"
 #include "frame/CPairedEdit.h"
-#include "frame/KeyboardIndicators.h"
+#include "frame/LockKeyWatcher.h"
 #include "framework/CDocManager.h"
 #include "framework/CDocument.h"
 #include "framework/CMDIChildWnd.h"
@@ -21,6 +22,7 @@
 #include "framework/Trace.h"
 #include "res/CommandIds.h"
 #include "view/CVantorixView.h"
+#include "view/ViewColors.h"
 
 // Qt
 #include <QAction>
@@ -133,6 +135,8 @@ CMainFrame::~CMainFrame()
     // Focus and document signals may still arrive while the base classes tear down the
     // windows; this part of the object is gone by then.
     disconnect(qApp, nullptr, this, nullptr);
+    delete m_pLockKeys;
+    m_pLockKeys = nullptr;
     if (CDocManager* manager = DocManager())
         disconnect(manager, nullptr, this, nullptr);
     disconnect(this, &CMDIFrameWnd::activeFrameChanged, this, nullptr);
@@ -193,6 +197,8 @@ bool CMainFrame::LoadFrame(int resourceId)
     m_pIdleTimer->setInterval(kIdleUpdateMs);
     connect(m_pIdleTimer, &QTimer::timeout, this, &CMainFrame::UpdateCommands);
     m_pIdleTimer->start();
+    m_pLockKeys = new LockKeyWatcher(this, [this](const std::optional<LockKeyStates>& states) { UpdateLockPanes(states); });
+    m_pLockKeys->Read();
     UpdateCommands();
     return true;
 }
@@ -284,6 +290,8 @@ CCJComboBox* CMainFrame::EmbedBox(CCJToolBar* bar, int id, int width, int listHe
         return nullptr;
     }
     box->setObjectName(objectName);
+    // An address in full, whatever the font: eight hex digits, or the decimal partner's ten.
+    box->SetMinimumText(id == ID_GOTO_DEC ? QStringLiteral("4294967295") : QStringLiteral("FFFFFFFF"));
     // The boxes keep no history: Enter adds nothing to the list.
     box->setInsertPolicy(QComboBox::NoInsert);
     box->setEditText(QString());
@@ -391,8 +399,30 @@ void CMainFrame::ConnectEnterKeys()
 
 void CMainFrame::LoadColorTable()
 {
-    // A missing or unreadable colors.dat leaves every byte black, without a message.
-    m_colorTable.Apply(LoadColorCodes(m_strColorCodesPath));
+    // A missing or unreadable colors.dat leaves every byte in the view's default text
+    // colour, without a message. The shipped colors.dat comes in the colours for the
+    // palette; the user's own is used as written.
+    m_colorTable.Apply(LoadColorCodesForBackground(m_strColorCodesPath, IsDarkPalette(palette())));
+}
+
+void CMainFrame::SetColorCodesPath(std::string path)
+{
+    m_strColorCodesPath = std::move(path);
+    LoadColorTable();
+}
+
+void CMainFrame::FollowPalette()
+{
+    // Only a table that is the other variant of the shipped codes changes; the user's
+    // colours, saved or not, stay.
+    const bool dark = IsDarkPalette(palette());
+    ColorTable other;
+    other.Apply(ToColorCodeList(ShippedColorCodeLines(!dark)));
+    if (m_colorTable != other)
+        return;
+    m_colorTable.Apply(ToColorCodeList(ShippedColorCodeLines(dark)));
+    for (CVantorixView* view : findChildren<CVantorixView*>())
+        view->update();
 }
 
 CDocManager* CMainFrame::DocManager() const
@@ -664,15 +694,13 @@ void CMainFrame::UpdateCommands()
     m_commands.UpdateAll();
     UpdateMenuBar();
     OnUpdateFrameTitle();
-    UpdateLockPanes();
     // Overwrite is a state of a document window; without one the pane is off.
     if (QLabel* pane = IndicatorPane(ID_INDICATOR_OVR))
         pane->setEnabled(m_bOverwrite && HasActiveDocument());
 }
 
-void CMainFrame::UpdateLockPanes()
+void CMainFrame::UpdateLockPanes(const std::optional<LockKeyStates>& states)
 {
-    const std::optional<LockKeyStates> states = ReadLockKeyStates();
     const std::pair<int, bool> panes[] = {{ID_INDICATOR_CAPS, states && states->bCaps},
                                           {ID_INDICATOR_NUM, states && states->bNum},
                                           {ID_INDICATOR_SCRL, states && states->bScroll}};
@@ -863,6 +891,8 @@ bool CMainFrame::event(QEvent* event)
                                                            m_commands.AcceleratorTable());
         return true;
     }
+    if (event->type() == QEvent::PaletteChange)
+        FollowPalette();
     return CMDIFrameWnd::event(event);
 }
 

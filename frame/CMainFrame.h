@@ -22,6 +22,7 @@
 #include <array>
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -39,6 +40,8 @@ class CCJToolBar;
 class CDocManager;
 class CPairedEdit;
 class CVantorixView;
+class LockKeyWatcher;
+struct LockKeyStates;
 
 class CMainFrame : public CMDIFrameWnd, public IMainFrameServices
 {
@@ -65,8 +68,8 @@ public:
     void ShowCaretPosition(const QString& text) override;
 
     [[nodiscard]] CommandTable& Commands() { return m_commands; }
-    // The update pass: command rules, the menu bar (128 or 129), the title and the
-    // keyboard lock panes.
+    // The update pass: command rules, the menu bar (128 or 129) and the title. The lock
+    // panes are not part of it: they follow key events and activation.
     void UpdateCommands();
     // Which menu the menu bar shows: IDR_MAINFRAME (128) or IDR_VANTORTYPE (129).
     [[nodiscard]] int GetMenuBarId() const { return m_nMenuBarId; }
@@ -92,9 +95,10 @@ public:
     [[nodiscard]] QLabel* CaretPane() const { return m_pCaretPane; }
     [[nodiscard]] CCoolMenuManager& MenuManager() { return m_menuManager; }
 
-    // The colour codes file the Edit Color Codes dialog reads and replaces; colors.dat
-    // beside the program unless set otherwise.
-    void SetColorCodesPath(std::string path) { m_strColorCodesPath = std::move(path); }
+    // The colour codes file: the table is read from it (at once, when set here), and the
+    // Edit Color Codes dialog reads and replaces it. colors.dat beside the program unless
+    // set otherwise.
+    void SetColorCodesPath(std::string path);
     [[nodiscard]] const std::string& ColorCodesFilePath() const { return m_strColorCodesPath; }
 
     // Commands of the bars (also reachable through the command table).
@@ -137,8 +141,10 @@ private:
     void SubclassGotoEdits();
     void ConnectEnterKeys();
     void LoadColorTable();
+    // A table of the shipped colour codes changes to their variant for the new palette.
+    void FollowPalette();
     void UpdateMenuBar();
-    void UpdateLockPanes();
+    void UpdateLockPanes(const std::optional<LockKeyStates>& states);
 
     void SetSearchType(SearchType type);
     void SetSigned(bool on);
@@ -183,6 +189,7 @@ private:
     std::map<int, std::vector<QMenu*>> m_menus;
     int m_nMenuBarId = 0;
     QTimer* m_pIdleTimer = nullptr;
+    LockKeyWatcher* m_pLockKeys = nullptr;
 };
 
 } // namespace vtx

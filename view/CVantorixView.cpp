@@ -10,6 +10,7 @@
 #include "view/KeyEventChar.h"
 #include "view/ProgressSearch.h"
 #include "view/QtColor.h"
+#include "view/ViewColors.h"
 
 // Qt
 #include <QApplication>
@@ -229,8 +230,9 @@ void CVantorixView::paintEvent(QPaintEvent* event)
     // and it often comes in the same paint as a strip that a scroll uncovered.
     const QRegion dirty = event->region() & ClientRect();
     QPainter painter(this);
+    const QColor background = ViewColorsFor(palette()).background;
     for (const QRect& part : dirty)
-        painter.fillRect(part, palette().color(QPalette::Base));
+        painter.fillRect(part, background);
     OnDraw(painter, dirty.boundingRect());
     // The caret's cell in the other column is outlined, so the byte under the caret is
     // seen at a glance in both columns. It does not blink.
@@ -282,7 +284,8 @@ void CVantorixView::DrawRows(QPainter& dc, const RowSpan& rows, const QRect& dir
     if (!doc || rows.Empty())
         return;
     const ColorTable& colors = MainFrameServices().GetColorTable();
-    const QColor window = palette().color(QPalette::Base);
+    const ViewColors theme = ViewColorsFor(palette());
+    const QColor window = theme.background;
     const QColor highlight = palette().color(QPalette::Highlight);
     const QColor highlightText = palette().color(QPalette::HighlightedText);
     const QColor addressColor = ToQColor(kAddressColor);
@@ -324,8 +327,8 @@ void CVantorixView::DrawRows(QPainter& dc, const RowSpan& rows, const QRect& dir
                 const std::uint8_t value = m_rowBuffer[i];
                 const bool selected = IsSelected(static_cast<std::uint32_t>(start) + i, m_nSelAnchor, m_nSelEnd);
                 dc.fillRect(QRect(x, y, cellWidth, m_nRowPitch), selected ? highlight : window);
-                dc.setPen(selected ? highlightText
-                                   : ToQColor(hex ? colors.HexColor(value) : colors.AsciiColor(value)));
+                const QColor coded = ToQColor(hex ? colors.HexColor(value) : colors.AsciiColor(value));
+                dc.setPen(selected ? highlightText : colors.IsCoded(value) ? coded : theme.text);
                 dc.drawText(x, baseline, hex ? hexTexts[value] : charTexts[value]);
             }
         }
