@@ -1,6 +1,7 @@
 #pragma once
 // The frame of each document window. Its one particular is its width: 815 pixels, wide
-// enough for a full row of the hex view. Closing and activating are the framework's.
+// enough for a full row of the hex view, or the MDI area's width where that is less.
+// Closing and activating are the framework's.
 
 #include "framework/CMDIChildWnd.h"
 

@@ -262,5 +262,17 @@ TEST_F(AppTest, FailedSaveAsNeverRemovesAFileThatWasThere)
     EXPECT_EQ(App().GetRecentFileList()->At(0), QFileInfo(answer).canonicalFilePath());
 }
 
+TEST_F(AppTest, ADocumentWindowIsNeverWiderThanTheAreaItOpensIn)
+{
+    Start();
+    Frame()->resize(520, 600);
+    QCoreApplication::processEvents();
+    const int area = Frame()->MDIClientSize().width();
+    ASSERT_LT(area, CChildFrame::kWidth);
+    ASSERT_NE(App().OpenDocumentFile(MakeFile(QStringLiteral("narrow.bin"))), nullptr);
+    ASSERT_EQ(Frames().size(), 1u);
+    EXPECT_EQ(Frames()[0]->width(), area);
+}
+
 } // namespace
 } // namespace vtx::test
