@@ -8,6 +8,7 @@
 #include "chrome/MenuEvents.h"
 #include "colors/ColorCodesFile.h"
 #include "colors/NumberText.h"
+#include "frame/ApplicationIcon.h"
 #include "frame/CColorCodesDlg.h"
 #include "frame/CPairedEdit.h"
 #include "frame/KeyboardIndicators.h"
@@ -170,6 +171,7 @@ bool CMainFrame::LoadFrame(int resourceId)
     if (resourceId != IDR_MAINFRAME)
         return false;
     SetTitle(QStringLiteral("Vantorix"));
+    setWindowIcon(ApplicationIcon());
     if (const QScreen* screen = QApplication::primaryScreen()) {
         const QRect available = screen->availableGeometry();
         resize(std::min(available.width(), std::max(1024, available.width() * 4 / 5)),
