@@ -1,9 +1,28 @@
 #include "CChildFrame.h"
 
+// Qt
+#include <QAction>
+#include <QMenu>
+
 // std
 #include <algorithm>
 
 namespace vtx {
+
+CChildFrame::CChildFrame()
+{
+    // The window menu's Close answers Ctrl+F4 and, on Linux desktops, Ctrl+W as well. The
+    // main frame has Ctrl+W for File Close; two owners of one key would leave it to
+    // neither.
+    if (QMenu* menu = systemMenu()) {
+        const QKeySequence ctrlW(Qt::CTRL | Qt::Key_W);
+        for (QAction* action : menu->actions()) {
+            QList<QKeySequence> keys = action->shortcuts();
+            if (keys.removeAll(ctrlW) > 0)
+                action->setShortcuts(keys);
+        }
+    }
+}
 
 bool CChildFrame::PreCreateWindow(CREATESTRUCT& cs)
 {

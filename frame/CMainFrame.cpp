@@ -410,7 +410,10 @@ void CMainFrame::BuildCommandTable()
                     [app] { if (app()) app()->OnFileNew(); }, {}});
     m_commands.Add({ID_FILE_OPEN, QStringLiteral("Open an existing document\nOpen"), QStringLiteral("&Open...\tCtrl+O"),
                     {QKeySequence(QStringLiteral("Ctrl+O"))}, [app] { if (app()) app()->OnFileOpen(); }, {}});
-    m_commands.Add({ID_FILE_CLOSE, QStringLiteral("Close the active document\nClose"), QStringLiteral("&Close"), {},
+    // Ctrl+W, Ctrl+Shift+S, Ctrl+Q and F1 are the desktop's own keys for Close, Save As,
+    // Exit and help; as keys of the frame they never reach the view as typed characters.
+    m_commands.Add({ID_FILE_CLOSE, QStringLiteral("Close the active document\nClose"), QStringLiteral("&Close"),
+                    {QKeySequence(Qt::CTRL | Qt::Key_W)},
                     [this] {
                         if (CDocManager* manager = DocManager())
                             manager->OnFileClose(GetActiveDocument());
@@ -424,7 +427,7 @@ void CMainFrame::BuildCommandTable()
                     },
                     withDocument});
     m_commands.Add({ID_FILE_SAVE_AS, QStringLiteral("Save the active document with a new name\nSave As"),
-                    QStringLiteral("Save &As..."), {},
+                    QStringLiteral("Save &As..."), {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S)},
                     [this] {
                         if (CDocManager* manager = DocManager())
                             manager->DoSave(GetActiveDocument(), QString());
@@ -466,7 +469,7 @@ void CMainFrame::BuildCommandTable()
                         }});
     }
     m_commands.Add({ID_APP_EXIT, QStringLiteral("Quit the application; prompts to save documents\nExit"),
-                    QStringLiteral("E&xit"), {},
+                    QStringLiteral("E&xit"), {QKeySequence(Qt::CTRL | Qt::Key_Q)},
                     [this, app] {
                         if (app())
                             app()->OnAppExit();
@@ -502,7 +505,7 @@ void CMainFrame::BuildCommandTable()
 
     // Help.
     m_commands.Add({ID_APP_ABOUT, QStringLiteral("Display program information, version number and copyright\nAbout"),
-                    QStringLiteral("&About Vantorix..."), {}, [app] { if (app()) app()->OnAppAbout(); }, {}});
+                    QStringLiteral("&About Vantorix..."), {QKeySequence(Qt::Key_F1)}, [app] { if (app()) app()->OnAppAbout(); }, {}});
     m_commands.Add({ID_MORE_INFO, QStringLiteral("Dunmerrow Web Site"), QStringLiteral("More Info..."), {},
                     [this] { OpenShellTarget(HomePageUrl()); }, {}});
     m_commands.Add({ID_COMMENTS, QStringLiteral("Mail Dunmerrow with Comments"), QStringLiteral("Comments?"), {},
@@ -550,9 +553,11 @@ void CMainFrame::AddBarCommands()
         };
     };
 
-    m_commands.Add({ID_SEARCH_TEXT, QStringLiteral("Search The Document for the specified text\nSearch Text"), {}, {},
-                    focusBox(&CMainFrame::m_pSearchBox), withDocument});
-    m_commands.Add({ID_GOTO_HEX, QStringLiteral("Go To Hex Address\nGo To Hex Address"), {}, {},
+    // Ctrl+F and Ctrl+G, the desktop's keys for find and go to, lead into these boxes.
+    m_commands.Add({ID_SEARCH_TEXT, QStringLiteral("Search The Document for the specified text\nSearch Text"), {},
+                    {QKeySequence(Qt::CTRL | Qt::Key_F)}, focusBox(&CMainFrame::m_pSearchBox), withDocument});
+    m_commands.Add({ID_GOTO_HEX, QStringLiteral("Go To Hex Address\nGo To Hex Address"), {},
+                    {QKeySequence(Qt::CTRL | Qt::Key_G)},
                     focusBox(&CMainFrame::m_pHexBox), {}});
     m_commands.Add({ID_GOTO_DEC, QStringLiteral("Go To Decimal Address\nGo To Decimal Address"), {}, {},
                     focusBox(&CMainFrame::m_pDecBox), {}});

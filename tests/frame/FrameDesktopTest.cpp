@@ -1,0 +1,102 @@
+// What a user of other desktop programs expects of the frame: the standard shortcuts, the
+// Window menu's list of windows, the unsaved mark in a window's title, display settings
+// that outlive the program, and the Data Inspector.
+#include "FrameFixture.h"
+
+#include "app/CAboutDlg.h"
+#include "res/CommandIds.h"
+
+#include <QApplication>
+#include <QTimer>
+
+#include <functional>
+
+namespace vtx::test {
+namespace {
+
+// Runs action while closing whatever modal dialog it opens; returns the dialogs seen, by
+// their titles.
+QStringList ClosingDialogs(const std::function<void()>& action)
+{
+    QStringList seen;
+    QTimer closer;
+    QObject::connect(&closer, &QTimer::timeout, [&] {
+        if (auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget())) {
+            seen << dialog->windowTitle();
+            dialog->reject();
+        }
+    });
+    closer.start(10);
+    action();
+    closer.stop();
+    return seen;
+}
+
+TEST_F(FrameTest, TheDesktopsShortcutsReachTheirCommandsAndTypeNothing)
+{
+    const QByteArray bytes = QByteArray("0123456789ABCDEF").repeated(4);
+    enum What { SearchBox, GotoBox, SaveAs, About, Close, Exit };
+    const struct {
+        Qt::Key key;
+        Qt::KeyboardModifiers modifiers;
+        What what;
+    } rows[] = {
+        {Qt::Key_F, Qt::ControlModifier, SearchBox},
+        {Qt::Key_G, Qt::ControlModifier, GotoBox},
+        {Qt::Key_S, Qt::ControlModifier | Qt::ShiftModifier, SaveAs},
+        {Qt::Key_F1, Qt::NoModifier, About},
+        {Qt::Key_W, Qt::ControlModifier, Close},
+        {Qt::Key_Q, Qt::ControlModifier, Exit},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(QKeySequence(row.key | row.modifiers).toString().toStdString());
+        StartWith(bytes);
+        Frame()->SearchBox()->setEditText(QStringLiteral("needle"));
+        ClickByte(3);
+        ASSERT_TRUE(View()->hasFocus());
+        int prompts = 0;
+        App().GetDocManager().SetFilePrompt([&](bool forOpen, const QString&, const QStringList&) {
+            EXPECT_FALSE(forOpen);
+            ++prompts;
+            return QString();
+        });
+        CVantorixDoc* const doc = Doc();
+        const QStringList dialogs = ClosingDialogs([&] { Key(row.key, row.modifiers); });
+
+        switch (row.what) {
+        case SearchBox:
+            EXPECT_TRUE(Frame()->SearchBox()->lineEdit()->hasFocus());
+            EXPECT_EQ(Frame()->SearchBox()->lineEdit()->selectedText(), QStringLiteral("needle"));
+            break;
+        case GotoBox:
+            EXPECT_TRUE(Frame()->HexAddressBox()->lineEdit()->hasFocus());
+            EXPECT_EQ(Frame()->HexAddressBox()->lineEdit()->selectedText(), QStringLiteral("00000003"));
+            break;
+        case SaveAs:
+            EXPECT_EQ(prompts, 1);
+            break;
+        case About:
+            EXPECT_EQ(dialogs, QStringList{QStringLiteral("About Vantorix")});
+            break;
+        case Close:
+            FlushDeletes();
+            EXPECT_TRUE(Documents().empty());
+            EXPECT_TRUE(Frame()->isVisible());
+            break;
+        case Exit:
+            FlushDeletes();
+            EXPECT_TRUE(Documents().empty());
+            EXPECT_FALSE(Frame()->isVisible());
+            break;
+        }
+        if (row.what != Close && row.what != Exit) {
+            EXPECT_EQ(doc->GetByte(3), '3');
+            EXPECT_TRUE(doc->PendingChanges().empty());
+        }
+        EXPECT_EQ(ReadAll(FilePath()), bytes);
+        EXPECT_TRUE(m_boxes.Texts().empty());
+    }
+}
+
+} // namespace
+} // namespace vtx::test
