@@ -98,5 +98,35 @@ TEST_F(FrameTest, TheDesktopsShortcutsReachTheirCommandsAndTypeNothing)
     }
 }
 
+TEST_F(FrameTest, TheWindowTitleMarksUnsavedChangesUntilTheyAreUndone)
+{
+    const QByteArray bytes = QByteArray("0123456789ABCDEF").repeated(4);
+    StartWith(bytes, QStringLiteral("marked.bin"));
+    CMDIChildWnd* child = Frames().at(0);
+    EXPECT_EQ(child->windowTitle(), QStringLiteral("marked.bin"));
+
+    ClickByte(2, false);
+    Key(Qt::Key_Q);
+    Key(Qt::Key_R);
+    EXPECT_EQ(child->windowTitle(), QStringLiteral("marked.bin *"));
+    Frame()->UpdateCommands();
+    EXPECT_EQ(Frame()->windowTitle(), QStringLiteral("Vantorix - marked.bin"));
+    // A second window of the document carries the mark too.
+    EXPECT_TRUE(Frame()->Commands().Execute(ID_WINDOW_NEW));
+    ASSERT_EQ(Frames().size(), 2u);
+    EXPECT_EQ(Frames()[1]->windowTitle(), QStringLiteral("marked.bin:2 *"));
+
+    Key(Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(Frames()[1]->windowTitle(), QStringLiteral("marked.bin:2 *"));
+    Key(Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(Frames()[0]->windowTitle(), QStringLiteral("marked.bin:1"));
+    EXPECT_EQ(Frames()[1]->windowTitle(), QStringLiteral("marked.bin:2"));
+
+    // Nothing would be lost: closing asks nothing.
+    EXPECT_TRUE(Frame()->close());
+    EXPECT_TRUE(m_boxes.Texts().empty());
+    EXPECT_EQ(ReadAll(FilePath()), bytes);
+}
+
 } // namespace
 } // namespace vtx::test
