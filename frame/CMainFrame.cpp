@@ -72,6 +72,13 @@ const std::vector<PopupLayout>& MenuLayout(int menuId)
     static const PopupLayout view{QStringLiteral("&View"),
                                   {ID_VIEW_TOOLBAR, ID_VIEW_SEARCH_BAR, ID_VIEW_GOTO_BAR, ID_VIEW_VALUE_BAR,
                                    ID_VIEW_STATUS_BAR}};
+    // With a document the View menu also reaches the active window's display settings.
+    static const PopupLayout viewWithDocument{
+        view.title, [] {
+            std::vector<int> ids = view.ids;
+            ids.insert(ids.end(), {SEP, CVantorixView::ID_DISPLAY_SETTINGS});
+            return ids;
+        }()};
     static const PopupLayout help{QStringLiteral("&Help"), {ID_APP_ABOUT, SEP, ID_MORE_INFO, ID_COMMENTS}};
     static const std::vector<PopupLayout> noDocument = {
         {QStringLiteral("&File"), withRecent({ID_FILE_OPEN, SEP, ID_FILE_PRINT_SETUP, SEP}, {SEP, ID_APP_EXIT})},
@@ -86,7 +93,7 @@ const std::vector<PopupLayout>& MenuLayout(int menuId)
         {QStringLiteral("&Edit"),
          {ID_EDIT_UNDO, SEP, ID_EDIT_CUT, ID_EDIT_COPY, ID_EDIT_PASTE, SEP, ID_FIND, ID_GOTO_ADDRESS,
           ID_EDIT_COLOR_CODES}},
-        view,
+        viewWithDocument,
         {QStringLiteral("&Window"), {ID_WINDOW_NEW, ID_WINDOW_CASCADE, ID_WINDOW_TILE_HORZ, ID_WINDOW_ARRANGE}},
         help,
     };
@@ -488,6 +495,14 @@ void CMainFrame::BuildCommandTable()
     AddBarToggle(ID_VIEW_SEARCH_BAR, QString(), QStringLiteral("Search Bar"), &CMainFrame::m_pSearchBar);
     AddBarToggle(ID_VIEW_GOTO_BAR, QString(), QStringLiteral("Goto Bar"), &CMainFrame::m_pGotoBar);
     AddBarToggle(ID_VIEW_VALUE_BAR, QString(), QStringLiteral("Value Bar"), &CMainFrame::m_pValueBar);
+    m_commands.Add({CVantorixView::ID_DISPLAY_SETTINGS,
+                    QStringLiteral("Change the bytes per line and the group size of the active window\nDisplay Settings"),
+                    QStringLiteral("&Display Settings..."), {},
+                    [this] {
+                        if (CVantorixView* view = ActiveHexView())
+                            view->OnDisplaySettings();
+                    },
+                    withDocument});
     m_commands.Add({ID_VIEW_STATUS_BAR, QStringLiteral("Show or hide the status bar\nToggle StatusBar"),
                     QStringLiteral("&Status Bar"), {},
                     [this] { statusBar()->setVisible(statusBar()->isHidden()); },

@@ -126,6 +126,9 @@ protected:
 
 private:
     void OnCreate();
+    // The display settings chosen last in any view (bytes per line, group size).
+    void LoadDisplaySettings();
+    void SaveDisplaySettings() const;
     void OnLButtonDown(QPoint pointPx);
     void OnMouseMove(QPoint pointPx);
     void OnLButtonUp();

@@ -4,9 +4,11 @@
 #include "FrameFixture.h"
 
 #include "app/CAboutDlg.h"
+#include "view/CDisplaySettingsDlg.h"
 #include "res/CommandIds.h"
 
 #include <QApplication>
+#include <QMenu>
 #include <QTimer>
 
 #include <functional>
@@ -126,6 +128,39 @@ TEST_F(FrameTest, TheWindowTitleMarksUnsavedChangesUntilTheyAreUndone)
     EXPECT_TRUE(Frame()->close());
     EXPECT_TRUE(m_boxes.Texts().empty());
     EXPECT_EQ(ReadAll(FilePath()), bytes);
+}
+
+TEST_F(FrameTest, DisplaySettingsFromTheViewMenuOutliveTheProgram)
+{
+    StartWith(QByteArray(100, 'x'));
+    QStringList items;
+    for (const QAction* action : Frame()->GetMenuPopup(IDR_VANTORTYPE, QStringLiteral("&View"))->actions())
+        items << action->text();
+    EXPECT_TRUE(items.contains(QStringLiteral("&Display Settings...")));
+
+    QString title;
+    CDisplaySettingsDlg::SetModalRunner([&](CDisplaySettingsDlg& dialog) {
+        title = dialog.windowTitle();
+        dialog.Edit(CDisplaySettingsDlg::IDC_BYTES_PER_LINE)->setText(QStringLiteral("8"));
+        dialog.Edit(CDisplaySettingsDlg::IDC_GROUP_SIZE)->setText(QStringLiteral("2"));
+        dialog.OnOK();
+        return dialog.result();
+    });
+    EXPECT_TRUE(Frame()->Commands().Execute(CVantorixView::ID_DISPLAY_SETTINGS));
+    CDisplaySettingsDlg::SetModalRunner({});
+    EXPECT_EQ(title, QStringLiteral("Display Settings"));
+    EXPECT_EQ(View()->BytesPerLine(), 8);
+    EXPECT_EQ(View()->GroupSize(), 2);
+
+    // A new window of this run, and the first window after a restart, start with them.
+    EXPECT_TRUE(Frame()->Commands().Execute(ID_WINDOW_NEW));
+    EXPECT_EQ(View()->BytesPerLine(), 8);
+    Finish();
+    Start({FilePath()});
+    ASSERT_NE(View(), nullptr);
+    EXPECT_EQ(View()->BytesPerLine(), 8);
+    EXPECT_EQ(View()->GroupSize(), 2);
+    EXPECT_TRUE(m_boxes.Texts().empty());
 }
 
 } // namespace
