@@ -642,6 +642,8 @@ void CMainFrame::RebuildMenus()
             QMenu* popup = m_commands.BuildMenu(layout[i].title, layout[i].ids, this);
             // The menu manager hooked on the frame sees the popups open and close.
             ForwardMenuEvents(popup, this, static_cast<int>(i));
+            if (layout[i].title == QStringLiteral("&Window"))
+                connect(popup, &QMenu::aboutToShow, this, [this, popup] { UpdateWindowList(popup); });
             m_menus[menuId].push_back(popup);
         }
     }

@@ -4,10 +4,13 @@
 #include "FrameFixture.h"
 
 #include "app/CAboutDlg.h"
+#include "framework/CSelectWindowDlg.h"
 #include "view/CDisplaySettingsDlg.h"
 #include "res/CommandIds.h"
 
 #include <QApplication>
+#include <QListWidget>
+#include <QMenuBar>
 #include <QMenu>
 #include <QTimer>
 
@@ -32,6 +35,27 @@ QStringList ClosingDialogs(const std::function<void()>& action)
     action();
     closer.stop();
     return seen;
+}
+
+// The Window menu opened from the menu bar as the user would, its window list part.
+QMenu* OpenWindowMenu(CMainFrame* frame)
+{
+    QMenu* popup = frame->GetMenuPopup(frame->GetMenuBarId(), QStringLiteral("&Window"));
+    if (!popup)
+        return nullptr;
+    QMenuBar* bar = frame->menuBar();
+    QTest::mouseClick(bar, Qt::LeftButton, {}, bar->actionGeometry(popup->menuAction()).center());
+    return QApplication::activePopupWidget() == popup ? popup : nullptr;
+}
+
+// The items after the menu's own commands: "&1 name" ..., checked ones marked with "+".
+QStringList WindowListOf(const QMenu* menu)
+{
+    QStringList items;
+    const QList<QAction*> actions = menu->actions();
+    for (qsizetype i = 5; i < actions.size(); ++i)
+        items << (actions[i]->isChecked() ? QStringLiteral("+") : QString()) + actions[i]->text();
+    return items;
 }
 
 TEST_F(FrameTest, TheDesktopsShortcutsReachTheirCommandsAndTypeNothing)
@@ -161,6 +185,45 @@ TEST_F(FrameTest, DisplaySettingsFromTheViewMenuOutliveTheProgram)
     EXPECT_EQ(View()->BytesPerLine(), 8);
     EXPECT_EQ(View()->GroupSize(), 2);
     EXPECT_TRUE(m_boxes.Texts().empty());
+}
+
+TEST_F(FrameTest, TheWindowMenuListsTheWindowsAndActivatesTheOneChosen)
+{
+    StartWith(QByteArray(32, 'a'), QStringLiteral("a.bin"));
+    App().OpenDocumentFile(MakeFile(QStringLiteral("b&c.bin")));
+    App().OpenDocumentFile(MakeFile(QStringLiteral("d.bin")));
+    Activate();
+    QMenu* menu = OpenWindowMenu(Frame());
+    ASSERT_NE(menu, nullptr);
+    EXPECT_EQ(menu->actions().at(4)->isSeparator(), true);
+    EXPECT_EQ(WindowListOf(menu), (QStringList{"&1 a.bin", "&2 b&&c.bin", "+&3 d.bin"}));
+    menu->actions().at(5)->trigger();
+    menu->close();
+    EXPECT_EQ(ActiveTitle(), QStringLiteral("a.bin"));
+    ReactivateAfterPopup(Frame());
+
+    // Past nine windows the list ends in a box that shows them all.
+    for (int i = 4; i <= 10; ++i)
+        App().OpenDocumentFile(MakeFile(QStringLiteral("f%1.bin").arg(i)));
+    menu = OpenWindowMenu(Frame());
+    ASSERT_NE(menu, nullptr);
+    const QStringList items = WindowListOf(menu);
+    ASSERT_EQ(items.size(), 10);
+    EXPECT_EQ(items.at(8), QStringLiteral("&9 f9.bin"));
+    EXPECT_EQ(items.at(9), QStringLiteral("&Windows..."));
+    int listed = 0;
+    CSelectWindowDlg::SetModalRunner([&](CSelectWindowDlg& dialog) {
+        listed = dialog.List()->count();
+        EXPECT_EQ(dialog.List()->currentItem()->text(), QStringLiteral("f10.bin"));
+        dialog.List()->setCurrentRow(1);
+        dialog.accept();
+        return dialog.result();
+    });
+    menu->actions().last()->trigger();
+    CSelectWindowDlg::SetModalRunner({});
+    menu->close();
+    EXPECT_EQ(listed, 10);
+    EXPECT_EQ(ActiveTitle(), QStringLiteral("b&c.bin"));
 }
 
 } // namespace
