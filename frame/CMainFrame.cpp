@@ -10,6 +10,7 @@
 #include "colors/NumberText.h"
 #include "frame/ApplicationIcon.h"
 #include "frame/CColorCodesDlg.h"
+#include "frame/CDataInspector.h"
 #include "frame/CPairedEdit.h"
 #include "frame/KeyboardIndicators.h"
 #include "framework/CDocManager.h"
@@ -71,7 +72,7 @@ const std::vector<PopupLayout>& MenuLayout(int menuId)
     };
     static const PopupLayout view{QStringLiteral("&View"),
                                   {ID_VIEW_TOOLBAR, ID_VIEW_SEARCH_BAR, ID_VIEW_GOTO_BAR, ID_VIEW_VALUE_BAR,
-                                   ID_VIEW_STATUS_BAR}};
+                                   ID_VIEW_STATUS_BAR, ID_VIEW_DATA_INSPECTOR}};
     // With a document the View menu also reaches the active window's display settings.
     static const PopupLayout viewWithDocument{
         view.title, [] {
@@ -144,6 +145,7 @@ CMainFrame::~CMainFrame()
     if (CDocManager* manager = DocManager())
         disconnect(manager, nullptr, this, nullptr);
     disconnect(this, &CMDIFrameWnd::activeFrameChanged, this, nullptr);
+    disconnect(m_inspectedViewConnection);
     // The toolbars go with the base class, and their boxes with them.
     for (QComboBox* box : std::initializer_list<QComboBox*>{m_pSearchBox, m_pHexBox, m_pDecBox, m_pValueBox})
         if (box && box->lineEdit())
@@ -187,6 +189,7 @@ bool CMainFrame::LoadFrame(int resourceId)
     BuildCommandTable();
     if (OnCreate() == -1)
         return false;
+    CreateDataInspector();
     RebuildMenus();
 
     // The update pass runs when a menu opens (see CommandTable::BuildMenu), when the focus
@@ -396,6 +399,44 @@ void CMainFrame::LoadColorTable()
     m_colorTable.Apply(LoadColorCodes(m_strColorCodesPath));
 }
 
+void CMainFrame::CreateDataInspector()
+{
+    m_pInspector = new CDataInspector(this);
+    addDockWidget(Qt::RightDockWidgetArea, m_pInspector);
+    m_pInspector->hide();
+    m_pInspectorTimer = new QTimer(this);
+    m_pInspectorTimer->setSingleShot(true);
+    m_pInspectorTimer->setInterval(0);
+    connect(m_pInspectorTimer, &QTimer::timeout, this, &CMainFrame::RefreshDataInspector);
+    connect(m_pInspector, &QDockWidget::visibilityChanged, this, [this](bool visible) {
+        if (visible)
+            m_pInspectorTimer->start();
+    });
+    connect(this, &CMDIFrameWnd::activeFrameChanged, this, &CMainFrame::WatchActiveView);
+}
+
+void CMainFrame::WatchActiveView()
+{
+    CVantorixView* view = ActiveHexView();
+    if (view != m_pInspectedView) {
+        disconnect(m_inspectedViewConnection);
+        m_pInspectedView = view;
+        if (view)
+            m_inspectedViewConnection = connect(view, &CVantorixView::caretMoved, m_pInspectorTimer,
+                                                qOverload<>(&QTimer::start));
+    }
+    m_pInspectorTimer->start();
+}
+
+void CMainFrame::RefreshDataInspector()
+{
+    // Hidden, it reads nothing; it catches up when it is shown.
+    if (!m_pInspector || m_pInspector->isHidden())
+        return;
+    CVantorixView* view = ActiveHexView();
+    m_pInspector->ShowAt(view ? view->GetDocument() : nullptr, view ? view->LastHit().filePos : 0);
+}
+
 CDocManager* CMainFrame::DocManager() const
 {
     CWinApp* app = AfxGetApp();
@@ -495,6 +536,13 @@ void CMainFrame::BuildCommandTable()
     AddBarToggle(ID_VIEW_SEARCH_BAR, QString(), QStringLiteral("Search Bar"), &CMainFrame::m_pSearchBar);
     AddBarToggle(ID_VIEW_GOTO_BAR, QString(), QStringLiteral("Goto Bar"), &CMainFrame::m_pGotoBar);
     AddBarToggle(ID_VIEW_VALUE_BAR, QString(), QStringLiteral("Value Bar"), &CMainFrame::m_pValueBar);
+    m_commands.Add({ID_VIEW_DATA_INSPECTOR, QStringLiteral("Show or hide the Data Inspector\nData Inspector"),
+                    QStringLiteral("Data &Inspector"), {},
+                    [this] {
+                        if (m_pInspector)
+                            m_pInspector->setVisible(m_pInspector->isHidden());
+                    },
+                    [this](CCmdUI& ui) { ui.SetCheck(m_pInspector && !m_pInspector->isHidden()); }});
     m_commands.Add({CVantorixView::ID_DISPLAY_SETTINGS,
                     QStringLiteral("Change the bytes per line and the group size of the active window\nDisplay Settings"),
                     QStringLiteral("&Display Settings..."), {},

@@ -34,6 +34,7 @@ class QTimer;
 namespace vtx {
 
 class CCJComboBox;
+class CDataInspector;
 class CCJDockBar;
 class CCJToolBar;
 class CDocManager;
@@ -88,6 +89,8 @@ public:
     // A status bar indicator pane by its id (ID_INDICATOR_CAPS ... ID_INDICATOR_OVR).
     [[nodiscard]] QLabel* IndicatorPane(int id) const;
     [[nodiscard]] CCoolMenuManager& MenuManager() { return m_menuManager; }
+    // The Data Inspector dock (hidden until the View menu shows it).
+    [[nodiscard]] CDataInspector* DataInspector() const { return m_pInspector; }
 
     // The colour codes file the Edit Color Codes dialog reads and replaces; colors.dat
     // beside the program unless set otherwise.
@@ -136,6 +139,11 @@ private:
     void LoadColorTable();
     void UpdateMenuBar();
     void UpdateLockPanes();
+    void CreateDataInspector();
+    // Follows the caret of the active view: its moves refresh the inspector, once per
+    // turn of the event loop however many steps a key took.
+    void WatchActiveView();
+    void RefreshDataInspector();
 
     void SetSearchType(SearchType type);
     void SetSigned(bool on);
@@ -179,6 +187,10 @@ private:
     std::map<int, std::vector<QMenu*>> m_menus;
     int m_nMenuBarId = 0;
     QTimer* m_pIdleTimer = nullptr;
+    CDataInspector* m_pInspector = nullptr;
+    QTimer* m_pInspectorTimer = nullptr;
+    QPointer<CVantorixView> m_pInspectedView;
+    QMetaObject::Connection m_inspectedViewConnection;
 };
 
 } // namespace vtx

@@ -649,6 +649,7 @@ void CVantorixView::SetCaret(int xPx, int yPx)
     if (hadCaret)
         dirty += before;
     repaint(dirty);
+    emit caretMoved();
 }
 
 void CVantorixView::BlinkCaret()
@@ -947,6 +948,7 @@ void CVantorixView::RepaintPosition(std::uint32_t position)
     // A typed byte changes its row in both columns; the rest of the window stays.
     const std::uint64_t row = position / static_cast<std::uint64_t>(m_nBytesPerLine);
     repaint(RowsRect({row, row + 1}));
+    emit caretMoved();
 }
 
 void CVantorixView::UpdateValueBar()
@@ -978,6 +980,7 @@ void CVantorixView::UndoLast()
     doc->Undo();
     // The document repaints its first view; this one shows the undone byte as well.
     update(ClientRect());
+    emit caretMoved();
 }
 
 void CVantorixView::SetStatus(const QString& text)

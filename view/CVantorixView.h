@@ -107,6 +107,11 @@ public:
     // Wide enough for a whole row and its scroll bar, 24 lines tall.
     [[nodiscard]] QSize sizeHint() const override;
 
+signals:
+    // The caret moved, or the bytes at it may have changed (typed over, undone). Watchers
+    // of the caret's bytes read them again when they see it.
+    void caretMoved();
+
 protected:
     // Every row the view draws is read here; a subclass may watch the reads.
     virtual std::int32_t ReadRow(std::uint8_t* buffer, std::uint32_t count, std::uint32_t position);

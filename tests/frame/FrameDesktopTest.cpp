@@ -4,11 +4,13 @@
 #include "FrameFixture.h"
 
 #include "app/CAboutDlg.h"
+#include "frame/CDataInspector.h"
 #include "framework/CSelectWindowDlg.h"
 #include "view/CDisplaySettingsDlg.h"
 #include "res/CommandIds.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QListWidget>
 #include <QMenuBar>
 #include <QMenu>
@@ -224,6 +226,49 @@ TEST_F(FrameTest, TheWindowMenuListsTheWindowsAndActivatesTheOneChosen)
     menu->close();
     EXPECT_EQ(listed, 10);
     EXPECT_EQ(ActiveTitle(), QStringLiteral("b&c.bin"));
+}
+
+TEST_F(FrameTest, TheDataInspectorFollowsTheCaretToTheLastBytesOfTheFile)
+{
+    // 16 bytes of filler, then 00 00 80 3F: 1.0 as a little-endian float.
+    StartWith(QByteArray(16, '\x11') + Bytes({0x00, 0x00, 0x80, 0x3F}));
+    CDataInspector* inspector = Frame()->DataInspector();
+    ASSERT_NE(inspector, nullptr);
+    EXPECT_TRUE(inspector->isHidden());
+    EXPECT_TRUE(Frame()->Commands().Execute(ID_VIEW_DATA_INSPECTOR));
+    EXPECT_TRUE(inspector->isVisible());
+    const auto shown = [inspector](const char* name) {
+        QCoreApplication::processEvents();
+        return inspector->ValueText(QString::fromLatin1(name)).toStdString();
+    };
+    View()->setFocus();
+    ClickByte(16);
+    EXPECT_EQ(shown("Float 32-bit"), "1");
+    EXPECT_EQ(shown("Signed 32-bit"), "1065353216");
+    EXPECT_EQ(shown("Unsigned 16-bit"), "0");
+    EXPECT_EQ(shown("Signed 64-bit"), "-");
+    EXPECT_EQ(shown("Float 64-bit"), "-");
+    inspector->BigEndianBox()->setChecked(true);
+    EXPECT_EQ(shown("Unsigned 32-bit"), "32831");
+    inspector->BigEndianBox()->setChecked(false);
+
+    // Every kind of caret move refreshes it: a key, End, a typed byte, an undo.
+    Key(Qt::Key_Right);
+    EXPECT_EQ(shown("Unsigned 16-bit"), "32768");
+    Key(Qt::Key_End);
+    EXPECT_EQ(shown("Signed 8-bit"), "63");
+    EXPECT_EQ(shown("Unsigned 16-bit"), "-");
+    EXPECT_EQ(shown("Binary"), "00111111");
+    Key(Qt::Key_F);
+    EXPECT_EQ(shown("Unsigned 8-bit"), "15");
+    Key(Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(shown("Unsigned 8-bit"), "63");
+
+    // Without a document window it shows nothing.
+    EXPECT_TRUE(Frame()->Commands().Execute(ID_FILE_CLOSE));
+    FlushDeletes();
+    EXPECT_EQ(shown("Unsigned 8-bit"), "-");
+    EXPECT_TRUE(m_boxes.Texts().empty());
 }
 
 } // namespace
