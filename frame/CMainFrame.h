@@ -35,6 +35,7 @@ class QTimer;
 namespace vtx {
 
 class CCJComboBox;
+class CDataInspector;
 class CCJDockBar;
 class CCJToolBar;
 class CDocManager;
@@ -94,6 +95,8 @@ public:
     // The pane with the caret's offset and the selection's length.
     [[nodiscard]] QLabel* CaretPane() const { return m_pCaretPane; }
     [[nodiscard]] CCoolMenuManager& MenuManager() { return m_menuManager; }
+    // The Data Inspector dock (hidden until the View menu shows it).
+    [[nodiscard]] CDataInspector* DataInspector() const { return m_pInspector; }
 
     // The colour codes file: the table is read from it (at once, when set here), and the
     // Edit Color Codes dialog reads and replaces it. colors.dat beside the program unless
@@ -145,6 +148,11 @@ private:
     void FollowPalette();
     void UpdateMenuBar();
     void UpdateLockPanes(const std::optional<LockKeyStates>& states);
+    void CreateDataInspector();
+    // Follows the caret of the active view: its moves refresh the inspector, once per
+    // turn of the event loop however many steps a key took.
+    void WatchActiveView();
+    void RefreshDataInspector();
 
     void SetSearchType(SearchType type);
     void SetSigned(bool on);
@@ -190,6 +198,10 @@ private:
     int m_nMenuBarId = 0;
     QTimer* m_pIdleTimer = nullptr;
     LockKeyWatcher* m_pLockKeys = nullptr;
+    CDataInspector* m_pInspector = nullptr;
+    QTimer* m_pInspectorTimer = nullptr;
+    QPointer<CVantorixView> m_pInspectedView;
+    QMetaObject::Connection m_inspectedViewConnection;
 };
 
 } // namespace vtx

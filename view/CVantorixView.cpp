@@ -1,6 +1,7 @@
 #include "CVantorixView.h"
 
 // this program
+#include "framework/CWinApp.h"
 #include "framework/MessageBox.h"
 #include "framework/Trace.h"
 #include "res/CommandIds.h"
@@ -25,6 +26,7 @@
 #include <QPointer>
 #include <QPrinter>
 #include <QScrollBar>
+#include <QSettings>
 #include <QSignalBlocker>
 #include <QStyle>
 #include <QTimer>
@@ -48,6 +50,10 @@ constexpr ColorRef kAddressColor = 0x9B9B9B;
 constexpr int kFontWidthPx = 8;
 
 // Three pieces of status text the view shows.
+// Where the last display settings chosen are remembered, for the views opened after.
+const QString kBytesPerLineKey = QStringLiteral("Settings/BytesPerLine");
+const QString kGroupSizeKey = QStringLiteral("Settings/GroupSize");
+
 constexpr const char* kSelectionStatus = "Start %1, End %2";
 constexpr const char* kEditStatus = "Edit Byte At: %1, aka %2";
 constexpr const char* kScrollStatus = "nMax: %1, m_nMax: %2";
@@ -148,7 +154,38 @@ void CVantorixView::OnCreate()
     m_nCharWidth = std::max(1, m_nCharWidth);
     m_nAscent = metrics.ascent();
     m_charTexts = DisplayCharacters(m_font);
+    LoadDisplaySettings();
     BuildColumnTable();
+}
+
+void CVantorixView::LoadDisplaySettings()
+{
+    // Only the application's own settings count; a view on its own keeps 16 and 4. A
+    // value that a row cannot have is ignored, any group size is taken, as in the dialog.
+    const CWinApp* app = AfxGetApp();
+    if (!app)
+        return;
+    const std::unique_ptr<QSettings> settings = app->GetProfile();
+    bool ok = false;
+    const int bytes = settings->value(kBytesPerLineKey).toInt(&ok);
+    if (ok && bytes >= kMinBytesPerLine && bytes <= kMaxBytesPerLine)
+        m_nBytesPerLine = bytes;
+    const int group = settings->value(kGroupSizeKey).toInt(&ok);
+    if (ok)
+        m_nGroupSize = group;
+}
+
+void CVantorixView::SaveDisplaySettings() const
+{
+    const CWinApp* app = AfxGetApp();
+    if (!app)
+        return;
+    const std::unique_ptr<QSettings> settings = app->GetProfile();
+    settings->setValue(kBytesPerLineKey, m_nBytesPerLine);
+    settings->setValue(kGroupSizeKey, m_nGroupSize);
+    settings->sync();
+    if (settings->status() != QSettings::NoError)
+        Trace(QStringLiteral("settings %1 could not be written").arg(settings->fileName()));
 }
 
 void CVantorixView::BuildColumnTable()
@@ -644,6 +681,7 @@ void CVantorixView::SetCaret(int xPx, int yPx)
         dirty += before;
     dirty += twinBefore;
     repaint(dirty);
+    emit caretMoved();
 }
 
 void CVantorixView::BlinkCaret()
@@ -961,6 +999,7 @@ void CVantorixView::RepaintPosition(std::uint32_t position)
     // A typed byte changes its row in both columns; the rest of the window stays.
     const std::uint64_t row = position / static_cast<std::uint64_t>(m_nBytesPerLine);
     repaint(RowsRect({row, row + 1}));
+    emit caretMoved();
 }
 
 void CVantorixView::UpdateValueBar()
@@ -994,6 +1033,7 @@ void CVantorixView::UndoLast()
     update(ClientRect());
     // The undo moved the first view's caret; the pane shows the focused view's again.
     ShowCaretPosition();
+    emit caretMoved();
 }
 
 void CVantorixView::SetStatus(const QString& text)
@@ -1164,6 +1204,8 @@ void CVantorixView::OnDisplaySettings()
         return;
     m_nGroupSize = dialog.m_nDlgGroupSize;
     m_nBytesPerLine = dialog.m_nDlgBytesPerLine;
+    // Views opened from now on, also after a restart, start with these values.
+    SaveDisplaySettings();
     RecalcScrollRange(ClientHeight());
     BuildColumnTable();
     RepaintNow();
