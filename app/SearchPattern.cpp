@@ -134,74 +134,75 @@ constexpr std::array<std::uint8_t, 256> kFoldCase = [] {
     return table;
 }();
 
-template <bool kFold>
-inline std::uint8_t Folded(std::uint8_t c)
+// The shift table is keyed by two neighbouring bytes with the letter-case bit set, which
+// lets a window move by nearly the pattern's length even in text made of few letters. The
+// key is coarser than the case folding (it also joins a few non-letters), which only costs
+// a shorter shift now and then.
+inline std::size_t PairKey(std::uint8_t previous, std::uint8_t current)
 {
-    if constexpr (kFold)
-        return kFoldCase[c];
-    else
-        return c;
+    return (static_cast<std::size_t>(current | 0x20) - (static_cast<std::size_t>(previous | 0x20) << 3)) & 0xFF;
 }
 
-// The shift table is keyed by a hash of two neighbouring bytes, which lets a window move
-// by nearly the pattern's length even in text made of few distinct letters.
-inline std::size_t PairHash(std::uint8_t previous, std::uint8_t current)
+bool SameIgnoringCase(const std::uint8_t* a, const std::uint8_t* b, std::size_t length)
 {
-    return (static_cast<std::size_t>(current) - (static_cast<std::size_t>(previous) << 3)) & 0xFF;
+    for (std::size_t i = 0; i < length; ++i)
+        if (kFoldCase[a[i]] != kFoldCase[b[i]])
+            return false;
+    return true;
 }
 
-template <bool kFold>
-bool SameBytes(const std::uint8_t* a, const std::uint8_t* b, std::size_t length)
+// Horspool's scan on byte pairs, ignoring case: the first match. length >= 2. The block is
+// cut into four lanes of window positions that are scanned side by side: each lane's steps
+// depend on its own previous step only, so the processor overlaps the four.
+std::ptrdiff_t FindIgnoringCase(const std::uint8_t* data, std::size_t size, const std::uint8_t* pattern,
+                                std::size_t length)
 {
-    if constexpr (!kFold) {
-        return std::memcmp(a, b, length) == 0;
-    } else {
-        for (std::size_t i = 0; i < length; ++i)
-            if (kFoldCase[a[i]] != kFoldCase[b[i]])
-                return false;
-        return true;
-    }
-}
-
-// Horspool's scan on byte pairs, forward: the first match. length >= 2.
-template <bool kFold>
-std::ptrdiff_t ScanForward(const std::uint8_t* data, std::size_t size, const std::uint8_t* pattern,
-                           std::size_t length)
-{
+    if (length > size)
+        return -1;
     std::array<std::size_t, 256> shift;
     shift.fill(length - 1);
     // A pair of the pattern that ends at i lets the window move so that it lines up there;
-    // the pair at the pattern's very end is the one the window is tested on.
+    // the pair at the pattern's very end is the one each window is tested on.
     for (std::size_t i = 1; i + 1 < length; ++i)
-        shift[PairHash(Folded<kFold>(pattern[i - 1]), Folded<kFold>(pattern[i]))] = length - 1 - i;
-    const std::size_t last = PairHash(Folded<kFold>(pattern[length - 2]), Folded<kFold>(pattern[length - 1]));
-    for (std::size_t end = length - 1; end < size;) {
-        const std::size_t hash = PairHash(Folded<kFold>(data[end - 1]), Folded<kFold>(data[end]));
-        if (hash == last && SameBytes<kFold>(data + end + 1 - length, pattern, length))
-            return static_cast<std::ptrdiff_t>(end + 1 - length);
-        end += shift[hash];
+        shift[PairKey(pattern[i - 1], pattern[i])] = length - 1 - i;
+    const std::size_t last = PairKey(pattern[length - 2], pattern[length - 1]);
+
+    constexpr std::size_t kLanes = 4;
+    const std::size_t windows = size - length + 1;
+    const std::size_t perLane = (windows + kLanes - 1) / kLanes;
+    std::array<std::size_t, kLanes> end{};
+    std::array<std::size_t, kLanes> stop{};
+    std::array<std::ptrdiff_t, kLanes> found{};
+    for (std::size_t k = 0; k < kLanes; ++k) {
+        end[k] = length - 1 + std::min(windows, k * perLane);
+        stop[k] = length - 1 + std::min(windows, (k + 1) * perLane);
+        found[k] = -1;
     }
+    for (bool busy = true; busy;) {
+        busy = false;
+        for (std::size_t k = 0; k < kLanes; ++k) {
+            if (end[k] >= stop[k])
+                continue;
+            busy = true;
+            const std::size_t key = PairKey(data[end[k] - 1], data[end[k]]);
+            if (key == last && SameIgnoringCase(data + end[k] + 1 - length, pattern, length)) {
+                found[k] = static_cast<std::ptrdiff_t>(end[k] + 1 - length);
+                stop[k] = 0;
+                continue;
+            }
+            end[k] += shift[key];
+        }
+    }
+    for (const std::ptrdiff_t at : found)
+        if (at >= 0)
+            return at;
     return -1;
 }
 
-// The mirror image: windows move from the block's end towards its start; the last match.
-template <bool kFold>
-std::ptrdiff_t ScanBackward(const std::uint8_t* data, std::size_t size, const std::uint8_t* pattern,
-                            std::size_t length)
+std::ptrdiff_t FindForward(const std::uint8_t* data, std::size_t size, const std::uint8_t* pattern,
+                           std::size_t length, bool matchCase)
 {
-    std::array<std::size_t, 256> shift;
-    shift.fill(length - 1);
-    for (std::size_t i = length - 2; i >= 1; --i)
-        shift[PairHash(Folded<kFold>(pattern[i + 1]), Folded<kFold>(pattern[i]))] = i;
-    const std::size_t first = PairHash(Folded<kFold>(pattern[1]), Folded<kFold>(pattern[0]));
-    for (std::ptrdiff_t start = static_cast<std::ptrdiff_t>(size - length); start >= 0;) {
-        const auto at = static_cast<std::size_t>(start);
-        const std::size_t hash = PairHash(Folded<kFold>(data[at + 1]), Folded<kFold>(data[at]));
-        if (hash == first && SameBytes<kFold>(data + at, pattern, length))
-            return start;
-        start -= static_cast<std::ptrdiff_t>(shift[hash]);
-    }
-    return -1;
+    return matchCase ? FindInBlock(data, size, pattern, length) : FindIgnoringCase(data, size, pattern, length);
 }
 
 // A one-byte pattern: the byte itself, or either case of a letter.
@@ -238,9 +239,19 @@ std::ptrdiff_t FindPatternInBlock(const std::uint8_t* data, std::size_t size, co
     if (length == 1)
         return FindOneByte(data, size, bytes[0], pattern.matchCase, direction);
     if (direction == SearchDirection::Forward)
-        return pattern.matchCase ? FindInBlock(data, size, bytes, length) : ScanForward<true>(data, size, bytes, length);
-    return pattern.matchCase ? ScanBackward<false>(data, size, bytes, length)
-                             : ScanBackward<true>(data, size, bytes, length);
+        return FindForward(data, size, bytes, length, pattern.matchCase);
+    // The last match, by the forward scan again after each match: a block without a match,
+    // the common case, is scanned once and as fast as forward.
+    std::ptrdiff_t lastFound = -1;
+    for (std::size_t from = 0; from + length <= size;) {
+        const std::ptrdiff_t hit = FindForward(data + from, size - from, bytes, length, pattern.matchCase);
+        if (hit < 0)
+            break;
+        lastFound = static_cast<std::ptrdiff_t>(from) + hit;
+        from = static_cast<std::size_t>(lastFound) + 1;
+    }
+    return lastFound;
 }
 
 } // namespace vtx
+
