@@ -311,9 +311,9 @@ std::int32_t CVantorixDoc::SetBytes(const std::uint8_t* values, std::uint32_t co
 {
     if (!m_bFileOpen || position >= m_nLength || count == 0)
         return 0;
-    if (!values)
-        return -1;
     count = std::min(count, m_nLength - position);
+    if (!values || count > kMaxStepBytes)
+        return -1;
     const std::size_t undoBefore = m_undo.size();
     std::vector<std::uint8_t> previous;
     std::uint32_t done = 0;

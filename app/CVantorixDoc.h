@@ -74,7 +74,9 @@ public:
     // Overwrites bytes from position on with values, as one pending change that one Undo
     // takes back, never past the end of the file: returns how many bytes were written (0
     // when position is at or past the end), or -1 when the bytes there cannot be read, in
-    // which case nothing changed.
+    // which case nothing changed. More than kMaxStepBytes at once are refused (-1): every
+    // pending byte costs a map entry and an undo record.
+    static constexpr std::uint32_t kMaxStepBytes = 16u << 20;
     std::int32_t SetBytes(const std::uint8_t* values, std::uint32_t count, std::uint32_t position);
     // Takes back the newest change step, marks the document dirty, and moves the first view
     // (when it is an IDocumentPositionView) to the step's first byte.

@@ -1225,6 +1225,11 @@ void CVantorixView::PasteFromClipboard()
         return;
     }
     const auto count = static_cast<std::uint32_t>(std::min<std::size_t>(bytes.size(), length - position));
+    if (count > CVantorixDoc::kMaxStepBytes) {
+        ShowMessageBox(QStringLiteral("The clipboard holds too much to paste: at most %1 bytes can be pasted at once.")
+                           .arg(CVantorixDoc::kMaxStepBytes));
+        return;
+    }
     const std::int32_t written = doc->SetBytes(bytes.data(), count, position);
     if (written < 0) {
         ShowMessageBox(QStringLiteral("The clipboard could not be pasted: the file cannot be read here."));

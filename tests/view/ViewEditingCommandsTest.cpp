@@ -168,6 +168,16 @@ TEST(ViewPaste, RefusesWhatIsNotBytesAndSaysWhatDidNotFit)
     ASSERT_TRUE(harness.Doc().OnSaveDocument(harness.Path()));
     EXPECT_EQ(ReadAll(harness.Path()), QByteArray(".....ABC"));
     EXPECT_EQ(QFileInfo(harness.Path()).size(), 8);
+
+    // A paste bigger than one change step may hold is refused whole.
+    boxes.Clear();
+    ViewHarness big(SparseFile{CVantorixDoc::kMaxStepBytes + 10, {}}, 3);
+    big.Click(big.CellPoint(0, 0, false));
+    SetClipboard(QString(static_cast<qsizetype>(CVantorixDoc::kMaxStepBytes) + 1, QLatin1Char('a')));
+    big.Press(Qt::Key_V, Qt::ControlModifier);
+    ASSERT_EQ(boxes.Count(), 1);
+    EXPECT_TRUE(boxes.Last().startsWith(QStringLiteral("The clipboard holds too much to paste")));
+    EXPECT_TRUE(big.Doc().PendingChanges().empty());
 }
 
 TEST(ClipboardText, HexAndLatin1TextsAsBytes)
