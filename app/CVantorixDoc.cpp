@@ -12,6 +12,7 @@
 #include <algorithm>
 #include <limits>
 #include <memory>
+#include <optional>
 #include <stdexcept>
 #include <string_view>
 
@@ -59,8 +60,14 @@ CVantorixDoc::SearchTypeSource& SearchTypeSlot()
     return source;
 }
 
+CVantorixDoc::MatchCaseSource& MatchCaseSlot()
+{
+    static CVantorixDoc::MatchCaseSource source;
+    return source;
+}
+
 // Encodes a search text, or says in `problem` why it cannot be searched for.
-SearchPattern EncodeSearchText(const QString& text, SearchType type, QString& problem)
+SearchPattern EncodeSearchText(const QString& text, SearchType type, bool matchCase, QString& problem)
 {
     const bool eightBit = std::all_of(text.begin(), text.end(),
                                       [](QChar c) { return c.unicode() <= 0xFF; });
@@ -68,7 +75,7 @@ SearchPattern EncodeSearchText(const QString& text, SearchType type, QString& pr
         problem = QString::fromLatin1(kNotEightBit);
         return {};
     }
-    SearchPattern pattern = EncodeSearchPattern(text.toLatin1().toStdString(), type);
+    SearchPattern pattern = EncodeSearchPattern(text.toLatin1().toStdString(), type, matchCase);
     problem = QString::fromLatin1(PatternProblemText(pattern.problem));
     return pattern;
 }
@@ -88,6 +95,17 @@ SearchType CVantorixDoc::CurrentSearchType()
 {
     const SearchTypeSource& source = SearchTypeSlot();
     return source ? source() : SearchType::Ascii;
+}
+
+void CVantorixDoc::SetMatchCaseSource(MatchCaseSource source)
+{
+    MatchCaseSlot() = std::move(source);
+}
+
+bool CVantorixDoc::CurrentMatchCase()
+{
+    const MatchCaseSource& source = MatchCaseSlot();
+    return source ? source() : true;
 }
 
 bool CVantorixDoc::OnNewDocument()
@@ -285,18 +303,16 @@ bool CVantorixDoc::SetByte(std::uint8_t value, std::uint32_t position)
         if (pending != m_changes.end())
             previous = pending->second;
 
+        const bool wasDirty = IsDirty();
         m_undo.push_back(ByteChange{position, previous});
         try {
-            m_changes.insert_or_assign(position, value);
+            PutPending(position, value, savedKnown ? std::optional<std::uint8_t>(saved) : std::nullopt);
         } catch (...) {
             m_undo.pop_back();
             throw;
         }
-        const bool wasDirty = IsDirty();
-        if (savedKnown)
-            CountShownChange(saved, previous, value);
-        else
-            m_bSavedBytesUnknown = true;
+        // A new change ends what could be redone.
+        m_redo.clear();
         NotifyIfDirtyChanged(wasDirty);
         return true;
     } catch (...) {
@@ -304,42 +320,148 @@ bool CVantorixDoc::SetByte(std::uint8_t value, std::uint32_t position)
     }
 }
 
-void CVantorixDoc::Undo()
+std::int32_t CVantorixDoc::SetBytes(const std::uint8_t* values, std::uint32_t count, std::uint32_t position)
 {
-    if (m_undo.empty())
-        return;
-    const ByteChange record = m_undo.back();
+    if (!m_bFileOpen || position >= m_nLength || count == 0)
+        return 0;
+    count = std::min(count, m_nLength - position);
+    if (!values || count > kMaxStepBytes)
+        return -1;
+    const std::size_t undoBefore = m_undo.size();
     const bool wasDirty = IsDirty();
-    std::uint8_t saved = 0;
-    const bool savedKnown = ReadSavedByte(record.position, saved);
-    std::uint8_t before = saved;
+    std::vector<std::uint8_t> previous;
+    std::vector<std::uint8_t> saved;
+    std::uint32_t done = 0;
+    // The file's own bytes, read in blocks, so that counting what differs from the file
+    // costs no read per byte; a file cut short behind our back delivers fewer.
+    const auto savedAt = [&](std::uint32_t offset) {
+        return offset < saved.size() ? std::optional<std::uint8_t>(saved[offset]) : std::nullopt;
+    };
     try {
-        // Also when it equals the file's byte the value stays a pending change: the entry
-        // is never removed, and the next save writes it.
-        auto [entry, inserted] = m_changes.try_emplace(record.position, record.previous);
-        if (!inserted) {
-            before = entry->second;
-            entry->second = record.previous;
+        // What every byte shows now is read before anything changes, so a failed read
+        // changes nothing.
+        previous.resize(count);
+        for (std::uint32_t offset = 0; offset < count;) {
+            const std::int32_t n = ReadBytes(previous.data() + offset, std::min(kMaxRead, count - offset),
+                                             position + offset);
+            if (n <= 0)
+                return -1;
+            offset += static_cast<std::uint32_t>(n);
         }
+        saved.resize(count);
+        saved.resize(ReadSavedBytes(saved.data(), count, position));
+        m_undo.reserve(undoBefore + count);
+        for (; done < count; ++done) {
+            m_undo.push_back(ByteChange{position + done, previous[done], done != 0});
+            PutPending(position + done, values[done], savedAt(done));
+        }
+        m_redo.clear();
+        NotifyIfDirtyChanged(wasDirty);
+        return static_cast<std::int32_t>(count);
     } catch (...) {
-        return;
+        // Out of memory half-way: the bytes written so far show their old values again
+        // (their entries exist, so this assigns without allocating) and the step is gone.
+        try {
+            for (std::uint32_t i = done; i-- > 0;)
+                PutPending(position + i, previous[i], savedAt(i));
+        } catch (...) {
+            m_bSavedBytesUnknown = true;
+        }
+        m_undo.resize(std::min(m_undo.size(), undoBefore));
+        NotifyIfDirtyChanged(wasDirty);
+        return -1;
     }
-    m_undo.pop_back();
-    // An undo after a save is a change the file does not have yet, and one back to the
-    // saved value takes a change away: the count follows both.
-    if (savedKnown)
-        CountShownChange(saved, before, record.previous);
+}
+
+void CVantorixDoc::PutPending(std::uint32_t position, std::uint8_t value, std::optional<std::uint8_t> saved)
+{
+    if (!saved) {
+        std::uint8_t fileByte = 0;
+        if (ReadSavedByte(position, fileByte))
+            saved = fileByte;
+    }
+    const auto [entry, inserted] = m_changes.try_emplace(position, value);
+    const std::uint8_t before = inserted ? saved.value_or(value) : entry->second;
+    entry->second = value;
+    // A byte whose file value cannot be read any more (the file was cut short behind our
+    // back) keeps the document unsaved until a save succeeds.
+    if (saved)
+        CountShownChange(*saved, before, value);
     else
         m_bSavedBytesUnknown = true;
-    NotifyIfDirtyChanged(wasDirty);
+}
 
+std::uint32_t CVantorixDoc::MoveStep(std::vector<ByteChange>& from, std::vector<ByteChange>& to)
+{
+    std::size_t begin = from.size();
+    while (begin > 0 && from[--begin].joinsPrevious) {
+    }
+    to.reserve(to.size() + (from.size() - begin));
+    std::uint32_t lowest = std::numeric_limits<std::uint32_t>::max();
+    // Newest record first; the other stack gets them in the opposite order, so the step
+    // comes back out of it oldest first, as it was made.
+    for (bool first = true; from.size() > begin; first = false) {
+        const ByteChange record = from.back();
+        to.push_back(ByteChange{record.position, GetByte(record.position), !first});
+        try {
+            // Also when it equals the file's byte the value stays a pending change: the
+            // entry is never removed, and the next save writes it.
+            PutPending(record.position, record.previous);
+        } catch (...) {
+            // Out of memory: the records moved so far stay a step of their own on the
+            // other stack, the rest stays where it was.
+            to.pop_back();
+            throw;
+        }
+        from.pop_back();
+        lowest = std::min(lowest, record.position);
+    }
+    return lowest;
+}
+
+void CVantorixDoc::ShowInFirstView(std::uint32_t position)
+{
     if (auto* view = dynamic_cast<IDocumentPositionView*>(GetFirstView())) {
         try {
-            view->GotoPosition(record.position);
+            view->GotoPosition(position);
             view->RepaintNow();
         } catch (...) {
         }
     }
+}
+
+void CVantorixDoc::Undo()
+{
+    if (m_undo.empty())
+        return;
+    const bool wasDirty = IsDirty();
+    std::uint32_t position = 0;
+    try {
+        // An undo after a save is a change the file does not have yet, and one back to
+        // the saved value takes a change away: PutPending's count follows both.
+        position = MoveStep(m_undo, m_redo);
+    } catch (...) {
+        NotifyIfDirtyChanged(wasDirty);
+        return;
+    }
+    NotifyIfDirtyChanged(wasDirty);
+    ShowInFirstView(position);
+}
+
+void CVantorixDoc::Redo()
+{
+    if (m_redo.empty())
+        return;
+    const bool wasDirty = IsDirty();
+    std::uint32_t position = 0;
+    try {
+        position = MoveStep(m_redo, m_undo);
+    } catch (...) {
+        NotifyIfDirtyChanged(wasDirty);
+        return;
+    }
+    NotifyIfDirtyChanged(wasDirty);
+    ShowInFirstView(position);
 }
 
 bool CVantorixDoc::ReadSavedByte(std::uint32_t position, std::uint8_t& value)
@@ -349,6 +471,23 @@ bool CVantorixDoc::ReadSavedByte(std::uint32_t position, std::uint8_t& value)
     } catch (...) {
         return false;
     }
+}
+
+std::uint32_t CVantorixDoc::ReadSavedBytes(std::uint8_t* buffer, std::uint32_t count, std::uint32_t position)
+{
+    std::uint32_t done = 0;
+    try {
+        if (!m_bFileOpen || m_file.Seek(SeekOffset(position)) != position)
+            return 0;
+        while (done < count) {
+            const std::uint32_t n = m_file.Read(buffer + done, std::min(kMaxRead, count - done));
+            if (n == 0)
+                break;
+            done += n;
+        }
+    } catch (...) {
+    }
+    return done;
 }
 
 void CVantorixDoc::CountShownChange(std::uint8_t saved, std::uint8_t before, std::uint8_t after)
@@ -365,7 +504,7 @@ void CVantorixDoc::NotifyIfDirtyChanged(bool wasDirty)
 QString CVantorixDoc::SearchTextProblem(const QString& text, SearchType type)
 {
     QString problem;
-    EncodeSearchText(text, type, problem);
+    EncodeSearchText(text, type, true, problem);
     return problem;
 }
 
@@ -373,7 +512,7 @@ std::int32_t CVantorixDoc::Find(const QString& text, std::uint32_t start)
 {
     try {
         QString problem;
-        const SearchPattern pattern = EncodeSearchText(text, CurrentSearchType(), problem);
+        const SearchPattern pattern = EncodeSearchText(text, CurrentSearchType(), CurrentMatchCase(), problem);
         if (!problem.isEmpty()) {
             ShowMessageBox(problem);
             return -1;
@@ -387,30 +526,107 @@ std::int32_t CVantorixDoc::Find(const QString& text, std::uint32_t start)
 std::int32_t CVantorixDoc::ScanForPattern(const SearchPattern& pattern, std::uint32_t start,
                                           const ScanProgress& carryOn)
 {
+    return ScanRange(pattern, start, std::numeric_limits<std::uint64_t>::max(), SearchDirection::Forward, carryOn);
+}
+
+std::int32_t CVantorixDoc::ScanRange(const SearchPattern& pattern, std::uint32_t from, std::uint64_t to,
+                                     SearchDirection direction, const ScanProgress& carryOn)
+{
     const std::size_t compared = pattern.compareLength;
     if (compared == 0 || pattern.bytes.size() < compared)
         return -1;
-    const std::uint32_t length = GetFileLength();
+    to = std::min<std::uint64_t>(to, GetFileLength());
+    if (from >= to || to - from < compared)
+        return -1;
     const auto block = std::make_unique_for_overwrite<std::uint8_t[]>(kMaxRead);
-    std::uint32_t p = start;
-    while (p < length) {
-        const std::int32_t n = ReadBytes(block.get(), kMaxRead, p);
+    // Consecutive blocks overlap by compared - 1 bytes, so that a match that starts in one
+    // block and ends in the next is seen whole in one of them.
+    const std::uint32_t overlap = static_cast<std::uint32_t>(compared - 1);
+
+    if (direction == SearchDirection::Forward) {
+        std::uint32_t p = from;
+        while (p < to) {
+            const auto wanted = static_cast<std::uint32_t>(std::min<std::uint64_t>(kMaxRead, to - p));
+            const std::int32_t n = ReadBytes(block.get(), wanted, p);
+            if (n <= 0)
+                return -1;
+            const std::size_t delivered = static_cast<std::size_t>(n);
+            const std::ptrdiff_t hit = FindPatternInBlock(block.get(), delivered, pattern, direction);
+            if (hit >= 0)
+                return static_cast<std::int32_t>(p + static_cast<std::uint32_t>(hit));
+            if (std::uint64_t{p} + delivered >= to)
+                return -1;
+            const std::size_t advance = delivered >= compared ? delivered - overlap : 1;
+            p += static_cast<std::uint32_t>(advance);
+            if (carryOn && !carryOn(p))
+                return -1;
+        }
+        return -1;
+    }
+
+    auto end = static_cast<std::uint32_t>(to);
+    while (end > from) {
+        const std::uint32_t start = end - std::min(kMaxRead, end - from);
+        const std::int32_t n = ReadBytes(block.get(), end - start, start);
         if (n <= 0)
             return -1;
-        const std::size_t delivered = static_cast<std::size_t>(n);
-        const std::ptrdiff_t hit = FindInBlock(block.get(), delivered, pattern.bytes.data(), compared);
+        const std::ptrdiff_t hit = FindPatternInBlock(block.get(), static_cast<std::size_t>(n), pattern, direction);
         if (hit >= 0)
-            return static_cast<std::int32_t>(p + static_cast<std::uint32_t>(hit));
-        if (std::uint64_t{p} + delivered >= length)
+            return static_cast<std::int32_t>(start + static_cast<std::uint32_t>(hit));
+        if (start == from || end - start <= overlap)
             return -1;
-        // The next block starts early enough that a match beginning in this block's last
-        // compared - 1 bytes is seen whole there.
-        const std::size_t advance = delivered >= compared ? delivered - (compared - 1) : 1;
-        p += static_cast<std::uint32_t>(advance);
-        if (carryOn && !carryOn(p))
+        end = start + overlap;
+        if (carryOn && !carryOn(end))
             return -1;
     }
     return -1;
+}
+
+FindResult CVantorixDoc::FindAround(const SearchPattern& pattern, std::uint32_t caret, SearchDirection direction,
+                                    const FindProgress& progress)
+{
+    const std::uint64_t length = GetFileLength();
+    const std::uint64_t compared = pattern.compareLength;
+    // The first pass runs from the caret to the file's end (or start); the second, after
+    // the wrap, covers the rest and meets the first where a match could span both.
+    std::uint64_t firstFrom = 0;
+    std::uint64_t firstTo = 0;
+    std::uint64_t secondFrom = 0;
+    std::uint64_t secondTo = 0;
+    if (direction == SearchDirection::Forward) {
+        firstFrom = std::uint64_t{caret} + 1;
+        firstTo = length;
+        secondTo = std::min(length, std::uint64_t{caret} + compared);
+    } else {
+        firstTo = std::min<std::uint64_t>(caret, length);
+        secondFrom = std::uint64_t{caret} + 1 >= compared ? std::uint64_t{caret} + 1 - compared : 0;
+        secondTo = length;
+    }
+
+    bool stopped = false;
+    std::uint64_t scannedBefore = 0;
+    const auto pass = [&](std::uint64_t from, std::uint64_t to) -> std::int32_t {
+        if (stopped || from >= to || from > std::numeric_limits<std::uint32_t>::max())
+            return -1;
+        const auto begin = static_cast<std::uint32_t>(from);
+        const std::int32_t found = ScanRange(pattern, begin, to, direction, [&](std::uint32_t next) {
+            if (!progress)
+                return true;
+            const std::uint64_t scanned =
+                direction == SearchDirection::Forward ? next - from : to - next;
+            if (!progress(scannedBefore + scanned))
+                stopped = true;
+            return !stopped;
+        });
+        scannedBefore += to - from;
+        return found;
+    };
+
+    if (const std::int32_t found = pass(firstFrom, firstTo); found >= 0)
+        return {found, false};
+    if (const std::int32_t found = pass(secondFrom, secondTo); found >= 0)
+        return {found, true};
+    return {};
 }
 
 } // namespace vtx

@@ -13,14 +13,26 @@
 #include <cstdint>
 #include <functional>
 #include <map>
+#include <optional>
 #include <vector>
 
 namespace vtx {
 
-// The document's undo record: the value a byte showed before a change.
+// The document's undo record: the value a byte showed before a change. A change of many
+// bytes at once (a paste) is one step: each of its records after the first joins the one
+// before it, and Undo and Redo take the whole step. The redo stack keeps the same records,
+// `previous` there being the value the step had set.
 struct ByteChange {
     std::uint32_t position;
     std::uint8_t previous;
+    bool joinsPrevious = false;
+};
+
+// Where a search that starts at the caret found its match; -1 when the file has none.
+// `wrapped`: found only after passing the end of the file (Forward) or its start (Backward).
+struct FindResult {
+    std::int32_t position = -1;
+    bool wrapped = false;
 };
 
 // What the document asks of the view it talks to (its first view) after an undo. The hex
@@ -60,9 +72,21 @@ public:
     // Records a pending change and its undo record; false when position is not inside the
     // file (a save would otherwise extend it).
     bool SetByte(std::uint8_t value, std::uint32_t position);
-    // Takes back the newest change, marks the document dirty, and moves the first view
-    // (when it is an IDocumentPositionView) to the byte.
+    // Overwrites bytes from position on with values, as one pending change that one Undo
+    // takes back, never past the end of the file: returns how many bytes were written (0
+    // when position is at or past the end), or -1 when the bytes there cannot be read, in
+    // which case nothing changed. More than kMaxStepBytes at once are refused (-1): every
+    // pending byte costs a map entry and an undo record.
+    static constexpr std::uint32_t kMaxStepBytes = 16u << 20;
+    std::int32_t SetBytes(const std::uint8_t* values, std::uint32_t count, std::uint32_t position);
+    // Takes back the newest change step, marks the document dirty, and moves the first view
+    // (when it is an IDocumentPositionView) to the step's first byte.
     void Undo();
+    // Makes the most recently undone step again, the same way; nothing once a new change
+    // has been made since that undo.
+    void Redo();
+    [[nodiscard]] bool CanUndo() const { return !m_undo.empty(); }
+    [[nodiscard]] bool CanRedo() const { return !m_redo.empty(); }
     // The first match at or after start, in the search type CurrentSearchType() names, or
     // -1. A text that cannot be searched for is refused with a message and gives -1.
     std::int32_t Find(const QString& pattern, std::uint32_t start);
@@ -76,12 +100,17 @@ public:
     [[nodiscard]] const QString& GetPath() const { return m_path; }
     [[nodiscard]] const std::map<std::uint32_t, std::uint8_t>& PendingChanges() const { return m_changes; }
     [[nodiscard]] const std::vector<ByteChange>& UndoHistory() const { return m_undo; }
+    [[nodiscard]] const std::vector<ByteChange>& RedoHistory() const { return m_redo; }
 
     // Where Find learns the current search type: the main frame installs its
     // GetSearchType here when it is created; without one, Ascii.
     using SearchTypeSource = std::function<SearchType()>;
     static void SetSearchTypeSource(SearchTypeSource source);
     [[nodiscard]] static SearchType CurrentSearchType();
+    // Likewise whether Ascii and Unicode searches match case; without a source, they do.
+    using MatchCaseSource = std::function<bool()>;
+    static void SetMatchCaseSource(MatchCaseSource source);
+    [[nodiscard]] static bool CurrentMatchCase();
 
     // Find's scan, for callers that encode the pattern themselves (a search that shows its
     // progress): the first place at or after start where the pattern's compared bytes
@@ -92,6 +121,21 @@ public:
     using ScanProgress = std::function<bool(std::uint32_t next)>;
     std::int32_t ScanForPattern(const SearchPattern& pattern, std::uint32_t start,
                                 const ScanProgress& carryOn = {});
+    // The same scan over the bytes [from, to) (cut to the file): the first match lying
+    // wholly inside them (Forward), or the last (Backward, reading blocks from `to` down,
+    // and telling `carryOn` the end of the next block to read).
+    std::int32_t ScanRange(const SearchPattern& pattern, std::uint32_t from, std::uint64_t to,
+                           SearchDirection direction, const ScanProgress& carryOn = {});
+
+    // The search from the caret that Find Next and Find Previous make. Forward: the first
+    // match that starts after `caret`; else, wrapping once, the first in the file. Backward:
+    // the last match that ends before `caret`; else, wrapping once, the last in the file.
+    // Each byte is read once at most (plus the pattern's length where the passes meet).
+    // `progress` hears how many bytes have been scanned so far (out of about the file's
+    // length); returning false stops the search (no match).
+    using FindProgress = std::function<bool(std::uint64_t scanned)>;
+    FindResult FindAround(const SearchPattern& pattern, std::uint32_t caret, SearchDirection direction,
+                          const FindProgress& progress = {});
 
     // Why Find would refuse this text with this search type, as the message it shows;
     // empty when the text can be searched for. The view may ask first.
@@ -104,6 +148,9 @@ private:
     bool SaveInPlace();
     // The file's byte at position (as last opened or saved); false when it cannot be read.
     bool ReadSavedByte(std::uint32_t position, std::uint8_t& value);
+    // Up to count of the file's own bytes at position (no pending changes laid over them);
+    // how many could be read.
+    std::uint32_t ReadSavedBytes(std::uint8_t* buffer, std::uint32_t count, std::uint32_t position);
     // Keeps the count of bytes that differ from the file up to date when the byte at a
     // position, whose file value is saved, goes from showing before to showing after; every
     // change of a shown byte (set, undo, redo) passes through here.
@@ -111,12 +158,21 @@ private:
     // Retitles the windows when IsDirty changed since wasDirty.
     void NotifyIfDirtyChanged(bool wasDirty);
     bool SaveToNewName(const QString& path);
+    // Every change of a pending value goes through here (typing, pasting, undo and redo),
+    // so the count of bytes that differ from the file stays exact. `saved` is the file's
+    // byte when the caller has read it already; without it, it is read here.
+    void PutPending(std::uint32_t position, std::uint8_t value, std::optional<std::uint8_t> saved = std::nullopt);
+    // Moves one step from `from` to `to` (Undo: undo to redo; Redo: the other way),
+    // applying its values, and returns the step's lowest position.
+    std::uint32_t MoveStep(std::vector<ByteChange>& from, std::vector<ByteChange>& to);
+    void ShowInFirstView(std::uint32_t position);
 
     CFile m_file;
     bool m_bFileOpen = false;
     std::uint32_t m_nLength = 0;
     std::map<std::uint32_t, std::uint8_t> m_changes;
     std::vector<ByteChange> m_undo;
+    std::vector<ByteChange> m_redo;
     QString m_path;
     // Pending changes whose value differs from the file's byte.
     std::int64_t m_nDifferingBytes = 0;

@@ -12,6 +12,9 @@ namespace vtx {
 
 enum class SearchType : int { Ascii = 0, Unicode = 1, Hex = 2 };
 
+// Which way a search runs from the caret.
+enum class SearchDirection { Forward, Backward };
+
 // Why a search text cannot be searched for. The encoding is still made (tests look at it);
 // Find refuses to scan with it.
 enum class PatternProblem {
@@ -28,6 +31,9 @@ struct SearchPattern {
     std::vector<std::uint8_t> bytes;
     std::size_t compareLength = 0;
     PatternProblem problem = PatternProblem::None;
+    // False: the letters A-Z and a-z match either case. Only the ASCII letters fold: bytes
+    // above 0x7F in a binary file are rarely Latin-1 text. Hex patterns always match exactly.
+    bool matchCase = true;
 };
 
 // The pattern buffer holds 256 bytes, an Ascii pattern's terminating zero included: at most
@@ -40,9 +46,11 @@ inline constexpr std::size_t kSearchPatternCapacity = 256;
 // Hex     - consecutive two-character groups read with strtol base 16 (leading blanks and a
 //           sign accepted, stops at the first non-digit, no digit gives 0), low 8 bits kept;
 //           compareLength = length / 2, so a trailing single digit is not compared; a text
-//           of fewer than two characters gives no byte at all.
-// `problem` says whether the result may be searched for.
-SearchPattern EncodeSearchPattern(const std::string& text, SearchType type);
+//           of fewer than two characters gives no byte at all. Blanks after a whole byte
+//           pair ("45 4C 46") only separate pairs and are dropped first.
+// `problem` says whether the result may be searched for. `matchCase` false makes an Ascii
+// or Unicode pattern match letters of either case.
+SearchPattern EncodeSearchPattern(const std::string& text, SearchType type, bool matchCase = true);
 
 // The message a user sees when a search is refused for this problem; null for None.
 [[nodiscard]] const char* PatternProblemText(PatternProblem problem);
@@ -51,5 +59,11 @@ SearchPattern EncodeSearchPattern(const std::string& text, SearchType type);
 // `pattern` appear completely, or -1. Never looks outside the block. length must be > 0.
 [[nodiscard]] std::ptrdiff_t FindInBlock(const std::uint8_t* data, std::size_t size,
                                          const std::uint8_t* pattern, std::size_t length);
+
+// The first (Forward) or last (Backward) complete match of the pattern's compared bytes in
+// [data, data + size), honouring its matchCase; -1 when there is none. Never looks outside
+// the block.
+[[nodiscard]] std::ptrdiff_t FindPatternInBlock(const std::uint8_t* data, std::size_t size,
+                                                const SearchPattern& pattern, SearchDirection direction);
 
 } // namespace vtx

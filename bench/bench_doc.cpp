@@ -41,6 +41,8 @@ constexpr std::uint32_t kScreenRows = 60;
 constexpr int kPendingElsewhere = 1000000;
 constexpr int kSavedChanges = 1000;
 const std::string kNeedle = "quietly vantorix needle";
+// Put near the start for Find Previous: as long as kNeedle, and not a match of it.
+const std::string kNeedleNearStart = "quietly vantorix needlf";
 // The two sides of each ratio run in many short slices, interleaved at random, so that the
 // load of other programs on this shared machine falls on both sides alike.
 constexpr int kRepeats = 12;
@@ -80,6 +82,8 @@ std::string MakeSearchFile(const ScratchDir& dir, std::uint32_t& asciiAt, std::u
     out.seekp(unicodeAt);
     out << '\n' << wide << '\n';
     ++unicodeAt;
+    out.seekp(4096);
+    out << '\n' << kNeedleNearStart << '\n';
     if (!out.flush())
         throw std::runtime_error("cannot write " + path);
     return path;
@@ -150,6 +154,19 @@ void FindFromStart(benchmark::State& state, CVantorixDoc* doc, SearchType type,
         }
     }
     CVantorixDoc::SetSearchTypeSource(nullptr);
+}
+
+// The search from a caret, as Find Next and Find Previous run it, over the whole file.
+void FindAround(benchmark::State& state, CVantorixDoc* doc, const vtx::SearchPattern* pattern,
+                std::uint32_t caret, vtx::SearchDirection direction, std::int32_t expected)
+{
+    for (auto _ : state) {
+        const vtx::FindResult found = doc->FindAround(*pattern, caret, direction);
+        if (found.position != expected || found.wrapped) {
+            state.SkipWithError("wrong search result");
+            break;
+        }
+    }
 }
 
 void Grep(benchmark::State& state, const std::string& command)
@@ -256,6 +273,22 @@ static int Run()
                       QString::fromStdString(HexText(kNeedle)), asciiHit)
         ->Repetitions(kSearchRepeats)->Iterations(1)->UseRealTime()->Unit(benchmark::kMillisecond);
 
+    // Find Previous from the end to a match near the start, against Find Next from the start
+    // to a match near the end; and ignoring case against matching it.
+    const vtx::SearchPattern forwardPattern = vtx::EncodeSearchPattern(kNeedle, SearchType::Ascii);
+    const vtx::SearchPattern backwardPattern = vtx::EncodeSearchPattern(kNeedleNearStart, SearchType::Ascii);
+    const vtx::SearchPattern anyCasePattern =
+        vtx::EncodeSearchPattern("Quietly VANTORIX Needle", SearchType::Ascii, false);
+    const auto lastByte = static_cast<std::uint32_t>(kSearchFile - 1);
+    RegisterBenchmark("find/next", FindAround, searched.get(), &forwardPattern, 0u, vtx::SearchDirection::Forward, asciiHit)
+        ->Repetitions(kSearchRepeats)->Iterations(1)->UseRealTime()->Unit(benchmark::kMillisecond);
+    RegisterBenchmark("find/previous", FindAround, searched.get(), &backwardPattern, lastByte,
+                      vtx::SearchDirection::Backward, 4097)
+        ->Repetitions(kSearchRepeats)->Iterations(1)->UseRealTime()->Unit(benchmark::kMillisecond);
+    RegisterBenchmark("find/next_any_case", FindAround, searched.get(), &anyCasePattern, 0u,
+                      vtx::SearchDirection::Forward, asciiHit)
+        ->Repetitions(kSearchRepeats)->Iterations(1)->UseRealTime()->Unit(benchmark::kMillisecond);
+
     // In-place save of 1,000 scattered changes.
     auto saveSmall = Open(dir.Sparse("save-small.bin", 1 << 20));
     auto saveLarge = Open(dir.Sparse("save-large.bin", kLargeFile));
@@ -278,6 +311,8 @@ static int Run()
     within &= vtx::bench::PrintRatio(times, "doc_find_ascii_vs_grep", "find/ascii", "find/grep", 1.0);
     within &= vtx::bench::PrintRatio(times, "doc_find_unicode_vs_grep", "find/unicode", "find/grep", 0);
     within &= vtx::bench::PrintRatio(times, "doc_find_hex_vs_grep", "find/hex", "find/grep", 0);
+    within &= vtx::bench::PrintRatio(times, "doc_find_previous_vs_next_1GiB", "find/previous", "find/next", 1.2, kCpu);
+    within &= vtx::bench::PrintRatio(times, "doc_find_ascii_any_case_vs_exact", "find/next_any_case", "find/next", 1.5, kCpu);
     // Manual time: the CPU time of the save alone.
     within &= vtx::bench::PrintRatio(times, "doc_save_1000_changes_1.9GiB_vs_1MiB", "doc_save/large", "doc_save/small", 1.2);
 

@@ -94,8 +94,8 @@ const std::vector<PopupLayout>& MenuLayout(int menuId)
                      ID_FILE_PRINT_PREVIEW, ID_FILE_PRINT_SETUP, SEP},
                     {SEP, ID_APP_EXIT})},
         {QStringLiteral("&Edit"),
-         {ID_EDIT_UNDO, SEP, ID_EDIT_CUT, ID_EDIT_COPY, ID_EDIT_PASTE, SEP, ID_FIND, ID_GOTO_ADDRESS,
-          ID_EDIT_COLOR_CODES}},
+         {ID_EDIT_UNDO, ID_EDIT_REDO, SEP, ID_EDIT_CUT, ID_EDIT_COPY, ID_EDIT_COPY_HEX, ID_EDIT_PASTE,
+          ID_EDIT_SELECT_ALL, SEP, ID_FIND, ID_FIND_PREVIOUS, ID_GOTO_ADDRESS, ID_EDIT_COLOR_CODES}},
         viewWithDocument,
         {QStringLiteral("&Window"), {ID_WINDOW_NEW, ID_WINDOW_CASCADE, ID_WINDOW_TILE_HORZ, ID_WINDOW_ARRANGE}},
         help,
@@ -128,6 +128,7 @@ CMainFrame::CMainFrame() : m_strColorCodesPath(ColorCodesPath()), m_commands(thi
 {
     SetMainFrameServices(this);
     CVantorixDoc::SetSearchTypeSource([this] { return GetSearchType(); });
+    CVantorixDoc::SetMatchCaseSource([this] { return GetMatchCase(); });
 
     // Made now, put into the goto boxes while the frame is created; until then (and for
     // good, should that fail) they wait hidden.
@@ -157,6 +158,7 @@ CMainFrame::~CMainFrame()
     m_pSearchBox = m_pHexBox = m_pDecBox = m_pValueBox = nullptr;
     m_menuManager.HookTo(nullptr);
     CVantorixDoc::SetSearchTypeSource(nullptr);
+    CVantorixDoc::SetMatchCaseSource(nullptr);
     SetMainFrameServices(nullptr);
 }
 
@@ -324,7 +326,9 @@ void CMainFrame::LoadBarMenu()
     if (m_pSearchMenu)
         return;
     m_pSearchMenu = m_commands.BuildMenu(QStringLiteral("Search Menu"),
-                                         {ID_SEARCH_ASCII, ID_SEARCH_HEX, ID_SEARCH_UNICODE}, this);
+                                         {ID_SEARCH_ASCII, ID_SEARCH_HEX, ID_SEARCH_UNICODE,
+                                          CommandTable::kSeparator, ID_SEARCH_MATCH_CASE},
+                                         this);
     m_pSignMenu = m_commands.BuildMenu(QStringLiteral("SIGN"), {ID_SIGN_SIGNED, ID_SIGN_UNSIGNED}, this);
     ForwardMenuEvents(m_pSearchMenu, this, 0);
     ForwardMenuEvents(m_pSignMenu, this, 1);
@@ -623,7 +627,13 @@ void CMainFrame::AddEditCommands()
 
     m_commands.Add({ID_EDIT_UNDO, QStringLiteral("Undo the last action\nUndo"), QStringLiteral("&Undo\tCtrl+Z"),
                     keys(Qt::CTRL | Qt::Key_Z, Qt::ALT | Qt::Key_Backspace), routed(ID_EDIT_UNDO), withDocument});
-    m_commands.Add({ID_EDIT_CUT, QStringLiteral("Cut the selection and put it on the Clipboard\nCut"),
+    m_commands.Add({ID_EDIT_REDO, QStringLiteral("Redo the previously undone action\nRedo"),
+                    QStringLiteral("&Redo\tCtrl+Y"), keys(Qt::CTRL | Qt::Key_Y, Qt::CTRL | Qt::SHIFT | Qt::Key_Z),
+                    routed(ID_EDIT_REDO), withDocument});
+    // The hex view only overwrites bytes: Cut serves the bar boxes.
+    m_commands.Add({ID_EDIT_CUT,
+                    QStringLiteral("Cut the selection of a bar box and put it on the Clipboard; bytes of the "
+                                   "file cannot be removed\nCut"),
                     QStringLiteral("Cu&t\tCtrl+X"), keys(Qt::CTRL | Qt::Key_X, Qt::SHIFT | Qt::Key_Delete),
                     routed(ID_EDIT_CUT), withDocument});
     m_commands.Add({ID_EDIT_COPY, QStringLiteral("Copy the selection and put it on the Clipboard\nCopy"),
@@ -631,8 +641,16 @@ void CMainFrame::AddEditCommands()
                     routed(ID_EDIT_COPY), withDocument});
     m_commands.Add({ID_EDIT_PASTE, QStringLiteral("Insert Clipboard contents\nPaste"), QStringLiteral("&Paste\tCtrl+V"),
                     keys(Qt::CTRL | Qt::Key_V, Qt::SHIFT | Qt::Key_Insert), routed(ID_EDIT_PASTE), withDocument});
+    m_commands.Add({ID_EDIT_COPY_HEX, QStringLiteral("Copy the selection as hexadecimal values\nCopy as Hex"),
+                    QStringLiteral("Copy as &Hex"), {}, routed(ID_EDIT_COPY_HEX), withDocument});
+    m_commands.Add({ID_EDIT_SELECT_ALL, QStringLiteral("Select the entire document\nSelect All"),
+                    QStringLiteral("Select &All\tCtrl+A"), {QKeySequence(Qt::CTRL | Qt::Key_A)},
+                    routed(ID_EDIT_SELECT_ALL), withDocument});
     m_commands.Add({ID_FIND, QStringLiteral("Search The Document\nFind"), QStringLiteral("&Find"),
                     {QKeySequence(Qt::Key_F3)}, [this] { OnFind(); }, withDocument});
+    m_commands.Add({ID_FIND_PREVIOUS, QStringLiteral("Search The Document backwards\nFind Previous"),
+                    QStringLiteral("Find Pre&vious"), {QKeySequence(Qt::SHIFT | Qt::Key_F3)},
+                    [this] { OnFindPrevious(); }, withDocument});
     m_commands.Add({ID_GOTO_ADDRESS, QStringLiteral("Go To Address\nGo To Address"), QStringLiteral("&Goto Address"),
                     {QKeySequence(Qt::CTRL | Qt::Key_J)}, [this] { OnGotoAddress(); }, withDocument});
     m_commands.Add({ID_EDIT_COLOR_CODES, QStringLiteral("Edit Color Codes\nEdit Color Codes"),
@@ -685,6 +703,15 @@ void CMainFrame::AddBarCommands()
                         [this, type] { SetSearchType(type); }, {}})
             ->setCheckable(true);
     }
+    // A switch rather than a choice among items: the frame keeps it, the check mark shows
+    // it. On from the start, so that a search matches bytes exactly unless the user asks.
+    m_commands.Add({ID_SEARCH_MATCH_CASE, QStringLiteral("Match upper and lower case in Ascii and Unicode searches"),
+                    QStringLiteral("Match &case"), {},
+                    [this] {
+                        m_bMatchCase = !m_bMatchCase;
+                        m_commands.Update(ID_SEARCH_MATCH_CASE);
+                    },
+                    [this](CCmdUI& ui) { ui.SetCheck(m_bMatchCase); }});
     m_commands.Add({ID_SIGN_SIGNED, QStringLiteral("Show Signed Value"), QStringLiteral("Signed"), {},
                     [this] {
                         SetSigned(true);
@@ -815,6 +842,11 @@ void CMainFrame::SetSearchType(SearchType type)
             action->setChecked(itemType == type);
 }
 
+bool CMainFrame::GetMatchCase() const
+{
+    return m_bMatchCase;
+}
+
 bool CMainFrame::IsSigned() const
 {
     const QAction* action = m_commands.Action(ID_SIGN_SIGNED);
@@ -846,6 +878,12 @@ void CMainFrame::OnFind()
 {
     if (CVantorixView* view = ActiveHexView())
         view->FindNext();
+}
+
+void CMainFrame::OnFindPrevious()
+{
+    if (CVantorixView* view = ActiveHexView())
+        view->FindPrevious();
 }
 
 void CMainFrame::OnGotoAddress()
@@ -903,13 +941,18 @@ void CMainFrame::RouteEditCommand(int id)
     QWidget* focus = QApplication::focusWidget();
     if (!focus)
         return;
-    // The view copies its selection and undoes its document's last change; it has no cut
-    // or paste, since bytes are only ever overwritten by typing.
+    // The view copies its selection, pastes over its bytes, selects, undoes and redoes;
+    // it has no cut, since bytes are only ever overwritten.
     if (auto* view = qobject_cast<CVantorixView*>(focus)) {
-        if (id == ID_EDIT_COPY)
-            view->CopyToClipboard();
-        else if (id == ID_EDIT_UNDO)
-            view->UndoLast();
+        switch (id) {
+        case ID_EDIT_COPY: view->CopyToClipboard(); break;
+        case ID_EDIT_COPY_HEX: view->CopyAsHex(); break;
+        case ID_EDIT_PASTE: view->PasteFromClipboard(); break;
+        case ID_EDIT_SELECT_ALL: view->SelectAll(); break;
+        case ID_EDIT_UNDO: view->UndoLast(); break;
+        case ID_EDIT_REDO: view->RedoLast(); break;
+        default: break;
+        }
     }
     // A box's edit field does the edit operation itself. Pasting into an address box
     // brings its partner along.
@@ -925,6 +968,12 @@ void CMainFrame::RouteEditCommand(int id)
         break;
     case ID_EDIT_UNDO:
         edit->undo();
+        break;
+    case ID_EDIT_REDO:
+        edit->redo();
+        break;
+    case ID_EDIT_SELECT_ALL:
+        edit->selectAll();
         break;
     case ID_EDIT_PASTE:
         if (auto* paired = qobject_cast<CPairedEdit*>(edit); paired && (paired == m_pHexAddress || paired == m_pDecAddress))

@@ -62,6 +62,7 @@ public:
     [[nodiscard]] const ColorTable& GetColorTable() const override { return m_colorTable; }
     [[nodiscard]] QString GetSearchText() const override;
     [[nodiscard]] SearchType GetSearchType() const override;
+    [[nodiscard]] bool GetMatchCase() const override;
     [[nodiscard]] bool IsSigned() const override;
     void ShowCaretInfo(std::uint32_t offset, std::uint8_t value) override;
     void SetStatusText(const QString& text) override;
@@ -106,6 +107,7 @@ public:
 
     // Commands of the bars (also reachable through the command table).
     void OnFind();
+    void OnFindPrevious();
     void OnGotoAddress();
     void OnSignedValue();
     void OnEditColorCodes();
@@ -193,6 +195,7 @@ private:
 
     CommandTable m_commands;
     bool m_bOverwrite = false;
+    bool m_bMatchCase = true;
     // Popups of menus 128 and 129, in menu bar order.
     std::map<int, std::vector<QMenu*>> m_menus;
     int m_nMenuBarId = 0;

@@ -37,7 +37,9 @@ inline constexpr int ID_FILE_MRU_LAST = 57631;
 inline constexpr int ID_EDIT_COPY = 57634;
 inline constexpr int ID_EDIT_CUT = 57635;
 inline constexpr int ID_EDIT_PASTE = 57637;
+inline constexpr int ID_EDIT_SELECT_ALL = 57642;
 inline constexpr int ID_EDIT_UNDO = 57643;
+inline constexpr int ID_EDIT_REDO = 57644;
 
 // Window.
 inline constexpr int ID_WINDOW_NEW = 57648;
@@ -71,6 +73,9 @@ inline constexpr int ID_VIEW_SEARCH_BAR = 32789;
 inline constexpr int ID_VIEW_GOTO_BAR = 32790;
 inline constexpr int ID_VIEW_VALUE_BAR = 32791;
 inline constexpr int ID_VIEW_DATA_INSPECTOR = 32900;
+inline constexpr int ID_SEARCH_MATCH_CASE = 32920;  // "Match case" in the search type menu
+inline constexpr int ID_EDIT_COPY_HEX = 32921;
+inline constexpr int ID_FIND_PREVIOUS = 32922;
 
 // View toggles of the framework (also the ids of the main toolbar and the status bar).
 inline constexpr int ID_VIEW_TOOLBAR = 59392;

@@ -6,6 +6,7 @@
 #include "framework/Trace.h"
 #include "res/CommandIds.h"
 #include "view/CDisplaySettingsDlg.h"
+#include "view/ClipboardText.h"
 #include "view/DisplayCharacters.h"
 #include "view/IMainFrameServices.h"
 #include "view/KeyEventChar.h"
@@ -788,6 +789,10 @@ void CVantorixView::OnLButtonUp()
 
 void CVantorixView::keyPressEvent(QKeyEvent* event)
 {
+    if (OnCommandKey(*event)) {
+        event->accept();
+        return;
+    }
     // Undo and Copy work in the view by themselves; the main frame's menu and toolbar reach
     // the same functions. The frame's other accelerators are never typed into the file.
     if (event->matches(QKeySequence::Undo)) {
@@ -837,6 +842,84 @@ void CVantorixView::keyPressEvent(QKeyEvent* event)
     if (const std::optional<std::uint8_t> c = KeyEventChar(*event))
         OnChar(*c);
     event->accept();
+}
+
+bool CVantorixView::OnCommandKey(const QKeyEvent& event)
+{
+    // The main frame offers these as commands of its own (its shortcuts reach it first);
+    // a view without a frame does them by itself.
+    const Qt::KeyboardModifiers modifiers = event.modifiers() & ~Qt::KeypadModifier;
+    const int key = event.key();
+    if (modifiers == Qt::ShiftModifier) {
+        switch (key) {
+        case Qt::Key_Left:
+        case Qt::Key_Right:
+        case Qt::Key_Up:
+        case Qt::Key_Down:
+        case Qt::Key_PageUp:
+        case Qt::Key_PageDown:
+        case Qt::Key_Home:
+        case Qt::Key_End:
+            ExtendSelection(key);
+            return true;
+        case Qt::Key_F3:
+            FindPrevious();
+            return true;
+        default:
+            break;
+        }
+    }
+    if (key == Qt::Key_F3 && modifiers == Qt::NoModifier) {
+        FindNext();
+        return true;
+    }
+    if (event.matches(QKeySequence::SelectAll)) {
+        SelectAll();
+        return true;
+    }
+    if (event.matches(QKeySequence::Redo) || (key == Qt::Key_Y && modifiers == Qt::ControlModifier) ||
+        (key == Qt::Key_Z && modifiers == (Qt::ControlModifier | Qt::ShiftModifier))) {
+        RedoLast();
+        return true;
+    }
+    // Ctrl+V only: Shift+Insert is the frame's accelerator, and Insert is the view's key.
+    if (key == Qt::Key_V && modifiers == Qt::ControlModifier) {
+        PasteFromClipboard();
+        return true;
+    }
+    return false;
+}
+
+void CVantorixView::ExtendSelection(int key)
+{
+    if (FileLength() == 0)
+        return;
+    // A selection whose end is the caret grows or shrinks from its anchor; otherwise a new
+    // one starts at the caret.
+    const std::uint32_t before = ClampToFile(m_lastHit.filePos);
+    const bool continuing = m_nSelEnd != kNoSelection && m_nSelEnd == before;
+    OnKeyDown(key);
+    ShowSelection(continuing ? m_nSelAnchor : before, ClampToFile(m_lastHit.filePos));
+}
+
+void CVantorixView::ShowSelection(std::uint32_t anchor, std::uint32_t end, bool tellStatus)
+{
+    m_nSelAnchor = anchor;
+    m_nSelEnd = end;
+    m_bSelectionShown = true;
+    if (tellStatus) {
+        SetStatus(QString::fromLatin1(kSelectionStatus)
+                      .arg(static_cast<std::int32_t>(m_nSelAnchor))
+                      .arg(static_cast<std::int32_t>(m_nSelEnd)));
+    }
+    update(ClientRect());
+}
+
+void CVantorixView::SelectAll()
+{
+    // Two numbers, whatever the file's size.
+    if (const std::uint32_t length = FileLength(); length > 0)
+        ShowSelection(0, length - 1);
 }
 
 bool CVantorixView::focusNextPrevChild(bool)
@@ -1036,6 +1119,17 @@ void CVantorixView::UndoLast()
     emit caretMoved();
 }
 
+void CVantorixView::RedoLast()
+{
+    CVantorixDoc* doc = GetDocument();
+    if (!doc)
+        return;
+    doc->Redo();
+    update(ClientRect());
+    ShowCaretPosition();
+    emit caretMoved();
+}
+
 void CVantorixView::SetStatus(const QString& text)
 {
     MainFrameServices().SetStatusText(text);
@@ -1098,6 +1192,16 @@ int CVantorixView::SearchProgressDelayMs()
 
 void CVantorixView::FindNext()
 {
+    Find(SearchDirection::Forward);
+}
+
+void CVantorixView::FindPrevious()
+{
+    Find(SearchDirection::Backward);
+}
+
+void CVantorixView::Find(SearchDirection direction)
+{
     CVantorixDoc* doc = GetDocument();
     if (!doc || m_bSearching)
         return;
@@ -1112,14 +1216,15 @@ void CVantorixView::FindNext()
         ShowMessageBox(problem);
         return;
     }
-    const SearchPattern pattern = EncodeSearchPattern(text.toLatin1().toStdString(), type);
-    const std::uint32_t start = m_lastHit.filePos + 1;
+    const SearchPattern pattern =
+        EncodeSearchPattern(text.toLatin1().toStdString(), type, MainFrameServices().GetMatchCase());
+    const bool forward = direction == SearchDirection::Forward;
 
     m_bSearching = true;
     bool reported = false;
     const QPointer<CVantorixView> self(this);
     const SearchOutcome outcome =
-        SearchWithProgress(*doc, pattern, start, g_searchProgressDelayMs, [&](int percent) {
+        SearchWithProgress(*doc, pattern, m_lastHit.filePos, direction, g_searchProgressDelayMs, [&](int percent) {
             reported = true;
             SetStatus(QStringLiteral("Searching: %1% done. Press Esc to cancel.").arg(percent));
         });
@@ -1134,12 +1239,20 @@ void CVantorixView::FindNext()
     case SearchEnd::NotFound:
         if (reported)
             SetStatus(QString());
-        ShowMessageBox(QStringLiteral("Reached End of File"));
+        ShowMessageBox(forward ? QStringLiteral("Reached End of File") : QStringLiteral("Reached Start of File"));
         break;
     case SearchEnd::Found:
+        // The caret goes to the match's first byte, which comes into view; the whole
+        // match is selected.
+        GotoPosition(outcome.position);
+        ShowSelection(outcome.position,
+                      ClampToFile(std::int64_t{outcome.position} + static_cast<std::int64_t>(pattern.compareLength) - 1),
+                      false);
         if (reported)
             SetStatus(QString());
-        GotoPosition(outcome.position);
+        if (outcome.wrapped)
+            SetStatus(forward ? QStringLiteral("Search wrapped to the start of the file.")
+                              : QStringLiteral("Search wrapped to the end of the file."));
         break;
     }
     if (self)
@@ -1148,6 +1261,24 @@ void CVantorixView::FindNext()
 
 // ---------------------------------------------------------------------------------------
 // Clipboard
+
+bool CVantorixView::ReadSelection(const std::function<bool(const std::uint8_t*, std::size_t)>& piece)
+{
+    CVantorixDoc* doc = GetDocument();
+    if (!doc || m_nSelEnd == kNoSelection || FileLength() == 0)
+        return false;
+    const std::uint32_t lo = std::min(m_nSelAnchor, m_nSelEnd);
+    const std::uint32_t hi = std::min(std::max(m_nSelAnchor, m_nSelEnd), ClampToFile(kNoSelection));
+    std::vector<std::uint8_t> block(CVantorixDoc::kMaxRead);
+    for (std::uint64_t position = lo; position <= hi;) {
+        const auto wanted = static_cast<std::uint32_t>(std::min<std::uint64_t>(hi - position + 1, CVantorixDoc::kMaxRead));
+        const std::int32_t n = doc->ReadBytes(block.data(), wanted, static_cast<std::uint32_t>(position));
+        if (n < 1 || !piece(block.data(), static_cast<std::size_t>(n)))
+            break;
+        position += static_cast<std::uint64_t>(n);
+    }
+    return true;
+}
 
 void CVantorixView::CopyToClipboard()
 {
@@ -1160,35 +1291,98 @@ void CVantorixView::CopyToClipboard()
     }
     clipboard->clear();
 
-    CVantorixDoc* doc = GetDocument();
-    const std::uint32_t lo = std::min(m_nSelAnchor, m_nSelEnd);
-    const std::uint32_t hi = std::min(std::max(m_nSelAnchor, m_nSelEnd), ClampToFile(kNoSelection));
-    if (!doc || hi <= lo)
-        return; // a single byte leaves the clipboard empty
-
-    // The text ends at the first zero byte; a selection longer than one read is read in
-    // pieces, and reading stops at that zero.
+    // The text ends at the first zero byte; reading stops there. A single selected byte is
+    // copied like any other selection.
     QByteArray text;
     try {
-        std::vector<std::uint8_t> piece(CVantorixDoc::kMaxRead);
-        std::uint64_t position = lo;
-        while (position <= hi) {
-            const auto wanted = static_cast<std::uint32_t>(
-                std::min<std::uint64_t>(hi - position + 1, CVantorixDoc::kMaxRead));
-            const std::int32_t n = doc->ReadBytes(piece.data(), wanted, static_cast<std::uint32_t>(position));
-            if (n < 1)
-                break;
-            const auto* begin = piece.data();
-            const auto* end = begin + n;
-            const auto* zero = std::find(begin, end, std::uint8_t{0});
-            text.append(reinterpret_cast<const char*>(begin), zero - begin);
-            if (zero != end)
-                break;
-            position += static_cast<std::uint64_t>(n);
-        }
-        clipboard->setText(QString::fromLatin1(text));
+        const bool selected = ReadSelection([&text](const std::uint8_t* bytes, std::size_t count) {
+            const auto* end = bytes + count;
+            const auto* zero = std::find(bytes, end, std::uint8_t{0});
+            text.append(reinterpret_cast<const char*>(bytes), zero - bytes);
+            return zero == end;
+        });
+        if (selected)
+            clipboard->setText(QString::fromLatin1(text));
     } catch (const std::bad_alloc&) {
         // No room for the text: the clipboard stays empty.
+    }
+}
+
+void CVantorixView::CopyAsHex()
+{
+    if (m_nSelEnd == kNoSelection)
+        return;
+    // Three characters of text per byte: beyond this the clipboard would hold more than a
+    // user could sensibly paste anywhere.
+    constexpr std::uint64_t kMaxHexCopy = 16u << 20;
+    const std::uint64_t selected =
+        std::uint64_t{std::max(m_nSelAnchor, m_nSelEnd)} - std::min(m_nSelAnchor, m_nSelEnd) + 1;
+    if (selected > kMaxHexCopy) {
+        ShowMessageBox(QStringLiteral("The selection is too large to copy as hex: at most %1 bytes can be copied.")
+                           .arg(kMaxHexCopy));
+        return;
+    }
+    QClipboard* clipboard = QGuiApplication::clipboard();
+    if (!clipboard) {
+        ShowMessageBox(QStringLiteral("Failed To Open Clipboard"));
+        return;
+    }
+    try {
+        std::string text;
+        std::uint64_t written = 0;
+        if (ReadSelection([&](const std::uint8_t* bytes, std::size_t count) {
+                AppendHexLines(text, bytes, count, written);
+                return true;
+            }))
+            clipboard->setText(QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size())));
+    } catch (const std::bad_alloc&) {
+        ShowMessageBox(QStringLiteral("There is not enough memory to copy the selection as hex."));
+    }
+}
+
+void CVantorixView::PasteFromClipboard()
+{
+    CVantorixDoc* doc = GetDocument();
+    if (!doc)
+        return;
+    const std::uint32_t position = m_lastHit.filePos;
+    const std::uint32_t length = FileLength();
+    const QClipboard* clipboard = QGuiApplication::clipboard();
+    const QString text = clipboard ? clipboard->text() : QString();
+    const std::u16string_view chars(reinterpret_cast<const char16_t*>(text.utf16()), static_cast<std::size_t>(text.size()));
+    std::vector<std::uint8_t> bytes;
+    const PasteProblem problem = m_lastHit.onHex ? ParseHexBytes(chars, bytes) : ParseLatin1Bytes(chars, bytes);
+    // An empty clipboard has nothing to paste and nothing to complain about.
+    if (problem == PasteProblem::Empty)
+        return;
+    if (problem != PasteProblem::None) {
+        ShowMessageBox(QString::fromLatin1(PasteProblemText(problem)));
+        return;
+    }
+    if (position >= length) {
+        ShowMessageBox(QStringLiteral("Put the caret on a byte of the file to paste there."));
+        return;
+    }
+    const auto count = static_cast<std::uint32_t>(std::min<std::size_t>(bytes.size(), length - position));
+    if (count > CVantorixDoc::kMaxStepBytes) {
+        ShowMessageBox(QStringLiteral("The clipboard holds too much to paste: at most %1 bytes can be pasted at once.")
+                           .arg(CVantorixDoc::kMaxStepBytes));
+        return;
+    }
+    const std::int32_t written = doc->SetBytes(bytes.data(), count, position);
+    if (written < 0) {
+        ShowMessageBox(QStringLiteral("The clipboard could not be pasted: the file cannot be read here."));
+        return;
+    }
+    m_bNibblePending = false;
+    update(ClientRect());
+    UpdateValueBar();
+    emit caretMoved();
+    if (bytes.size() > static_cast<std::size_t>(written)) {
+        ShowMessageBox(QStringLiteral("%1 of the %2 bytes on the clipboard did not fit before the end of the file "
+                                      "and were not pasted.")
+                           .arg(static_cast<qulonglong>(bytes.size() - static_cast<std::size_t>(written)))
+                           .arg(static_cast<qulonglong>(bytes.size())));
     }
 }
 

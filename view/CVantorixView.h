@@ -24,6 +24,7 @@
 #include <array>
 #include <cstdint>
 #include <optional>
+#include <functional>
 #include <vector>
 
 class QScrollBar;
@@ -70,10 +71,20 @@ public:
     // state is off. The view also tells the frame at once when the state changes.
     virtual void OnUpdateIndicatorOvr(CCmdUI& cmdUI);
     void UndoLast();
+    void RedoLast();
+    // Selects every byte of the file; the caret stays where it is.
+    void SelectAll();
 
-    // Search, clipboard, display settings.
+    // Search, clipboard, display settings. A match found is selected and scrolled into
+    // view; both directions wrap once round the file.
     void FindNext();
+    void FindPrevious();
     void CopyToClipboard();
+    // The selection as two-digit hex values, 16 to a line.
+    void CopyAsHex();
+    // Overwrites bytes from the caret on with the clipboard's text, read as hex digits in
+    // the hex column and as Latin-1 characters in the ASCII column, as one undo step.
+    void PasteFromClipboard();
     void OnDisplaySettings();
     // Runs one of the view's own commands by id; false when the id is not the view's.
     bool OnCommand(int id);
@@ -146,6 +157,18 @@ private:
     // The display settings chosen last in any view (bytes per line, group size).
     void LoadDisplaySettings();
     void SaveDisplaySettings() const;
+    // The editing and search keys that the view handles before anything is typed; false
+    // for every other key.
+    bool OnCommandKey(const QKeyEvent& event);
+    // Shift with a navigation key: the key moves the caret, the selection follows it.
+    void ExtendSelection(int key);
+    // Selects and highlights [anchor, end]; tellStatus shows the range in the status bar.
+    void ShowSelection(std::uint32_t anchor, std::uint32_t end, bool tellStatus = true);
+    void Find(SearchDirection direction);
+    // Hands the selected bytes (pending changes included) to `piece` in reads of at most
+    // one document block, in order, until it returns false. False when there is no
+    // selection.
+    bool ReadSelection(const std::function<bool(const std::uint8_t*, std::size_t)>& piece);
     void OnLButtonDown(QPoint pointPx);
     void OnMouseMove(QPoint pointPx);
     void OnLButtonUp();

@@ -21,6 +21,8 @@ public:
     [[nodiscard]] virtual const ColorTable& GetColorTable() const = 0;
     [[nodiscard]] virtual QString GetSearchText() const = 0;
     [[nodiscard]] virtual SearchType GetSearchType() const = 0;
+    // Whether Ascii and Unicode searches match upper and lower case exactly.
+    [[nodiscard]] virtual bool GetMatchCase() const { return true; }
     [[nodiscard]] virtual bool IsSigned() const = 0;
     // Fills the value box and both address boxes.
     virtual void ShowCaretInfo(std::uint32_t offset, std::uint8_t value) = 0;

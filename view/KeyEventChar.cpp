@@ -8,8 +8,8 @@ namespace vtx {
 namespace {
 
 // Keys bound to commands of the editor or of the desktop. Where such a command is disabled,
-// its key press reaches the view; it must still not become a byte. Select All is not among
-// them: the view has no such command, and Ctrl+A types 01.
+// its key press reaches the view; it must still not become a byte. Select All is among them:
+// Ctrl+A selects the whole file instead of typing 01.
 bool IsCommandKey(const QKeyEvent& event)
 {
     static constexpr QKeySequence::StandardKey kCommands[] = {
@@ -17,6 +17,7 @@ bool IsCommandKey(const QKeyEvent& event)
         QKeySequence::Paste, QKeySequence::Save,  QKeySequence::SaveAs,    QKeySequence::Open,
         QKeySequence::New,   QKeySequence::Close, QKeySequence::Print,     QKeySequence::Quit,
         QKeySequence::Find,  QKeySequence::FindNext, QKeySequence::FindPrevious, QKeySequence::HelpContents,
+        QKeySequence::SelectAll,
     };
     for (const QKeySequence::StandardKey key : kCommands) {
         if (event.matches(key))

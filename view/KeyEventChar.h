@@ -2,7 +2,7 @@
 // The one rule that turns a key press into the character the hex view types, or none.
 //
 // A character comes only from a plain or shifted key (AltGr compositions included), from
-// Ctrl with a letter (its control code, Ctrl+A = 01), and from Enter, Backspace, Tab and
+// Ctrl with a letter (its control code, Ctrl+B = 02), and from Enter, Backspace, Tab and
 // Escape (0D, 08, 09, 1B). Alt, Meta, Ctrl with anything but a letter, Ctrl+Shift, Delete,
 // function and navigation keys, and the keys of the standard commands (Undo, Paste, Save,
 // ...) give none, whatever text the window system attached to the event: a hex editor must

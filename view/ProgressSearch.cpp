@@ -10,6 +10,10 @@
 #include <QKeyEvent>
 #include <QObject>
 
+// std
+#include <algorithm>
+#include <memory>
+
 namespace vtx {
 
 namespace {
@@ -71,10 +75,11 @@ private:
 
 } // namespace
 
-SearchOutcome SearchWithProgress(CVantorixDoc& doc, const SearchPattern& pattern, std::uint32_t start,
-                                 int delayMs, const std::function<void(int percent)>& progress)
+SearchOutcome SearchWithProgress(CVantorixDoc& doc, const SearchPattern& pattern, std::uint32_t caret,
+                                 SearchDirection direction, int delayMs,
+                                 const std::function<void(int percent)>& progress)
 {
-    const std::uint32_t length = doc.GetFileLength();
+    const std::uint64_t length = std::max<std::uint64_t>(1, doc.GetFileLength());
     QElapsedTimer clock;
     clock.start();
     qint64 nextReportMs = delayMs;
@@ -83,11 +88,11 @@ SearchOutcome SearchWithProgress(CVantorixDoc& doc, const SearchPattern& pattern
     bool cancelled = false;
 
     // The document scans block by block; between blocks the window gets its turn.
-    const std::int32_t found = doc.ScanForPattern(pattern, start, [&](std::uint32_t next) {
-        if (clock.elapsed() < nextReportMs || next >= length)
+    const FindResult found = doc.FindAround(pattern, caret, direction, [&](std::uint64_t scanned) {
+        if (clock.elapsed() < nextReportMs)
             return true;
         if (progress)
-            progress(static_cast<int>(static_cast<std::uint64_t>(next - start) * 100 / (length - start)));
+            progress(static_cast<int>(std::min<std::uint64_t>(100, scanned * 100 / length)));
         QCoreApplication::processEvents();
         if (guard.Cancelled() || !doc.IsFileOpen()) {
             cancelled = true;
@@ -104,9 +109,9 @@ SearchOutcome SearchWithProgress(CVantorixDoc& doc, const SearchPattern& pattern
     }
     if (cancelled)
         return {SearchEnd::Cancelled, 0};
-    if (found < 0)
+    if (found.position < 0)
         return {};
-    return {SearchEnd::Found, static_cast<std::uint32_t>(found)};
+    return {SearchEnd::Found, static_cast<std::uint32_t>(found.position), found.wrapped};
 }
 
 } // namespace vtx

@@ -25,12 +25,16 @@ enum class SearchEnd { Found, NotFound, Cancelled };
 struct SearchOutcome {
     SearchEnd end = SearchEnd::NotFound;
     std::uint32_t position = 0;
+    // Found only after passing the end (or, backward, the start) of the file.
+    bool wrapped = false;
 };
 
-// Looks for the first complete match of pattern at or after start. After delayMs the
-// progress callback gets the percentage of the way from start to the end of the file,
-// about ten times a second, and pending events run between blocks.
-SearchOutcome SearchWithProgress(CVantorixDoc& doc, const SearchPattern& pattern, std::uint32_t start,
-                                 int delayMs, const std::function<void(int percent)>& progress);
+// The document's search from the caret in the given direction, wrapping once
+// (CVantorixDoc::FindAround). After delayMs the progress callback gets the percentage of
+// the file searched so far, about ten times a second, and pending events run between
+// blocks.
+SearchOutcome SearchWithProgress(CVantorixDoc& doc, const SearchPattern& pattern, std::uint32_t caret,
+                                 SearchDirection direction, int delayMs,
+                                 const std::function<void(int percent)>& progress);
 
 } // namespace vtx

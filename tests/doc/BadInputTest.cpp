@@ -109,7 +109,8 @@ TEST(DocBadInput, SearchTextsThatCannotBeSearchedAreRefused)
         {SearchType::Unicode, QString(129, 'a'), "The search text is too long"},
         {SearchType::Hex, QString(514, 'a'), "The search text is too long"},
         {SearchType::Hex, QStringLiteral("zz"), "only the hexadecimal digits"},
-        {SearchType::Hex, QStringLiteral("41 42"), "only the hexadecimal digits"},
+        // Spaces may separate byte pairs, not split one.
+        {SearchType::Hex, QStringLiteral("4 142"), "spaces between byte pairs"},
         // One digit would compare nothing and "match" the first zero byte.
         {SearchType::Hex, QStringLiteral("4"), "at least two hexadecimal digits"},
         {SearchType::Ascii, QStringLiteral("\u20AC"), "8-bit (Latin-1)"},

@@ -12,12 +12,41 @@ using namespace vtx::test;
 
 namespace {
 
+// One change step: each changed position with the value it showed before.
+using Step = std::vector<std::pair<std::uint32_t, std::uint8_t>>;
+
 struct Reference {
     std::vector<std::uint8_t> presented;
     std::vector<std::uint8_t> onDisk;
-    std::vector<ByteChange> undo;
+    std::vector<Step> undo;
+    std::vector<Step> redo;
     // Unsaved exactly while some presented byte differs from the file.
     [[nodiscard]] bool Dirty() const { return presented != onDisk; }
+
+    // Applies a step's values (an undo newest first, a redo in the order it was made) and
+    // returns the step that reverses it, in the order it was made.
+    Step Apply(const Step& step, bool newestFirst)
+    {
+        Step back;
+        const auto put = [&](const std::pair<std::uint32_t, std::uint8_t>& entry) {
+            back.emplace_back(entry.first, presented[entry.first]);
+            presented[entry.first] = entry.second;
+        };
+        if (newestFirst) {
+            std::for_each(step.rbegin(), step.rend(), put);
+            std::reverse(back.begin(), back.end());
+        } else {
+            std::for_each(step.begin(), step.end(), put);
+        }
+        return back;
+    }
+    [[nodiscard]] std::size_t UndoRecords() const
+    {
+        std::size_t n = 0;
+        for (const Step& step : undo)
+            n += step.size();
+        return n;
+    }
 };
 
 QByteArray AsBytes(const std::vector<std::uint8_t>& v)
@@ -27,7 +56,7 @@ QByteArray AsBytes(const std::vector<std::uint8_t>& v)
 
 } // namespace
 
-TEST(DocRandomised, SetUndoSaveAgreeWithAPlainVector)
+TEST(DocRandomised, SetPasteUndoRedoSaveAgreeWithAPlainVector)
 {
     constexpr std::uint32_t kBlock = CVantorixDoc::kMaxRead;
     constexpr std::uint32_t kLength = 3 * kBlock + 17;
@@ -59,19 +88,48 @@ TEST(DocRandomised, SetUndoSaveAgreeWithAPlainVector)
     for (int step = 0; step < kSteps; ++step) {
         const unsigned roll = random() % 100;
         std::string action;
-        if (roll < 65) {
+        if (roll < 50) {
             const std::uint32_t p = randomPosition();
             const auto v = static_cast<std::uint8_t>(random());
             action = "SetByte(" + std::to_string(v) + ", " + std::to_string(p) + ")";
             ASSERT_TRUE(doc->SetByte(v, p)) << action;
-            ref.undo.push_back({p, ref.presented[p]});
+            ref.undo.push_back({{p, ref.presented[p]}});
             ref.presented[p] = v;
-        } else if (roll < 90) {
+            ref.redo.clear();
+        } else if (roll < 60) {
+            // A paste: many bytes as one step, cut at the end of the file.
+            const std::uint32_t p = random() % 8 == 0 ? kLength - static_cast<std::uint32_t>(random() % 40)
+                                                      : randomPosition();
+            std::vector<std::uint8_t> values(random() % 300);
+            for (auto& v : values)
+                v = static_cast<std::uint8_t>(random());
+            const auto fits = static_cast<std::uint32_t>(
+                std::min<std::size_t>(values.size(), p < kLength ? kLength - p : 0));
+            action = "SetBytes(" + std::to_string(values.size()) + " bytes, " + std::to_string(p) + ")";
+            ASSERT_EQ(doc->SetBytes(values.data(), static_cast<std::uint32_t>(values.size()), p),
+                      static_cast<std::int32_t>(fits)) << action;
+            if (fits > 0) {
+                Step step;
+                for (std::uint32_t i = 0; i < fits; ++i) {
+                    step.emplace_back(p + i, ref.presented[p + i]);
+                    ref.presented[p + i] = values[i];
+                }
+                ref.undo.push_back(std::move(step));
+                ref.redo.clear();
+            }
+        } else if (roll < 80) {
             action = "Undo";
             doc->Undo();
             if (!ref.undo.empty()) {
-                ref.presented[ref.undo.back().position] = ref.undo.back().previous;
+                ref.redo.push_back(ref.Apply(ref.undo.back(), true));
                 ref.undo.pop_back();
+            }
+        } else if (roll < 90) {
+            action = "Redo";
+            doc->Redo();
+            if (!ref.redo.empty()) {
+                ref.undo.push_back(ref.Apply(ref.redo.back(), false));
+                ref.redo.pop_back();
             }
         } else if (roll < 97) {
             action = "Save";
@@ -95,12 +153,23 @@ TEST(DocRandomised, SetUndoSaveAgreeWithAPlainVector)
             const auto expected = found == ref.presented.end() ? -1 : found - ref.presented.begin();
             action = "Find from " + std::to_string(start);
             ASSERT_EQ(doc->Find(QString::fromLatin1(AsBytes(needle)), start), expected) << action;
+            // Backward from the same place: the last match that ends before it.
+            const auto before = std::find_end(ref.presented.begin(), ref.presented.begin() + start,
+                                              needle.begin(), needle.end());
+            const FindResult back = doc->FindAround(
+                EncodeSearchPattern(std::string(needle.begin(), needle.end()), SearchType::Ascii), start,
+                SearchDirection::Backward);
+            if (before != ref.presented.begin() + start)
+                ASSERT_EQ(back.position, before - ref.presented.begin()) << action << " backward";
+            else
+                ASSERT_TRUE(back.position < 0 || back.wrapped) << action << " backward";
         }
 
         const std::string where = "seed " + std::to_string(kSeed) + ", step " + std::to_string(step) + ": " + action;
         ASSERT_EQ(boxes.Count(), 0) << where << " showed " << boxes.Last().toStdString();
         ASSERT_EQ(doc->IsDirty(), ref.Dirty()) << where;
-        ASSERT_EQ(doc->UndoHistory().size(), ref.undo.size()) << where;
+        ASSERT_EQ(doc->UndoHistory().size(), ref.UndoRecords()) << where;
+        ASSERT_EQ(doc->CanRedo(), !ref.redo.empty()) << where;
         for (std::uint32_t p = 0; p < kLength; p += kBlock) {
             const std::uint32_t count = std::min(kBlock, kLength - p);
             ASSERT_EQ(doc->ReadBytes(seen.data() + p, count, p), static_cast<std::int32_t>(count))

@@ -3,6 +3,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cctype>
+#include <random>
+
 using namespace vtx;
 using namespace vtx::test;
 
@@ -30,6 +33,52 @@ TEST(SearchPatternEncoding, ThreeTypes)
     ExpectEncoding("414", SearchType::Hex, {0x41, 0x04}, 1);
     ExpectEncoding("4", SearchType::Hex, {}, 0, PatternProblem::NothingToCompare);
     ExpectEncoding("", SearchType::Ascii, {}, 0, PatternProblem::Empty);
+    // Blanks may follow a whole pair; before the first pair or inside one they are not hex.
+    ExpectEncoding("45 4C\t46 ", SearchType::Hex, {0x45, 0x4C, 0x46}, 3);
+    ExpectEncoding("45  4", SearchType::Hex, {0x45, 0x04}, 1);
+    ExpectEncoding("4 5", SearchType::Hex, {0x04, 0x05}, 1, PatternProblem::NotHex);
+}
+
+TEST(SearchPatternScan, BothDirectionsAndBothCasesAgreeWithANaiveScan)
+{
+    // Few distinct letters, so that near-matches and overlaps are common.
+    std::mt19937 random(4711);
+    const std::string alphabet = "aAbB\xE1\xC1";
+    for (int round = 0; round < 3000; ++round) {
+        const std::size_t size = random() % 80;
+        const std::size_t length = 1 + random() % 6;
+        std::vector<std::uint8_t> data(size);
+        for (auto& b : data)
+            b = static_cast<std::uint8_t>(alphabet[random() % alphabet.size()]);
+        std::string text;
+        for (std::size_t i = 0; i < length; ++i)
+            text.push_back(alphabet[random() % alphabet.size()]);
+        const bool matchCase = random() % 2 == 0;
+        const SearchPattern pattern = EncodeSearchPattern(text, SearchType::Ascii, matchCase);
+        const auto same = [&](std::size_t at) {
+            for (std::size_t i = 0; i < length; ++i) {
+                const auto a = data[at + i];
+                const auto b = static_cast<std::uint8_t>(text[i]);
+                const bool letter = std::isalpha(a) && a < 0x80;
+                if (a != b && (matchCase || !letter || (a ^ 0x20) != b))
+                    return false;
+            }
+            return true;
+        };
+        std::ptrdiff_t first = -1;
+        std::ptrdiff_t last = -1;
+        for (std::size_t at = 0; at + length <= size; ++at) {
+            if (same(at)) {
+                if (first < 0)
+                    first = static_cast<std::ptrdiff_t>(at);
+                last = static_cast<std::ptrdiff_t>(at);
+            }
+        }
+        const std::string what = "\"" + text + "\" in " + std::string(data.begin(), data.end()) +
+                                 (matchCase ? " matching case" : " ignoring case");
+        ASSERT_EQ(FindPatternInBlock(data.data(), size, pattern, SearchDirection::Forward), first) << what;
+        ASSERT_EQ(FindPatternInBlock(data.data(), size, pattern, SearchDirection::Backward), last) << what;
+    }
 }
 
 TEST(SearchPatternEncoding, HexGroupsFollowStrtolButAreNotSearchable)
@@ -153,4 +202,79 @@ TEST(DocFind, ScanReportsEachBlockAndCanBeStopped)
     }), static_cast<std::int32_t>(3 * kBlock - 6));
     EXPECT_EQ(next, (std::vector<std::uint32_t>{kBlock - 5, 2 * kBlock - 10, 3 * kBlock - 15}));
     EXPECT_EQ(doc->ScanForPattern(pattern, 0, [](std::uint32_t) { return false; }), -1);
+}
+
+TEST(DocFindAround, EachDirectionWrapsOnceAndMeetsItself)
+{
+    // Matches of "AB" at 2 and 7; "BA" spans the two passes' meeting place at 3..4 when
+    // the caret stands on 3 or 4.
+    TempDir dir;
+    auto doc = OpenDocument(dir.Write("a.bin", QByteArray("xxABAxxABx")));
+    ASSERT_TRUE(doc);
+    struct Case {
+        const char* text;
+        std::uint32_t caret;
+        SearchDirection direction;
+        std::int32_t position;
+        bool wrapped;
+    };
+    constexpr auto F = SearchDirection::Forward;
+    constexpr auto B = SearchDirection::Backward;
+    const Case cases[] = {
+        {"AB", 0, F, 2, false},
+        {"AB", 2, F, 7, false},
+        {"AB", 7, F, 2, true},
+        {"AB", 9, F, 2, true},
+        {"ab", 0, F, -1, false},
+        // Backward: the match must end before the caret.
+        {"AB", 9, B, 7, false},
+        {"AB", 8, B, 2, false},
+        {"AB", 4, B, 2, false},
+        {"AB", 3, B, 7, true},
+        {"AB", 0, B, 7, true},
+        // The only match covers the caret: found once, after the wrap, in either direction.
+        {"BA", 3, F, 3, true},
+        {"BA", 4, B, 3, true},
+        {"BA", 4, F, 3, true},
+        {"BA", 3, B, 3, true},
+        {"zz", 5, B, -1, false},
+    };
+    for (const Case& c : cases) {
+        const FindResult result =
+            doc->FindAround(EncodeSearchPattern(c.text, SearchType::Ascii), c.caret, c.direction);
+        EXPECT_EQ(result.position, c.position) << c.text << " from " << c.caret;
+        EXPECT_EQ(result.wrapped, c.wrapped) << c.text << " from " << c.caret;
+    }
+}
+
+TEST(DocFindAround, BackwardReadsBlocksFromTheEndAndSeesStraddlingMatches)
+{
+    constexpr std::uint32_t kBlock = CVantorixDoc::kMaxRead;
+    TempDir dir;
+    QByteArray bytes(3 * kBlock, '\0');
+    bytes.replace(2 * kBlock - 3, 6, "needle");
+    bytes.replace(10, 6, "NEEDLE");
+    auto doc = OpenDocument(dir.Write("a.bin", bytes));
+    ASSERT_TRUE(doc);
+    const SearchPattern exact = EncodeSearchPattern("NEEDLE", SearchType::Ascii);
+    const SearchPattern anyCase = EncodeSearchPattern("NEEDLE", SearchType::Ascii, false);
+    EXPECT_EQ(doc->FindAround(anyCase, 3 * kBlock - 1, SearchDirection::Backward).position,
+              static_cast<std::int32_t>(2 * kBlock - 3));
+    EXPECT_EQ(doc->FindAround(exact, 3 * kBlock - 1, SearchDirection::Backward).position, 10);
+    // Progress counts the bytes of both passes, and stopping ends the search unfound.
+    std::uint64_t scanned = 0;
+    const FindResult stopped = doc->FindAround(exact, 5, SearchDirection::Backward, [&](std::uint64_t n) {
+        scanned = n;
+        return false;
+    });
+    EXPECT_EQ(stopped.position, -1);
+    EXPECT_GT(scanned, 0u);
+    std::uint64_t last = 0;
+    EXPECT_EQ(doc->FindAround(exact, 20, SearchDirection::Forward, [&](std::uint64_t n) {
+        EXPECT_GE(n, last);
+        last = n;
+        return true;
+    }).position, 10);
+    EXPECT_LE(last, 3u * kBlock + 6);
+    EXPECT_GT(last, 3u * kBlock - 2 * kBlock);
 }

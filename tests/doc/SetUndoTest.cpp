@@ -130,3 +130,52 @@ TEST(DocSetUndo, DirtyExactlyWhileSomeByteDiffersFromTheFile)
     step("back to the saved value", false);
     EXPECT_EQ(ReadAll(path), QByteArray("Zbcdef"));
 }
+
+TEST(DocSetUndo, ManyBytesAreOneStepThatUndoAndRedoTakeWhole)
+{
+    TempDir dir;
+    const QString path = dir.Write("a.bin", QByteArray("0123456789"));
+    auto doc = OpenDocument(path);
+    ASSERT_TRUE(doc);
+    RecordingView view(doc.get());
+    const std::uint8_t values[] = {'a', 'b', 'c', 'd'};
+    ASSERT_TRUE(doc->SetByte('X', 1));
+    // Never past the end: two of the four fit.
+    EXPECT_EQ(doc->SetBytes(values, 4, 8), 2);
+    EXPECT_EQ(doc->SetBytes(values, 4, 10), 0);
+    EXPECT_EQ(doc->SetBytes(values, 3, 0), 3);
+    EXPECT_EQ(Presented(*doc, 0, 10), QByteArray("abc34567ab"));
+
+    doc->Undo();
+    EXPECT_EQ(Presented(*doc, 0, 10), QByteArray("0X234567ab"));
+    doc->Undo();
+    EXPECT_EQ(Presented(*doc, 0, 10), QByteArray("0X23456789"));
+    doc->Redo();
+    EXPECT_EQ(Presented(*doc, 0, 10), QByteArray("0X234567ab"));
+    doc->Redo();
+    EXPECT_EQ(Presented(*doc, 0, 10), QByteArray("abc34567ab"));
+    doc->Redo(); // nothing left to redo
+    EXPECT_EQ(Presented(*doc, 0, 10), QByteArray("abc34567ab"));
+    // Each step moves the first view to the step's first byte.
+    EXPECT_EQ(view.calls, (std::vector<std::pair<char, std::uint32_t>>{
+                              {'G', 0}, {'R', 0}, {'G', 8}, {'R', 0}, {'G', 8}, {'R', 0}, {'G', 0}, {'R', 0}}));
+
+    // Undone and saved, redone after the save: dirty again, and the save writes it.
+    doc->Undo();
+    ASSERT_TRUE(doc->OnSaveDocument(path));
+    EXPECT_EQ(ReadAll(path), QByteArray("0X234567ab"));
+    doc->Redo();
+    EXPECT_TRUE(doc->IsDirty());
+    ASSERT_TRUE(doc->OnSaveDocument(path));
+    EXPECT_EQ(ReadAll(path), QByteArray("abc34567ab"));
+
+    // A new change ends what could be redone.
+    doc->Undo();
+    ASSERT_TRUE(doc->CanRedo());
+    ASSERT_TRUE(doc->SetByte('Z', 9));
+    EXPECT_FALSE(doc->CanRedo());
+    doc->Undo();
+    ASSERT_TRUE(doc->CanRedo());
+    EXPECT_EQ(doc->SetBytes(values, 1, 5), 1);
+    EXPECT_FALSE(doc->CanRedo());
+}

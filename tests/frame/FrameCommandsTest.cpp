@@ -97,16 +97,18 @@ TEST_F(FrameTest, MenusShowTheCommandsOfTheTable)
     StartWith(QByteArray(64, 'a'));
     Frame()->UpdateCommands();
     EXPECT_EQ(ItemTexts(Frame()->GetMenuPopup(IDR_VANTORTYPE, QStringLiteral("&Edit"))),
-              (QStringList{"&Undo\tCtrl+Z", "-", "Cu&t\tCtrl+X", "&Copy\tCtrl+C", "&Paste\tCtrl+V", "-", "&Find",
-                           "&Goto Address", "Edit Color Codes"}));
+              (QStringList{"&Undo\tCtrl+Z", "&Redo\tCtrl+Y", "-", "Cu&t\tCtrl+X", "&Copy\tCtrl+C", "Copy as &Hex",
+                           "&Paste\tCtrl+V", "Select &All\tCtrl+A", "-", "&Find", "Find Pre&vious", "&Goto Address",
+                           "Edit Color Codes"}));
     EXPECT_EQ(ItemTexts(Frame()->GetMenuPopup(IDR_MAINFRAME, QStringLiteral("&Help"))),
               (QStringList{"&About Vantorix...", "-", "More Info...", "Comments?"}));
 
     // The bar menu: its check marks are the search type and the sign, Ascii and Unsigned
     // to begin with.
     EXPECT_EQ(Frame()->SearchMenu()->title(), QStringLiteral("Search Menu"));
-    EXPECT_EQ(ItemTexts(Frame()->SearchMenu()), (QStringList{"Search &Ascii", "Search &Hex", "Search &Unicode"}));
-    EXPECT_EQ(CheckedItems(Frame()->SearchMenu()), QStringList{"Search &Ascii"});
+    EXPECT_EQ(ItemTexts(Frame()->SearchMenu()),
+              (QStringList{"Search &Ascii", "Search &Hex", "Search &Unicode", "-", "Match &case"}));
+    EXPECT_EQ(CheckedItems(Frame()->SearchMenu()), (QStringList{"Search &Ascii", "Match &case"}));
     EXPECT_EQ(Frame()->SignMenu()->title(), QStringLiteral("SIGN"));
     EXPECT_EQ(ItemTexts(Frame()->SignMenu()), (QStringList{"Signed", "Unsigned"}));
     EXPECT_EQ(CheckedItems(Frame()->SignMenu()), QStringList{"Unsigned"});
@@ -116,11 +118,17 @@ TEST_F(FrameTest, MenusShowTheCommandsOfTheTable)
     // Each choice marks its item and clears the others; the document's search asks the
     // same marks.
     EXPECT_TRUE(Frame()->Commands().Execute(ID_SEARCH_UNICODE));
-    EXPECT_EQ(CheckedItems(Frame()->SearchMenu()), QStringList{"Search &Unicode"});
+    EXPECT_EQ(CheckedItems(Frame()->SearchMenu()), (QStringList{"Search &Unicode", "Match &case"}));
     EXPECT_EQ(CVantorixDoc::CurrentSearchType(), SearchType::Unicode);
     EXPECT_TRUE(Frame()->Commands().Execute(ID_SEARCH_HEX));
-    EXPECT_EQ(CheckedItems(Frame()->SearchMenu()), QStringList{"Search &Hex"});
+    EXPECT_EQ(CheckedItems(Frame()->SearchMenu()), (QStringList{"Search &Hex", "Match &case"}));
     EXPECT_EQ(CVantorixDoc::CurrentSearchType(), SearchType::Hex);
+    // Match case is a switch of its own, beside whichever type is marked.
+    Frame()->Commands().Action(ID_SEARCH_MATCH_CASE)->trigger();
+    EXPECT_EQ(CheckedItems(Frame()->SearchMenu()), QStringList{"Search &Hex"});
+    EXPECT_FALSE(CVantorixDoc::CurrentMatchCase());
+    EXPECT_TRUE(Frame()->Commands().Execute(ID_SEARCH_MATCH_CASE));
+    EXPECT_TRUE(CVantorixDoc::CurrentMatchCase());
     EXPECT_TRUE(Frame()->Commands().Execute(ID_SIGN_SIGNED));
     EXPECT_EQ(CheckedItems(Frame()->SignMenu()), QStringList{"Signed"});
     EXPECT_TRUE(Frame()->IsSigned());

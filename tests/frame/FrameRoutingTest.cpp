@@ -8,6 +8,7 @@
 
 #include <QApplication>
 #include <QClipboard>
+#include <QStatusBar>
 #include <QToolButton>
 
 namespace vtx::test {
@@ -31,24 +32,55 @@ QByteArray Letters()
     return bytes;
 }
 
-TEST_F(FrameTest, CutAndPasteInTheViewChangeNothing)
+TEST_F(FrameTest, CutInTheViewChangesNothingAndSaysWhy)
 {
     StartWith(Letters());
     SetClipboard(QStringLiteral("XYZ"));
     DragBytes(0, 2);
     ClickByte(1, false);
-    for (const auto& [key, modifiers] : std::initializer_list<std::pair<int, Qt::KeyboardModifiers>>{
-             {Qt::Key_X, Qt::ControlModifier},
-             {Qt::Key_V, Qt::ControlModifier},
-             {Qt::Key_Delete, Qt::ShiftModifier},
-             {Qt::Key_Insert, Qt::ShiftModifier}})
-        Key(key, modifiers);
+    Key(Qt::Key_X, Qt::ControlModifier);
+    Key(Qt::Key_Delete, Qt::ShiftModifier);
     EXPECT_TRUE(Frame()->Commands().Execute(ID_EDIT_CUT));
-    EXPECT_TRUE(Frame()->Commands().Execute(ID_EDIT_PASTE));
     EXPECT_FALSE(Doc()->IsDirty());
     EXPECT_EQ(ReadAll(FilePath()), Letters());
-    EXPECT_EQ(Doc()->GetByte(1), 'B');
     EXPECT_EQ(Clipboard(), QStringLiteral("XYZ"));
+    EXPECT_TRUE(Frame()->Commands().Action(ID_EDIT_CUT)->statusTip().contains(QStringLiteral("cannot be removed")));
+}
+
+TEST_F(FrameTest, PasteRedoAndSelectAllReachTheFocusedView)
+{
+    StartWith(Letters());
+    // Ctrl+V, Shift+Insert and the menu all paste over the bytes from the caret.
+    ClickByte(4, false);
+    SetClipboard(QStringLiteral("xy"));
+    Key(Qt::Key_V, Qt::ControlModifier);
+    ClickByte(8, true);
+    SetClipboard(QStringLiteral("7A 7B"));
+    Key(Qt::Key_Insert, Qt::ShiftModifier);
+    ClickByte(12, true);
+    SetClipboard(QStringLiteral("21"));
+    EXPECT_TRUE(Frame()->Commands().Execute(ID_EDIT_PASTE));
+    // Each paste is one step; the last is undone and redone with both redo keys.
+    Key(Qt::Key_Z, Qt::ControlModifier);
+    Key(Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(Doc()->GetByte(8), '.');
+    Key(Qt::Key_Y, Qt::ControlModifier);
+    EXPECT_EQ(Doc()->GetByte(9), '{');
+    Key(Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
+    EXPECT_TRUE(Frame()->Commands().Execute(ID_FILE_SAVE));
+    QByteArray expected = Letters();
+    expected.replace(4, 2, "xy");
+    expected.replace(8, 2, "z{");
+    expected[12] = '!';
+    EXPECT_EQ(ReadAll(FilePath()), expected);
+    EXPECT_EQ(m_boxes.Count(), 0);
+
+    // Select All from the keys, then Copy as Hex from the menu.
+    Key(Qt::Key_A, Qt::ControlModifier);
+    EXPECT_EQ(View()->SelectionAnchor(), 0u);
+    EXPECT_EQ(View()->SelectionEnd(), 63u);
+    EXPECT_TRUE(Frame()->Commands().Execute(ID_EDIT_COPY_HEX));
+    EXPECT_TRUE(Clipboard().startsWith(QStringLiteral("41 42 43 2E 78 79 2E 2E 7A 7B 2E 2E 21 2E 2E 2E\n41 00 42")));
 }
 
 TEST_F(FrameTest, CopyPutsTheSelectedBytesOnTheClipboard)
@@ -143,10 +175,20 @@ TEST_F(FrameTest, EnterAndF3SearchFromTheSearchBox)
     Key(Qt::Key_F3);
     EXPECT_EQ(View()->LastHit().filePos, 0x50u);
     EXPECT_EQ(m_boxes.Count(), 0);
-    // No wrapping round to the start.
-    Key(Qt::Key_F3);
-    EXPECT_EQ(m_boxes.Texts(), std::vector<QString>{QStringLiteral("Reached End of File")});
+    // Shift+F3 goes back, and past the start it wraps round to the end.
+    Key(Qt::Key_F3, Qt::ShiftModifier);
+    EXPECT_EQ(View()->LastHit().filePos, 0x20u);
+    Key(Qt::Key_F3, Qt::ShiftModifier);
     EXPECT_EQ(View()->LastHit().filePos, 0x50u);
+    EXPECT_EQ(Frame()->statusBar()->currentMessage(), QStringLiteral("Search wrapped to the end of the file."));
+    // With Match case off, F3 finds the upper-case one too.
+    Frame()->Commands().Action(ID_SEARCH_MATCH_CASE)->trigger();
+    Key(Qt::Key_F3);
+    EXPECT_EQ(View()->LastHit().filePos, 0x20u);
+    Key(Qt::Key_F3);
+    EXPECT_EQ(View()->LastHit().filePos, 0x30u);
+    EXPECT_EQ(View()->SelectionEnd(), 0x35u);
+    EXPECT_EQ(m_boxes.Count(), 0);
 
     // An empty box asks for text.
     m_boxes.Clear();

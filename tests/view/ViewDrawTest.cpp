@@ -148,7 +148,7 @@ TEST(ViewDrawing, TheCaretCellIsOutlinedInTheOtherColumn)
     // The outline's top edge: a whole row of pixels in the text colour.
     const auto outlined = [&](const QImage& image, int column, bool hex) {
         const QRect cell = harness.CellRect(column, 1, hex);
-        return CountPixels(image, QRect(cell.left(), cell.top(), cell.width(), 1), IsDark) == cell.width();
+        return CountPixels(image, QRect(cell.left(), cell.top(), cell.width(), 1), [](const QColor& c) { return IsDarkInk(c); }) == cell.width();
     };
     EXPECT_FALSE(outlined(harness.Grab(), 3, false)) << "no caret yet";
     harness.Click(harness.CellPoint(3, 1, true));

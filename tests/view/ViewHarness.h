@@ -40,6 +40,7 @@ public:
     const ColorTable& GetColorTable() const override { return colors; }
     QString GetSearchText() const override { return searchText; }
     SearchType GetSearchType() const override { return searchType; }
+    bool GetMatchCase() const override { return matchCase; }
     bool IsSigned() const override { return false; }
     void ShowCaretInfo(std::uint32_t offset, std::uint8_t value) override { caretInfo.emplace_back(offset, value); }
     void SetStatusText(const QString& text) override { statusTexts.push_back(text); }
@@ -51,6 +52,7 @@ public:
     ColorTable colors;
     QString searchText;
     SearchType searchType = SearchType::Ascii;
+    bool matchCase = true;
     std::vector<std::pair<std::uint32_t, std::uint8_t>> caretInfo;
     QStringList statusTexts;
     std::vector<bool> overwrite;

@@ -33,21 +33,25 @@ TEST_F(ViewSearch, EmptyTextAsksForTextAndMovesNothing)
     EXPECT_EQ(harness.View().LastHit().filePos, 1u);
 }
 
-TEST_F(ViewSearch, FindsForwardFromAfterTheCaretAndNeverWraps)
+TEST_F(ViewSearch, FindsForwardFromAfterTheCaretAndWrapsOnce)
 {
     ViewHarness harness(QByteArray("ABCxxABCxx"), 3);
     CVantorixView& view = harness.View();
-    // The caret starts on position 0: the match there is skipped.
+    // The caret starts on position 0: the match there is skipped...
     Find(harness, QStringLiteral("ABC"));
     EXPECT_EQ(view.LastHit().filePos, 5u);
+    EXPECT_NE(harness.Frame().LastStatus(), QStringLiteral("Search wrapped to the start of the file."));
+    // ...until the search passes the end and starts again at the top.
     Find(harness, QStringLiteral("ABC"));
-    EXPECT_EQ(boxes.Texts(), std::vector<QString>{QStringLiteral("Reached End of File")});
-    EXPECT_EQ(view.LastHit().filePos, 5u);
-    EXPECT_EQ(view.ScrollPos(), 0u);
+    EXPECT_EQ(view.LastHit().filePos, 0u);
+    EXPECT_EQ(harness.Frame().LastStatus(), QStringLiteral("Search wrapped to the start of the file."));
+    EXPECT_TRUE(boxes.Texts().empty());
 
-    harness.Press(Qt::Key_Home);
-    Find(harness, QStringLiteral("ABC"));
-    EXPECT_EQ(view.LastHit().filePos, 5u) << "from the top again only after Home";
+    // No match anywhere: the message, and nothing moves.
+    Find(harness, QStringLiteral("ABD"));
+    EXPECT_EQ(boxes.Texts(), std::vector<QString>{QStringLiteral("Reached End of File")});
+    EXPECT_EQ(view.LastHit().filePos, 0u);
+    EXPECT_EQ(view.ScrollPos(), 0u);
 }
 
 TEST_F(ViewSearch, OverlappingMatchesComeInTurnAndCaseMatters)
@@ -55,20 +59,59 @@ TEST_F(ViewSearch, OverlappingMatchesComeInTurnAndCaseMatters)
     ViewHarness harness(QByteArray("AAAAxabc"), 3);
     CVantorixView& view = harness.View();
     std::vector<std::uint32_t> found;
-    for (int i = 0; i < 4 && boxes.Count() == 0; ++i) {
+    for (int i = 0; i < 4; ++i) {
         Find(harness, QStringLiteral("AA"));
-        if (boxes.Count() == 0)
-            found.push_back(view.LastHit().filePos);
+        found.push_back(view.LastHit().filePos);
     }
-    EXPECT_EQ(found, (std::vector<std::uint32_t>{1, 2}));
-    EXPECT_EQ(boxes.Last(), QStringLiteral("Reached End of File"));
+    EXPECT_EQ(found, (std::vector<std::uint32_t>{1, 2, 0, 1}));
+    EXPECT_TRUE(boxes.Texts().empty());
 
-    harness.Press(Qt::Key_Home);
-    boxes.Clear();
     Find(harness, QStringLiteral("AAX"));
     EXPECT_EQ(boxes.Last(), QStringLiteral("Reached End of File"));
     Find(harness, QStringLiteral("abc"));
     EXPECT_EQ(view.LastHit().filePos, 5u);
+    Find(harness, QStringLiteral("ABC"));
+    EXPECT_EQ(view.LastHit().filePos, 5u);
+    // Match case off: either case of the letters, in Unicode too.
+    harness.Frame().matchCase = false;
+    Find(harness, QStringLiteral("ABC"));
+    EXPECT_EQ(view.SelectionAnchor(), 5u);
+    harness.Frame().searchType = SearchType::Unicode;
+    boxes.Clear();
+    Find(harness, QStringLiteral("ABC"));
+    EXPECT_EQ(boxes.Last(), QStringLiteral("Reached End of File"));
+}
+
+TEST_F(ViewSearch, ShiftF3FindsTheMatchEndingBeforeTheCaretAndWrapsToTheEnd)
+{
+    ViewHarness harness(QByteArray("xABxxABxABx"), 3);
+    CVantorixView& view = harness.View();
+    harness.Frame().searchText = QStringLiteral("AB");
+    harness.Click(harness.CellPoint(9, 0, true));
+    harness.Press(Qt::Key_F3, Qt::ShiftModifier);
+    EXPECT_EQ(view.LastHit().filePos, 5u) << "the match under the caret does not end before it";
+    harness.Press(Qt::Key_F3, Qt::ShiftModifier);
+    EXPECT_EQ(view.LastHit().filePos, 1u);
+    harness.Press(Qt::Key_F3, Qt::ShiftModifier);
+    EXPECT_EQ(view.LastHit().filePos, 8u);
+    EXPECT_EQ(harness.Frame().LastStatus(), QStringLiteral("Search wrapped to the end of the file."));
+    harness.Press(Qt::Key_F3);
+    EXPECT_EQ(view.LastHit().filePos, 1u);
+    EXPECT_EQ(harness.Frame().LastStatus(), QStringLiteral("Search wrapped to the start of the file."));
+    harness.Frame().searchText = QStringLiteral("AC");
+    harness.Press(Qt::Key_F3, Qt::ShiftModifier);
+    EXPECT_EQ(boxes.Texts(), std::vector<QString>{QStringLiteral("Reached Start of File")});
+}
+
+TEST_F(ViewSearch, HexTextsMaySpaceTheirBytePairs)
+{
+    ViewHarness harness(QByteArray("\x7F" "ELF.ELF", 8), 3);
+    harness.Frame().searchType = SearchType::Hex;
+    Find(harness, QStringLiteral("45 4C 46"));
+    EXPECT_EQ(harness.View().LastHit().filePos, 1u);
+    Find(harness, QStringLiteral("454C 46"));
+    EXPECT_EQ(harness.View().LastHit().filePos, 5u);
+    EXPECT_TRUE(boxes.Texts().empty());
 }
 
 TEST_F(ViewSearch, SearchTypeDecidesHowTheTextIsSearched)
@@ -91,16 +134,19 @@ TEST_F(ViewSearch, SearchTypeDecidesHowTheTextIsSearched)
     EXPECT_EQ(view.LastHit().filePos, 1u);
 }
 
-TEST_F(ViewSearch, KeepsTheSelectionAndTellsTheValueBarNothing)
+TEST_F(ViewSearch, SelectsTheMatchInViewAndTellsTheValueBarNothing)
 {
-    ViewHarness harness(QByteArray("0123456789ABC"), 3);
+    QByteArray bytes(16 * 200, '.');
+    bytes.replace(16 * 150 + 3, 3, "ABC");
+    ViewHarness harness(bytes, 10);
     CVantorixView& view = harness.View();
     harness.Drag(harness.CellPoint(1, 0, true), harness.CellPoint(3, 0, true));
     const std::size_t told = harness.Frame().caretInfo.size();
-    Find(harness, QStringLiteral("AB"));
-    EXPECT_EQ(view.LastHit().filePos, 10u);
-    EXPECT_EQ(view.SelectionAnchor(), 1u);
-    EXPECT_EQ(view.SelectionEnd(), 3u);
+    Find(harness, QStringLiteral("ABC"));
+    EXPECT_EQ(view.LastHit().filePos, 16u * 150 + 3);
+    EXPECT_EQ(view.SelectionAnchor(), 16u * 150 + 3);
+    EXPECT_EQ(view.SelectionEnd(), 16u * 150 + 5);
+    EXPECT_EQ(view.TopRow(), 150u) << "scrolled to the match";
     EXPECT_EQ(harness.Frame().caretInfo.size(), told);
 }
 
@@ -204,16 +250,34 @@ TEST_F(ViewClipboard, CopiesTheSelectedBytesAsTextUpToAZero)
     EXPECT_EQ(Clipboard()->text(), QStringLiteral("A"));
 }
 
-TEST_F(ViewClipboard, NoSelectionKeepsTheClipboardAndOneByteEmptiesIt)
+TEST_F(ViewClipboard, NoSelectionKeepsTheClipboardAndOneByteIsCopied)
 {
     ViewHarness harness(QByteArray("ABCDEF"), 3);
     harness.Click(harness.CellPoint(2, 0, true));
     harness.View().CopyToClipboard();
+    harness.View().CopyAsHex();
     EXPECT_EQ(Clipboard()->text(), QStringLiteral("before"));
 
     Select(harness, 2, 2);
     harness.View().CopyToClipboard();
-    EXPECT_TRUE(Clipboard()->text().isEmpty());
+    EXPECT_EQ(Clipboard()->text(), QStringLiteral("C"));
+}
+
+TEST_F(ViewClipboard, CopyAsHexWritesSixteenValuesToALine)
+{
+    ViewHarness harness(Counting(40), 3);
+    harness.Drag(harness.CellPoint(14, 0, true), harness.CellPoint(0, 2, true));
+    harness.View().CopyAsHex();
+    EXPECT_EQ(Clipboard()->text(), QStringLiteral("0E 0F 10 11 12 13 14 15 16 17 18 19 1A 1B 1C 1D\n1E 1F 20"));
+    // All of a file that is longer than one read, through the real keys.
+    QByteArray bytes = Counting(70000);
+    ViewHarness big(bytes, 3);
+    big.Press(Qt::Key_A, Qt::ControlModifier);
+    big.View().CopyAsHex();
+    const QString text = Clipboard()->text();
+    EXPECT_EQ(text.size(), 70000 * 3 - 1);
+    EXPECT_EQ(text.count(QLatin1Char('\n')), 70000 / 16 - (70000 % 16 == 0 ? 1 : 0));
+    EXPECT_EQ(text.right(5), QStringLiteral("6E 6F"));
 }
 
 TEST_F(ViewClipboard, HighBytesStayEightBitAndPendingChangesAreCopied)

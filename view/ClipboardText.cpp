@@ -1,0 +1,90 @@
+#include "ClipboardText.h"
+
+namespace vtx {
+
+namespace {
+
+int HexValue(char16_t c)
+{
+    if (c >= u'0' && c <= u'9')
+        return c - u'0';
+    if (c >= u'a' && c <= u'f')
+        return c - u'a' + 10;
+    if (c >= u'A' && c <= u'F')
+        return c - u'A' + 10;
+    return -1;
+}
+
+bool IsSeparator(char16_t c)
+{
+    return c == u' ' || c == u'\t' || c == u'\r' || c == u'\n';
+}
+
+} // namespace
+
+const char* PasteProblemText(PasteProblem problem)
+{
+    switch (problem) {
+    case PasteProblem::None: return nullptr;
+    case PasteProblem::Empty: return "The clipboard holds no text to paste.";
+    case PasteProblem::NotHex:
+        return "The clipboard text cannot be pasted into the hex column: it may contain only the "
+               "hexadecimal digits 0-9 and A-F, spaces and line breaks.";
+    case PasteProblem::OddDigits:
+        return "The clipboard text cannot be pasted into the hex column: it holds an odd number of "
+               "hexadecimal digits, and every byte needs two.";
+    case PasteProblem::NotLatin1:
+        return "The clipboard text cannot be pasted into the ASCII column: it contains characters "
+               "that are not 8-bit (Latin-1).";
+    }
+    return nullptr;
+}
+
+PasteProblem ParseHexBytes(std::u16string_view text, std::vector<std::uint8_t>& bytes)
+{
+    bytes.clear();
+    bytes.reserve(text.size() / 2);
+    int high = -1;
+    for (const char16_t c : text) {
+        if (IsSeparator(c))
+            continue;
+        const int digit = HexValue(c);
+        if (digit < 0)
+            return PasteProblem::NotHex;
+        if (high < 0) {
+            high = digit;
+        } else {
+            bytes.push_back(static_cast<std::uint8_t>(high << 4 | digit));
+            high = -1;
+        }
+    }
+    if (high >= 0)
+        return PasteProblem::OddDigits;
+    return bytes.empty() ? PasteProblem::Empty : PasteProblem::None;
+}
+
+PasteProblem ParseLatin1Bytes(std::u16string_view text, std::vector<std::uint8_t>& bytes)
+{
+    bytes.clear();
+    bytes.reserve(text.size());
+    for (const char16_t c : text) {
+        if (c > 0xFF)
+            return PasteProblem::NotLatin1;
+        bytes.push_back(static_cast<std::uint8_t>(c));
+    }
+    return bytes.empty() ? PasteProblem::Empty : PasteProblem::None;
+}
+
+void AppendHexLines(std::string& text, const std::uint8_t* bytes, std::size_t count, std::uint64_t& written)
+{
+    static constexpr char kDigits[] = "0123456789ABCDEF";
+    text.reserve(text.size() + 3 * count);
+    for (std::size_t i = 0; i < count; ++i, ++written) {
+        if (written > 0)
+            text.push_back(written % kHexValuesPerLine == 0 ? '\n' : ' ');
+        text.push_back(kDigits[bytes[i] >> 4]);
+        text.push_back(kDigits[bytes[i] & 0x0F]);
+    }
+}
+
+} // namespace vtx
