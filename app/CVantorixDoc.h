@@ -13,6 +13,7 @@
 #include <cstdint>
 #include <functional>
 #include <map>
+#include <optional>
 #include <vector>
 
 namespace vtx {
@@ -93,12 +94,22 @@ public:
     // empty when the text can be searched for. The view may ask first.
     [[nodiscard]] static QString SearchTextProblem(const QString& text, SearchType type);
 
+    // Whether another program changed, replaced or deleted the file since it was opened or
+    // last saved (one fstat and one stat): the text that tells the user, once for each new
+    // state of the file, or empty. The window calls it when it becomes active again.
+    QString FileChangeNotice();
+    // "<name> was replaced by another program since it was opened." and its kin.
+    [[nodiscard]] static QString FileChangeText(FileChange change, const QString& name);
+
     // The largest count ReadBytes delivers in one call; a larger count is cut to it.
     static constexpr std::uint32_t kMaxRead = 65535;
 
 private:
+    enum class ChangedFileChoice { SaveAs, Overwrite, Cancel };
+
     bool SaveInPlace();
     bool SaveToNewName(const QString& path);
+    ChangedFileChoice AskAboutChangedFile(const FileCheck& check);
 
     CFile m_file;
     bool m_bFileOpen = false;
@@ -107,6 +118,8 @@ private:
     std::vector<ByteChange> m_undo;
     QString m_path;
     bool m_bDirty = false;
+    // The state of the file the user was last told about (FileChangeNotice).
+    std::optional<FileCheck> m_noticed;
 };
 
 } // namespace vtx
