@@ -1,6 +1,7 @@
 #pragma once
-// The frame of each document window. Its one particular is its width: 815 pixels, wide
-// enough for a full row of the hex view. Closing and activating are the framework's.
+// The frame of each document window. Its particulars are its width, 815 pixels, wide
+// enough for a full row of the hex view, and a look at the file on disk whenever the
+// window becomes active again. Closing and activating are the framework's.
 
 #include "framework/CMDIChildWnd.h"
 
@@ -12,7 +13,17 @@ class CChildFrame : public CMDIChildWnd
 public:
     static constexpr int kWidth = 815;
 
+    CChildFrame();
+
     bool PreCreateWindow(CREATESTRUCT& cs) override;
+
+    // When another program changed, replaced or deleted the document's file since it was
+    // opened or saved: repaints the views (their rows come from disk) and tells the user,
+    // without waiting, once for each new state of the file.
+    void CheckFileOnDisk();
+
+protected:
+    bool event(QEvent* event) override;
 };
 
 } // namespace vtx
