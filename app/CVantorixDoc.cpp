@@ -7,9 +7,11 @@
 
 // Qt
 #include <QFile>
+#include <QFileInfo>
 
 // std
 #include <algorithm>
+#include <cstring>
 #include <limits>
 #include <memory>
 #include <optional>
@@ -26,7 +28,6 @@ namespace {
 constexpr const char* kErrorOpeningFile = "Error Opening File";
 constexpr const char* kExceptionOpeningFile = "Exception Opening File";
 constexpr const char* kFailedToCopy = "Failed To Copy To New File.";
-constexpr const char* kFailedToOpenNew = "Failed To Open New File";
 constexpr const char* kFailedToSaveNew = "Failed To Save New File";
 constexpr const char* kExceptionInSave = "Exception in Save()";
 constexpr const char* kReadPastEnd = "len < 0";
@@ -44,6 +45,11 @@ public:
 std::string LocalPath(const QString& path)
 {
     return QFile::encodeName(path).toStdString();
+}
+
+QString FileName(const QString& path)
+{
+    return QFileInfo(path).fileName();
 }
 
 // Seeks take signed 32-bit offsets: a position of 2 GiB or more cannot be reached.
@@ -143,13 +149,43 @@ bool CVantorixDoc::OnSaveDocument(const QString& path)
 
 bool CVantorixDoc::SaveInPlace()
 {
+    // Nothing pending: nothing to write, and so nothing to ask about the file either.
+    if (m_changes.empty()) {
+        const bool wasDirty = IsDirty();
+        m_bSavedBytesUnknown = false;
+        NotifyIfDirtyChanged(wasDirty);
+        return true;
+    }
+    bool wrote = false;
     try {
+        FileCheck check;
+        if (!m_file.Check(check))
+            throw DocFailure("the open file cannot be asked for its state");
+        if (check.change != FileChange::None) {
+            // Another program renamed a file over ours, deleted it or wrote into it. Writing
+            // now could put the changes where the user cannot see them, or into bytes the
+            // window never showed: the user decides.
+            switch (AskAboutChangedFile(check)) {
+            case ChangedFileChoice::SaveAs: return DoSaveAs();
+            case ChangedFileChoice::Overwrite: break;
+            case ChangedFileChoice::Cancel: return false;
+            }
+        }
+        // Never past the end the file has now: a write there would grow it, with a gap of
+        // zeros in front of the byte.
+        if (static_cast<std::int64_t>(m_changes.rbegin()->first) >= check.descriptor.size)
+            throw DocFailure("a change lies past the end of the file");
         // One seek and one one-byte write per changed byte; the file keeps its length.
         for (const auto& [position, value] : m_changes) {
             if (m_file.Seek(SeekOffset(position)) != position)
                 throw DocFailure("seek did not reach the changed byte");
+            wrote = true;
             m_file.Write(&value, 1);
         }
+        // Only what reached the disk counts as saved.
+        m_file.Sync();
+        m_file.RecordIdentity();
+        m_noticed.reset();
         // The undo history stays: an undo after a save becomes a new pending change.
         const bool wasDirty = IsDirty();
         m_changes.clear();
@@ -166,30 +202,85 @@ bool CVantorixDoc::SaveInPlace()
     const bool wasDirty = IsDirty();
     m_bSavedBytesUnknown = true;
     NotifyIfDirtyChanged(wasDirty);
+    // A write that got through changed the file's time: that change is ours, and the next
+    // save must not take it for another program's.
+    if (wrote) {
+        try {
+            m_file.RecordIdentity();
+        } catch (...) {
+        }
+    }
     ShowMessageBox(QString::fromLatin1(kExceptionInSave));
     return false;
 }
 
+CVantorixDoc::ChangedFileChoice CVantorixDoc::AskAboutChangedFile(const FileCheck& check)
+{
+    // Overwriting is offered only where it lands on the bytes the user saw the changes
+    // against: the name still leads to the open file and its length is unchanged.
+    const bool mayOverwrite =
+        check.change == FileChange::Changed && check.descriptor.size == m_file.Identity().size;
+    QString text = FileChangeText(check.change, FileName(m_path)) + QStringLiteral("\n\n");
+    if (check.change == FileChange::Changed && !mayOverwrite)
+        text += QStringLiteral("Its length changed, so your changes can no longer be saved into it. ");
+    text += QStringLiteral("Save As... writes what this window shows to a new file.");
+    if (mayOverwrite)
+        text += QStringLiteral(" Overwrite writes your changes into the file as it is now.");
+
+    const QString saveAs = QStringLiteral("Save As...");
+    if (!mayOverwrite) {
+        const MsgResult answer =
+            ShowMessageBox(text, MsgButtons::OkCancel, MsgIcon::Default, {{MsgResult::Ok, saveAs}});
+        return answer == MsgResult::Ok ? ChangedFileChoice::SaveAs : ChangedFileChoice::Cancel;
+    }
+    const MsgResult answer = ShowMessageBox(text, MsgButtons::YesNoCancel, MsgIcon::Default,
+                                            {{MsgResult::Yes, saveAs}, {MsgResult::No, QStringLiteral("Overwrite")}});
+    return answer == MsgResult::Yes  ? ChangedFileChoice::SaveAs
+           : answer == MsgResult::No ? ChangedFileChoice::Overwrite
+                                     : ChangedFileChoice::Cancel;
+}
+
 bool CVantorixDoc::SaveToNewName(const QString& path)
 {
-    // The old file stays open, and locked, until the new one holds every change. Whatever
-    // fails on the way, the document goes back to it with its pending changes, and the copy
-    // that this save made is removed again; a file that existed under the new name is
-    // never touched, because the copy refuses to overwrite.
+    // The new file is made from the open descriptor, not copied by name: it gets the bytes
+    // the window shows even when another program has replaced or deleted the old name.
+    // It is created exclusively and locked before a byte goes in, so no other editor can
+    // take it meanwhile. The old file stays open, and locked, until the new one holds
+    // every change; whatever fails, the document goes back to it with its pending changes,
+    // and only the file this save created is removed again.
+    CFile copy;
+    const CFile::OpenError error = copy.CreateCopyOf(m_file, LocalPath(path));
+    if (error != CFile::OpenError::None) {
+        Trace(QStringLiteral("save as %1: %2 (%3)")
+                  .arg(path, QString::fromLatin1(OpenErrorText(error)),
+                       QString::fromLocal8Bit(std::strerror(copy.LastError()))));
+        QString text = QString::fromLatin1(kFailedToCopy);
+        if (error == CFile::OpenError::Exists)
+            text += QStringLiteral("\nA file named %1 already exists. Choose another name.").arg(FileName(path));
+        ShowMessageBox(text);
+        return false;
+    }
+
     const QString previousPath = m_path;
     const std::uint32_t previousLength = m_nLength;
-    CFile previousFile;
-    bool copied = false;
-    bool swapped = false;
+    const std::map<std::uint32_t, std::uint8_t> previousChanges = m_changes;
+    const std::optional<FileCheck> previousNoticed = m_noticed;
+    const std::int64_t previousDiffering = m_nDifferingBytes;
+    const bool previousUnknown = m_bSavedBytesUnknown;
+    CFile previousFile = std::move(m_file);
     try {
-        if (!CopyFileNoOverwrite(LocalPath(m_path), LocalPath(path)))
-            throw DocFailure(kFailedToCopy);
-        copied = true;
-        previousFile = std::move(m_file);
-        swapped = true;
-        m_bFileOpen = false;
-        if (!OnOpenDocument(path))
-            throw DocFailure(kFailedToOpenNew);
+        m_file = std::move(copy);
+        m_path = path;
+        m_nLength = m_file.GetLength();
+        m_noticed.reset();
+        // Bytes that a truncation by another program took away are not in the window any
+        // more, and a change to one has nothing left to land on.
+        const auto pastEnd = m_changes.lower_bound(m_nLength);
+        if (pastEnd != m_changes.end()) {
+            Trace(QStringLiteral("save as %1: %2 changes past the end left out")
+                      .arg(path).arg(std::distance(pastEnd, m_changes.end())));
+            m_changes.erase(pastEnd, m_changes.end());
+        }
         if (!OnSaveDocument(path))
             throw DocFailure(kFailedToSaveNew);
         return true; // previousFile closes here and releases the old file
@@ -198,15 +289,50 @@ bool CVantorixDoc::SaveToNewName(const QString& path)
     } catch (...) {
         ShowMessageBox(QString::fromLatin1(kExceptionInSave));
     }
-    if (swapped) {
-        m_file = std::move(previousFile);
-        m_bFileOpen = m_file.IsOpen();
-        m_path = previousPath;
-        m_nLength = previousLength;
-    }
-    if (copied)
-        ::unlink(LocalPath(path).c_str());
+    m_file.RemoveIfStillNamed();
+    m_file = std::move(previousFile);
+    m_path = previousPath;
+    m_nLength = previousLength;
+    m_changes = previousChanges;
+    m_noticed = previousNoticed;
+    // Back on the old file, whose bytes the count was taken against.
+    const bool wasDirty = IsDirty();
+    m_nDifferingBytes = previousDiffering;
+    m_bSavedBytesUnknown = previousUnknown;
+    NotifyIfDirtyChanged(wasDirty);
     return false;
+}
+
+QString CVantorixDoc::FileChangeNotice()
+{
+    if (!m_bFileOpen)
+        return {};
+    FileCheck check;
+    if (!m_file.Check(check) || check.change == FileChange::None)
+        return {};
+    // Told already about exactly this state of the file.
+    if (m_noticed && SameOutcome(*m_noticed, check))
+        return {};
+    m_noticed = check;
+    QString text = FileChangeText(check.change, FileName(m_path)) + QLatin1Char(' ');
+    if (check.change == FileChange::Changed) {
+        text += QStringLiteral("The window now shows the file as it is on disk");
+        text += m_changes.empty() ? QStringLiteral(".") : QStringLiteral("; your unsaved changes stay on top of it.");
+    } else {
+        text += QStringLiteral("The window still shows the file as it was opened; Save As keeps it under a new name.");
+    }
+    return text;
+}
+
+QString CVantorixDoc::FileChangeText(FileChange change, const QString& name)
+{
+    switch (change) {
+    case FileChange::Replaced: return QStringLiteral("%1 was replaced by another program since it was opened.").arg(name);
+    case FileChange::Deleted: return QStringLiteral("%1 was deleted since it was opened.").arg(name);
+    case FileChange::Changed: return QStringLiteral("%1 was changed by another program since it was opened.").arg(name);
+    case FileChange::None: break;
+    }
+    return {};
 }
 
 void CVantorixDoc::OnCloseDocument()

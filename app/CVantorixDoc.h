@@ -141,10 +141,19 @@ public:
     // empty when the text can be searched for. The view may ask first.
     [[nodiscard]] static QString SearchTextProblem(const QString& text, SearchType type);
 
+    // Whether another program changed, replaced or deleted the file since it was opened or
+    // last saved (one fstat and one stat): the text that tells the user, once for each new
+    // state of the file, or empty. The window calls it when it becomes active again.
+    QString FileChangeNotice();
+    // "<name> was replaced by another program since it was opened." and its kin.
+    [[nodiscard]] static QString FileChangeText(FileChange change, const QString& name);
+
     // The largest count ReadBytes delivers in one call; a larger count is cut to it.
     static constexpr std::uint32_t kMaxRead = 65535;
 
 private:
+    enum class ChangedFileChoice { SaveAs, Overwrite, Cancel };
+
     bool SaveInPlace();
     // The file's byte at position (as last opened or saved); false when it cannot be read.
     bool ReadSavedByte(std::uint32_t position, std::uint8_t& value);
@@ -166,6 +175,7 @@ private:
     // applying its values, and returns the step's lowest position.
     std::uint32_t MoveStep(std::vector<ByteChange>& from, std::vector<ByteChange>& to);
     void ShowInFirstView(std::uint32_t position);
+    ChangedFileChoice AskAboutChangedFile(const FileCheck& check);
 
     CFile m_file;
     bool m_bFileOpen = false;
@@ -179,6 +189,8 @@ private:
     // Set when the file's bytes are no longer known for certain (a save failed half-way, a
     // byte could not be read back): dirty until the next save succeeds.
     bool m_bSavedBytesUnknown = false;
+    // The state of the file the user was last told about (FileChangeNotice).
+    std::optional<FileCheck> m_noticed;
 };
 
 } // namespace vtx

@@ -93,22 +93,30 @@ bool CDocManager::DoSave(CDocument* document, const QString& path)
 {
     if (!document)
         return false;
+    const QString pathBefore = document->GetPathName();
     QString target = path;
-    if (target.isEmpty()) {
-        const QString proposed = document->GetPathName().isEmpty() ? document->GetTitle() : document->GetPathName();
-        target = PromptFileName(false, proposed);
-        if (target.isEmpty())
+    QString proposed = pathBefore.isEmpty() ? document->GetTitle() : pathBefore;
+    for (;;) {
+        if (path.isEmpty()) {
+            target = PromptFileName(false, proposed);
+            if (target.isEmpty())
+                return false;
+            target = NormalizePath(target);
+        }
+        // A failed save cleans up after itself: only the document can tell the file it
+        // created from one that another program put under the same name meanwhile.
+        if (document->OnSaveDocument(target))
+            break;
+        // A new name the user picked that turned out to be taken (the document has said
+        // so): the dialog opens again for another one.
+        const QFileInfo taken(target);
+        if (!path.isEmpty() || target == pathBefore || !(taken.exists() || taken.isSymLink()))
             return false;
-        target = NormalizePath(target);
+        proposed = target;
     }
-    const QFileInfo before(target);
-    const bool existedBefore = before.exists() || before.isSymLink();
-    if (!document->OnSaveDocument(target)) {
-        if (path.isEmpty() && !existedBefore && QFileInfo::exists(target))
-            QFile::remove(target);
-        return false;
-    }
-    document->SetPathName(NormalizePath(target));
+    // A save in place that the user turned into Save As has named the document already.
+    if (document->GetPathName() == pathBefore)
+        document->SetPathName(NormalizePath(target));
     return true;
 }
 
@@ -170,7 +178,8 @@ QString CDocManager::PromptFileName(bool forOpen, const QString& proposed) const
         return m_filePrompt(forOpen, proposed, filters);
     const QString filter = filters.join(QStringLiteral(";;"));
     return forOpen ? QFileDialog::getOpenFileName(m_pMainFrame, QStringLiteral("Open"), proposed, filter)
-                   : QFileDialog::getSaveFileName(m_pMainFrame, QStringLiteral("Save As"), proposed, filter);
+                   : QFileDialog::getSaveFileName(m_pMainFrame, QStringLiteral("Save As"), proposed, filter,
+                                                  nullptr, QFileDialog::DontConfirmOverwrite);
 }
 
 } // namespace vtx

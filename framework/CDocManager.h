@@ -50,8 +50,9 @@ public:
     void OnFileOpen();
     // Save: in place, or as Save As when the document has no path yet.
     bool DoFileSave(CDocument* document);
-    // Saves to path; an empty path asks for one. A failed save removes the target only
-    // when this attempt created it: a file that was there before is never removed.
+    // Saves to path; an empty path asks for one. The dialog does not offer to replace a
+    // file (a save never overwrites one): when the document refuses a name that is
+    // taken, the dialog opens again. The document removes what a failed save created.
     bool DoSave(CDocument* document, const QString& path);
     void OnFileClose(CDocument* document);
 

@@ -55,6 +55,7 @@ CDocument* CDocTemplate::OpenDocumentFile(const QString& path, bool makeVisible)
         if (m_pDocManager)
             m_pDocManager->OnDocumentPathChanged(d, addToRecentFiles);
     });
+    document->SetSaveAsHandler([this](CDocument* d) { return m_pDocManager && m_pDocManager->DoSave(d, QString()); });
     m_documents.push_back(std::move(owned));
 
     CMDIChildWnd* frame = CreateNewFrame(document);

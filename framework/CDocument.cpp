@@ -38,6 +38,15 @@ void CDocument::SetPathName(const QString& path, bool addToRecentFiles)
         m_pathHandler(this, addToRecentFiles);
 }
 
+bool CDocument::DoSaveAs()
+{
+    if (!m_saveAsHandler)
+        return false;
+    // A copy: the handler may replace itself while it runs.
+    const SaveAsHandler handler = m_saveAsHandler;
+    return handler(this);
+}
+
 void CDocument::SetTitle(const QString& title)
 {
     m_strTitle = title;

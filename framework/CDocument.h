@@ -72,6 +72,12 @@ public:
     // the window titles.
     using PathHandler = std::function<void(CDocument*, bool addToRecentFiles)>;
     void SetPathHandler(PathHandler handler) { m_pathHandler = std::move(handler); }
+    // Save As on the user's behalf, from inside one of the document's own operations (a
+    // save in place that the user turned into Save As): the document manager installs a
+    // handler that asks for the name and saves. Without one, DoSaveAs returns false.
+    using SaveAsHandler = std::function<bool(CDocument*)>;
+    void SetSaveAsHandler(SaveAsHandler handler) { m_saveAsHandler = std::move(handler); }
+    bool DoSaveAs();
 
 private:
     std::vector<CView*> m_views;
@@ -81,6 +87,7 @@ private:
     CDocTemplate* m_pDocTemplate = nullptr;
     CloseHandler m_closeHandler;
     PathHandler m_pathHandler;
+    SaveAsHandler m_saveAsHandler;
 };
 
 } // namespace vtx

@@ -1,5 +1,6 @@
 #include "MessageBox.h"
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QMessageBox>
 
@@ -50,6 +51,25 @@ QMessageBox::Icon ToQt(MsgIcon icon)
     return QMessageBox::NoIcon;
 }
 
+QMessageBox::StandardButton ToQt(MsgResult result)
+{
+    switch (result) {
+    case MsgResult::Ok: return QMessageBox::Ok;
+    case MsgResult::Cancel: return QMessageBox::Cancel;
+    case MsgResult::Yes: return QMessageBox::Yes;
+    case MsgResult::No: return QMessageBox::No;
+    case MsgResult::Retry: return QMessageBox::Retry;
+    case MsgResult::Abort: return QMessageBox::Abort;
+    case MsgResult::Ignore: return QMessageBox::Ignore;
+    }
+    return QMessageBox::NoButton;
+}
+
+QMessageBox::StandardButton FirstButton(MsgButtons buttons)
+{
+    return ToQt(DefaultAnswer(buttons));
+}
+
 MsgResult FromQt(int button, MsgButtons buttons)
 {
     switch (button) {
@@ -93,14 +113,34 @@ QString MessageBoxCaption()
     return g_caption;
 }
 
-MsgResult ShowMessageBox(const QString& text, MsgButtons buttons, MsgIcon icon)
+MsgResult ShowMessageBox(const QString& text, MsgButtons buttons, MsgIcon icon,
+                         const std::vector<MsgButtonText>& labels)
 {
     icon = EffectiveIcon(buttons, icon);
     if (g_recorder)
-        return g_recorder->Record(text, buttons, icon);
+        return g_recorder->Record(text, buttons, icon, labels);
 
     QMessageBox box(ToQt(icon), g_caption, text, ToQt(buttons), QApplication::activeWindow());
+    for (const MsgButtonText& label : labels)
+        if (QAbstractButton* button = box.button(ToQt(label.button)))
+            button->setText(label.text);
+    // A box with labels of its own names its choices in order of preference.
+    if (!labels.empty())
+        box.setDefaultButton(FirstButton(buttons));
     return FromQt(box.exec(), buttons);
+}
+
+void ShowNotice(const QString& text, QWidget* parent)
+{
+    const MsgIcon icon = EffectiveIcon(MsgButtons::Ok, MsgIcon::Default);
+    if (g_recorder) {
+        g_recorder->Record(text, MsgButtons::Ok, icon, {}, false);
+        return;
+    }
+    auto* box = new QMessageBox(ToQt(icon), g_caption, text, QMessageBox::Ok, parent);
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    box->setWindowModality(Qt::NonModal);
+    box->show();
 }
 
 MessageBoxRecorder::MessageBoxRecorder() : m_previous(g_recorder)
@@ -122,12 +162,14 @@ std::vector<QString> MessageBoxRecorder::Texts() const
     return texts;
 }
 
-MsgResult MessageBoxRecorder::Record(const QString& text, MsgButtons buttons, MsgIcon icon)
+MsgResult MessageBoxRecorder::Record(const QString& text, MsgButtons buttons, MsgIcon icon,
+                                     const std::vector<MsgButtonText>& labels, bool modal)
 {
-    m_shown.push_back({text, buttons, icon, g_caption});
+    m_shown.push_back({text, buttons, icon, g_caption, labels, modal});
     if (m_onShow)
         m_onShow(m_shown.back());
-    if (m_answers.empty())
+    // A notice waits for no answer and takes none of the scripted ones.
+    if (m_answers.empty() || !modal)
         return DefaultAnswer(buttons);
     const MsgResult answer = m_answers.front();
     m_answers.pop_front();

@@ -4,6 +4,8 @@
 
 #include <QString>
 
+class QWidget;
+
 #include <deque>
 #include <functional>
 #include <vector>
@@ -16,10 +18,23 @@ enum class MsgButtons { Ok, OkCancel, YesNo, YesNoCancel, RetryCancel, AbortRetr
 enum class MsgIcon { Default, None, Exclamation, Information, Question, Critical };
 enum class MsgResult { Ok, Cancel, Yes, No, Retry, Abort, Ignore };
 
+// A button that carries the caller's own label instead of the standard one ("Save As..."
+// on the Yes button).
+struct MsgButtonText {
+    MsgResult button;
+    QString text;
+    bool operator==(const MsgButtonText&) const = default;
+};
+
 // Shows text in a modal box captioned with MessageBoxCaption() and returns the button the
 // user pressed (Cancel, or No where there is no Cancel, when the box is closed otherwise).
+// The first button of the set is the default one.
 MsgResult ShowMessageBox(const QString& text, MsgButtons buttons = MsgButtons::Ok,
-                         MsgIcon icon = MsgIcon::Default);
+                         MsgIcon icon = MsgIcon::Default, const std::vector<MsgButtonText>& labels = {});
+
+// Tells the user something without waiting for an answer: a box with an OK button that
+// stays open beside the program (not modal) until the user closes it. parent may be null.
+void ShowNotice(const QString& text, QWidget* parent);
 
 // "Vantorix" for the editor; the setup program sets its own.
 void SetMessageBoxCaption(const QString& caption);
@@ -39,6 +54,8 @@ public:
         MsgButtons buttons;
         MsgIcon icon;    // as effective (Default resolved)
         QString caption;
+        std::vector<MsgButtonText> labels; // the caller's own button labels, if any
+        bool modal = true;                 // false for ShowNotice
     };
 
     MessageBoxRecorder();
@@ -56,7 +73,8 @@ public:
     [[nodiscard]] QString Last() const { return m_shown.empty() ? QString() : m_shown.back().text; }
     void Clear() { m_shown.clear(); }
 
-    MsgResult Record(const QString& text, MsgButtons buttons, MsgIcon icon);
+    MsgResult Record(const QString& text, MsgButtons buttons, MsgIcon icon,
+                     const std::vector<MsgButtonText>& labels = {}, bool modal = true);
 
 private:
     std::vector<Shown> m_shown;

@@ -58,7 +58,7 @@ CFile::~CFile()
 }
 
 CFile::CFile(CFile&& other) noexcept
-    : m_fd(std::exchange(other.m_fd, -1)), m_path(std::move(other.m_path))
+    : m_fd(std::exchange(other.m_fd, -1)), m_path(std::move(other.m_path)), m_identity(other.m_identity)
 {
 }
 
@@ -68,6 +68,7 @@ CFile& CFile::operator=(CFile&& other) noexcept
         Close();
         m_fd = std::exchange(other.m_fd, -1);
         m_path = std::move(other.m_path);
+        m_identity = other.m_identity;
     }
     return *this;
 }
@@ -106,15 +107,87 @@ CFile::OpenError CFile::Open(const std::string& path)
     }
     m_fd = fd;
     m_path = path;
+    m_identity = FileIdentity::FromStat(opened);
     return OpenError::None;
 }
 
-void CFile::Close()
+CFile::OpenError CFile::CreateNew(const std::string& path, std::uint32_t permissions)
 {
-    if (m_fd >= 0) {
-        ::close(m_fd); // closing releases the flock as well
-        m_fd = -1;
+    Close();
+    const int fd = OpenNoIntr(path.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC,
+                              static_cast<mode_t>(permissions & 0777));
+    if (fd < 0) {
+        switch (errno) {
+        case EEXIST: return OpenError::Exists;
+        case ENOENT:
+        case ENOTDIR: return OpenError::NotFound;
+        case EACCES:
+        case EROFS: return OpenError::ReadOnly;
+        default: return OpenError::Other;
+        }
     }
+    m_fd = fd;
+    m_path = path;
+    struct stat created {};
+    if (::fstat(fd, &created) != 0) {
+        // Without its identity the file cannot be told apart from one put in its place:
+        // remove by name right away, before anyone else could have.
+        ::unlink(path.c_str());
+        Close();
+        return OpenError::Other;
+    }
+    m_identity = FileIdentity::FromStat(created);
+    if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        const OpenError error = errno == EWOULDBLOCK ? OpenError::Locked : OpenError::Other;
+        RemoveIfStillNamed();
+        Close();
+        return error;
+    }
+    return OpenError::None;
+}
+
+bool CFile::Close()
+{
+    if (m_fd < 0)
+        return true;
+    // Closing releases the flock as well. The descriptor is gone even when close fails
+    // (EINTR included), so it is never retried.
+    const bool ok = ::close(m_fd) == 0;
+    m_fd = -1;
+    return ok;
+}
+
+void CFile::RecordIdentity()
+{
+    if (m_fd < 0)
+        throw CFileException("identity of a closed file", EBADF);
+    struct stat st {};
+    if (::fstat(m_fd, &st) != 0)
+        ThrowErrno("fstat");
+    m_identity = FileIdentity::FromStat(st);
+}
+
+bool CFile::Check(FileCheck& result) const
+{
+    return m_fd >= 0 && CheckFile(m_identity, m_fd, m_path, result);
+}
+
+void CFile::Sync()
+{
+    if (m_fd < 0)
+        throw CFileException("sync of a closed file", EBADF);
+    if (::fsync(m_fd) != 0)
+        ThrowErrno("fsync");
+}
+
+bool CFile::RemoveIfStillNamed()
+{
+    if (m_fd < 0)
+        return false;
+    struct stat st {};
+    if (::stat(m_path.c_str(), &st) != 0 || !FileIdentity::FromStat(st).SameFile(m_identity))
+        return false;
+    return ::unlink(m_path.c_str()) == 0;
 }
 
 std::uint32_t CFile::Seek(std::int32_t position)
@@ -179,9 +252,70 @@ const char* OpenErrorText(CFile::OpenError error)
     case CFile::OpenError::ReadOnly: return "read-only";
     case CFile::OpenError::Locked: return "locked by another program";
     case CFile::OpenError::TooLarge: return "2 GiB or larger";
+    case CFile::OpenError::Exists: return "already exists";
     case CFile::OpenError::Other: return "cannot be opened";
     }
     return "cannot be opened";
+}
+
+namespace {
+
+// Copies everything fd holds now, from its start, to out. Reads with pread, so the source's
+// file position is left alone.
+bool CopyAll(int fd, int out)
+{
+    std::vector<char> block(1 << 20);
+    off_t offset = 0;
+    for (;;) {
+        const ssize_t n = ::pread(fd, block.data(), block.size(), offset);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0)
+            return false;
+        if (n == 0)
+            return true;
+        if (!WriteAll(out, block.data(), static_cast<size_t>(n)))
+            return false;
+        offset += n;
+    }
+}
+
+// The permissions a copy gets: the source's read, write and execute bits, never setuid,
+// setgid or sticky (the umask applies on creation). Owner write stays on so the editor can
+// open the copy read-write.
+std::uint32_t CopyPermissions(std::uint32_t sourceMode)
+{
+    return (sourceMode & 0777) | S_IWUSR;
+}
+
+} // namespace
+
+CFile::OpenError CFile::CreateCopyOf(const CFile& source, const std::string& path)
+{
+    Close();
+    if (!source.IsOpen())
+        return OpenError::Other;
+    struct stat st {};
+    if (::fstat(source.m_fd, &st) != 0)
+        return OpenError::Other;
+    if (const OpenError error = CreateNew(path, CopyPermissions(st.st_mode)); error != OpenError::None)
+        return error;
+    bool ok = CopyAll(source.m_fd, m_fd);
+    if (ok) {
+        try {
+            Sync();
+            RecordIdentity();
+        } catch (const CFileException&) {
+            ok = false;
+        }
+    }
+    if (!ok) {
+        m_lastError = errno;
+        RemoveIfStillNamed();
+        Close();
+        return OpenError::Other;
+    }
+    return OpenError::None;
 }
 
 bool CopyFileNoOverwrite(const std::string& from, const std::string& to)
@@ -194,35 +328,21 @@ bool CopyFileNoOverwrite(const std::string& from, const std::string& to)
         ::close(in);
         return false;
     }
-    // Owner write stays on so the document can open the copy read-write.
     const int out = OpenNoIntr(to.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC,
-                               (st.st_mode & 07777) | S_IWUSR);
+                               static_cast<mode_t>(CopyPermissions(st.st_mode)));
     if (out < 0) {
         ::close(in);
         return false;
     }
-    bool ok = true;
-    std::vector<char> block(1 << 20);
-    for (;;) {
-        const ssize_t n = ::read(in, block.data(), block.size());
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n < 0) {
-            ok = false;
-            break;
-        }
-        if (n == 0)
-            break;
-        if (!WriteAll(out, block.data(), static_cast<size_t>(n))) {
-            ok = false;
-            break;
-        }
-    }
-    ::fchmod(out, (st.st_mode & 07777) | S_IWUSR);
+    struct stat created {};
+    bool ok = ::fstat(out, &created) == 0 && CopyAll(in, out) && ::fsync(out) == 0;
     if (::close(out) != 0)
         ok = false;
     ::close(in);
-    if (!ok)
+    // Only the file this call created goes: another one put under the name meanwhile stays.
+    struct stat named {};
+    if (!ok && ::stat(to.c_str(), &named) == 0 && named.st_dev == created.st_dev &&
+        named.st_ino == created.st_ino)
         ::unlink(to.c_str());
     return ok;
 }

@@ -3,6 +3,8 @@
 // editor touches the files it edits. Positions above this class are unsigned 32-bit and
 // files must stay below 2 GiB; below it everything is 64-bit off_t.
 
+#include "FileIdentity.h"
+
 #include <cstdint>
 #include <stdexcept>
 #include <string>
@@ -26,7 +28,7 @@ class CFile
 public:
     // Why an Open failed; the document turns all of them into one message, but tests and
     // the trace want to know which.
-    enum class OpenError { None, NotFound, IsDirectory, NotRegular, ReadOnly, Locked, TooLarge, Other };
+    enum class OpenError { None, NotFound, IsDirectory, NotRegular, ReadOnly, Locked, TooLarge, Exists, Other };
 
     // A file must be smaller than 2 GiB: seeks take signed 32-bit offsets.
     static constexpr std::int64_t kLengthLimit = std::int64_t{1} << 31;
@@ -42,7 +44,21 @@ public:
     // (flock), so a second editor cannot open it too. A file without any write permission
     // bit counts as read-only and is refused even for root.
     OpenError Open(const std::string& path);
-    void Close();
+    // Creates a new file that must not exist yet (Exists otherwise), read-write, locked
+    // like Open before anyone can write into it. permissions are the low nine mode bits;
+    // the umask applies. A file that cannot be locked is removed again.
+    OpenError CreateNew(const std::string& path, std::uint32_t permissions);
+    // Creates path as a new file (as CreateNew, with the source's permissions but never
+    // setuid, setgid or sticky) holding the bytes the open source holds now, read through
+    // its descriptor: it copies the file the source is, whatever its name now names.
+    // Synced to the disk before it returns. On failure the new file is removed again (only
+    // while the name still names it) and this object is closed; LastError() says why.
+    OpenError CreateCopyOf(const CFile& source, const std::string& path);
+    // errno of the last failed CreateCopyOf (ENOSPC for a full disk).
+    [[nodiscard]] int LastError() const { return m_lastError; }
+    // False when the system reported an error on closing (data may not have reached the
+    // disk).
+    bool Close();
     [[nodiscard]] bool IsOpen() const { return m_fd >= 0; }
 
     // Absolute seek; returns the position reached. Negative positions throw.
@@ -56,16 +72,33 @@ public:
     [[nodiscard]] std::uint32_t GetLength() const;
     [[nodiscard]] const std::string& GetFilePath() const { return m_path; }
 
+    // The identity recorded at open (or by the last RecordIdentity): which file this is,
+    // its size and modification time.
+    [[nodiscard]] const FileIdentity& Identity() const { return m_identity; }
+    // Records the descriptor's identity now (after this program wrote the file); throws.
+    void RecordIdentity();
+    // Compares the recorded identity with the descriptor and the path now: one fstat and
+    // one stat. False (and result untouched) when the file is closed or fstat fails.
+    bool Check(FileCheck& result) const;
+    // Flushes the file's data to the disk; throws when the system reports an error.
+    void Sync();
+    // Removes the path only while it still names this open file, so that a file another
+    // program put under the name in the meantime is left alone.
+    bool RemoveIfStillNamed();
+
 private:
     int m_fd = -1;
     std::string m_path;
+    FileIdentity m_identity;
+    int m_lastError = 0;
 };
 
 [[nodiscard]] const char* OpenErrorText(CFile::OpenError error);
 
 // Copies a file to a new name, refusing when the target exists (it is created with
-// O_EXCL). The copy keeps the source's permission bits. On failure a partly written
-// target that this call created is removed again.
+// O_EXCL). The copy keeps the source's permission bits except setuid, setgid and sticky,
+// under the umask. On failure a partly written target that this call created is removed
+// again.
 bool CopyFileNoOverwrite(const std::string& from, const std::string& to);
 
 } // namespace vtx

@@ -555,6 +555,12 @@ void CVantorixView::RepaintNow()
     repaint(ClientRect());
 }
 
+void CVantorixView::OnFileChangedOnDisk()
+{
+    RecalcScrollRange(ClientHeight());
+    update();
+}
+
 void CVantorixView::wheelEvent(QWheelEvent* event)
 {
     const int delta = event->angleDelta().y();

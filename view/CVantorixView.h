@@ -57,6 +57,9 @@ public:
     void OnVScroll(ScrollCode code);
     void GotoPosition(std::uint32_t target) override;
     void RepaintNow() override;
+    // The file changed on disk behind the document: its length may differ, so the scroll
+    // range is measured again, and every row is drawn afresh from disk.
+    void OnFileChangedOnDisk();
 
     // Caret, selection and editing.
     [[nodiscard]] HitInfo HitTest(QPoint pointPx, int dc, int dr) const;

@@ -250,17 +250,25 @@ TEST_F(AppTest, FailedSaveAsNeverRemovesAFileThatWasThere)
     CVantorixDoc* document = AsDoc(Documents().at(0));
     ASSERT_TRUE(document->SetByte(0x5A, 0));
 
-    QString answer = existing;
-    App().GetDocManager().SetFilePrompt([&](bool forOpen, const QString&, const QStringList&) {
+    // A taken name is refused with the reason, and the dialog opens again, proposing it;
+    // an empty answer is Cancel.
+    QStringList answers = {existing, QString()};
+    QStringList proposed;
+    App().GetDocManager().SetFilePrompt([&](bool forOpen, const QString& name, const QStringList&) {
         EXPECT_FALSE(forOpen);
-        return answer;
+        proposed << name;
+        return answers.isEmpty() ? QString() : answers.takeFirst();
     });
     EXPECT_TRUE(Frame()->Commands().Execute(ID_FILE_SAVE_AS));
-    EXPECT_EQ(m_boxes.Last(), QStringLiteral("Failed To Copy To New File."));
+    EXPECT_EQ(m_boxes.Last(), QStringLiteral("Failed To Copy To New File.\n"
+                                             "A file named existing.bin already exists. Choose another name."));
+    EXPECT_EQ(proposed, (QStringList{QFileInfo(path).canonicalFilePath(), QFileInfo(existing).canonicalFilePath()}));
     EXPECT_TRUE(QFileInfo::exists(existing));
     EXPECT_EQ(ReadAll(existing), existingBytes);
+    EXPECT_TRUE(document->IsDirty());
 
-    answer = m_dir.Path(QStringLiteral("copy.bin"));
+    answers = {m_dir.Path(QStringLiteral("copy.bin"))};
+    const QString answer = answers.front();
     EXPECT_TRUE(Frame()->Commands().Execute(ID_FILE_SAVE_AS));
     EXPECT_EQ(static_cast<unsigned char>(ReadAll(answer).at(0)), 0x5A);
     EXPECT_EQ(static_cast<unsigned char>(ReadAll(path).at(0)), 0x00);
@@ -286,6 +294,43 @@ TEST_F(AppTest, ADocumentWindowIsNeverWiderThanTheAreaItOpensIn)
         ASSERT_NE(FrameOf(document), nullptr);
         EXPECT_EQ(FrameOf(document)->width(), c.narrow ? area : CChildFrame::kWidth);
     }
+}
+
+TEST_F(AppTest, ActivationTellsOnceThatAnotherProgramChangedTheFileAndSaveOffersSaveAs)
+{
+    const QString path = MakeFile(QStringLiteral("shared.bin"));
+    Start({path});
+    CVantorixDoc* document = AsDoc(Documents().at(0));
+    CMDIChildWnd* frame = Frames().at(0);
+    ASSERT_TRUE(document->SetByte(0x5A, 0));
+    {
+        QFile other(path);
+        ASSERT_TRUE(other.open(QIODevice::Append));
+        other.write("more");
+    }
+    m_boxes.Clear();
+    for (int i = 0; i < 2; ++i) {
+        QEvent activate(QEvent::WindowActivate);
+        QCoreApplication::sendEvent(Frame(), &activate);
+    }
+    ASSERT_EQ(m_boxes.Count(), 1);
+    EXPECT_FALSE(m_boxes.Records()[0].modal);
+    EXPECT_TRUE(m_boxes.Last().startsWith(QStringLiteral("shared.bin was changed by another program since it was opened.")));
+
+    // Save asks; Save As... runs the Save As dialog, and the document becomes the copy.
+    const QString copy = m_dir.Path(QStringLiteral("copy.bin"));
+    App().GetDocManager().SetFilePrompt([&](bool, const QString&, const QStringList&) { return copy; });
+    m_boxes.Clear();
+    EXPECT_TRUE(Frame()->Commands().Execute(ID_FILE_SAVE));
+    ASSERT_EQ(m_boxes.Count(), 1);
+    EXPECT_EQ(m_boxes.Records()[0].buttons, MsgButtons::OkCancel);
+    QByteArray expected = ReadAll(path);
+    expected[0] = 0x5A;
+    EXPECT_EQ(ReadAll(copy), expected);
+    EXPECT_EQ(static_cast<unsigned char>(ReadAll(path).at(0)), 0x00);
+    EXPECT_EQ(document->GetTitle(), QStringLiteral("copy.bin"));
+    EXPECT_EQ(frame->windowTitle(), QStringLiteral("copy.bin"));
+    EXPECT_FALSE(document->IsDirty());
 }
 
 } // namespace

@@ -40,13 +40,14 @@ TEST(DocBadInput, FilesThatCannotBeOpenedSayErrorOpeningFile)
 namespace {
 // After a refused Save As the document must be exactly where it was.
 void ExpectSaveAsRefused(CVantorixDoc& doc, const QString& target, const QString& oldPath,
-                         const QByteArray& oldBytes)
+                         const QByteArray& oldBytes,
+                         const QString& message = QStringLiteral("Failed To Copy To New File."))
 {
     const auto pending = doc.PendingChanges();
     const QByteArray presented = PresentedAll(doc);
     MessageBoxRecorder boxes;
     EXPECT_FALSE(doc.OnSaveDocument(target));
-    EXPECT_EQ(boxes.Texts(), std::vector<QString>{"Failed To Copy To New File."});
+    EXPECT_EQ(boxes.Texts(), std::vector<QString>{message});
     EXPECT_EQ(ReadAll(oldPath), oldBytes);
     EXPECT_EQ(doc.GetPath(), oldPath);
     EXPECT_TRUE(doc.IsFileOpen());
@@ -66,7 +67,8 @@ TEST(DocBadInput, SaveAsNeverOverwritesAndNeverWritesIntoNowhere)
     ASSERT_TRUE(doc);
     ASSERT_TRUE(doc->SetByte('!', 10));
 
-    ExpectSaveAsRefused(*doc, existing, path, original);
+    ExpectSaveAsRefused(*doc, existing, path, original,
+                        "Failed To Copy To New File.\nA file named existing.bin already exists. Choose another name.");
     EXPECT_EQ(ReadAll(existing), QByteArray("do not touch"));
     ExpectSaveAsRefused(*doc, dir.Path("no/such/dir/a.bin"), path, original);
     EXPECT_FALSE(QFile::exists(dir.Path("no")));

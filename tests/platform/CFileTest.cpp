@@ -96,3 +96,31 @@ TEST(CopyFileNoOverwrite, CopiesBytesAndPermissionsButNeverReplaces)
     EXPECT_FALSE(vtx::CopyFileNoOverwrite(dir.StdPath("missing"), dir.StdPath("y")));
     EXPECT_FALSE(QFile::exists(dir.Path("y")));
 }
+
+TEST(CFileCreateCopyOf, PermissionsUnderTheUmaskAndRemovalOnlyOfItsOwnFile)
+{
+    TempDir dir;
+    const QString from = dir.Write("from.bin", QByteArray("abc"));
+    ASSERT_EQ(::chmod(from.toLocal8Bit().constData(), 06775), 0);
+    CFile source;
+    ASSERT_EQ(source.Open(from.toStdString()), CFile::OpenError::None);
+    const mode_t previous = ::umask(027);
+    CFile copy;
+    const CFile::OpenError error = copy.CreateCopyOf(source, dir.StdPath("to.bin"));
+    ::umask(previous);
+    ASSERT_EQ(error, CFile::OpenError::None);
+    struct stat st {};
+    ASSERT_EQ(::stat(dir.Path("to.bin").toLocal8Bit().constData(), &st), 0);
+    EXPECT_EQ(st.st_mode & 07777, 0750u) << "no setuid, setgid or sticky; umask applied";
+    EXPECT_EQ(vtx::test::ReadAll(dir.Path("to.bin")), QByteArray("abc"));
+    CFile other;
+    EXPECT_EQ(other.CreateCopyOf(source, dir.StdPath("to.bin")), CFile::OpenError::Exists);
+    EXPECT_EQ(other.Open(dir.StdPath("to.bin")), CFile::OpenError::Locked);
+
+    // Another program renames its file over the copy's name: removing the copy must not
+    // remove that file.
+    const QString theirs = dir.Write("theirs.bin", QByteArray("theirs"));
+    ASSERT_EQ(::rename(theirs.toLocal8Bit().constData(), dir.Path("to.bin").toLocal8Bit().constData()), 0);
+    EXPECT_FALSE(copy.RemoveIfStillNamed());
+    EXPECT_EQ(vtx::test::ReadAll(dir.Path("to.bin")), QByteArray("theirs"));
+}
