@@ -7,9 +7,11 @@
 
 // Qt
 #include <QFile>
+#include <QFileInfo>
 
 // std
 #include <algorithm>
+#include <cstring>
 #include <limits>
 #include <memory>
 #include <stdexcept>
@@ -28,7 +30,9 @@ constexpr const char* kFailedToCopy = "Failed To Copy To New File.";
 constexpr const char* kFailedToOpenNew = "Failed To Open New File";
 constexpr const char* kFailedToSaveNew = "Failed To Save New File";
 constexpr const char* kExceptionInSave = "Exception in Save()";
+constexpr const char* kReadOnlyRefusal = CVantorixDoc::kReadOnlyText;
 constexpr const char* kReadPastEnd = "len < 0";
+constexpr const char* kOpenReadOnlyQuestion = "Open %1 read-only?";
 constexpr const char* kNotEightBit =
     "The search text may contain only 8-bit (Latin-1) characters.";
 
@@ -96,17 +100,57 @@ bool CVantorixDoc::OnNewDocument()
     return false;
 }
 
+QString CVantorixDoc::OpenFailureReason(CFile::OpenError error, int systemError)
+{
+    switch (error) {
+    case CFile::OpenError::None: break;
+    case CFile::OpenError::NotFound: return QStringLiteral("The file does not exist.");
+    case CFile::OpenError::IsDirectory: return QStringLiteral("It is a folder, not a file.");
+    case CFile::OpenError::NotRegular: return QStringLiteral("It is neither a file nor a disk.");
+    case CFile::OpenError::ReadOnly: return QStringLiteral("The file is read-only for you.");
+    case CFile::OpenError::NoAccess: return QStringLiteral("You have no permission to read the file.");
+    case CFile::OpenError::Locked: return QStringLiteral("The file is open in another program.");
+    case CFile::OpenError::TooLarge: return QStringLiteral("The file is 2 GiB or larger.");
+    case CFile::OpenError::Other:
+        if (systemError != 0)
+            return QString::fromLocal8Bit(std::strerror(systemError)) + QLatin1Char('.');
+        return QStringLiteral("The file cannot be opened.");
+    }
+    return {};
+}
+
 bool CVantorixDoc::OnOpenDocument(const QString& path)
 {
     try {
-        const CFile::OpenError error = m_file.Open(LocalPath(path));
+        const std::string local = LocalPath(path);
+        CFile::OpenError error = m_file.Open(local);
+        bool readOnly = false;
+        // A file the user may not write, or that another editor holds, can still be looked
+        // at; the copy a Save As makes must be writable, so there nobody is asked.
+        if ((error == CFile::OpenError::ReadOnly || error == CFile::OpenError::Locked) && !m_bOpeningCopy) {
+            Trace(QStringLiteral("open %1: %2").arg(path, QString::fromLatin1(OpenErrorText(error))));
+            // Opened before asking, so that a file that cannot even be read says so at once.
+            error = m_file.Open(local, CFile::Mode::ViewOnly);
+            if (error == CFile::OpenError::None) {
+                const MsgResult answer = ShowMessageBox(
+                    QString::fromLatin1(kOpenReadOnlyQuestion).arg(QFileInfo(path).fileName()), MsgButtons::YesNo);
+                if (answer != MsgResult::Yes) {
+                    m_file.Close();
+                    m_bFileOpen = false;
+                    return false;
+                }
+                readOnly = true;
+            }
+        }
         if (error != CFile::OpenError::None) {
             m_bFileOpen = false;
             Trace(QStringLiteral("open %1: %2").arg(path, QString::fromLatin1(OpenErrorText(error))));
-            ShowMessageBox(QString::fromLatin1(kErrorOpeningFile));
+            ShowMessageBox(QString::fromLatin1(kErrorOpeningFile) + QLatin1Char('\n') +
+                           OpenFailureReason(error, m_file.LastErrno()));
             return false;
         }
         m_bFileOpen = true;
+        m_bReadOnly = readOnly;
         m_path = path;
         m_nLength = m_file.GetLength();
         return true;
@@ -118,6 +162,11 @@ bool CVantorixDoc::OnOpenDocument(const QString& path)
     }
 }
 
+void CVantorixDoc::SetTitle(const QString& title)
+{
+    CDocument::SetTitle(m_bReadOnly ? title + QStringLiteral(" [read-only]") : title);
+}
+
 bool CVantorixDoc::OnSaveDocument(const QString& path)
 {
     return path == m_path ? SaveInPlace() : SaveToNewName(path);
@@ -125,6 +174,11 @@ bool CVantorixDoc::OnSaveDocument(const QString& path)
 
 bool CVantorixDoc::SaveInPlace()
 {
+    if (m_bReadOnly) {
+        // Save is disabled for a view-only document; nothing reaches its file.
+        ShowMessageBox(QString::fromLatin1(kReadOnlyRefusal));
+        return false;
+    }
     try {
         // One seek and one one-byte write per changed byte; the file keeps its length.
         for (const auto& [position, value] : m_changes) {
@@ -152,6 +206,7 @@ bool CVantorixDoc::SaveToNewName(const QString& path)
     // never touched, because the copy refuses to overwrite.
     const QString previousPath = m_path;
     const std::uint32_t previousLength = m_nLength;
+    const bool previousReadOnly = m_bReadOnly;
     CFile previousFile;
     bool copied = false;
     bool swapped = false;
@@ -162,7 +217,12 @@ bool CVantorixDoc::SaveToNewName(const QString& path)
         previousFile = std::move(m_file);
         swapped = true;
         m_bFileOpen = false;
-        if (!OnOpenDocument(path))
+        // The copy is the user's own new file: a view-only document becomes editable in it.
+        m_bReadOnly = false;
+        m_bOpeningCopy = true;
+        const bool opened = OnOpenDocument(path);
+        m_bOpeningCopy = false;
+        if (!opened)
             throw DocFailure(kFailedToOpenNew);
         if (!OnSaveDocument(path))
             throw DocFailure(kFailedToSaveNew);
@@ -177,6 +237,7 @@ bool CVantorixDoc::SaveToNewName(const QString& path)
         m_bFileOpen = m_file.IsOpen();
         m_path = previousPath;
         m_nLength = previousLength;
+        m_bReadOnly = previousReadOnly;
     }
     if (copied)
         ::unlink(LocalPath(path).c_str());
@@ -263,6 +324,8 @@ std::int32_t CVantorixDoc::ReadBytes(std::uint8_t* buffer, std::uint32_t count,
 
 bool CVantorixDoc::SetByte(std::uint8_t value, std::uint32_t position)
 {
+    if (m_bReadOnly)
+        return false;
     try {
         // A change past the end would make the next save extend the file.
         if (position >= m_nLength)
@@ -291,7 +354,7 @@ bool CVantorixDoc::SetByte(std::uint8_t value, std::uint32_t position)
 
 void CVantorixDoc::Undo()
 {
-    if (m_undo.empty())
+    if (m_undo.empty() || m_bReadOnly)
         return;
     const ByteChange record = m_undo.back();
     try {

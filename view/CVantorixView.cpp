@@ -919,6 +919,9 @@ void CVantorixView::OnChar(std::uint8_t c)
     // Only bytes inside the file can be typed over; a caret past the end takes nothing.
     const std::uint32_t position = m_lastHit.filePos;
     const bool insideFile = position < FileLength();
+    const bool wouldEdit = insideFile && (!m_lastHit.onHex || std::isxdigit(c));
+    if (wouldEdit && RefusedAsReadOnly())
+        return;
 
     if (m_lastHit.onHex) {
         if (!std::isxdigit(c) || !insideFile)
@@ -984,13 +987,22 @@ void CVantorixView::ShowOverwriteState()
 void CVantorixView::UndoLast()
 {
     CVantorixDoc* doc = GetDocument();
-    if (!doc)
+    if (!doc || RefusedAsReadOnly())
         return;
     doc->Undo();
     // The document repaints its first view; this one shows the undone byte as well.
     update(ClientRect());
     // The undo moved the first view's caret; the pane shows the focused view's again.
     ShowCaretPosition();
+}
+
+bool CVantorixView::RefusedAsReadOnly()
+{
+    const CVantorixDoc* doc = GetDocument();
+    if (!doc || !doc->IsReadOnly())
+        return false;
+    SetStatus(QString::fromLatin1(CVantorixDoc::kReadOnlyText));
+    return true;
 }
 
 void CVantorixView::SetStatus(const QString& text)

@@ -155,7 +155,7 @@ TEST(DocSaveAs, FailureAfterTheCopyGoesBackToTheOldFileWithEveryChange)
 {
     using Fail = InterruptedSaveAsDoc::Fail;
     const std::pair<Fail, std::vector<QString>> cases[] = {
-        {Fail::OpeningCopy, {"Error Opening File", "Failed To Open New File"}},
+        {Fail::OpeningCopy, {"Error Opening File\nThe file is open in another program.", "Failed To Open New File"}},
         {Fail::WritingCopy, {"Exception in Save()", "Failed To Save New File"}},
     };
     for (const auto& [fail, texts] : cases) {
