@@ -1,5 +1,9 @@
 #include "CAboutDlg.h"
 
+// this program
+#include "frame/ApplicationIcon.h"
+
+// Qt
 #include <QDialogButtonBox>
 #include <QFont>
 #include <QLabel>
@@ -23,7 +27,13 @@ const QString& CAboutDlg::Description()
 CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent)
 {
     setWindowTitle(QStringLiteral("About Vantorix"));
+    setWindowIcon(ApplicationIcon());
     auto* layout = new QVBoxLayout(this);
+
+    auto* icon = new QLabel(this);
+    icon->setObjectName(QStringLiteral("icon"));
+    icon->setPixmap(ApplicationIcon().pixmap(kIconSizePx, kIconSizePx));
+    layout->addWidget(icon);
 
     auto* name = new QLabel(QStringLiteral("Vantorix"), this);
     name->setObjectName(QStringLiteral("name"));

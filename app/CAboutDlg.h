@@ -1,5 +1,5 @@
 #pragma once
-// Help > About Vantorix: the program's name, version and what it is.
+// Help > About Vantorix: the program's icon, name, version and what it is.
 
 #include <QDialog>
 
@@ -10,6 +10,9 @@ class CAboutDlg : public QDialog
     Q_OBJECT
 public:
     explicit CAboutDlg(QWidget* parent = nullptr);
+
+    // The program's icon at the top of the box.
+    static constexpr int kIconSizePx = 64;
 
     static const QString& Version();
     static const QString& Description();

@@ -4,10 +4,14 @@
 #include "app/CAboutDlg.h"
 #include "app/CChildFrame.h"
 #include "app/CVantorixDoc.h"
+#include "frame/ApplicationIcon.h"
 #include "frame/CMainFrame.h"
 #include "framework/MessageBox.h"
 #include "res/CommandIds.h"
 #include "view/CVantorixView.h"
+
+// Qt
+#include <QApplication>
 
 namespace vtx {
 
@@ -43,6 +47,8 @@ CMainFrame* CVantorixApp::GetMainFrame() const
 bool CVantorixApp::InitInstance()
 {
     SetMessageBoxCaption(GetAppName());
+    // Every window of the program, dialogs and message boxes included, shows it.
+    QApplication::setWindowIcon(ApplicationIcon());
     SetRegistryKey(QStringLiteral("Dunmerrow"));
     LoadStdProfileSettings(4);
 

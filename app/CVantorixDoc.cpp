@@ -187,13 +187,21 @@ bool CVantorixDoc::SaveInPlace()
             m_file.Write(&value, 1);
         }
         // The undo history stays: an undo after a save becomes a new pending change.
-        m_bDirty = false;
+        const bool wasDirty = IsDirty();
         m_changes.clear();
+        m_nDifferingBytes = 0;
+        m_bSavedBytesUnknown = false;
+        NotifyIfDirtyChanged(wasDirty);
         return true;
     } catch (const std::exception& failure) {
         Trace(QStringLiteral("save %1: %2").arg(m_path, QString::fromLocal8Bit(failure.what())));
     } catch (...) {
     }
+    // Some changes may have reached the file and others not: which bytes still differ is
+    // no longer known, so the document stays dirty until a save succeeds.
+    const bool wasDirty = IsDirty();
+    m_bSavedBytesUnknown = true;
+    NotifyIfDirtyChanged(wasDirty);
     ShowMessageBox(QString::fromLatin1(kExceptionInSave));
     return false;
 }
@@ -246,7 +254,7 @@ bool CVantorixDoc::SaveToNewName(const QString& path)
 
 void CVantorixDoc::OnCloseDocument()
 {
-    if (m_bDirty) {
+    if (IsDirty()) {
         const MsgResult answer =
             ShowMessageBox(QStringLiteral("Would you like to save changes to %1?").arg(m_path),
                            MsgButtons::YesNoCancel);
@@ -332,8 +340,10 @@ bool CVantorixDoc::SetByte(std::uint8_t value, std::uint32_t position)
             return false;
         if (m_file.Seek(SeekOffset(position)) != position)
             return false;
-        std::uint8_t previous = 0;
-        m_file.Read(&previous, 1);
+        std::uint8_t saved = 0;
+        // A file cut short behind our back has no byte here any more to compare with.
+        const bool savedKnown = m_file.Read(&saved, 1) == 1;
+        std::uint8_t previous = saved;
         const auto pending = m_changes.find(position);
         if (pending != m_changes.end())
             previous = pending->second;
@@ -345,7 +355,12 @@ bool CVantorixDoc::SetByte(std::uint8_t value, std::uint32_t position)
             m_undo.pop_back();
             throw;
         }
-        m_bDirty = true;
+        const bool wasDirty = IsDirty();
+        if (savedKnown)
+            CountShownChange(saved, previous, value);
+        else
+            m_bSavedBytesUnknown = true;
+        NotifyIfDirtyChanged(wasDirty);
         return true;
     } catch (...) {
         return false;
@@ -357,16 +372,29 @@ void CVantorixDoc::Undo()
     if (m_undo.empty() || m_bReadOnly)
         return;
     const ByteChange record = m_undo.back();
+    const bool wasDirty = IsDirty();
+    std::uint8_t saved = 0;
+    const bool savedKnown = ReadSavedByte(record.position, saved);
+    std::uint8_t before = saved;
     try {
         // Also when it equals the file's byte the value stays a pending change: the entry
         // is never removed, and the next save writes it.
-        m_changes[record.position] = record.previous;
+        auto [entry, inserted] = m_changes.try_emplace(record.position, record.previous);
+        if (!inserted) {
+            before = entry->second;
+            entry->second = record.previous;
+        }
     } catch (...) {
         return;
     }
     m_undo.pop_back();
-    // An undo after a save is a change the file does not have yet: ask about it at close.
-    m_bDirty = true;
+    // An undo after a save is a change the file does not have yet, and one back to the
+    // saved value takes a change away: the count follows both.
+    if (savedKnown)
+        CountShownChange(saved, before, record.previous);
+    else
+        m_bSavedBytesUnknown = true;
+    NotifyIfDirtyChanged(wasDirty);
 
     if (auto* view = dynamic_cast<IDocumentPositionView*>(GetFirstView())) {
         try {
@@ -375,6 +403,26 @@ void CVantorixDoc::Undo()
         } catch (...) {
         }
     }
+}
+
+bool CVantorixDoc::ReadSavedByte(std::uint32_t position, std::uint8_t& value)
+{
+    try {
+        return m_bFileOpen && m_file.Seek(SeekOffset(position)) == position && m_file.Read(&value, 1) == 1;
+    } catch (...) {
+        return false;
+    }
+}
+
+void CVantorixDoc::CountShownChange(std::uint8_t saved, std::uint8_t before, std::uint8_t after)
+{
+    m_nDifferingBytes += static_cast<int>(after != saved) - static_cast<int>(before != saved);
+}
+
+void CVantorixDoc::NotifyIfDirtyChanged(bool wasDirty)
+{
+    if (IsDirty() != wasDirty)
+        UpdateFrameTitles();
 }
 
 QString CVantorixDoc::SearchTextProblem(const QString& text, SearchType type)

@@ -76,8 +76,12 @@ public:
     // -1. A text that cannot be searched for is refused with a message and gives -1.
     std::int32_t Find(const QString& pattern, std::uint32_t start);
 
-    // State for the views, the tests and the close question.
-    [[nodiscard]] bool IsDirty() const { return m_bDirty; }
+    // State for the views, the tests and the close question. The document is dirty exactly
+    // while some byte shows a value other than the one in the file as last opened or
+    // saved: undoing back to the saved values makes it clean again.
+    [[nodiscard]] bool IsDirty() const { return m_bSavedBytesUnknown || m_nDifferingBytes > 0; }
+    // The window title's unsaved mark follows IsDirty.
+    [[nodiscard]] bool HasUnsavedChanges() const override { return IsDirty(); }
     [[nodiscard]] const QString& GetPath() const { return m_path; }
     [[nodiscard]] const std::map<std::uint32_t, std::uint8_t>& PendingChanges() const { return m_changes; }
     [[nodiscard]] const std::vector<ByteChange>& UndoHistory() const { return m_undo; }
@@ -107,6 +111,14 @@ public:
 
 private:
     bool SaveInPlace();
+    // The file's byte at position (as last opened or saved); false when it cannot be read.
+    bool ReadSavedByte(std::uint32_t position, std::uint8_t& value);
+    // Keeps the count of bytes that differ from the file up to date when the byte at a
+    // position, whose file value is saved, goes from showing before to showing after; every
+    // change of a shown byte (set, undo, redo) passes through here.
+    void CountShownChange(std::uint8_t saved, std::uint8_t before, std::uint8_t after);
+    // Retitles the windows when IsDirty changed since wasDirty.
+    void NotifyIfDirtyChanged(bool wasDirty);
     bool SaveToNewName(const QString& path);
 
     CFile m_file;
@@ -115,7 +127,11 @@ private:
     std::map<std::uint32_t, std::uint8_t> m_changes;
     std::vector<ByteChange> m_undo;
     QString m_path;
-    bool m_bDirty = false;
+    // Pending changes whose value differs from the file's byte.
+    std::int64_t m_nDifferingBytes = 0;
+    // Set when the file's bytes are no longer known for certain (a save failed half-way, a
+    // byte could not be read back): dirty until the next save succeeds.
+    bool m_bSavedBytesUnknown = false;
     bool m_bReadOnly = false;
     // Set while a Save As opens its copy, which must open for writing or fail.
     bool m_bOpeningCopy = false;

@@ -3,10 +3,13 @@
 // Qt
 #include <QChildEvent>
 #include <QCursor>
+#include <QFontMetrics>
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QStyleOptionComboBox>
+
+#include <algorithm>
 
 namespace vtx {
 
@@ -194,9 +197,34 @@ void CCJComboBox::focusOutEvent(QFocusEvent* event)
     update();
 }
 
+void CCJComboBox::SetMinimumText(const QString& sample)
+{
+    m_strMinimumText = sample;
+    m_nBaseWidth = width();
+    FitMinimumText();
+}
+
+void CCJComboBox::FitMinimumText()
+{
+    if (m_strMinimumText.isEmpty())
+        return;
+    QStyleOptionComboBox option;
+    initStyleOption(&option);
+    const QFontMetrics metrics(font());
+    // The edit field keeps a margin of two pixels on each side and room for the cursor;
+    // the style adds the frame and the drop-down button.
+    const QSize text(metrics.horizontalAdvance(m_strMinimumText) + 2 * 2 + 2, metrics.height());
+    const int needed = style()->sizeFromContents(QStyle::CT_ComboBox, &option, text, this).width();
+    setFixedWidth(std::max(m_nBaseWidth, needed));
+}
+
 bool CCJComboBox::event(QEvent* event)
 {
     switch (event->type()) {
+    case QEvent::FontChange:
+    case QEvent::StyleChange:
+        FitMinimumText();
+        break;
     case QEvent::Enter:
     case QEvent::Leave:
         StartTracking();

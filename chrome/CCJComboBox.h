@@ -39,6 +39,11 @@ public:
 
     void hidePopup() override;
 
+    // Keeps the box at least wide enough to show sample (such as "FFFFFFFF") in its edit
+    // field, in whatever font it has now or gets later; never narrower than its width
+    // when this is called.
+    void SetMinimumText(const QString& sample);
+
 protected:
     void paintEvent(QPaintEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
@@ -59,11 +64,14 @@ private:
     [[nodiscard]] int WantedState() const;
     void StartTracking();
     void ReleaseButton();
+    void FitMinimumText();
 
     bool m_bLBtnDown = false;       // between a press on the box and its release
     bool m_bPressedLook = false;    // the tick after a press showed the pressed look
     int m_nPaintedState = 0;
     QBasicTimer m_timer;
+    QString m_strMinimumText;
+    int m_nBaseWidth = 0;
 
     static bool s_bHoverPainted;
 };

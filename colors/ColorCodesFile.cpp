@@ -2,11 +2,17 @@
 
 #include "colors/NumberText.h"
 
+#include <cerrno>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <random>
 #include <system_error>
+
+// POSIX: fsync and the owner of the file, which the standard library does not reach.
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace vtx {
 
@@ -101,16 +107,88 @@ fs::path TemporaryBeside(const fs::path& target)
     return temp;
 }
 
-bool WriteNewFile(const fs::path& path, const std::string& text)
+bool WriteAll(int fd, const std::string& text)
 {
-    // "x": never write into a file that happens to exist under the temporary name.
-    std::FILE* file = std::fopen(path.c_str(), "wbx");
-    if (!file)
+    std::size_t done = 0;
+    while (done < text.size()) {
+        const ssize_t n = ::write(fd, text.data() + done, text.size() - done);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return false;
+        done += static_cast<std::size_t>(n);
+    }
+    return true;
+}
+
+// What the old file looked like, to be given to its replacement.
+struct OldFile {
+    bool exists = false;
+    struct stat info {};
+};
+
+OldFile StatOld(const fs::path& target)
+{
+    OldFile old;
+    old.exists = ::stat(target.c_str(), &old.info) == 0 && S_ISREG(old.info.st_mode);
+    return old;
+}
+
+// The temporary file, complete and on disk before it may take the old one's place: a
+// rename of a file whose data is still in the cache can leave an empty file after a crash.
+// Where this user may, it gets the old file's owner and group; the permissions always.
+enum class TempResult { Written, CannotCreate, Failed };
+
+TempResult WriteTemporary(const fs::path& temp, const std::string& text, const OldFile& old)
+{
+    // O_EXCL: never write into a file that happens to exist under the temporary name.
+    const int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+    if (fd < 0)
+        return TempResult::CannotCreate;
+    bool ok = WriteAll(fd, text);
+    if (ok && old.exists) {
+        // Changing the owner clears set-id bits, so the mode comes after it.
+        if (::fchown(fd, old.info.st_uid, old.info.st_gid) != 0)
+            (void)::fchown(fd, static_cast<uid_t>(-1), old.info.st_gid);
+        ok = ::fchmod(fd, old.info.st_mode & 07777) == 0;
+    }
+    ok = ok && ::fsync(fd) == 0;
+    ok = ::close(fd) == 0 && ok;
+    return ok ? TempResult::Written : TempResult::Failed;
+}
+
+// The fallback for a file this user may write in a folder they may not (a user's own
+// colors.dat beside a program installed by root): the file itself is rewritten. Should
+// the write fail half-way, the old text is put back, so the codes are never lost.
+bool RewriteInPlace(const fs::path& target, const std::string& text)
+{
+    const int fd = ::open(target.c_str(), O_RDWR | O_CLOEXEC);
+    if (fd < 0)
         return false;
-    const bool written = std::fwrite(text.data(), 1, text.size(), file) == text.size();
-    const bool flushed = std::fflush(file) == 0;
-    const bool closed = std::fclose(file) == 0;
-    return written && flushed && closed;
+    struct stat info {};
+    std::string old;
+    bool ok = ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode);
+    if (ok) {
+        old.resize(static_cast<std::size_t>(info.st_size));
+        std::size_t done = 0;
+        while (ok && done < old.size()) {
+            const ssize_t n = ::pread(fd, old.data() + done, old.size() - done, static_cast<off_t>(done));
+            if (n < 0 && errno == EINTR)
+                continue;
+            ok = n > 0;
+            if (ok)
+                done += static_cast<std::size_t>(n);
+        }
+    }
+    const auto replaceWith = [fd](const std::string& content) {
+        return ::ftruncate(fd, 0) == 0 && ::lseek(fd, 0, SEEK_SET) == 0 && WriteAll(fd, content) && ::fsync(fd) == 0;
+    };
+    if (ok && !replaceWith(text)) {
+        (void)replaceWith(old);
+        ok = false;
+    }
+    ok = ::close(fd) == 0 && ok;
+    return ok;
 }
 
 } // namespace
@@ -118,23 +196,28 @@ bool WriteNewFile(const fs::path& path, const std::string& text)
 bool SaveColorCodes(const std::string& path, const ColorCodeList& list)
 {
     const fs::path target = FileToReplace(path);
+    const std::string text = FormatColorCodes(list);
+    const OldFile old = StatOld(target);
     std::error_code ec;
     for (int attempt = 0; attempt < 4; ++attempt) {
         const fs::path temp = TemporaryBeside(target);
         if (fs::exists(fs::symlink_status(temp, ec)))
             continue;
-        if (!WriteNewFile(temp, FormatColorCodes(list))) {
+        switch (WriteTemporary(temp, text, old)) {
+        case TempResult::CannotCreate:
+            // Most likely the folder is not writable; the file itself may still be.
+            return old.exists && RewriteInPlace(target, text);
+        case TempResult::Failed:
             fs::remove(temp, ec);
             return false;
+        case TempResult::Written:
+            break;
         }
-        // Keep the permissions the user gave the old file.
-        const fs::file_status old = fs::status(target, ec);
-        if (!ec && fs::exists(old))
-            fs::permissions(temp, old.permissions(), ec);
-        fs::rename(temp, target, ec);
-        if (ec) {
+        if (::rename(temp.c_str(), target.c_str()) != 0) {
+            const int why = errno;
             fs::remove(temp, ec);
-            return false;
+            // A sticky folder lets this user add files but not replace another's.
+            return (why == EACCES || why == EPERM) && old.exists && RewriteInPlace(target, text);
         }
         return true;
     }

@@ -39,9 +39,12 @@ struct ColorCodeLine {
 [[nodiscard]] std::string FormatColorCodes(const ColorCodeList& list);
 
 // Replaces the file with the list. The new text goes to a temporary file beside it that
-// is renamed over the old one only once it is complete, so a full disk or a crash never
-// leaves the user's codes half written. Returns false when the file could not be written;
-// the old file is then untouched.
+// is flushed to disk and renamed over the old one only once it is complete, so a full disk
+// or a crash never leaves the user's codes half written; it keeps the old file's
+// permissions, and its owner and group where this user may set them. When the folder is
+// not writable but the file is, the file is rewritten in place instead (and put back as
+// it was should that fail). Returns false when the file could not be written; the old
+// file then still holds the old codes.
 bool SaveColorCodes(const std::string& path, const ColorCodeList& list);
 
 // colors.dat in the directory of the running executable, whatever the current directory.

@@ -10,6 +10,7 @@ namespace vtx {
 void ColorTable::Apply(const ColorCodeList& list)
 {
     m_entries.fill(ColorPair{});
+    m_coded.reset();
     for (const auto& [code, colors] : list) {
         const CodeRange range = ParseCodeRange(code);
         if (!range.IsValid())
@@ -19,8 +20,11 @@ void ColorTable::Apply(const ColorCodeList& list)
         // such as 0-FFFFFFFF from looping billions of times.
         const std::int64_t count = std::min<std::int64_t>(
             static_cast<std::int64_t>(range.high) - range.low + 1, static_cast<std::int64_t>(m_entries.size()));
-        for (std::int64_t step = 0; step < count; ++step)
-            m_entries[static_cast<std::size_t>((range.low + step) % 256)] = colors;
+        for (std::int64_t step = 0; step < count; ++step) {
+            const auto value = static_cast<std::size_t>((range.low + step) % 256);
+            m_entries[value] = colors;
+            m_coded[value] = true;
+        }
     }
 }
 

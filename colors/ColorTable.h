@@ -3,6 +3,7 @@
 // 0x00BBGGRR values (red in the lowest byte); 0 is black.
 
 #include <array>
+#include <bitset>
 #include <cstdint>
 
 namespace vtx {
@@ -28,9 +29,17 @@ public:
     [[nodiscard]] ColorRef HexColor(std::uint8_t value) const { return m_entries[value].hex; }
     [[nodiscard]] ColorRef AsciiColor(std::uint8_t value) const { return m_entries[value].ascii; }
     [[nodiscard]] const ColorPair& Entry(std::uint8_t value) const { return m_entries[value]; }
+    // True when a colour code names the value. A value no code names has the colours
+    // (0, 0) all the same; the view draws it in its default text colour, which is black
+    // on a light background but must not be on a dark one, whereas a code's black is the
+    // user's choice and drawn as such.
+    [[nodiscard]] bool IsCoded(std::uint8_t value) const { return m_coded[value]; }
+
+    friend bool operator==(const ColorTable&, const ColorTable&) = default;
 
 private:
     std::array<ColorPair, 256> m_entries{};
+    std::bitset<256> m_coded;
 };
 
 } // namespace vtx

@@ -3,11 +3,13 @@
 // this program
 #include "colors/ColorCodesFile.h"
 #include "colors/ParseCodeRange.h"
+#include "colors/ShippedColorCodes.h"
 #include "frame/CPairedEdit.h"
 #include "frame/ColorCodeText.h"
 #include "framework/MessageBox.h"
 #include "framework/Trace.h"
 #include "view/QtColor.h"
+#include "view/ViewColors.h"
 
 // Qt
 #include <QColorDialog>
@@ -18,6 +20,7 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QSignalBlocker>
+#include <QStyledItemDelegate>
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
@@ -37,6 +40,24 @@ QPushButton* MakeButton(const QString& text, int id, QWidget* parent)
     button->setObjectName(QString::number(id));
     return button;
 }
+
+// The list's current row is where the keyboard would act, not a choice: when the list
+// takes the focus it becomes the first row, and after Remove a neighbour. Several styles
+// draw a focused current row much like a selected one, so a row that only has the focus
+// is drawn plainly, and only the row Remove would take looks chosen.
+class SelectionOnlyDelegate : public QStyledItemDelegate
+{
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+
+protected:
+    void initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const override
+    {
+        QStyledItemDelegate::initStyleOption(option, index);
+        if (!(option->state & QStyle::State_Selected))
+            option->state &= ~QStyle::State_HasFocus;
+    }
+};
 
 } // namespace
 
@@ -83,7 +104,10 @@ void CColorCodesDlg::BuildControls()
     m_list->setUniformRowHeights(true);
     m_list->setSelectionMode(QAbstractItemView::SingleSelection);
     m_list->setSelectionBehavior(QAbstractItemView::SelectRows);
-    m_list->setAllColumnsShowFocus(true);
+    // The row's own focus frame would be drawn around a row that only has the focus; the
+    // delegate below decides per cell instead.
+    m_list->setAllColumnsShowFocus(false);
+    m_list->setItemDelegate(new SelectionOnlyDelegate(m_list));
     m_list->setMinimumWidth(77 + 75 + 2 * m_list->frameWidth() + 4);
 
     m_hexEdit = new CPairedEdit(true, codes);
@@ -176,7 +200,8 @@ void CColorCodesDlg::LoadFromFile()
     // Rows in file order. A code text that a hand-edited file repeats gets one row, where
     // it first appears, with the colours of its last line; an empty line names nothing and
     // would be dropped by the next save, so it gets no row either.
-    for (const ColorCodeLine& line : ReadColorCodeLines(m_path)) {
+    // The shipped codes appear in the colours the view shows them in for this palette.
+    for (const ColorCodeLine& line : ColorCodeLinesForBackground(ReadColorCodeLines(m_path), IsDarkPalette(palette()))) {
         if (line.code.empty())
             continue;
         const bool known = m_codes.Contains(line.code);
@@ -200,10 +225,14 @@ void CColorCodesDlg::ShowRowInBoxes(QTreeWidgetItem* row)
     // setText: the two boxes take the row's texts as they are, without mirroring.
     m_hexEdit->setText(row->text(0));
     m_asciiEdit->setText(row->text(1));
-    const ColorPair* colors = m_codes.Find(ToCodeBytes(row->text(0)));
-    const ColorPair shown = colors ? *colors : ColorPair{};
-    m_hexEdit->SetTextColor(shown.hex);
-    m_asciiEdit->SetTextColor(shown.ascii);
+    // Without an entry the boxes show the view's default text colour.
+    if (const ColorPair* colors = m_codes.Find(ToCodeBytes(row->text(0)))) {
+        m_hexEdit->SetTextColor(colors->hex);
+        m_asciiEdit->SetTextColor(colors->ascii);
+    } else {
+        m_hexEdit->SetDefaultTextColor();
+        m_asciiEdit->SetDefaultTextColor();
+    }
     m_hexEdit->repaint();
     m_asciiEdit->repaint();
 }
@@ -215,6 +244,16 @@ void CColorCodesDlg::OnAdd()
     if (m_codes.Contains(key))
         return;
     m_hexEdit->setText(code);
+    // The box takes only such text from the keyboard and the clipboard; a row's text
+    // shown from a hand-edited file may still hold anything, and would be saved as a code
+    // that reads back as another one ("4A,5" is the code 4A with colour 5).
+    // A second "-" is the low-high mistake below; other characters are not a code at all.
+    if (!IsCodeText(QString(code).remove(QLatin1Char('-')))) {
+        ShowMessageBox(QStringLiteral("A code is a hex number, or two joined by \"-\" for a range "
+                                      "(41, 0D-2D). \"%1\" is not one.")
+                           .arg(code));
+        return;
+    }
     if (ParseCodeRange(key).low == -1) {
         ShowMessageBox(QStringLiteral("You must do low-high. (a-z, not z-a)"));
         return;
@@ -248,7 +287,10 @@ void CColorCodesDlg::PickColor(bool hexColumn)
 {
     const QColor initial(Qt::black);
     const QColor picked = Picker() ? Picker()(initial, this) : QColorDialog::getColor(initial, this);
-    const ColorRef color = picked.isValid() ? ToColorRef(picked) : 0; // cancelled: black
+    // Cancelled: the user chose nothing, so the box and the entry keep their colours.
+    if (!picked.isValid())
+        return;
+    const ColorRef color = ToColorRef(picked);
 
     CPairedEdit* box = hexColumn ? m_hexEdit : m_asciiEdit;
     box->SetTextColor(color);

@@ -8,9 +8,12 @@
 #include "chrome/MenuEvents.h"
 #include "colors/ColorCodesFile.h"
 #include "colors/NumberText.h"
+#include "colors/ShippedColorCodes.h"
+#include "frame/ApplicationIcon.h"
 #include "frame/CColorCodesDlg.h"
+#include "frame/CDataInspector.h"
 #include "frame/CPairedEdit.h"
-#include "frame/KeyboardIndicators.h"
+#include "frame/LockKeyWatcher.h"
 #include "framework/CDocManager.h"
 #include "framework/CDocument.h"
 #include "framework/CMDIChildWnd.h"
@@ -21,6 +24,7 @@
 #include "framework/Trace.h"
 #include "res/CommandIds.h"
 #include "view/CVantorixView.h"
+#include "view/ViewColors.h"
 
 // Qt
 #include <QAction>
@@ -70,7 +74,14 @@ const std::vector<PopupLayout>& MenuLayout(int menuId)
     };
     static const PopupLayout view{QStringLiteral("&View"),
                                   {ID_VIEW_TOOLBAR, ID_VIEW_SEARCH_BAR, ID_VIEW_GOTO_BAR, ID_VIEW_VALUE_BAR,
-                                   ID_VIEW_STATUS_BAR}};
+                                   ID_VIEW_STATUS_BAR, ID_VIEW_DATA_INSPECTOR}};
+    // With a document the View menu also reaches the active window's display settings.
+    static const PopupLayout viewWithDocument{
+        view.title, [] {
+            std::vector<int> ids = view.ids;
+            ids.insert(ids.end(), {SEP, CVantorixView::ID_DISPLAY_SETTINGS});
+            return ids;
+        }()};
     static const PopupLayout help{QStringLiteral("&Help"), {ID_APP_ABOUT, SEP, ID_MORE_INFO, ID_COMMENTS}};
     static const std::vector<PopupLayout> noDocument = {
         {QStringLiteral("&File"), withRecent({ID_FILE_OPEN, SEP, ID_FILE_PRINT_SETUP, SEP}, {SEP, ID_APP_EXIT})},
@@ -85,7 +96,7 @@ const std::vector<PopupLayout>& MenuLayout(int menuId)
         {QStringLiteral("&Edit"),
          {ID_EDIT_UNDO, SEP, ID_EDIT_CUT, ID_EDIT_COPY, ID_EDIT_PASTE, SEP, ID_FIND, ID_GOTO_ADDRESS,
           ID_EDIT_COLOR_CODES}},
-        view,
+        viewWithDocument,
         {QStringLiteral("&Window"), {ID_WINDOW_NEW, ID_WINDOW_CASCADE, ID_WINDOW_TILE_HORZ, ID_WINDOW_ARRANGE}},
         help,
     };
@@ -133,9 +144,12 @@ CMainFrame::~CMainFrame()
     // Focus and document signals may still arrive while the base classes tear down the
     // windows; this part of the object is gone by then.
     disconnect(qApp, nullptr, this, nullptr);
+    delete m_pLockKeys;
+    m_pLockKeys = nullptr;
     if (CDocManager* manager = DocManager())
         disconnect(manager, nullptr, this, nullptr);
     disconnect(this, &CMDIFrameWnd::activeFrameChanged, this, nullptr);
+    disconnect(m_inspectedViewConnection);
     // The toolbars go with the base class, and their boxes with them.
     for (QComboBox* box : std::initializer_list<QComboBox*>{m_pSearchBox, m_pHexBox, m_pDecBox, m_pValueBox})
         if (box && box->lineEdit())
@@ -170,6 +184,7 @@ bool CMainFrame::LoadFrame(int resourceId)
     if (resourceId != IDR_MAINFRAME)
         return false;
     SetTitle(QStringLiteral("Vantorix"));
+    setWindowIcon(ApplicationIcon());
     if (const QScreen* screen = QApplication::primaryScreen()) {
         const QRect available = screen->availableGeometry();
         resize(std::min(available.width(), std::max(1024, available.width() * 4 / 5)),
@@ -178,6 +193,7 @@ bool CMainFrame::LoadFrame(int resourceId)
     BuildCommandTable();
     if (OnCreate() == -1)
         return false;
+    CreateDataInspector();
     RebuildMenus();
 
     // The update pass runs when a menu opens (see CommandTable::BuildMenu), when the focus
@@ -193,6 +209,8 @@ bool CMainFrame::LoadFrame(int resourceId)
     m_pIdleTimer->setInterval(kIdleUpdateMs);
     connect(m_pIdleTimer, &QTimer::timeout, this, &CMainFrame::UpdateCommands);
     m_pIdleTimer->start();
+    m_pLockKeys = new LockKeyWatcher(this, [this](const std::optional<LockKeyStates>& states) { UpdateLockPanes(states); });
+    m_pLockKeys->Read();
     UpdateCommands();
     return true;
 }
@@ -284,6 +302,8 @@ CCJComboBox* CMainFrame::EmbedBox(CCJToolBar* bar, int id, int width, int listHe
         return nullptr;
     }
     box->setObjectName(objectName);
+    // An address in full, whatever the font: eight hex digits, or the decimal partner's ten.
+    box->SetMinimumText(id == ID_GOTO_DEC ? QStringLiteral("4294967295") : QStringLiteral("FFFFFFFF"));
     // The boxes keep no history: Enter adds nothing to the list.
     box->setInsertPolicy(QComboBox::NoInsert);
     box->setEditText(QString());
@@ -391,8 +411,68 @@ void CMainFrame::ConnectEnterKeys()
 
 void CMainFrame::LoadColorTable()
 {
-    // A missing or unreadable colors.dat leaves every byte black, without a message.
-    m_colorTable.Apply(LoadColorCodes(m_strColorCodesPath));
+    // A missing or unreadable colors.dat leaves every byte in the view's default text
+    // colour, without a message. The shipped colors.dat comes in the colours for the
+    // palette; the user's own is used as written.
+    m_colorTable.Apply(LoadColorCodesForBackground(m_strColorCodesPath, IsDarkPalette(palette())));
+}
+
+void CMainFrame::SetColorCodesPath(std::string path)
+{
+    m_strColorCodesPath = std::move(path);
+    LoadColorTable();
+}
+
+void CMainFrame::FollowPalette()
+{
+    // Only a table that is the other variant of the shipped codes changes; the user's
+    // colours, saved or not, stay.
+    const bool dark = IsDarkPalette(palette());
+    ColorTable other;
+    other.Apply(ToColorCodeList(ShippedColorCodeLines(!dark)));
+    if (m_colorTable != other)
+        return;
+    m_colorTable.Apply(ToColorCodeList(ShippedColorCodeLines(dark)));
+    for (CVantorixView* view : findChildren<CVantorixView*>())
+        view->update();
+}
+
+void CMainFrame::CreateDataInspector()
+{
+    m_pInspector = new CDataInspector(this);
+    addDockWidget(Qt::RightDockWidgetArea, m_pInspector);
+    m_pInspector->hide();
+    m_pInspectorTimer = new QTimer(this);
+    m_pInspectorTimer->setSingleShot(true);
+    m_pInspectorTimer->setInterval(0);
+    connect(m_pInspectorTimer, &QTimer::timeout, this, &CMainFrame::RefreshDataInspector);
+    connect(m_pInspector, &QDockWidget::visibilityChanged, this, [this](bool visible) {
+        if (visible)
+            m_pInspectorTimer->start();
+    });
+    connect(this, &CMDIFrameWnd::activeFrameChanged, this, &CMainFrame::WatchActiveView);
+}
+
+void CMainFrame::WatchActiveView()
+{
+    CVantorixView* view = ActiveHexView();
+    if (view != m_pInspectedView) {
+        disconnect(m_inspectedViewConnection);
+        m_pInspectedView = view;
+        if (view)
+            m_inspectedViewConnection = connect(view, &CVantorixView::caretMoved, m_pInspectorTimer,
+                                                qOverload<>(&QTimer::start));
+    }
+    m_pInspectorTimer->start();
+}
+
+void CMainFrame::RefreshDataInspector()
+{
+    // Hidden, it reads nothing; it catches up when it is shown.
+    if (!m_pInspector || m_pInspector->isHidden())
+        return;
+    CVantorixView* view = ActiveHexView();
+    m_pInspector->ShowAt(view ? view->GetDocument() : nullptr, view ? view->LastHit().filePos : 0);
 }
 
 CDocManager* CMainFrame::DocManager() const
@@ -416,7 +496,10 @@ void CMainFrame::BuildCommandTable()
                     [app] { if (app()) app()->OnFileNew(); }, {}});
     m_commands.Add({ID_FILE_OPEN, QStringLiteral("Open an existing document\nOpen"), QStringLiteral("&Open...\tCtrl+O"),
                     {QKeySequence(QStringLiteral("Ctrl+O"))}, [app] { if (app()) app()->OnFileOpen(); }, {}});
-    m_commands.Add({ID_FILE_CLOSE, QStringLiteral("Close the active document\nClose"), QStringLiteral("&Close"), {},
+    // Ctrl+W, Ctrl+Shift+S, Ctrl+Q and F1 are the desktop's own keys for Close, Save As,
+    // Exit and help; as keys of the frame they never reach the view as typed characters.
+    m_commands.Add({ID_FILE_CLOSE, QStringLiteral("Close the active document\nClose"), QStringLiteral("&Close"),
+                    {QKeySequence(Qt::CTRL | Qt::Key_W)},
                     [this] {
                         if (CDocManager* manager = DocManager())
                             manager->OnFileClose(GetActiveDocument());
@@ -434,7 +517,7 @@ void CMainFrame::BuildCommandTable()
                         ui.Enable(HasActiveDocument() && !(doc && doc->IsReadOnly()));
                     }});
     m_commands.Add({ID_FILE_SAVE_AS, QStringLiteral("Save the active document with a new name\nSave As"),
-                    QStringLiteral("Save &As..."), {},
+                    QStringLiteral("Save &As..."), {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S)},
                     [this] {
                         if (CDocManager* manager = DocManager())
                             manager->DoSave(GetActiveDocument(), QString());
@@ -476,7 +559,7 @@ void CMainFrame::BuildCommandTable()
                         }});
     }
     m_commands.Add({ID_APP_EXIT, QStringLiteral("Quit the application; prompts to save documents\nExit"),
-                    QStringLiteral("E&xit"), {},
+                    QStringLiteral("E&xit"), {QKeySequence(Qt::CTRL | Qt::Key_Q)},
                     [this, app] {
                         if (app())
                             app()->OnAppExit();
@@ -495,6 +578,21 @@ void CMainFrame::BuildCommandTable()
     AddBarToggle(ID_VIEW_SEARCH_BAR, QString(), QStringLiteral("Search Bar"), &CMainFrame::m_pSearchBar);
     AddBarToggle(ID_VIEW_GOTO_BAR, QString(), QStringLiteral("Goto Bar"), &CMainFrame::m_pGotoBar);
     AddBarToggle(ID_VIEW_VALUE_BAR, QString(), QStringLiteral("Value Bar"), &CMainFrame::m_pValueBar);
+    m_commands.Add({ID_VIEW_DATA_INSPECTOR, QStringLiteral("Show or hide the Data Inspector\nData Inspector"),
+                    QStringLiteral("Data &Inspector"), {},
+                    [this] {
+                        if (m_pInspector)
+                            m_pInspector->setVisible(m_pInspector->isHidden());
+                    },
+                    [this](CCmdUI& ui) { ui.SetCheck(m_pInspector && !m_pInspector->isHidden()); }});
+    m_commands.Add({CVantorixView::ID_DISPLAY_SETTINGS,
+                    QStringLiteral("Change the bytes per line and the group size of the active window\nDisplay Settings"),
+                    QStringLiteral("&Display Settings..."), {},
+                    [this] {
+                        if (CVantorixView* view = ActiveHexView())
+                            view->OnDisplaySettings();
+                    },
+                    withDocument});
     m_commands.Add({ID_VIEW_STATUS_BAR, QStringLiteral("Show or hide the status bar\nToggle StatusBar"),
                     QStringLiteral("&Status Bar"), {},
                     [this] { statusBar()->setVisible(statusBar()->isHidden()); },
@@ -512,7 +610,7 @@ void CMainFrame::BuildCommandTable()
 
     // Help.
     m_commands.Add({ID_APP_ABOUT, QStringLiteral("Display program information, version number and copyright\nAbout"),
-                    QStringLiteral("&About Vantorix..."), {}, [app] { if (app()) app()->OnAppAbout(); }, {}});
+                    QStringLiteral("&About Vantorix..."), {QKeySequence(Qt::Key_F1)}, [app] { if (app()) app()->OnAppAbout(); }, {}});
     m_commands.Add({ID_MORE_INFO, QStringLiteral("Dunmerrow Web Site"), QStringLiteral("More Info..."), {},
                     [this] { OpenShellTarget(HomePageUrl()); }, {}});
     m_commands.Add({ID_COMMENTS, QStringLiteral("Mail Dunmerrow with Comments"), QStringLiteral("Comments?"), {},
@@ -560,9 +658,11 @@ void CMainFrame::AddBarCommands()
         };
     };
 
-    m_commands.Add({ID_SEARCH_TEXT, QStringLiteral("Search The Document for the specified text\nSearch Text"), {}, {},
-                    focusBox(&CMainFrame::m_pSearchBox), withDocument});
-    m_commands.Add({ID_GOTO_HEX, QStringLiteral("Go To Hex Address\nGo To Hex Address"), {}, {},
+    // Ctrl+F and Ctrl+G, the desktop's keys for find and go to, lead into these boxes.
+    m_commands.Add({ID_SEARCH_TEXT, QStringLiteral("Search The Document for the specified text\nSearch Text"), {},
+                    {QKeySequence(Qt::CTRL | Qt::Key_F)}, focusBox(&CMainFrame::m_pSearchBox), withDocument});
+    m_commands.Add({ID_GOTO_HEX, QStringLiteral("Go To Hex Address\nGo To Hex Address"), {},
+                    {QKeySequence(Qt::CTRL | Qt::Key_G)},
                     focusBox(&CMainFrame::m_pHexBox), {}});
     m_commands.Add({ID_GOTO_DEC, QStringLiteral("Go To Decimal Address\nGo To Decimal Address"), {}, {},
                     focusBox(&CMainFrame::m_pDecBox), {}});
@@ -632,6 +732,8 @@ void CMainFrame::RebuildMenus()
             QMenu* popup = m_commands.BuildMenu(layout[i].title, layout[i].ids, this);
             // The menu manager hooked on the frame sees the popups open and close.
             ForwardMenuEvents(popup, this, static_cast<int>(i));
+            if (layout[i].title == QStringLiteral("&Window"))
+                connect(popup, &QMenu::aboutToShow, this, [this, popup] { UpdateWindowList(popup); });
             m_menus[menuId].push_back(popup);
         }
     }
@@ -668,15 +770,13 @@ void CMainFrame::UpdateCommands()
     m_commands.UpdateAll();
     UpdateMenuBar();
     OnUpdateFrameTitle();
-    UpdateLockPanes();
     // Overwrite is a state of a document window; without one the pane is off.
     if (QLabel* pane = IndicatorPane(ID_INDICATOR_OVR))
         pane->setEnabled(m_bOverwrite && HasActiveDocument());
 }
 
-void CMainFrame::UpdateLockPanes()
+void CMainFrame::UpdateLockPanes(const std::optional<LockKeyStates>& states)
 {
-    const std::optional<LockKeyStates> states = ReadLockKeyStates();
     const std::pair<int, bool> panes[] = {{ID_INDICATOR_CAPS, states && states->bCaps},
                                           {ID_INDICATOR_NUM, states && states->bNum},
                                           {ID_INDICATOR_SCRL, states && states->bScroll}};
@@ -867,6 +967,8 @@ bool CMainFrame::event(QEvent* event)
                                                            m_commands.AcceleratorTable());
         return true;
     }
+    if (event->type() == QEvent::PaletteChange)
+        FollowPalette();
     return CMDIFrameWnd::event(event);
 }
 

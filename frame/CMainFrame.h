@@ -22,6 +22,7 @@
 #include <array>
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -34,11 +35,14 @@ class QTimer;
 namespace vtx {
 
 class CCJComboBox;
+class CDataInspector;
 class CCJDockBar;
 class CCJToolBar;
 class CDocManager;
 class CPairedEdit;
 class CVantorixView;
+class LockKeyWatcher;
+struct LockKeyStates;
 
 class CMainFrame : public CMDIFrameWnd, public IMainFrameServices
 {
@@ -65,8 +69,8 @@ public:
     void ShowCaretPosition(const QString& text) override;
 
     [[nodiscard]] CommandTable& Commands() { return m_commands; }
-    // The update pass: command rules, the menu bar (128 or 129), the title and the
-    // keyboard lock panes.
+    // The update pass: command rules, the menu bar (128 or 129) and the title. The lock
+    // panes are not part of it: they follow key events and activation.
     void UpdateCommands();
     // Which menu the menu bar shows: IDR_MAINFRAME (128) or IDR_VANTORTYPE (129).
     [[nodiscard]] int GetMenuBarId() const { return m_nMenuBarId; }
@@ -91,10 +95,13 @@ public:
     // The pane with the caret's offset and the selection's length.
     [[nodiscard]] QLabel* CaretPane() const { return m_pCaretPane; }
     [[nodiscard]] CCoolMenuManager& MenuManager() { return m_menuManager; }
+    // The Data Inspector dock (hidden until the View menu shows it).
+    [[nodiscard]] CDataInspector* DataInspector() const { return m_pInspector; }
 
-    // The colour codes file the Edit Color Codes dialog reads and replaces; colors.dat
-    // beside the program unless set otherwise.
-    void SetColorCodesPath(std::string path) { m_strColorCodesPath = std::move(path); }
+    // The colour codes file: the table is read from it (at once, when set here), and the
+    // Edit Color Codes dialog reads and replaces it. colors.dat beside the program unless
+    // set otherwise.
+    void SetColorCodesPath(std::string path);
     [[nodiscard]] const std::string& ColorCodesFilePath() const { return m_strColorCodesPath; }
 
     // Commands of the bars (also reachable through the command table).
@@ -137,8 +144,15 @@ private:
     void SubclassGotoEdits();
     void ConnectEnterKeys();
     void LoadColorTable();
+    // A table of the shipped colour codes changes to their variant for the new palette.
+    void FollowPalette();
     void UpdateMenuBar();
-    void UpdateLockPanes();
+    void UpdateLockPanes(const std::optional<LockKeyStates>& states);
+    void CreateDataInspector();
+    // Follows the caret of the active view: its moves refresh the inspector, once per
+    // turn of the event loop however many steps a key took.
+    void WatchActiveView();
+    void RefreshDataInspector();
 
     void SetSearchType(SearchType type);
     void SetSigned(bool on);
@@ -183,6 +197,11 @@ private:
     std::map<int, std::vector<QMenu*>> m_menus;
     int m_nMenuBarId = 0;
     QTimer* m_pIdleTimer = nullptr;
+    LockKeyWatcher* m_pLockKeys = nullptr;
+    CDataInspector* m_pInspector = nullptr;
+    QTimer* m_pInspectorTimer = nullptr;
+    QPointer<CVantorixView> m_pInspectedView;
+    QMetaObject::Connection m_inspectedViewConnection;
 };
 
 } // namespace vtx

@@ -5,9 +5,11 @@
 #include "frame/ColorCodeText.h"
 #include "framework/MessageBox.h"
 #include "view/QtColor.h"
+#include "view/ViewColors.h"
 
 // Qt
 #include <QAction>
+#include <QApplication>
 #include <QClipboard>
 #include <QContextMenuEvent>
 #include <QGuiApplication>
@@ -21,7 +23,8 @@ CPairedEdit::CPairedEdit(bool colorMode, QWidget* parent)
     : QLineEdit(parent)
     , m_bColorMode(colorMode)
 {
-    SetTextColor(0);
+    if (m_bColorMode)
+        ApplyTextColor();
 }
 
 void CPairedEdit::Link(int mode, CPairedEdit* partner)
@@ -33,13 +36,41 @@ void CPairedEdit::Link(int mode, CPairedEdit* partner)
 void CPairedEdit::SetTextColor(ColorRef color)
 {
     m_crText = color;
+    m_bDefaultText = false;
+    ApplyTextColor();
+}
+
+void CPairedEdit::SetDefaultTextColor()
+{
+    m_crText = 0;
+    m_bDefaultText = true;
+    ApplyTextColor();
+}
+
+void CPairedEdit::ApplyTextColor()
+{
+    // Only the two roles are set, so the rest follows the application's palette; they are
+    // worked out again when that changes (guarded: setting them is a change too).
+    m_bApplyingColor = true;
     QPalette pal = palette();
-    for (QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive}) {
-        pal.setColor(group, QPalette::Text, ToQColor(color));
-        pal.setColor(group, QPalette::Base, Qt::white);
+    for (QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled}) {
+        pal.setColor(group, QPalette::Base, QApplication::palette(this).color(group, QPalette::Base));
+        pal.setColor(group, QPalette::Text, QApplication::palette(this).color(group, QPalette::Text));
     }
-    pal.setColor(QPalette::Disabled, QPalette::Base, Qt::white);
+    const ViewColors view = ViewColorsFor(pal);
+    for (QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive}) {
+        pal.setColor(group, QPalette::Text, m_bDefaultText ? view.text : ToQColor(m_crText));
+        pal.setColor(group, QPalette::Base, view.background);
+    }
     setPalette(pal);
+    m_bApplyingColor = false;
+}
+
+void CPairedEdit::changeEvent(QEvent* event)
+{
+    QLineEdit::changeEvent(event);
+    if (event->type() == QEvent::PaletteChange && m_bColorMode && !m_bApplyingColor)
+        ApplyTextColor();
 }
 
 bool CPairedEdit::Accepts(QChar c) const
@@ -52,6 +83,29 @@ bool CPairedEdit::Accepts(QChar c) const
         return digit;
     const bool hexLetter = (u >= u'a' && u <= u'f') || (u >= u'A' && u <= u'F');
     return digit || hexLetter || (m_bColorMode && u == u'-');
+}
+
+bool CPairedEdit::AcceptsText(const QString& text) const
+{
+    if (!m_bColorMode || m_nMode != kModeHex)
+        return true;
+    return IsCodeText(text);
+}
+
+template <class Operation>
+bool CPairedEdit::Guarded(Operation&& operation)
+{
+    const QString before = text();
+    const int cursor = cursorPosition();
+    operation();
+    // A text the program put there (a row of a hand-edited file) may already break the
+    // rule; the user must still be able to edit it into shape.
+    if (AcceptsText(text()) || !AcceptsText(before))
+        return true;
+    setText(before);
+    setCursorPosition(cursor);
+    QApplication::beep();
+    return false;
 }
 
 void CPairedEdit::keyPressEvent(QKeyEvent* event)
@@ -89,7 +143,11 @@ void CPairedEdit::keyPressEvent(QKeyEvent* event)
             }
         }
     }
-    QLineEdit::keyPressEvent(event);
+    // A second "-" is refused like any other character the box does not take.
+    if (!Guarded([&] { QLineEdit::keyPressEvent(event); })) {
+        event->accept();
+        return;
+    }
     SyncPartner();
 }
 
@@ -110,9 +168,9 @@ void CPairedEdit::inputMethodEvent(QInputMethodEvent* event)
     }
     QInputMethodEvent filtered(event->preeditString(), event->attributes());
     filtered.setCommitString(kept, event->replacementStart(), event->replacementLength());
-    QLineEdit::inputMethodEvent(&filtered);
+    const bool stands = Guarded([&] { QLineEdit::inputMethodEvent(&filtered); });
     event->accept();
-    if (!kept.isEmpty())
+    if (stands && !kept.isEmpty())
         SyncPartner();
 }
 
@@ -138,22 +196,26 @@ void CPairedEdit::mouseReleaseEvent(QMouseEvent* event)
     // A middle click pastes the X11 selection.
     const bool selectionPaste = event->button() == Qt::MiddleButton && !isReadOnly()
         && QGuiApplication::clipboard()->supportsSelection();
-    QLineEdit::mouseReleaseEvent(event);
-    if (selectionPaste)
+    if (!selectionPaste) {
+        QLineEdit::mouseReleaseEvent(event);
+        return;
+    }
+    if (Guarded([&] { QLineEdit::mouseReleaseEvent(event); }))
         SyncPartner();
 }
 
 void CPairedEdit::dropEvent(QDropEvent* event)
 {
-    QLineEdit::dropEvent(event);
-    if (event->isAccepted())
+    if (Guarded([&] { QLineEdit::dropEvent(event); }) && event->isAccepted())
         SyncPartner();
 }
 
 void CPairedEdit::PasteAndSync()
 {
-    paste();
-    SyncPartner();
+    // The goto boxes take any pasted text and read it up to its first non-digit; the code
+    // box takes a pasted code only whole.
+    if (Guarded([this] { paste(); }))
+        SyncPartner();
 }
 
 void CPairedEdit::SyncPartner()

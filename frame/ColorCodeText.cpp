@@ -34,6 +34,19 @@ QString CodeTextToAscii(const QString& code)
     return result;
 }
 
+bool IsCodeText(const QString& text)
+{
+    int dashes = 0;
+    for (const QChar c : text) {
+        const char16_t u = c.unicode();
+        if (u == u'-')
+            ++dashes;
+        else if (!((u >= u'0' && u <= u'9') || (u >= u'a' && u <= u'f') || (u >= u'A' && u <= u'F')))
+            return false;
+    }
+    return dashes <= 1;
+}
+
 std::optional<QString> AsciiToCodeText(const QString& characters)
 {
     const std::string bytes = characters.toStdString();

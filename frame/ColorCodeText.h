@@ -20,6 +20,10 @@ namespace vtx {
 // text when a character has no 8-bit code, since no byte could be coloured for it.
 [[nodiscard]] std::optional<QString> AsciiToCodeText(const QString& characters);
 
+// What the code box may hold: hex digits with at most one "-" among them, empty included
+// (a text being typed). Anything else (a comma, a blank, a second "-") is not a code.
+[[nodiscard]] bool IsCodeText(const QString& text);
+
 // Code texts are 8-bit text in colors.dat.
 [[nodiscard]] inline std::string ToCodeBytes(const QString& code) { return code.toLatin1().toStdString(); }
 [[nodiscard]] inline QString FromCodeBytes(const std::string& code)

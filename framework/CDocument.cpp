@@ -41,6 +41,11 @@ void CDocument::SetPathName(const QString& path, bool addToRecentFiles)
 void CDocument::SetTitle(const QString& title)
 {
     m_strTitle = title;
+    UpdateFrameTitles();
+}
+
+void CDocument::UpdateFrameTitles()
+{
     for (CView* view : m_views)
         view->OnDocumentTitleChanged();
 }

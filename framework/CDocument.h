@@ -35,6 +35,10 @@ public:
     // own dirty state and asks its own question at close.
     [[nodiscard]] virtual bool IsModified() const { return m_bModified; }
     virtual void SetModifiedFlag(bool modified = true) { m_bModified = modified; }
+    // Whether closing now would lose something: the document's windows show " *" after
+    // its title while it is true. The base answers with the modified flag; a document with
+    // its own dirty rule answers with that, and calls UpdateFrameTitles when it changes.
+    [[nodiscard]] virtual bool HasUnsavedChanges() const { return IsModified(); }
 
     // Path name: the full path of the document's file; setting it also sets the title to
     // the file's name without its directory, and tells the owner (recent-file list).
@@ -42,6 +46,8 @@ public:
     virtual void SetPathName(const QString& path, bool addToRecentFiles = true);
     [[nodiscard]] const QString& GetTitle() const { return m_strTitle; }
     virtual void SetTitle(const QString& title);
+    // Asks the frame of every view to title itself again (title or unsaved state changed).
+    void UpdateFrameTitles();
 
     // Views, in the order they were added; the first view is the one the document talks
     // to when it has something to show.

@@ -67,6 +67,8 @@ void CMDIChildWnd::OnUpdateFrameTitle()
         if (it != views.end())
             title += QStringLiteral(":%1").arg(it - views.begin() + 1);
     }
+    if (document->HasUnsavedChanges())
+        title += QStringLiteral(" *");
     if (windowTitle() != title)
         setWindowTitle(title);
 }

@@ -44,7 +44,7 @@ public:
     virtual void ActivateFrame();
 
     // Titles the frame after its document: the document's title, followed by ":n" when
-    // the document has more than one window.
+    // the document has more than one window, and by " *" while it has unsaved changes.
     virtual void OnUpdateFrameTitle();
 
     // A frame that has been closed (or whose document went away) waits only for its

@@ -3,10 +3,14 @@
 #include "CDocTemplate.h"
 #include "CDocument.h"
 #include "CMDIChildWnd.h"
+#include "CSelectWindowDlg.h"
 #include "CView.h"
 
+#include <QAction>
 #include <QLayout>
 #include <QMdiArea>
+#include <QMenu>
+#include <QPointer>
 
 #include <algorithm>
 
@@ -141,6 +145,63 @@ void CMDIFrameWnd::MDIIconArrange()
         x += size.width();
         rowHeight = std::max(rowHeight, size.height());
     }
+}
+
+namespace {
+
+// Marks the items the window list added, so that the next update finds them again.
+constexpr const char* kWindowListItem = "vtxWindowListItem";
+
+} // namespace
+
+void CMDIFrameWnd::UpdateWindowList(QMenu* menu)
+{
+    if (!menu)
+        return;
+    for (QAction* action : menu->actions()) {
+        if (action->property(kWindowListItem).toBool()) {
+            menu->removeAction(action);
+            action->deleteLater();
+        }
+    }
+    const std::vector<CMDIChildWnd*> frames = ChildFrames();
+    if (frames.empty())
+        return;
+    const auto add = [menu](QAction* action) {
+        action->setProperty(kWindowListItem, true);
+        menu->addAction(action);
+        return action;
+    };
+    add(new QAction(menu))->setSeparator(true);
+    const CMDIChildWnd* active = MDIGetActive();
+    const size_t listed = std::min<size_t>(frames.size(), kMaxWindowListItems);
+    for (size_t i = 0; i < listed; ++i) {
+        QPointer<CMDIChildWnd> frame(frames[i]);
+        // A "&" in a file name is a character, not a mnemonic.
+        QString title = frame->windowTitle();
+        title.replace(QLatin1Char('&'), QStringLiteral("&&"));
+        QAction* item = add(new QAction(QStringLiteral("&%1 %2").arg(i + 1).arg(title), menu));
+        item->setCheckable(true);
+        item->setChecked(frame == active);
+        connect(item, &QAction::triggered, this, [this, frame] {
+            if (frame && !frame->IsClosing())
+                MDIActivate(frame);
+        });
+    }
+    if (frames.size() > listed) {
+        QAction* more = add(new QAction(QStringLiteral("&Windows..."), menu));
+        connect(more, &QAction::triggered, this, &CMDIFrameWnd::OnWindowList);
+    }
+}
+
+bool CMDIFrameWnd::OnWindowList()
+{
+    CSelectWindowDlg dialog(ChildFrames(), MDIGetActive(), this);
+    CMDIChildWnd* chosen = dialog.DoModal();
+    if (!chosen)
+        return false;
+    MDIActivate(chosen);
+    return true;
 }
 
 void CMDIFrameWnd::SetTitle(const QString& title)

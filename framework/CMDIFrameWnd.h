@@ -8,6 +8,7 @@
 #include <vector>
 
 class QMdiArea;
+class QMenu;
 class QMdiSubWindow;
 
 namespace vtx {
@@ -45,6 +46,15 @@ public:
     void MDICascade();
     void MDITile();
     void MDIIconArrange();   // minimised frames in rows along the bottom of the area
+
+    // The Window menu's list of document windows, brought up to date (run it when the
+    // menu is about to show): after a separator, "&1 title" to "&9 title" for the first
+    // nine windows in the order they were opened, the active one checked, and
+    // "&Windows..." for all of them when there are more. Choosing one activates it.
+    void UpdateWindowList(QMenu* menu);
+    static constexpr int kMaxWindowListItems = 9;
+    // The "&Windows..." box; returns whether a window was chosen and activated.
+    bool OnWindowList();
 
     // The title without a document ("Vantorix"); the document's title is appended to it
     // while a document window is active.

@@ -53,6 +53,13 @@ QString DesktopEscapeString(const QString& value)
     return text;
 }
 
+QStringList DesktopLaunchCommand(const QString& program)
+{
+    if (program.contains(QLatin1Char('%')))
+        return {QStringLiteral("/usr/bin/env"), program};
+    return {program};
+}
+
 QString DesktopExecValue(const QStringList& arguments, const QString& fieldCode)
 {
     QStringList quoted;

@@ -18,6 +18,11 @@ namespace vtx {
 [[nodiscard]] QString DesktopExecValue(const QStringList& arguments,
                                        const QString& fieldCode = QString());
 
+// The command line that starts program from a desktop entry: the program itself, or
+// /usr/bin/env and the program when its path holds a "%". GLib looks for the program of
+// an Exec line before it turns "%%" back into "%", so GNOME would drop such an entry.
+[[nodiscard]] QStringList DesktopLaunchCommand(const QString& program);
+
 // A value as a desktop entry writes a string: backslash, line breaks, tabs and a leading
 // blank escaped. DesktopEntryText applies it to every value, the Exec value included, so
 // that a backslash of a quoted Exec argument ends up written as four.

@@ -96,6 +96,12 @@ int DeleteFile(const QString& path)
     return ResultOf(::unlink(name.constData()));
 }
 
+bool IsRegularFile(const QString& path)
+{
+    struct stat st {};
+    return ::lstat(QFile::encodeName(path).constData(), &st) == 0 && S_ISREG(st.st_mode);
+}
+
 int CopyFileReplacing(const QString& from, const QString& to)
 {
     Fd source(::open(QFile::encodeName(from).constData(), O_RDONLY | O_CLOEXEC));

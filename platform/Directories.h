@@ -18,6 +18,9 @@ namespace vtx {
 // Removes a name that is not a directory (a symbolic link itself, never its target).
 [[nodiscard]] int DeleteFile(const QString& path);
 
+// True when path names a regular file itself, not a symbolic link to one.
+[[nodiscard]] bool IsRegularFile(const QString& path);
+
 // Copies a file, replacing the target when it exists. The copy is written beside the
 // target and renamed over it, so a target that is running (the editor) or that fails
 // half-way is never left half-written; the copy keeps the source's permission bits.

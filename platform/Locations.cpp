@@ -21,12 +21,6 @@ QString XdgDirectory(const char* variable, const char* fallbackBelowHome)
     return HomeDirectory() + QLatin1Char('/') + QLatin1String(fallbackBelowHome);
 }
 
-QString Ensured(const QString& path)
-{
-    QDir().mkpath(path);
-    return path;
-}
-
 } // namespace
 
 QString PathFromEnvironment(const char* variable)
@@ -57,16 +51,13 @@ QString WindowsDirectory()
     QString path = PathFromEnvironment(kWindowsDirVariable);
     if (path.isEmpty())
         path = UserDataDirectory() + QStringLiteral("/vtxsetup/Windows");
-    Ensured(path + QStringLiteral("/Start Menu/Programs"));
     return path;
 }
 
 QString SystemDirectory()
 {
     const QString path = PathFromEnvironment(kSystemDirVariable);
-    if (path.isEmpty())
-        return Ensured(WindowsDirectory() + QStringLiteral("/System"));
-    return Ensured(path);
+    return path.isEmpty() ? WindowsDirectory() + QStringLiteral("/System") : path;
 }
 
 QString RegistryDirectory()

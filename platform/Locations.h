@@ -19,10 +19,12 @@ inline constexpr char kSystemDirVariable[] = "VTX_SYSTEM_DIR";
 inline constexpr char kWindowsDirVariable[] = "VTX_WINDOWS_DIR";
 inline constexpr char kRegistryDirVariable[] = "VTX_REGISTRY_DIR";
 
-// The system directory (S). Created when missing: a machine always has one.
+// None of these queries creates anything: a setup program that is opened and cancelled
+// leaves no trace. The install creates the folders it writes into.
+//
+// The system directory (S).
 [[nodiscard]] QString SystemDirectory();
-// The Windows directory (W), created when missing together with its "Start Menu/Programs"
-// folder, which the start-menu lookup falls back on.
+// The Windows directory (W).
 [[nodiscard]] QString WindowsDirectory();
 // The folder that holds one registry file per root. Not created here: reading a registry
 // that was never written needs no files.

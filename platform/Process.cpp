@@ -6,6 +6,8 @@
 
 // std
 #include <cerrno>
+#include <chrono>
+#include <thread>
 #include <csignal>
 #include <vector>
 
@@ -47,30 +49,63 @@ void WriteFully(int fd, const void* buffer, size_t size)
     }
 }
 
+// Everything a child needs to exec, prepared before the fork: between fork and exec only
+// async-signal-safe calls are allowed in a program that has threads.
+class Command
+{
+public:
+    Command(const QString& program, const QStringList& arguments, const QString& argv0)
+    {
+        QString path = program;
+        if (!program.contains(QLatin1Char('/'))) {
+            path = QStandardPaths::findExecutable(program);
+            if (path.isEmpty()) {
+                m_error = ENOENT;
+                return;
+            }
+        }
+        m_file = QFile::encodeName(path);
+        m_strings.push_back(QFile::encodeName(argv0.isEmpty() ? path : argv0));
+        for (const QString& argument : arguments)
+            m_strings.push_back(QFile::encodeName(argument));
+        for (QByteArray& s : m_strings)
+            m_argv.push_back(s.data());
+        m_argv.push_back(nullptr);
+    }
+    Command(const Command&) = delete;
+    Command& operator=(const Command&) = delete;
+
+    // ENOENT when the program was not found, else 0.
+    [[nodiscard]] int Error() const { return m_error; }
+    [[nodiscard]] const char* File() const { return m_file.constData(); }
+    [[nodiscard]] char* const* Argv() { return m_argv.data(); }
+
+private:
+    int m_error = 0;
+    QByteArray m_file;
+    std::vector<QByteArray> m_strings;
+    std::vector<char*> m_argv;
+};
+
+void ResetSignals()
+{
+    sigset_t none;
+    sigemptyset(&none);
+    ::sigprocmask(SIG_SETMASK, &none, nullptr);
+    ::signal(SIGPIPE, SIG_DFL);
+}
+
 } // namespace
 
 StartedProcess StartDetached(const QString& program, const QStringList& arguments,
                              const QString& argv0)
 {
     StartedProcess result;
-    // Everything the children need is prepared here: between fork and exec only
-    // async-signal-safe calls are allowed in a program that has threads.
-    QString path = program;
-    if (!program.contains(QLatin1Char('/'))) {
-        path = QStandardPaths::findExecutable(program);
-        if (path.isEmpty()) {
-            result.error = ENOENT;
-            return result;
-        }
+    Command command(program, arguments, argv0);
+    if (command.Error() != 0) {
+        result.error = command.Error();
+        return result;
     }
-    const QByteArray file = QFile::encodeName(path);
-    std::vector<QByteArray> strings{QFile::encodeName(argv0.isEmpty() ? path : argv0)};
-    for (const QString& argument : arguments)
-        strings.push_back(QFile::encodeName(argument));
-    std::vector<char*> argv;
-    for (QByteArray& s : strings)
-        argv.push_back(s.data());
-    argv.push_back(nullptr);
 
     // The grandchild reports its pid, then (only if exec fails) the errno. The pipe closes
     // on a successful exec, so end of data after the pid means the program runs.
@@ -91,13 +126,10 @@ StartedProcess StartDetached(const QString& program, const QStringList& argument
         ::setsid();
         const pid_t grandchild = ::fork();
         if (grandchild == 0) {
-            sigset_t none;
-            sigemptyset(&none);
-            ::sigprocmask(SIG_SETMASK, &none, nullptr);
-            ::signal(SIGPIPE, SIG_DFL);
+            ResetSignals();
             const pid_t self = ::getpid();
             WriteFully(report[1], &self, sizeof self);
-            ::execv(file.constData(), argv.data());
+            ::execv(command.File(), command.Argv());
             const int error = errno;
             WriteFully(report[1], &error, sizeof error);
             ::_exit(127);
@@ -125,6 +157,79 @@ StartedProcess StartDetached(const QString& program, const QStringList& argument
         result.pid = pid;
     }
     ::close(report[0]);
+    return result;
+}
+
+FinishedProcess RunAndWait(const QString& program, const QStringList& arguments, int timeoutMs,
+                           const QString& argv0)
+{
+    FinishedProcess result;
+    Command command(program, arguments, argv0);
+    if (command.Error() != 0) {
+        result.error = command.Error();
+        return result;
+    }
+    // The child reports the errno only when exec fails; the pipe closes on success.
+    int report[2];
+    if (::pipe2(report, O_CLOEXEC) != 0) {
+        result.error = errno;
+        return result;
+    }
+    const pid_t child = ::fork();
+    if (child < 0) {
+        result.error = errno;
+        ::close(report[0]);
+        ::close(report[1]);
+        return result;
+    }
+    if (child == 0) {
+        ::close(report[0]);
+        ::setpgid(0, 0);
+        ResetSignals();
+        ::execv(command.File(), command.Argv());
+        const int error = errno;
+        WriteFully(report[1], &error, sizeof error);
+        ::_exit(127);
+    }
+    // Both sides set the group, so that a kill of the group cannot come before it exists.
+    ::setpgid(child, child);
+    ::close(report[1]);
+    int error = 0;
+    const bool execFailed = ReadFully(report[0], &error, sizeof error);
+    ::close(report[0]);
+    const auto reap = [child] {
+        int status = 0;
+        while (::waitpid(child, &status, 0) < 0 && errno == EINTR) {
+        }
+        return status;
+    };
+    if (execFailed) {
+        reap();
+        result.error = error;
+        return result;
+    }
+    result.started = true;
+    result.pid = child;
+
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+    for (;;) {
+        int status = 0;
+        const pid_t ended = ::waitpid(child, &status, WNOHANG);
+        if (ended == child) {
+            result.finished = true;
+            result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+            return result;
+        }
+        if (ended < 0 && errno != EINTR) {
+            result.error = errno;
+            return result;
+        }
+        if (std::chrono::steady_clock::now() >= deadline)
+            break;
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    ::kill(-child, SIGKILL);
+    reap();
     return result;
 }
 

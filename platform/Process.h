@@ -22,6 +22,20 @@ struct StartedProcess {
 StartedProcess StartDetached(const QString& program, const QStringList& arguments,
                              const QString& argv0 = QString());
 
+struct FinishedProcess {
+    bool started = false;
+    bool finished = false; // ended within the time limit (else it was killed)
+    int exitCode = -1;     // when finished: its exit status, or 128 + the signal that ended it
+    long long pid = 0;     // of the started program, when started
+    int error = 0;         // errno of the failed start
+};
+
+// Starts program like StartDetached, but as a child of ours in a process group of its
+// own, and waits for it to end, at most timeoutMs milliseconds. A program that is still
+// running then is killed with everything it started.
+FinishedProcess RunAndWait(const QString& program, const QStringList& arguments, int timeoutMs,
+                           const QString& argv0 = QString());
+
 // True while the process exists and has not ended (an ended process that nobody reaps
 // yet counts as ended).
 [[nodiscard]] bool IsProcessRunning(long long pid);

@@ -70,6 +70,7 @@ inline constexpr int ID_COMMENTS = 32788;
 inline constexpr int ID_VIEW_SEARCH_BAR = 32789;
 inline constexpr int ID_VIEW_GOTO_BAR = 32790;
 inline constexpr int ID_VIEW_VALUE_BAR = 32791;
+inline constexpr int ID_VIEW_DATA_INSPECTOR = 32900;
 
 // View toggles of the framework (also the ids of the main toolbar and the status bar).
 inline constexpr int ID_VIEW_TOOLBAR = 59392;

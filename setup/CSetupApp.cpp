@@ -4,6 +4,7 @@
 #include "platform/Locations.h"
 #include "setup/CRegistryKey.h"
 #include "setup/CSetupDlg.h"
+#include "setup/Install.h"
 #include "setup/ModalDialog.h"
 #include "setup/SetupRoutines.h"
 #include "setup/Uninstall.h"
@@ -43,7 +44,7 @@ bool CSetupApp::InitInstance()
     // A failed uninstall says "Uninstall Finished" and goes on to the setup dialog.
     if (DecideMode() == Mode::Uninstall && RunUninstall() != UninstallResult::Failed)
         return false;
-    CSetupDlg dialog;
+    CSetupDlg dialog(DistributionFolder(m_runningProgram));
     ExecModal(dialog);
     return false;
 }

@@ -2,6 +2,7 @@
 
 // this program
 #include "framework/MessageBox.h"
+#include "platform/Locations.h"
 #include "setup/CRegistryKey.h"
 #include "setup/CSetupAboutBox.h"
 #include "setup/Install.h"
@@ -67,7 +68,10 @@ QString ForDisplay(QString text)
 
 } // namespace
 
-CSetupDlg::CSetupDlg(QWidget* parent) : QDialog(parent)
+CSetupDlg::CSetupDlg(QString distribution, QWidget* parent)
+    : QDialog(parent),
+      m_distribution(distribution.isEmpty() ? DistributionFolder(RunningProgramPath())
+                                            : std::move(distribution))
 {
     m_strWelcome = QStringLiteral("Welcome To Dunmerrow Vantorix Setup!\r\n"
                                   "\r\n"
@@ -148,11 +152,14 @@ void CSetupDlg::accept()
     UpdateData(true);
     const QString directory = ResolveInstallDirectory(m_strInstallDir);
     if (const QString problem = InstallDirectoryProblem(directory); !problem.isEmpty()) {
-        ShowMessageBox(problem);
+        ShowMessageBox(problem, MsgButtons::Ok, MsgIcon::Exclamation);
         m_installDir->setFocus();
         return;
     }
-    RunInstall(directory);
+    if (!RunInstall(directory, m_distribution)) {
+        m_installDir->setFocus();
+        return;
+    }
     QDialog::accept();
 }
 

@@ -26,7 +26,9 @@ public:
     static constexpr unsigned IDM_ABOUTBOX = 0x0010;
     static constexpr unsigned SC_CLOSE = 0xF060;
 
-    explicit CSetupDlg(QWidget* parent = nullptr);
+    // distribution: the folder that holds the files to install (by default the running
+    // program's own folder).
+    explicit CSetupDlg(QString distribution = QString(), QWidget* parent = nullptr);
 
     // The fields exchanged with the controls: the welcome text (its lines end with CR LF)
     // and the install directory.
@@ -43,6 +45,7 @@ public:
 
 public slots:
     // Install: runs the install sequence into the directory shown, then closes with OK.
+    // A directory that is refused, or an install that fails, leaves the dialog open.
     void accept() override;
 
 protected:
@@ -50,6 +53,8 @@ protected:
 
 private:
     void LayOut();
+
+    QString m_distribution;
 
     QLabel* m_welcome;
     QLabel* m_installDirLabel;

@@ -13,15 +13,22 @@ namespace vtx {
 [[nodiscard]] QString ResolveInstallDirectory(const QString& typed);
 
 // Why the resolved directory cannot be installed into, or an empty text when it can: no
-// directory at all (the files would land at the top of the file system), or the file
-// system's root or the home folder, whose every top-level file the uninstall would
-// delete.
+// directory at all (the files would land at the top of the file system), a folder that
+// is no place of its own (see ProtectedFolderReason), or a folder that already holds
+// files the install did not put there, unless it holds a previous install of the editor.
 [[nodiscard]] QString InstallDirectoryProblem(const QString& directory);
 
-// Runs the install into directory D, step after step; no failure stops it. Copies the
-// distribution's files from the current directory, records D in the registry and in the
-// marker file, makes the start-menu folder and its shortcuts, reports completion, then
-// registers the library and starts the editor.
-void RunInstall(const QString& directory);
+// The distribution folder: the folder of the running setup program, wherever it was
+// started from.
+[[nodiscard]] QString DistributionFolder(const QString& runningProgram);
+
+// Runs the install from the distribution folder into directory D. Copies the
+// distribution's files (each lands under a temporary name and is renamed), records D in
+// the registry, makes the start-menu folder and its shortcuts and the desktop's menu
+// entries, reports completion, then registers the library, starts the editor and writes
+// the marker file. A file that cannot be copied stops the install with a message before
+// anything is recorded; false then. A failure to make a directory or a shortcut is
+// reported and the install goes on.
+bool RunInstall(const QString& directory, const QString& distribution);
 
 } // namespace vtx

@@ -7,13 +7,19 @@
 #include "platform/Locations.h"
 #include "platform/Process.h"
 #include "platform/ShellLink.h"
+#include "platform/DesktopEntry.h"
 #include "setup/CRegistryKey.h"
+#include "setup/SetupIcon.h"
 
 // Qt
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
+#include <QStandardPaths>
 
 // std
 #include <cerrno>
+#include <cstring>
 #include <stdexcept>
 
 namespace vtx {
@@ -33,7 +39,44 @@ QString RegSvr32Program()
     return configured.isEmpty() ? RunningProgramPath() : configured;
 }
 
+// The path with its symbolic links resolved when it exists, else just cleaned.
+QString Canonical(const QString& path)
+{
+    const QString resolved = QFileInfo(path).canonicalFilePath();
+    return resolved.isEmpty() ? QDir::cleanPath(path) : resolved;
+}
+
+// Folders of the operating system: installing into one would mix Vantorix with the
+// system's own files.
+constexpr const char* kSystemFolders[] = {
+    "/bin", "/boot", "/dev", "/etc", "/home", "/lib", "/lib32", "/lib64", "/libx32",
+    "/media", "/mnt", "/opt", "/proc", "/root", "/run", "/sbin", "/srv", "/sys", "/tmp",
+    "/usr", "/usr/bin", "/usr/games", "/usr/include", "/usr/lib", "/usr/lib32",
+    "/usr/lib64", "/usr/libexec", "/usr/local", "/usr/local/bin", "/usr/local/lib",
+    "/usr/local/sbin", "/usr/local/share", "/usr/sbin", "/usr/share", "/usr/src", "/var",
+    "/var/lib", "/var/tmp"};
+
 } // namespace
+
+const QStringList& InstalledFileNames()
+{
+    static const QStringList names{QStringLiteral("Vantorix.exe"), QLatin1String(kLibraryFileName),
+                                   QStringLiteral("colors.dat"), QLatin1String(kIconFileName)};
+    return names;
+}
+
+const QStringList& MenuFileNames()
+{
+    static const QStringList names{QStringLiteral("Vantorix.lnk"),
+                                   QStringLiteral("Uninstall Vantorix.lnk"),
+                                   QStringLiteral("Vantorix Homepage.url")};
+    return names;
+}
+
+QString MenuEntryFolder()
+{
+    return UserApplicationsDirectory() + QStringLiteral("/Dunmerrow");
+}
 
 QString DefaultInstallDirectory()
 {
@@ -102,20 +145,73 @@ void CreateInstallDirectory(const QString& directory)
             QStringLiteral("Failed To Create Directory, Try Creating Manually. Code: %1").arg(error));
 }
 
-bool EmptyAndRemoveFolder(const QString& folder)
+bool CreateMenuEntry(const QString& target, const QString& name, const QString& iconFile,
+                     const QString& categories, const QString& entryPath)
 {
-    int error = 0;
-    for (const DirectoryEntry& entry : ListDirectory(folder, &error)) {
-        if (!entry.isDirectory)
-            (void)DeleteFile(folder + entry.name);
+    const DesktopKeys keys{
+        {QStringLiteral("Type"), QStringLiteral("Application")},
+        {QStringLiteral("Version"), QStringLiteral("1.5")},
+        {QStringLiteral("Name"), name},
+        {QStringLiteral("Exec"), DesktopExecValue(DesktopLaunchCommand(target))},
+        {QStringLiteral("Icon"), iconFile},
+        {QStringLiteral("Terminal"), QStringLiteral("false")},
+        {QStringLiteral("Categories"), categories},
+    };
+    QString error;
+    if (WriteFileAtomically(entryPath, DesktopEntryText(keys), &error))
+        return true;
+    Trace(QStringLiteral("cannot write the menu entry %1: %2").arg(entryPath, error));
+    return false;
+}
+
+bool EmptyAndRemoveFolder(const QString& folder, const QStringList& names)
+{
+    for (const QString& name : names) {
+        const QString file = folder + name;
+        if (IsRegularFile(file))
+            (void)DeleteFile(file);
         SleepMilliseconds(10);
     }
     SleepMilliseconds(1000);
-    error = RemoveDirectory(folder);
-    if (error == 0 || error == ENOENT || error == ENOTDIR)
+    const int error = RemoveDirectory(folder);
+    if (error == 0 || error == ENOENT)
         return true;
     Trace(QStringLiteral("folder %1 stays: error %2").arg(folder).arg(error));
     return false;
+}
+
+QString ProtectedFolderReason(const QString& folder)
+{
+    const QString place = Canonical(folder);
+    const auto is = [&place](const QString& other) {
+        return !other.isEmpty() && place == Canonical(other);
+    };
+    if (place == QLatin1String("/"))
+        return QStringLiteral("it is the top of the file system");
+    if (is(HomeDirectory()))
+        return QStringLiteral("it is your home folder");
+    if (is(SystemDirectory()))
+        return QStringLiteral("it is the system directory, where the uninstaller lives");
+    if (is(WindowsDirectory()))
+        return QStringLiteral("it is the Windows directory");
+    for (const char* system : kSystemFolders)
+        if (is(QLatin1String(system)))
+            return QStringLiteral("it is a folder of the operating system");
+    QStringList personal{HomeDirectory() + QStringLiteral("/bin"),
+                         HomeDirectory() + QStringLiteral("/.local"),
+                         HomeDirectory() + QStringLiteral("/.local/bin"),
+                         HomeDirectory() + QStringLiteral("/.config"),
+                         UserDataDirectory(), UserApplicationsDirectory(), RegistryDirectory()};
+    for (const auto location :
+         {QStandardPaths::DesktopLocation, QStandardPaths::DocumentsLocation,
+          QStandardPaths::DownloadLocation, QStandardPaths::MusicLocation,
+          QStandardPaths::PicturesLocation, QStandardPaths::MoviesLocation,
+          QStandardPaths::TempLocation})
+        personal.append(QStandardPaths::writableLocation(location));
+    for (const QString& own : personal)
+        if (is(own))
+            return QStringLiteral("it is one of your own folders");
+    return {};
 }
 
 bool StartProgram(const QString& program, const QStringList& parameters)
@@ -129,6 +225,28 @@ bool StartProgram(const QString& program, const QStringList& parameters)
     else
         Trace(QStringLiteral("cannot start %1: error %2").arg(program).arg(process.error));
     return process.started;
+}
+
+QString RunProgram(const QString& program, const QStringList& parameters, int timeoutMs)
+{
+    const bool tool = program == QLatin1String(kRegSvr32Name);
+    const FinishedProcess process =
+        tool ? RunAndWait(RegSvr32Program(), parameters, timeoutMs, QLatin1String(kRegSvr32Name))
+             : RunAndWait(program, parameters, timeoutMs);
+    if (!process.started) {
+        Trace(QStringLiteral("cannot start %1: error %2").arg(program).arg(process.error));
+        return QStringLiteral("%1 could not be started (%2)")
+            .arg(program, QString::fromLocal8Bit(std::strerror(process.error)));
+    }
+    Trace(QStringLiteral("started %1 (pid %2)").arg(program).arg(process.pid));
+    if (!process.finished) {
+        Trace(QStringLiteral("%1 did not end in time and was stopped").arg(program));
+        return QStringLiteral("%1 did not finish within %2 seconds").arg(program).arg(timeoutMs / 1000);
+    }
+    Trace(QStringLiteral("%1 ended with code %2").arg(program).arg(process.exitCode));
+    if (process.exitCode != 0)
+        return QStringLiteral("%1 ended with code %2").arg(program).arg(process.exitCode);
+    return {};
 }
 
 QString ReadMarkerFile(const QString& path)

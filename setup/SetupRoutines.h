@@ -17,6 +17,20 @@ inline constexpr char kLibraryFileName[] = "Vantorix.dll";
 // The start-menu folder below M.
 inline constexpr char kMenuFolder[] = "/Programs/Dunmerrow/Vantorix";
 
+// The files the install puts into the install directory, and into the start-menu folder.
+// The uninstall deletes these and nothing else.
+[[nodiscard]] const QStringList& InstalledFileNames();
+[[nodiscard]] const QStringList& MenuFileNames();
+
+// The desktop's application menu: a folder of the maker in the user's applications
+// folder, with an entry for the editor and one for the uninstaller.
+[[nodiscard]] QString MenuEntryFolder();
+inline constexpr char kEditorEntryName[] = "vantorix.desktop";
+inline constexpr char kUninstallEntryName[] = "vantorix-uninstall.desktop";
+
+// How long the uninstall waits for the library's unregistration.
+inline constexpr int kUnregisterTimeoutMs = 30000;
+
 // Where the registration tool ("regsvr32") comes from: this variable, else the running
 // program, which acts as the tool when it is started under that name.
 inline constexpr char kRegSvr32Variable[] = "VTX_REGSVR32";
@@ -40,16 +54,34 @@ int CreateShortcut(const QString& target, const QString& description, const QStr
 // the last level that is not "already exists".
 void CreateInstallDirectory(const QString& directory);
 
-// Deletes every entry at the top level of folder (whose path ends with "/") that is not
-// a directory, pausing 10 ms after each entry and 1000 ms after the last, then removes
-// the folder. Subfolders are never entered, so they and the folder above them stay.
-// True when the folder is gone afterwards.
-bool EmptyAndRemoveFolder(const QString& folder);
+// Writes a desktop entry at entryPath that puts target into the desktop's application
+// menu under name, with the icon file and the menu categories given. False when it could
+// not be written.
+bool CreateMenuEntry(const QString& target, const QString& name, const QString& iconFile,
+                     const QString& categories, const QString& entryPath);
+
+// Deletes the files of folder (whose path ends with "/") that are named in names, each
+// only when it is a regular file directly in the folder (never a link, never a folder),
+// pausing 10 ms after each and 1000 ms after the last, then removes the folder when
+// nothing else is left in it. Any other entry stays, and so does the folder. True when
+// the folder is gone afterwards.
+bool EmptyAndRemoveFolder(const QString& folder, const QStringList& names);
+
+// Why Vantorix must never be installed into folder, or an empty text: the file system's
+// root, the home folder and the user's well-known folders, the system and Windows
+// directories, the desktop's own folders and the folders of the operating system. Folders
+// are compared with their symbolic links resolved.
+[[nodiscard]] QString ProtectedFolderReason(const QString& folder);
 
 // Starts a program that is not waited for, with parameters as separate arguments.
 // "regsvr32" is the registration tool (see kRegSvr32Variable). False when it could not be
 // started. The start is written to the trace with the process id.
 bool StartProgram(const QString& program, const QStringList& parameters);
+
+// Runs a program as StartProgram does and waits for it, at most timeoutMs. An empty text
+// when it ended with exit code 0, else what went wrong, in words for the user.
+[[nodiscard]] QString RunProgram(const QString& program, const QStringList& parameters,
+                                 int timeoutMs);
 
 // The install directory from the marker file: its first line without the line end.
 // Throws std::runtime_error when the file cannot be opened or read.

@@ -43,7 +43,7 @@ DialogUnits UnitsFor(const QFont& font)
 
 CDisplaySettingsDlg::CDisplaySettingsDlg(QWidget* parent) : QDialog(parent)
 {
-    setWindowTitle(QStringLiteral("Dialog"));
+    setWindowTitle(QStringLiteral("Display Settings"));
     setModal(true);
     const DialogUnits du = UnitsFor(font());
 

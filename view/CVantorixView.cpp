@@ -1,6 +1,7 @@
 #include "CVantorixView.h"
 
 // this program
+#include "framework/CWinApp.h"
 #include "framework/MessageBox.h"
 #include "framework/Trace.h"
 #include "res/CommandIds.h"
@@ -10,6 +11,7 @@
 #include "view/KeyEventChar.h"
 #include "view/ProgressSearch.h"
 #include "view/QtColor.h"
+#include "view/ViewColors.h"
 
 // Qt
 #include <QApplication>
@@ -24,6 +26,7 @@
 #include <QPointer>
 #include <QPrinter>
 #include <QScrollBar>
+#include <QSettings>
 #include <QSignalBlocker>
 #include <QStyle>
 #include <QTimer>
@@ -47,6 +50,10 @@ constexpr ColorRef kAddressColor = 0x9B9B9B;
 constexpr int kFontWidthPx = 8;
 
 // Three pieces of status text the view shows.
+// Where the last display settings chosen are remembered, for the views opened after.
+const QString kBytesPerLineKey = QStringLiteral("Settings/BytesPerLine");
+const QString kGroupSizeKey = QStringLiteral("Settings/GroupSize");
+
 constexpr const char* kSelectionStatus = "Start %1, End %2";
 constexpr const char* kEditStatus = "Edit Byte At: %1, aka %2";
 constexpr const char* kScrollStatus = "nMax: %1, m_nMax: %2";
@@ -147,7 +154,38 @@ void CVantorixView::OnCreate()
     m_nCharWidth = std::max(1, m_nCharWidth);
     m_nAscent = metrics.ascent();
     m_charTexts = DisplayCharacters(m_font);
+    LoadDisplaySettings();
     BuildColumnTable();
+}
+
+void CVantorixView::LoadDisplaySettings()
+{
+    // Only the application's own settings count; a view on its own keeps 16 and 4. A
+    // value that a row cannot have is ignored, any group size is taken, as in the dialog.
+    const CWinApp* app = AfxGetApp();
+    if (!app)
+        return;
+    const std::unique_ptr<QSettings> settings = app->GetProfile();
+    bool ok = false;
+    const int bytes = settings->value(kBytesPerLineKey).toInt(&ok);
+    if (ok && bytes >= kMinBytesPerLine && bytes <= kMaxBytesPerLine)
+        m_nBytesPerLine = bytes;
+    const int group = settings->value(kGroupSizeKey).toInt(&ok);
+    if (ok)
+        m_nGroupSize = group;
+}
+
+void CVantorixView::SaveDisplaySettings() const
+{
+    const CWinApp* app = AfxGetApp();
+    if (!app)
+        return;
+    const std::unique_ptr<QSettings> settings = app->GetProfile();
+    settings->setValue(kBytesPerLineKey, m_nBytesPerLine);
+    settings->setValue(kGroupSizeKey, m_nGroupSize);
+    settings->sync();
+    if (settings->status() != QSettings::NoError)
+        Trace(QStringLiteral("settings %1 could not be written").arg(settings->fileName()));
 }
 
 void CVantorixView::BuildColumnTable()
@@ -229,8 +267,9 @@ void CVantorixView::paintEvent(QPaintEvent* event)
     // and it often comes in the same paint as a strip that a scroll uncovered.
     const QRegion dirty = event->region() & ClientRect();
     QPainter painter(this);
+    const QColor background = ViewColorsFor(palette()).background;
     for (const QRect& part : dirty)
-        painter.fillRect(part, palette().color(QPalette::Base));
+        painter.fillRect(part, background);
     OnDraw(painter, dirty.boundingRect());
     // The caret's cell in the other column is outlined, so the byte under the caret is
     // seen at a glance in both columns. It does not blink.
@@ -282,7 +321,8 @@ void CVantorixView::DrawRows(QPainter& dc, const RowSpan& rows, const QRect& dir
     if (!doc || rows.Empty())
         return;
     const ColorTable& colors = MainFrameServices().GetColorTable();
-    const QColor window = palette().color(QPalette::Base);
+    const ViewColors theme = ViewColorsFor(palette());
+    const QColor window = theme.background;
     const QColor highlight = palette().color(QPalette::Highlight);
     const QColor highlightText = palette().color(QPalette::HighlightedText);
     const QColor addressColor = ToQColor(kAddressColor);
@@ -324,8 +364,8 @@ void CVantorixView::DrawRows(QPainter& dc, const RowSpan& rows, const QRect& dir
                 const std::uint8_t value = m_rowBuffer[i];
                 const bool selected = IsSelected(static_cast<std::uint32_t>(start) + i, m_nSelAnchor, m_nSelEnd);
                 dc.fillRect(QRect(x, y, cellWidth, m_nRowPitch), selected ? highlight : window);
-                dc.setPen(selected ? highlightText
-                                   : ToQColor(hex ? colors.HexColor(value) : colors.AsciiColor(value)));
+                const QColor coded = ToQColor(hex ? colors.HexColor(value) : colors.AsciiColor(value));
+                dc.setPen(selected ? highlightText : colors.IsCoded(value) ? coded : theme.text);
                 dc.drawText(x, baseline, hex ? hexTexts[value] : charTexts[value]);
             }
         }
@@ -641,6 +681,7 @@ void CVantorixView::SetCaret(int xPx, int yPx)
         dirty += before;
     dirty += twinBefore;
     repaint(dirty);
+    emit caretMoved();
 }
 
 void CVantorixView::BlinkCaret()
@@ -961,6 +1002,7 @@ void CVantorixView::RepaintPosition(std::uint32_t position)
     // A typed byte changes its row in both columns; the rest of the window stays.
     const std::uint64_t row = position / static_cast<std::uint64_t>(m_nBytesPerLine);
     repaint(RowsRect({row, row + 1}));
+    emit caretMoved();
 }
 
 void CVantorixView::UpdateValueBar()
@@ -994,6 +1036,7 @@ void CVantorixView::UndoLast()
     update(ClientRect());
     // The undo moved the first view's caret; the pane shows the focused view's again.
     ShowCaretPosition();
+    emit caretMoved();
 }
 
 bool CVantorixView::RefusedAsReadOnly()
@@ -1173,6 +1216,8 @@ void CVantorixView::OnDisplaySettings()
         return;
     m_nGroupSize = dialog.m_nDlgGroupSize;
     m_nBytesPerLine = dialog.m_nDlgBytesPerLine;
+    // Views opened from now on, also after a restart, start with these values.
+    SaveDisplaySettings();
     RecalcScrollRange(ClientHeight());
     BuildColumnTable();
     RepaintNow();

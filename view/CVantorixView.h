@@ -119,6 +119,11 @@ public:
     // Wide enough for a whole row and its scroll bar, 24 lines tall.
     [[nodiscard]] QSize sizeHint() const override;
 
+signals:
+    // The caret moved, or the bytes at it may have changed (typed over, undone). Watchers
+    // of the caret's bytes read them again when they see it.
+    void caretMoved();
+
 protected:
     // Every row the view draws is read here; a subclass may watch the reads.
     virtual std::int32_t ReadRow(std::uint8_t* buffer, std::uint32_t count, std::uint32_t position);
@@ -138,6 +143,9 @@ protected:
 
 private:
     void OnCreate();
+    // The display settings chosen last in any view (bytes per line, group size).
+    void LoadDisplaySettings();
+    void SaveDisplaySettings() const;
     void OnLButtonDown(QPoint pointPx);
     void OnMouseMove(QPoint pointPx);
     void OnLButtonUp();

@@ -1,8 +1,9 @@
 // Vantorix.dll: the library that ships with the editor. Registering it makes the editor
 // that sits beside it a citizen of the user's desktop: a desktop entry in the user's
-// applications folder puts Vantorix into the desktop's menu and into "Open With" for any
-// file, with an icon of its own. Unregistering removes both again, but only when the
-// entry is still the one this library wrote: an entry for another install stays.
+// applications folder offers Vantorix in "Open With" for any file, with an icon of its
+// own. The entry stays out of the menus, where the setup program's own entries already
+// show Vantorix. Unregistering removes both again, but only when the entry is still the
+// one this library wrote: an entry for another install stays.
 //
 // Entry points: DllRegisterServer and DllUnregisterServer, 0 on success (the registration
 // tool "regsvr32" calls them).
@@ -54,7 +55,8 @@ QString IconPath()
            QLatin1String(kEntryName) + QStringLiteral(".svg");
 }
 
-// The editor's icon: a dark tile with three rows of colour-coded byte cells.
+// A stand-in for the editor's icon when the library sits where no icon was installed:
+// a dark tile with three rows of colour-coded byte cells.
 QByteArray IconSvg()
 {
     QByteArray svg = "<svg xmlns=\"http://www.w3.org/2000/svg\" viewBox=\"0 0 16 16\">\n"
@@ -96,30 +98,30 @@ std::int32_t DllRegisterServer()
     if (library.isEmpty())
         return E_FAIL;
     const QString editor = QFileInfo(library).absolutePath() + QStringLiteral("/Vantorix.exe");
-    // GLib looks for the program of an Exec line before it turns "%%" back into "%", so an
-    // editor path with a "%" in it would make GNOME drop the entry; env starts it instead.
-    QStringList command{editor};
-    if (editor.contains(QLatin1Char('%')))
-        command.prepend(QStringLiteral("/usr/bin/env"));
     const vtx::DesktopKeys keys{
         {QStringLiteral("Type"), QStringLiteral("Application")},
         {QStringLiteral("Version"), QStringLiteral("1.5")},
         {QStringLiteral("Name"), QStringLiteral("Vantorix")},
         {QStringLiteral("GenericName"), QStringLiteral("Hex Editor")},
         {QStringLiteral("Comment"), QStringLiteral("View and edit the bytes of any file")},
-        {QStringLiteral("Exec"), vtx::DesktopExecValue(command, QStringLiteral("%f"))},
+        {QStringLiteral("Exec"), vtx::DesktopExecValue(vtx::DesktopLaunchCommand(editor), QStringLiteral("%f"))},
         {QStringLiteral("TryExec"), editor},
         {QStringLiteral("Icon"), QLatin1String(kEntryName)},
         {QStringLiteral("Terminal"), QStringLiteral("false")},
         {QStringLiteral("Categories"), QStringLiteral("Development;Utility;")},
         {QStringLiteral("Keywords"), QStringLiteral("hex;binary;bytes;")},
         {QStringLiteral("MimeType"), QStringLiteral("application/octet-stream;")},
+        // The setup program puts Vantorix into the menu; this entry is for "Open With".
+        {QStringLiteral("NoDisplay"), QStringLiteral("true")},
         {QLatin1String(kOwnerKey), library},
     };
     const bool folders = QDir().mkpath(vtx::UserApplicationsDirectory()) &&
                          QDir().mkpath(QFileInfo(IconPath()).absolutePath());
     // The icon first: a menu that notices the entry finds its icon already there.
-    if (!folders || !vtx::WriteFileAtomically(IconPath(), IconSvg()) ||
+    // The application icon that the install put beside the library, else a drawn one.
+    QFile installedIcon(QFileInfo(library).absolutePath() + QStringLiteral("/vantorix.svg"));
+    const QByteArray icon = installedIcon.open(QIODevice::ReadOnly) ? installedIcon.readAll() : IconSvg();
+    if (!folders || !vtx::WriteFileAtomically(IconPath(), icon) ||
         !vtx::WriteFileAtomically(EntryPath(), vtx::DesktopEntryText(keys)))
         return E_FAIL;
     return S_OK;

@@ -5,6 +5,8 @@
 #include "app/CVantorixDoc.h"
 #include "res/CommandIds.h"
 
+#include <QElapsedTimer>
+
 namespace vtx::test {
 namespace {
 
@@ -84,6 +86,20 @@ TEST_F(CloseLoopTest, YesThenNoSavesOneAndEndsTheProgram)
     savedB[2] = static_cast<char>(0xBB);
     EXPECT_EQ(ReadAll(m_pathB), savedB);
     EXPECT_EQ(ReadAll(m_pathA), m_original);
+}
+
+TEST_F(AppTest, TheProgramEndsPromptlyAfterItsLastWindowCloses)
+{
+    // What main() does after the event loop: ExitInstance and the application object's
+    // end, windows and documents included. The goal is 200 ms; the bound is generous for
+    // shared and sanitizer machines.
+    Start({MakeFile(QStringLiteral("a.bin"))});
+    App().OpenDocumentFile(MakeFile(QStringLiteral("b.bin")));
+    QElapsedTimer clock;
+    clock.start();
+    ASSERT_TRUE(Frame()->close());
+    EXPECT_EQ(Finish(), 0);
+    EXPECT_LT(clock.elapsed(), 1000);
 }
 
 } // namespace

@@ -26,6 +26,13 @@ CVantorixDoc* AsDoc(CDocument* document)
     return dynamic_cast<CVantorixDoc*>(document);
 }
 
+// What a new document window's width must be in the main frame as it is now: a whole row,
+// or the MDI area's width where that is less (the test screen may be narrow).
+int ChildWidth(const CMainFrame* frame)
+{
+    return std::min(CChildFrame::kWidth, frame->MDIClientSize().width());
+}
+
 // Restores the current directory when it goes.
 class CurrentDirectory
 {
@@ -113,7 +120,7 @@ TEST_F(AppTest, FileOpenOffersAllFilesAndAFailedOpenLeavesNoWindow)
     answer = MakeFile(QStringLiteral("present.bin"));
     EXPECT_TRUE(Frame()->Commands().Execute(ID_FILE_OPEN));
     ASSERT_EQ(Frames().size(), 1u);
-    EXPECT_EQ(Frames()[0]->width(), CChildFrame::kWidth);
+    EXPECT_EQ(Frames()[0]->width(), ChildWidth(Frame()));
 }
 
 TEST_F(AppTest, NewWindowShowsTheSameDocumentAndClosingOneKeepsIt)
@@ -128,7 +135,7 @@ TEST_F(AppTest, NewWindowShowsTheSameDocumentAndClosingOneKeepsIt)
     EXPECT_EQ(Frames()[0]->windowTitle(), QStringLiteral("twice.bin:1"));
     EXPECT_EQ(Frames()[1]->windowTitle(), QStringLiteral("twice.bin:2"));
     for (CMDIChildWnd* frame : Frames())
-        EXPECT_EQ(frame->width(), CChildFrame::kWidth);
+        EXPECT_EQ(frame->width(), ChildWidth(Frame()));
 
     EXPECT_TRUE(Frames()[1]->close());
     FlushDeletes();
@@ -207,7 +214,7 @@ TEST_F(AppTest, DroppedFilesOpenEachInAWindow)
     ASSERT_EQ(Frames().size(), 3u);
     EXPECT_EQ(Documents().size(), 3u);
     for (CMDIChildWnd* frame : Frames())
-        EXPECT_EQ(frame->width(), CChildFrame::kWidth);
+        EXPECT_EQ(frame->width(), ChildWidth(Frame()));
     EXPECT_EQ(m_boxes.Count(), 0);
 }
 
@@ -261,6 +268,25 @@ TEST_F(AppTest, FailedSaveAsNeverRemovesAFileThatWasThere)
     EXPECT_EQ(document->GetTitle(), QStringLiteral("copy.bin"));
     EXPECT_EQ(Frame()->windowTitle(), QStringLiteral("Vantorix - copy.bin"));
     EXPECT_EQ(App().GetRecentFileList()->At(0), QFileInfo(answer).canonicalFilePath());
+}
+
+TEST_F(AppTest, ADocumentWindowIsNeverWiderThanTheAreaItOpensIn)
+{
+    Start();
+    const struct {
+        int frameWidth;
+        bool narrow;
+    } cases[] = {{1400, false}, {520, true}};
+    for (const auto& c : cases) {
+        Frame()->resize(c.frameWidth, 600);
+        QCoreApplication::processEvents();
+        const int area = Frame()->MDIClientSize().width();
+        ASSERT_EQ(area < CChildFrame::kWidth, c.narrow) << area;
+        CDocument* document = App().OpenDocumentFile(MakeFile(QStringLiteral("file%1.bin").arg(c.frameWidth)));
+        ASSERT_NE(document, nullptr);
+        ASSERT_NE(FrameOf(document), nullptr);
+        EXPECT_EQ(FrameOf(document)->width(), c.narrow ? area : CChildFrame::kWidth);
+    }
 }
 
 } // namespace

@@ -7,6 +7,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QImage>
 #include <QLabel>
 #include <QMdiArea>
 #include <QMenu>
@@ -109,6 +110,28 @@ TEST_F(AppTest, AboutBoxNamesTheProgramAndItsVersion)
     EXPECT_TRUE(shown.contains(QStringLiteral("Vantorix")));
     EXPECT_TRUE(shown.contains(QStringLiteral("Version %1").arg(CAboutDlg::Version())));
     EXPECT_TRUE(shown.contains(CAboutDlg::Description()));
+}
+
+TEST_F(AppTest, TheFrameAndTheAboutBoxShowTheProgramsOwnIcon)
+{
+    Start();
+    // Drawn from the scalable image: its dark tile and its first, red cell, at any size.
+    const auto isDrawing = [](const QImage& image) {
+        const auto near = [](QColor a, QColor b) {
+            return std::abs(a.red() - b.red()) + std::abs(a.green() - b.green()) + std::abs(a.blue() - b.blue()) < 40;
+        };
+        const int s = image.width();
+        return s > 0 && near(image.pixelColor(s / 16, s / 2), QColor(0x1f, 0x3a, 0x5f)) &&
+               near(image.pixelColor(s * 3 / 16, s * 3 / 16), QColor(0xe0, 0x4f, 0x4f));
+    };
+    for (const int size : {16, 32, 48})
+        EXPECT_TRUE(isDrawing(Frame()->windowIcon().pixmap(size, size).toImage())) << size;
+    EXPECT_TRUE(isDrawing(QApplication::windowIcon().pixmap(64, 64).toImage()));
+
+    CAboutDlg about(Frame());
+    const auto* icon = about.findChild<QLabel*>(QStringLiteral("icon"));
+    ASSERT_NE(icon, nullptr);
+    EXPECT_TRUE(isDrawing(icon->pixmap().toImage()));
 }
 
 } // namespace

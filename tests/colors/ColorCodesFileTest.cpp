@@ -2,12 +2,17 @@
 #include "colors/ColorCodesFile.h"
 #include "colors/ColorTable.h"
 #include "colors/ParseCodeRange.h"
+#include "colors/ShippedColorCodes.h"
 #include "support/TestSupport.h"
 
 #include <gtest/gtest.h>
 
+#include <QCoreApplication>
 #include <QFile>
+#include <QProcess>
+#include <QStandardPaths>
 
+#include <cstdlib>
 #include <filesystem>
 #include <set>
 #include <sstream>
@@ -185,6 +190,73 @@ TEST(ColorCodesWriting, FailedSaveLeavesTheOldFileAlone)
     EXPECT_EQ(std::distance(fs::directory_iterator(dir.StdPath("")), fs::directory_iterator{}), 1);
 }
 
+// The user's own colors.dat beside a program that root installed: the user may write the
+// file but not the folder. Acting as another user takes root, so the save itself runs in a
+// copy of this test program started as nobody (the test below, which does nothing in a
+// normal run).
+constexpr const char* kSaveAsChildPath = "VANTORIX_SAVE_AS_CHILD";
+constexpr uid_t kNobody = 65534;
+constexpr gid_t kNogroup = 65534;
+
+TEST(ColorCodesWritingAsUser, ChildHalfOfTheReadOnlyFolderSave)
+{
+    const char* path = std::getenv(kSaveAsChildPath);
+    if (!path)
+        GTEST_SKIP() << "run by UsersFileInAFolderTheyCannotWrite as nobody";
+    // The case is real: this user cannot create anything beside the file.
+    ASSERT_NE(::access(fs::path(path).parent_path().c_str(), W_OK), 0);
+    ColorCodeList list;
+    list.Set("41", {255, 16711680});
+    list.Set("61-7A", {1, 2});
+    EXPECT_TRUE(vtx::SaveColorCodes(path, list));
+}
+
+TEST(ColorCodesWriting, UsersFileInAFolderTheyCannotWriteIsRewrittenInPlace)
+{
+    if (::geteuid() != 0)
+        GTEST_SKIP() << "only root can run the save as another user here";
+    const QString setpriv = QStandardPaths::findExecutable(QStringLiteral("setpriv"));
+    if (setpriv.isEmpty())
+        GTEST_SKIP() << "setpriv (util-linux) is not installed";
+
+    TempDir dir;
+    ASSERT_EQ(::chmod(dir.StdPath("").c_str(), 0755), 0); // root's folder, readable by all
+    const QString path = dir.Write("colors.dat", "41,1,1\r\n");
+    ASSERT_EQ(::chown(path.toLocal8Bit().constData(), kNobody, kNogroup), 0);
+    ASSERT_EQ(::chmod(path.toLocal8Bit().constData(), 0640), 0);
+
+    QProcess child;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QString::fromLatin1(kSaveAsChildPath), path);
+    child.setProcessEnvironment(environment);
+    child.start(setpriv, {QStringLiteral("--reuid=%1").arg(kNobody), QStringLiteral("--regid=%1").arg(kNogroup),
+                          QStringLiteral("--clear-groups"), QStringLiteral("--"),
+                          QCoreApplication::applicationFilePath(),
+                          QStringLiteral("--gtest_filter=ColorCodesWritingAsUser.ChildHalfOfTheReadOnlyFolderSave")});
+    ASSERT_TRUE(child.waitForFinished(60000));
+    const QByteArray output = child.readAllStandardOutput() + child.readAllStandardError();
+    ASSERT_EQ(child.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(child.exitCode(), 0) << output.constData();
+    EXPECT_TRUE(output.contains("[  PASSED  ] 1 test")) << output.constData();
+
+    const auto expectKept = [&](const QByteArray& content) {
+        EXPECT_EQ(vtx::test::ReadAll(path), content);
+        struct stat info {};
+        ASSERT_EQ(::stat(path.toLocal8Bit().constData(), &info), 0);
+        EXPECT_EQ(info.st_uid, kNobody);
+        EXPECT_EQ(info.st_gid, kNogroup);
+        EXPECT_EQ(info.st_mode & 07777, 0640u);
+        EXPECT_EQ(std::distance(fs::directory_iterator(dir.StdPath("")), fs::directory_iterator{}), 1);
+    };
+    expectKept("41,255,16711680\r\n61-7A,1,2\r\n");
+
+    // Root, who may write the folder, saves through a new file: it still belongs to the user.
+    ColorCodeList list;
+    list.Set("42", {3, 3});
+    ASSERT_TRUE(vtx::SaveColorCodes(path.toStdString(), list));
+    expectKept("42,3,3\r\n");
+}
+
 TEST(ColorCodesWriting, SymbolicLinkStaysALink)
 {
     TempDir dir;
@@ -236,4 +308,28 @@ TEST(ColorCodesPath, TheDefaultFileBesideTheProgramColoursEveryKindOfByte)
         EXPECT_LT(0.299 * r + 0.587 * g + 0.114 * b, 160.0) << "too pale: byte " << int(v);
     }
     EXPECT_EQ(distinct.size(), samples.size());
+}
+
+TEST(ShippedColorCodes, OnlyAnUntouchedShippedFileFollowsTheBackground)
+{
+    const std::vector<ColorCodeLine>& light = vtx::ShippedColorCodeLines(false);
+    const std::vector<ColorCodeLine>& dark = vtx::ShippedColorCodeLines(true);
+    ASSERT_FALSE(light.empty());
+    ASSERT_NE(light, dark);
+    // As installed, or as the dialog saves it unchanged (CR LF), in either variant.
+    std::ostringstream installed;
+    for (const ColorCodeLine& line : light)
+        installed << line.code << ',' << static_cast<std::int32_t>(line.colors.hex) << ','
+                  << static_cast<std::int32_t>(line.colors.ascii) << '\n';
+    for (const std::string& file : {installed.str(), vtx::FormatColorCodes(vtx::ToColorCodeList(light)),
+                                    vtx::FormatColorCodes(vtx::ToColorCodeList(dark))}) {
+        EXPECT_EQ(vtx::ColorCodeLinesForBackground(LinesOf(file), true), dark);
+        EXPECT_EQ(vtx::ColorCodeLinesForBackground(LinesOf(file), false), light);
+    }
+    // The user's own list, even one colour away from the shipped one, stays as written.
+    ColorCodeList changed = vtx::ToColorCodeList(light);
+    changed.Find("41-5A")->hex = 0;
+    const std::vector<ColorCodeLine> mine = LinesOf(vtx::FormatColorCodes(changed));
+    EXPECT_EQ(vtx::ColorCodeLinesForBackground(mine, true), mine);
+    EXPECT_TRUE(vtx::ColorCodeLinesForBackground({}, true).empty());
 }

@@ -95,3 +95,38 @@ TEST(DocSetUndo, UndoMovesTheFirstViewToTheByteAndRepaintsIt)
     EXPECT_TRUE(second.calls.empty());
     EXPECT_TRUE(doc->UndoHistory().empty());
 }
+
+TEST(DocSetUndo, DirtyExactlyWhileSomeByteDiffersFromTheFile)
+{
+    TempDir dir;
+    const QString path = dir.Write("a.bin", QByteArray("abcdef"));
+    auto doc = OpenDocument(path);
+    ASSERT_TRUE(doc);
+    const auto step = [&](const char* what, bool dirty) {
+        EXPECT_EQ(doc->IsDirty(), dirty) << what;
+        EXPECT_EQ(doc->HasUnsavedChanges(), dirty) << what;
+    };
+    ASSERT_TRUE(doc->SetByte('b', 1));
+    step("a byte set to the value it has", false);
+    ASSERT_TRUE(doc->SetByte('X', 1));
+    ASSERT_TRUE(doc->SetByte('Y', 2));
+    step("two bytes changed", true);
+    ASSERT_TRUE(doc->SetByte('c', 2));
+    step("one of them typed back", true);
+    doc->Undo();
+    doc->Undo();
+    step("one change left", true);
+    doc->Undo();
+    step("undone to the file's bytes", false);
+    doc->Undo();
+    step("the first, empty change undone", false);
+
+    ASSERT_TRUE(doc->SetByte('Z', 0));
+    ASSERT_TRUE(doc->OnSaveDocument(path));
+    step("saved", false);
+    doc->Undo();
+    step("undone past the save", true);
+    ASSERT_TRUE(doc->SetByte('Z', 0));
+    step("back to the saved value", false);
+    EXPECT_EQ(ReadAll(path), QByteArray("Zbcdef"));
+}

@@ -15,6 +15,7 @@
 #include <QTimer>
 #include <QTreeWidget>
 
+#include <algorithm>
 #include <deque>
 #include <filesystem>
 #include <memory>
@@ -173,6 +174,14 @@ TEST_F(ColorCodesDlgTest, AddRefusesReversedRangesTypedEitherWay)
     HexBox()->clear();
     Click(CColorCodesDlg::IdAdd); // empty
     EXPECT_EQ(m_messages.Count(), 3);
+    EXPECT_EQ(m_messages.Last(), kLowHigh);
+
+    // Text the box would not take from the keyboard or the clipboard is not a code at all.
+    HexBox()->setText(QStringLiteral("4a,5"));
+    Click(CColorCodesDlg::IdAdd);
+    EXPECT_EQ(m_messages.Count(), 4);
+    EXPECT_EQ(m_messages.Last(),
+              QStringLiteral("A code is a hex number, or two joined by \"-\" for a range (41, 0D-2D). \"4A,5\" is not one."));
     EXPECT_TRUE(Rows().empty());
     EXPECT_TRUE(m_dialog->WorkingList().Empty());
 }
@@ -224,14 +233,43 @@ TEST_F(ColorCodesDlgTest, ColourPickedBeforeAddLeavesTheNewEntryBlack)
     EXPECT_EQ(*m_dialog->WorkingList().Find("41"), ColorPair{});
 }
 
-TEST_F(ColorCodesDlgTest, CancelledPickerMeansBlack)
+TEST_F(ColorCodesDlgTest, CancelledPickerKeepsTheColour)
 {
-    Open(QByteArray("41,255,255\r\n"));
+    Open(QByteArray("41,255,16711680\r\n"));
     ClickRow(0);
-    EXPECT_EQ(HexBox()->TextColor(), kRed);
     Click(CColorCodesDlg::IdHexColor); // no answer: cancelled
-    EXPECT_EQ(HexBox()->TextColor(), 0u);
-    EXPECT_EQ(*m_dialog->WorkingList().Find("41"), (ColorPair{0, 255}));
+    Click(CColorCodesDlg::IdAsciiColor);
+    EXPECT_EQ(HexBox()->TextColor(), kRed);
+    EXPECT_EQ(AsciiBox()->TextColor(), kBlue);
+    EXPECT_EQ(*m_dialog->WorkingList().Find("41"), (ColorPair{kRed, kBlue}));
+    Click(CColorCodesDlg::IdSave);
+    EXPECT_EQ(File(), "41,255,16711680\r\n");
+}
+
+TEST_F(ColorCodesDlgTest, NoRowLooksSelectedUntilOneIs)
+{
+    Open(QByteArray("20,1,1\r\n41,2,2\r\n"));
+    QTreeWidget* list = List();
+    list->setFocus();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(m_dialog.get()));
+    // The rows' texts are black on white; a selected row, or a current one that a style
+    // draws like it, is tinted in the highlight's hue.
+    const auto looksSelected = [&](int row) {
+        const QImage image = list->viewport()->grab().toImage();
+        const QRect rect = list->visualItemRect(list->topLevelItem(row));
+        return vtx::test::CountPixels(image, rect, [](const QColor& c) {
+            return std::max({c.red(), c.green(), c.blue()}) - std::min({c.red(), c.green(), c.blue()}) >= 10;
+        }) > 0;
+    };
+    EXPECT_TRUE(list->selectedItems().isEmpty());
+    EXPECT_FALSE(looksSelected(0));
+    ClickRow(1);
+    EXPECT_FALSE(looksSelected(0));
+    EXPECT_TRUE(looksSelected(1));
+    // Removed: the row that moves into its place is not selected and does not look it.
+    Click(CColorCodesDlg::IdRemove);
+    list->setFocus();
+    EXPECT_FALSE(looksSelected(0));
 }
 
 TEST_F(ColorCodesDlgTest, ColourGoesToTheExactCodeTextInTheBox)

@@ -240,6 +240,43 @@ TEST(PairedEditColor, HexTypingGivesCharactersAndFiltersLetters)
     EXPECT_EQ(pair.text.text(), "kept");
 }
 
+TEST(PairedEditColor, CodeBoxTakesHexDigitsAndOneDashTypedOrPasted)
+{
+    // Box text before, clipboard, text after (the paste goes at the end).
+    const struct {
+        const char* before;
+        const char* pasted;
+        const char* after;
+    } pastes[] = {
+        {"", "4A,5", ""},       // a comma would be saved as a code that reads back as 4A
+        {"", "4a-5f", "4a-5f"},
+        {"4a-", "5f", "4a-5f"},
+        {"4a-5f", "-1", "4a-5f"}, // a second "-"
+        {"", " 41", ""},
+    };
+    for (const auto& paste : pastes) {
+        Pair pair(true);
+        pair.hex.setText(QString::fromLatin1(paste.before));
+        pair.text.setText(QStringLiteral("unchanged"));
+        pair.hex.setCursorPosition(static_cast<int>(pair.hex.text().size()));
+        QApplication::clipboard()->setText(QString::fromLatin1(paste.pasted));
+        QTest::keyClick(&pair.hex, Qt::Key_V, Qt::ControlModifier);
+        EXPECT_EQ(pair.hex.text(), QString::fromLatin1(paste.after)) << paste.before << " + " << paste.pasted;
+        // Refused: the partner is not rewritten either.
+        if (pair.hex.text() == QString::fromLatin1(paste.before)) {
+            EXPECT_EQ(pair.text.text(), "unchanged") << paste.pasted;
+        }
+    }
+    // Typed: the second "-" is refused like a letter beyond F.
+    Pair pair(true);
+    Type(&pair.hex, "0-d-2g");
+    EXPECT_EQ(pair.hex.text(), "0-d2");
+    // A text the program put there that breaks the rule can still be edited.
+    pair.hex.setText(QStringLiteral("4A,5"));
+    Backspaces(&pair.hex, 2);
+    EXPECT_EQ(pair.hex.text(), "4A");
+}
+
 TEST(PairedEditColor, TextDrawnInItsColourOnWhite)
 {
     CPairedEdit edit(true);

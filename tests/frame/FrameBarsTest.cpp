@@ -73,10 +73,26 @@ TEST_F(FrameTest, ToolbarsSitInTwoRowsInTheirOrder)
     EXPECT_EQ(gotoBar->Control(ID_GOTO_DEC), Frame()->DecAddressBox());
     EXPECT_LT(Frame()->HexAddressBox()->x(), Frame()->DecAddressBox()->x());
     EXPECT_EQ(value->Control(ID_VALUE), Frame()->ValueBox());
-    for (const QComboBox* box : {static_cast<QComboBox*>(Frame()->HexAddressBox()),
-                                 static_cast<QComboBox*>(Frame()->DecAddressBox()),
-                                 static_cast<QComboBox*>(Frame()->ValueBox())})
-        EXPECT_EQ(box->width(), 100);
+    // 100 pixels, or wider where the font needs it for a whole address.
+    const auto fits = [](const QComboBox* box, const QString& text) {
+        const QLineEdit* edit = box->lineEdit();
+        return edit->width() - 2 * 2 >= QFontMetrics(edit->font()).horizontalAdvance(text);
+    };
+    const std::pair<QComboBox*, QString> boxes[] = {{Frame()->HexAddressBox(), QStringLiteral("FFFFFFFF")},
+                                                    {Frame()->DecAddressBox(), QStringLiteral("4294967295")},
+                                                    {Frame()->ValueBox(), QStringLiteral("FFFFFFFF")}};
+    for (const auto& [box, text] : boxes) {
+        EXPECT_GE(box->width(), 100) << text.toStdString();
+        EXPECT_TRUE(fits(box, text)) << box->objectName().toStdString();
+    }
+    // A larger font later (the desktop's settings changed) widens them to fit again.
+    for (const auto& [box, text] : boxes) {
+        QFont larger = box->font();
+        larger.setPixelSize(3 * QFontMetrics(larger).height());
+        box->setFont(larger);
+        QApplication::processEvents();
+        EXPECT_TRUE(fits(box, text)) << box->objectName().toStdString() << " in a larger font";
+    }
 }
 
 TEST_F(FrameTest, DropDownArrowsOpenTheirPopupsBelowTheButton)

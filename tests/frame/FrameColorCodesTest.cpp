@@ -4,11 +4,14 @@
 #include "FrameFixture.h"
 
 #include "chrome/CCJToolBar.h"
+#include "colors/ShippedColorCodes.h"
 #include "frame/CColorCodesDlg.h"
 #include "frame/CPairedEdit.h"
 #include "res/CommandIds.h"
 
 #include <QApplication>
+#include <QFile>
+#include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
@@ -73,16 +76,12 @@ protected:
             .toImage()
             .convertToFormat(QImage::Format_RGB32);
     }
-    [[nodiscard]] int PixelsOf(const QImage& image, std::uint32_t position, bool hex, QColor color) const
+    [[nodiscard]] int PixelsOf(const QImage& image, std::uint32_t position, bool hex, Ink ink) const
     {
         const QPoint centre = CellPoint(position, hex);
         const int width = hex ? 2 * View()->CharWidth() : View()->CharWidth();
         const QRect cell(centre.x() - width / 2, centre.y() - View()->RowPitch() / 2, width, View()->RowPitch());
-        int count = 0;
-        for (int y = cell.top(); y <= cell.bottom(); ++y)
-            for (int x = cell.left(); x <= cell.right(); ++x)
-                count += image.pixelColor(x, y) == color ? 1 : 0;
-        return count;
+        return CountInk(image, cell, ink);
     }
 
     QString m_colorPath;
@@ -141,15 +140,63 @@ TEST_F(ColorCodesFrameTest, SaveRepaintsTheActiveViewInTheNewColoursAtOnce)
     // No event has been processed since Save: the view repainted itself there and then.
     const QImage shown = ShownView();
     for (const std::uint32_t position : {0u, 1u}) {
-        EXPECT_GT(PixelsOf(shown, position, true, Qt::red), 0);
-        EXPECT_EQ(PixelsOf(shown, position, true, Qt::blue), 0);
+        EXPECT_GT(PixelsOf(shown, position, true, Ink::Red), 0);
+        EXPECT_EQ(PixelsOf(shown, position, true, Ink::Blue), 0);
     }
-    EXPECT_GT(PixelsOf(shown, 0, false, Qt::blue), 0);
-    EXPECT_EQ(PixelsOf(shown, 0, false, Qt::red), 0);
-    EXPECT_EQ(PixelsOf(shown, 2, true, Qt::red), 0);
+    EXPECT_GT(PixelsOf(shown, 0, false, Ink::Blue), 0);
+    EXPECT_EQ(PixelsOf(shown, 0, false, Ink::Red), 0);
+    EXPECT_EQ(PixelsOf(shown, 2, true, Ink::Red), 0);
     // The table holds only what the dialog saved.
     EXPECT_EQ(Frame()->GetColorTable().Entry(0x42), (ColorPair{0, 0}));
     EXPECT_EQ(Frame()->GetColorTable().Entry(0x41), (ColorPair{0x0000FF, 0xFF0000}));
+}
+
+TEST_F(ColorCodesFrameTest, ADarkPaletteGetsTheShippedDarkCodesAndTheUsersOwnStayAsWritten)
+{
+    StartWith(QByteArray("AB"));
+    QFile shipped(QStringLiteral(VANTORIX_SOURCE_DIR "/res/colors.dat"));
+    ASSERT_TRUE(shipped.open(QIODevice::ReadOnly));
+    UseColorFile(shipped.readAll());
+    const auto tableOf = [](const ColorCodeList& list) {
+        ColorTable table;
+        table.Apply(list);
+        return table;
+    };
+    const ColorTable light = tableOf(ToColorCodeList(ShippedColorCodeLines(false)));
+    const ColorTable dark = tableOf(ToColorCodeList(ShippedColorCodeLines(true)));
+    EXPECT_EQ(Frame()->GetColorTable(), light);
+
+    struct RestorePalette {
+        QPalette saved = QApplication::palette();
+        ~RestorePalette() { QApplication::setPalette(saved); }
+    } restore;
+    QPalette darkPalette(QColor(0x35, 0x35, 0x35));
+    darkPalette.setColor(QPalette::Base, QColor(0x2A, 0x2A, 0x2A));
+    darkPalette.setColor(QPalette::Text, Qt::white);
+    QApplication::setPalette(darkPalette);
+    QApplication::processEvents();
+    EXPECT_EQ(Frame()->GetColorTable(), dark);
+    // The bars' edit fields are dark too.
+    for (const QComboBox* box : {static_cast<QComboBox*>(Frame()->HexAddressBox()),
+                                 static_cast<QComboBox*>(Frame()->DecAddressBox()),
+                                 static_cast<QComboBox*>(Frame()->ValueBox())})
+        EXPECT_EQ(box->lineEdit()->palette().color(QPalette::Base), QColor(0x2A, 0x2A, 0x2A)) << box->objectName().toStdString();
+    // The dialog shows the codes in the colours the view uses.
+    WhenDialogShows([](CColorCodesDlg& dialog) {
+        EXPECT_EQ(dialog.WorkingList(), ToColorCodeList(ShippedColorCodeLines(true)));
+        Cancel(dialog);
+    });
+    Key(Qt::Key_C, Qt::AltModifier);
+    EXPECT_TRUE(m_bDialogShown);
+
+    // The user's own black stays black on the dark background, and through palette changes.
+    UseColorFile("41,0,0\r\n");
+    EXPECT_EQ(Frame()->GetColorTable().Entry(0x41), (ColorPair{0, 0}));
+    EXPECT_TRUE(Frame()->GetColorTable().IsCoded(0x41));
+    QApplication::setPalette(restore.saved);
+    QApplication::processEvents();
+    EXPECT_TRUE(Frame()->GetColorTable().IsCoded(0x41));
+    EXPECT_FALSE(Frame()->GetColorTable().IsCoded(0x42));
 }
 
 } // namespace

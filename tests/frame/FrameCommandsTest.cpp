@@ -4,6 +4,7 @@
 #include "FrameFixture.h"
 
 #include "chrome/CCJToolBar.h"
+#include "frame/LockKeyWatcher.h"
 #include "res/CommandIds.h"
 
 #include <QDesktopServices>
@@ -199,6 +200,39 @@ TEST_F(FrameTest, StatusBarHasTheIndicatorPanesAfterTheMessage)
     FlushDeletes();
     Frame()->UpdateCommands();
     EXPECT_FALSE(Frame()->IndicatorPane(ID_INDICATOR_OVR)->isEnabled());
+}
+
+TEST_F(FrameTest, LockPanesAreReadOnKeysAndActivationNeverOnATimer)
+{
+    int reads = 0;
+    LockKeyStates lights;
+    LockKeyWatcher::SetReader([&] {
+        ++reads;
+        return std::optional<LockKeyStates>(lights);
+    });
+    StartWith(QByteArray(64, 'a'));
+    const QLabel* caps = Frame()->IndicatorPane(ID_INDICATOR_CAPS);
+    const QLabel* num = Frame()->IndicatorPane(ID_INDICATOR_NUM);
+
+    // Several idle update passes go by without a reading.
+    const int before = reads;
+    QTest::qWait(4 * CMainFrame::kIdleUpdateMs);
+    EXPECT_EQ(reads, before);
+
+    // A key in the view (press and release) reads the lights once each.
+    lights.bCaps = true;
+    Key(Qt::Key_CapsLock);
+    EXPECT_EQ(reads, before + 2);
+    EXPECT_TRUE(caps->isEnabled());
+    EXPECT_FALSE(num->isEnabled());
+
+    // Changed elsewhere: seen when the program becomes active again.
+    lights = {false, true, false};
+    QEvent activate(QEvent::ApplicationActivate);
+    QCoreApplication::sendEvent(qApp, &activate);
+    EXPECT_FALSE(caps->isEnabled());
+    EXPECT_TRUE(num->isEnabled());
+    LockKeyWatcher::SetReader({});
 }
 
 } // namespace

@@ -58,7 +58,16 @@ TEST_F(FrameTest, OpenMenusShowToolbarImagesAndEveryShortcut)
     ASSERT_NE(file, nullptr);
     EXPECT_EQ(ItemText(Frame(), ID_FILE_OPEN), QStringLiteral("&Open...\tCtrl+O"));
     EXPECT_FALSE(Frame()->Commands().Action(ID_FILE_OPEN)->icon().isNull());
+    // The desktop's keys are named beside the items as well.
+    EXPECT_EQ(ItemText(Frame(), ID_FILE_CLOSE), QStringLiteral("&Close\tCtrl+W"));
+    EXPECT_EQ(ItemText(Frame(), ID_FILE_SAVE_AS), QStringLiteral("Save &As...\tCtrl+Shift+S"));
+    EXPECT_EQ(ItemText(Frame(), ID_APP_EXIT), QStringLiteral("E&xit\tCtrl+Q"));
     file->close();
+    ReactivateAfterPopup(Frame());
+    QMenu* help = OpenFromMenuBar(Frame(), QStringLiteral("&Help"));
+    ASSERT_NE(help, nullptr);
+    EXPECT_EQ(ItemText(Frame(), ID_APP_ABOUT), QStringLiteral("&About Vantorix...\tF1"));
+    help->close();
 }
 
 TEST_F(FrameTest, TheFrameWorksTheSameWithoutItsMenuManager)

@@ -33,7 +33,7 @@ TEST_F(LibraryTest, InstallRegistersTheEditorWithTheDesktopAndUninstallRemovesIt
               (QStringList{QStringLiteral("/usr/bin/env"), D + QStringLiteral("/Vantorix.exe")}));
     EXPECT_TRUE(DesktopValue(text, QStringLiteral("Exec")).endsWith(QStringLiteral(" %f")));
     EXPECT_EQ(DesktopValue(text, QStringLiteral("MimeType")), QStringLiteral("application/octet-stream;"));
-    EXPECT_TRUE(FileContent(icon).value_or("").startsWith("<svg"));
+    EXPECT_EQ(FileContent(icon), FileContent(D + QStringLiteral("/vantorix.svg"))); // the real icon
 
     RunSetupProgram();
     EXPECT_EQ(m_boxes.Last(), QStringLiteral("Uninstall Complete"));

@@ -6,6 +6,7 @@
 #include <QApplication>
 #include <QContextMenuEvent>
 #include <QDialogButtonBox>
+#include <QImage>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -22,7 +23,10 @@ TEST_F(SetupDlgTest, FormShowsItsTextsUncutInTheirPlaces)
     CSetupDlg dialog;
     dialog.show();
     EXPECT_EQ(dialog.windowTitle(), QStringLiteral("Vantorix Setup"));
-    EXPECT_FALSE(dialog.windowIcon().isNull());
+    // The application icon, drawn from its scalable image.
+    const QImage icon = dialog.windowIcon().pixmap(32, 32).toImage();
+    ASSERT_FALSE(icon.isNull());
+    EXPECT_EQ(icon.pixelColor(16, 1), QColor(0x1f, 0x3a, 0x5f));
     EXPECT_EQ(dialog.m_strWelcome,
               QStringLiteral("Welcome To Dunmerrow Vantorix Setup!\r\n\r\n\tVantorix is a powerful "
                              "color coded hex editor for Windows.\r\n"));

@@ -9,6 +9,7 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QDirIterator>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
@@ -134,6 +135,21 @@ bool WaitUntil(const std::function<bool()>& condition, int seconds)
     return true;
 }
 
+std::map<QString, QByteArray> Snapshot(const QString& root)
+{
+    std::map<QString, QByteArray> tree;
+    QDirIterator it(root, QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System,
+                    QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QString path = it.next();
+        const QFileInfo info(path);
+        tree[path] = info.isSymLink() ? "-> " + QFile::encodeName(info.symLinkTarget())
+                     : info.isFile()  ? FileContent(path).value_or("<unreadable>")
+                                      : QByteArray("<folder>");
+    }
+    return tree;
+}
+
 QString BuildBinDirectory()
 {
     return QCoreApplication::applicationDirPath();
@@ -152,11 +168,12 @@ void SetupTest::SetUp()
     // The registration tool is a harmless program unless a test asks for the real one.
     m_environment.Set(kRegSvr32Variable, QStringLiteral("/bin/true"));
 
-    // The distribution: the editor is a tiny script that leaves a note beside itself, so
-    // tests see that it was started, from where, and that its path reached it intact.
+    // The distribution: the editor is a tiny script that notes the path it was started
+    // under, so tests see that it was started, from where, and that its path reached it
+    // intact. The note is outside the install directory, which holds only installed files.
     ASSERT_TRUE(QDir().mkpath(Dist()));
     m_root.Write(QStringLiteral("dist/PL4827_.VTX"),
-                 QByteArray("#!/bin/sh\nprintf started > \"$0.started\"\n"));
+                 "#!/bin/sh\nprintf '%s' \"$0\" > '" + QFile::encodeName(EditorNote()) + "'\n");
     QFile::setPermissions(Dist() + QStringLiteral("/PL4827_.VTX"),
                           QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
     m_root.Write(QStringLiteral("dist/VTXSetup.exe"), QByteArray("setup program"));
@@ -165,7 +182,8 @@ void SetupTest::SetUp()
     m_root.Write(QStringLiteral("dist/Vantorix Homepage.url"), QByteArray("[Desktop Entry]\n"));
 
     m_previousDirectory = QDir::currentPath();
-    ASSERT_TRUE(QDir::setCurrent(Dist()));
+    ASSERT_TRUE(QDir().mkpath(Work()));
+    ASSERT_TRUE(QDir::setCurrent(Work()));
 
     m_trace = std::make_unique<TraceCapture>();
     // A setup dialog handed to the recorder is looked at and cancelled.
@@ -208,12 +226,18 @@ void SetupTest::UseRealLibrary()
 
 int SetupTest::InstallThroughDialog(const QString& directory)
 {
-    CSetupDlg dialog;
-    dialog.show();
-    dialog.findChild<QLineEdit*>(QStringLiteral("IDC_INSTALLDIR"))->setText(directory);
-    QTest::mouseClick(dialog.findChild<QPushButton*>(QStringLiteral("IDOK")), Qt::LeftButton);
+    int result = -1;
+    const ModalDialogRecorder installer([&](QDialog& dialog) {
+        dialog.show();
+        dialog.findChild<QLineEdit*>(QStringLiteral("IDC_INSTALLDIR"))->setText(directory);
+        QTest::mouseClick(dialog.findChild<QPushButton*>(QStringLiteral("IDOK")), Qt::LeftButton);
+        result = dialog.isVisible() ? -1 : dialog.result();
+        return result;
+    });
+    CSetupApp app(Dist() + QStringLiteral("/VTXSetup.exe"));
+    EXPECT_FALSE(app.InitInstance());
     WaitForStartedPrograms();
-    return dialog.result();
+    return result;
 }
 
 void SetupTest::RunSetupProgram(const QString& program)

@@ -1,7 +1,7 @@
 #pragma once
 // A whole machine for the setup program inside a temporary directory: system, Windows and
-// registry locations, the user's data folder and a distribution folder that is the
-// current directory. Message boxes go to a recorder, dialogs to a dialog recorder, and
+// registry locations, the user's home and data folders, a distribution folder, and a
+// working directory elsewhere (a user who starts setup by its path from a terminal). Message boxes go to a recorder, dialogs to a dialog recorder, and
 // the programs that setup starts are real but harmless and are waited for.
 
 #include "support/TestSupport.h"
@@ -43,6 +43,9 @@ private:
 [[nodiscard]] QString DesktopValue(const QByteArray& entry, const QString& key);
 // Polls until condition is true or seconds pass; returns the last outcome.
 bool WaitUntil(const std::function<bool()>& condition, int seconds = 20);
+// Every path below root (folders too, hidden ones included), with each file's content,
+// for proving that nothing was created, changed or deleted.
+[[nodiscard]] std::map<QString, QByteArray> Snapshot(const QString& root);
 // The folder the test program sits in, where VTXSetup.exe and Vantorix.dll are built.
 [[nodiscard]] QString BuildBinDirectory();
 
@@ -56,6 +59,9 @@ protected:
     [[nodiscard]] QString S() const { return Root(QStringLiteral("Windows/System")); }
     [[nodiscard]] QString W() const { return Root(QStringLiteral("Windows")); }
     [[nodiscard]] QString Dist() const { return Root(QStringLiteral("dist")); }
+    [[nodiscard]] QString Work() const { return Root(QStringLiteral("work")); }
+    // Where the stand-in editor writes the path it was started under.
+    [[nodiscard]] QString EditorNote() const { return Root(QStringLiteral("editor started")); }
     [[nodiscard]] QString Menu() const
     {
         return W() + QStringLiteral("/Start Menu/Programs/Dunmerrow/Vantorix");
@@ -67,7 +73,8 @@ protected:
     // Puts the real registration tool and library in place of the stand-ins.
     void UseRealLibrary();
 
-    // Presses Install in the setup dialog with directory typed in the edit field.
+    // Starts the setup program from the distribution folder, types directory into its
+    // dialog and presses Install; returns the dialog's result.
     int InstallThroughDialog(const QString& directory);
     // Runs the setup program as if started from program (default: the uninstaller in S).
     void RunSetupProgram(const QString& program = QString());

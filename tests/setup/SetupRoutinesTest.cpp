@@ -4,9 +4,11 @@
 #include "platform/DesktopEntry.h"
 #include "setup/CRegistryKey.h"
 #include "setup/Install.h"
+#include "platform/Process.h"
 #include "setup/SetupRoutines.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 
 #include <cerrno>
 
@@ -27,7 +29,7 @@ const QString kShellFolders = QStringLiteral("Microsoft\\Windows\\CurrentVersion
 TEST_F(SetupRoutinesTest, StartMenuFolderComesFromTheRegistryElseFromTheWindowsDirectory)
 {
     EXPECT_EQ(FindStartMenuFolder(), W() + QStringLiteral("/Start Menu"));
-    EXPECT_TRUE(QFileInfo(W() + QStringLiteral("/Start Menu/Programs")).isDir());
+    EXPECT_FALSE(Exists(W())); // looking creates nothing
 
     // The user's key present but its value empty: never the top of the file system.
     WriteValue(HKEY_CURRENT_USER, kShellFolders, QStringLiteral("Other"), QStringLiteral("x"));
@@ -98,36 +100,62 @@ TEST_F(SetupRoutinesTest, InstallDirectoryIsCreatedLevelByLevelAndOnlyTheLastLev
 TEST_F(SetupRoutinesTest, TypedDirectoryIsMadeAbsoluteAndKeepsItsTrailingSeparator)
 {
     EXPECT_EQ(ResolveInstallDirectory(QStringLiteral("/opt/v/")), QStringLiteral("/opt/v/"));
-    EXPECT_EQ(ResolveInstallDirectory(QStringLiteral("apps/v")), Dist() + QStringLiteral("/apps/v"));
+    EXPECT_EQ(ResolveInstallDirectory(QStringLiteral("apps/v")), Work() + QStringLiteral("/apps/v"));
     EXPECT_EQ(ResolveInstallDirectory(QStringLiteral("~/v")), QDir::homePath() + QStringLiteral("/v"));
-    EXPECT_EQ(ResolveInstallDirectory(QStringLiteral("~v")), Dist() + QStringLiteral("/~v"));
+    EXPECT_EQ(ResolveInstallDirectory(QStringLiteral("~v")), Work() + QStringLiteral("/~v"));
     EXPECT_EQ(ResolveInstallDirectory(QString()), QString());
 }
 
-TEST_F(SetupRoutinesTest, EmptyAndRemoveFolderDeletesTopLevelFilesOnly)
+TEST_F(SetupRoutinesTest, EmptyAndRemoveFolderDeletesOnlyTheNamedRegularFiles)
 {
+    const QStringList names{QStringLiteral("one"), QStringLiteral("link"), QStringLiteral("dangling"),
+                            QStringLiteral("sub"), QStringLiteral("dirlink")};
     const QString folder = Root(QStringLiteral("d"));
     WriteFile(QStringLiteral("d/one"), QByteArray("1"));
-    WriteFile(QStringLiteral("d/.hidden"), QByteArray("2"));
-    WriteFile(QStringLiteral("outside"), QByteArray("3"));
-    ASSERT_TRUE(QFile::link(Root(QStringLiteral("outside")), folder + QStringLiteral("/link")));
-    ASSERT_TRUE(QFile::link(Root(QStringLiteral("gone")), folder + QStringLiteral("/dangling")));
-    EXPECT_TRUE(EmptyAndRemoveFolder(folder + QLatin1Char('/')));
+    EXPECT_TRUE(EmptyAndRemoveFolder(folder + QLatin1Char('/'), names));
     EXPECT_FALSE(Exists(folder));
-    EXPECT_EQ(FileContent(Root(QStringLiteral("outside"))), QByteArray("3")); // links, not targets
 
-    // Subfolders, and links to folders, are neither entered nor deleted.
-    WriteFile(QStringLiteral("e/file"), QByteArray("1"));
-    WriteFile(QStringLiteral("e/sub/kept"), QByteArray("2"));
-    WriteFile(QStringLiteral("elsewhere/kept"), QByteArray("3"));
+    // Files of other names, links (to files or folders, or dangling) and subfolders stay,
+    // and so does the folder that holds them.
+    WriteFile(QStringLiteral("e/one"), QByteArray("1"));
+    WriteFile(QStringLiteral("e/.hidden"), QByteArray("2"));
+    WriteFile(QStringLiteral("e/sub/kept"), QByteArray("3"));
+    WriteFile(QStringLiteral("outside"), QByteArray("4"));
+    WriteFile(QStringLiteral("elsewhere/kept"), QByteArray("5"));
+    ASSERT_TRUE(QFile::link(Root(QStringLiteral("outside")), Root(QStringLiteral("e/link"))));
+    ASSERT_TRUE(QFile::link(Root(QStringLiteral("gone")), Root(QStringLiteral("e/dangling"))));
     ASSERT_TRUE(QFile::link(Root(QStringLiteral("elsewhere")), Root(QStringLiteral("e/dirlink"))));
-    EXPECT_FALSE(EmptyAndRemoveFolder(Root(QStringLiteral("e/"))));
-    EXPECT_EQ(QDir(Root(QStringLiteral("e"))).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::System),
-              (QStringList{"dirlink", "sub"}));
+    EXPECT_FALSE(EmptyAndRemoveFolder(Root(QStringLiteral("e/")), names));
+    EXPECT_EQ(QDir(Root(QStringLiteral("e"))).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::System | QDir::Hidden, QDir::Name),
+              (QStringList{".hidden", "dangling", "dirlink", "link", "sub"}));
+    EXPECT_EQ(FileContent(Root(QStringLiteral("outside"))), QByteArray("4"));
     EXPECT_TRUE(Exists(Root(QStringLiteral("e/sub/kept"))));
     EXPECT_TRUE(Exists(Root(QStringLiteral("elsewhere/kept"))));
 
-    EXPECT_TRUE(EmptyAndRemoveFolder(Root(QStringLiteral("never/"))));
+    EXPECT_TRUE(EmptyAndRemoveFolder(Root(QStringLiteral("never/")), names));
+}
+
+TEST_F(SetupRoutinesTest, AWaitedProgramReportsItsEndAndIsStoppedAtTheTimeLimit)
+{
+    EXPECT_EQ(RunProgram(QStringLiteral("/bin/true"), {}, 5000), QString());
+    EXPECT_EQ(RunProgram(QStringLiteral("/bin/sh"), {QStringLiteral("-c"), QStringLiteral("exit 7")}, 5000),
+              QStringLiteral("/bin/sh ended with code 7"));
+    EXPECT_TRUE(RunProgram(Root(QStringLiteral("missing")), {}, 5000).contains(QStringLiteral("could not be started")));
+
+    // A program that hangs, and a child it started, are stopped at the limit.
+    const QString pidFile = Root(QStringLiteral("child.pid"));
+    QElapsedTimer timer;
+    timer.start();
+    const FinishedProcess run = RunAndWait(
+        QStringLiteral("/bin/sh"), {QStringLiteral("-c"), QStringLiteral("sleep 30 & echo $! > '%1'; wait").arg(pidFile)},
+        300);
+    EXPECT_TRUE(run.started);
+    EXPECT_FALSE(run.finished);
+    EXPECT_LT(timer.elapsed(), 5000);
+    EXPECT_FALSE(IsProcessRunning(run.pid));
+    const long long child = FileContent(pidFile).value_or("0").trimmed().toLongLong();
+    EXPECT_GT(child, 0);
+    EXPECT_TRUE(WaitUntil([child] { return !IsProcessRunning(child); }, 5));
 }
 
 } // namespace

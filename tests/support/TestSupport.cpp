@@ -2,6 +2,7 @@
 
 #include <QFile>
 
+#include <algorithm>
 #include <stdexcept>
 
 namespace vtx::test {
@@ -29,6 +30,42 @@ QString TempDir::Write(const QString& name, const std::vector<std::uint8_t>& byt
 {
     return Write(name, QByteArray(reinterpret_cast<const char*>(bytes.data()),
                                   static_cast<qsizetype>(bytes.size())));
+}
+
+bool IsInk(const QColor& pixel, Ink ink, int margin)
+{
+    const int r = pixel.red();
+    const int g = pixel.green();
+    const int b = pixel.blue();
+    switch (ink) {
+    case Ink::Red:
+        return r - std::max(g, b) >= margin;
+    case Ink::Green:
+        return g - std::max(r, b) >= margin;
+    case Ink::Blue:
+        return b - std::max(r, g) >= margin;
+    }
+    return false;
+}
+
+bool IsDarkInk(const QColor& pixel, int limit)
+{
+    return pixel.red() <= limit && pixel.green() <= limit && pixel.blue() <= limit;
+}
+
+int CountPixels(const QImage& image, const QRect& area, const std::function<bool(const QColor&)>& predicate)
+{
+    const QRect inside = area & image.rect();
+    int count = 0;
+    for (int y = inside.top(); y <= inside.bottom(); ++y)
+        for (int x = inside.left(); x <= inside.right(); ++x)
+            count += predicate(image.pixelColor(x, y)) ? 1 : 0;
+    return count;
+}
+
+int CountInk(const QImage& image, const QRect& area, Ink ink)
+{
+    return CountPixels(image, area, [ink](const QColor& c) { return IsInk(c, ink); });
 }
 
 QByteArray ReadAll(const QString& path)

@@ -5,12 +5,15 @@
 #include "framework/MessageBox.h"
 
 #include <QByteArray>
+#include <QColor>
+#include <QImage>
 #include <QLoggingCategory>
 #include <QString>
 #include <QStringList>
 #include <QTemporaryDir>
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -34,6 +37,19 @@ private:
 
 [[nodiscard]] QByteArray ReadAll(const QString& path);
 [[nodiscard]] QByteArray Bytes(std::initializer_list<int> values);
+
+// Pixels of grabbed widgets are classified, never compared with exact colours: every
+// "Courier" face (Nimbus Mono PS, Liberation Mono, DejaVu Sans Mono) anti-aliases its thin
+// strokes differently, so a red glyph may hold no pixel of pure red at all.
+enum class Ink { Red, Green, Blue };
+// The ink's channel leads both others by at least margin.
+[[nodiscard]] bool IsInk(const QColor& pixel, Ink ink, int margin = 60);
+// All three channels at most limit: text in black or a dark colour.
+[[nodiscard]] bool IsDarkInk(const QColor& pixel, int limit = 90);
+// Pixels of area that satisfy the predicate; the part of area outside the image counts
+// nothing (it is never read).
+[[nodiscard]] int CountPixels(const QImage& image, const QRect& area, const std::function<bool(const QColor&)>& predicate);
+[[nodiscard]] int CountInk(const QImage& image, const QRect& area, Ink ink);
 
 // Collects the lines written to the vantorix.trace category while it exists.
 class TraceCapture

@@ -55,7 +55,7 @@ TEST_F(DisplaySettings, OpensWithTheViewsValuesAndTheSpacingBoxesEmpty)
         for (const int id : {Dlg::IDC_BYTES_PER_LINE, Dlg::IDC_GROUP_SIZE, Dlg::IDC_ADDRESS_SPACE,
                              Dlg::IDC_GROUP_SPACE, Dlg::IDC_ASCII_SPACE})
             seen << dialog.Edit(id)->text();
-        EXPECT_EQ(dialog.windowTitle(), QStringLiteral("Dialog"));
+        EXPECT_EQ(dialog.windowTitle(), QStringLiteral("Display Settings"));
         dialog.reject();
         return dialog.result();
     });

@@ -31,20 +31,6 @@ bool AllPixels(const QImage& image, const QRect& area, const QColor& color)
     return true;
 }
 
-template <typename Predicate>
-int CountPixels(const QImage& image, const QRect& area, Predicate&& predicate)
-{
-    int count = 0;
-    for (int y = area.top(); y <= area.bottom(); ++y)
-        for (int x = area.left(); x <= area.right(); ++x)
-            count += predicate(image.pixelColor(x, y)) ? 1 : 0;
-    return count;
-}
-
-bool IsRed(const QColor& c) { return c.red() > 150 && c.green() < 90 && c.blue() < 90; }
-bool IsBlue(const QColor& c) { return c.blue() > 150 && c.red() < 90 && c.green() < 90; }
-bool IsDark(const QColor& c) { return c.red() < 90 && c.green() < 90 && c.blue() < 90; }
-
 TEST(ViewDrawing, NothingForAnEmptyFileOrADocumentWithoutFile)
 {
     ViewHarness empty(QByteArray{}, 5);
@@ -162,7 +148,7 @@ TEST(ViewDrawing, TheCaretCellIsOutlinedInTheOtherColumn)
     // The outline's top edge: a whole row of pixels in the text colour.
     const auto outlined = [&](const QImage& image, int column, bool hex) {
         const QRect cell = harness.CellRect(column, 1, hex);
-        return CountPixels(image, QRect(cell.left(), cell.top(), cell.width(), 1), IsDark) == cell.width();
+        return CountPixels(image, QRect(cell.left(), cell.top(), cell.width(), 1), [](const QColor& c) { return IsDarkInk(c); }) == cell.width();
     };
     EXPECT_FALSE(outlined(harness.Grab(), 3, false)) << "no caret yet";
     harness.Click(harness.CellPoint(3, 1, true));
@@ -194,15 +180,15 @@ TEST(ViewDrawing, ColourCodesColourTheHexAndAsciiCells)
 
     const QRect hexA = harness.CellRect(0, 0, true);
     const QRect asciiA = harness.CellRect(0, 0, false);
-    EXPECT_GT(CountPixels(image, hexA, IsRed), 0);
-    EXPECT_EQ(CountPixels(image, hexA, IsBlue), 0);
-    EXPECT_GT(CountPixels(image, asciiA, IsBlue), 0);
-    EXPECT_EQ(CountPixels(image, asciiA, IsRed), 0);
+    EXPECT_GT(CountInk(image, hexA, Ink::Red), 0);
+    EXPECT_EQ(CountInk(image, hexA, Ink::Blue), 0);
+    EXPECT_GT(CountInk(image, asciiA, Ink::Blue), 0);
+    EXPECT_EQ(CountInk(image, asciiA, Ink::Red), 0);
     // A byte without a code is black in both columns.
     for (const bool hex : {true, false}) {
         const QRect cell = harness.CellRect(1, 0, hex);
-        EXPECT_GT(CountPixels(image, cell, IsDark), 0);
-        EXPECT_EQ(CountPixels(image, cell, IsRed) + CountPixels(image, cell, IsBlue), 0);
+        EXPECT_GT(CountPixels(image, cell, [](const QColor& c) { return IsDarkInk(c); }), 0);
+        EXPECT_EQ(CountInk(image, cell, Ink::Red) + CountInk(image, cell, Ink::Blue), 0);
     }
 }
 
