@@ -30,7 +30,9 @@ constexpr const char* kExceptionOpeningFile = "Exception Opening File";
 constexpr const char* kFailedToCopy = "Failed To Copy To New File.";
 constexpr const char* kFailedToSaveNew = "Failed To Save New File";
 constexpr const char* kExceptionInSave = "Exception in Save()";
+constexpr const char* kReadOnlyRefusal = CVantorixDoc::kReadOnlyText;
 constexpr const char* kReadPastEnd = "len < 0";
+constexpr const char* kOpenReadOnlyQuestion = "Open %1 read-only?";
 constexpr const char* kNotEightBit =
     "The search text may contain only 8-bit (Latin-1) characters.";
 
@@ -120,17 +122,58 @@ bool CVantorixDoc::OnNewDocument()
     return false;
 }
 
+QString CVantorixDoc::OpenFailureReason(CFile::OpenError error, int systemError)
+{
+    switch (error) {
+    case CFile::OpenError::None: break;
+    case CFile::OpenError::NotFound: return QStringLiteral("The file does not exist.");
+    case CFile::OpenError::IsDirectory: return QStringLiteral("It is a folder, not a file.");
+    case CFile::OpenError::NotRegular: return QStringLiteral("It is neither a file nor a disk.");
+    case CFile::OpenError::ReadOnly: return QStringLiteral("The file is read-only for you.");
+    case CFile::OpenError::NoAccess: return QStringLiteral("You have no permission to read the file.");
+    case CFile::OpenError::Locked: return QStringLiteral("The file is open in another program.");
+    case CFile::OpenError::TooLarge: return QStringLiteral("The file is 2 GiB or larger.");
+    case CFile::OpenError::Exists: return QStringLiteral("A file of that name exists already.");
+    case CFile::OpenError::Other:
+        if (systemError != 0)
+            return QString::fromLocal8Bit(std::strerror(systemError)) + QLatin1Char('.');
+        return QStringLiteral("The file cannot be opened.");
+    }
+    return {};
+}
+
 bool CVantorixDoc::OnOpenDocument(const QString& path)
 {
     try {
-        const CFile::OpenError error = m_file.Open(LocalPath(path));
+        const std::string local = LocalPath(path);
+        CFile::OpenError error = m_file.Open(local);
+        bool readOnly = false;
+        // A file the user may not write, or that another editor holds, can still be looked
+        // at; the copy a Save As makes must be writable, so there nobody is asked.
+        if ((error == CFile::OpenError::ReadOnly || error == CFile::OpenError::Locked) && !m_bOpeningCopy) {
+            Trace(QStringLiteral("open %1: %2").arg(path, QString::fromLatin1(OpenErrorText(error))));
+            // Opened before asking, so that a file that cannot even be read says so at once.
+            error = m_file.Open(local, CFile::Mode::ViewOnly);
+            if (error == CFile::OpenError::None) {
+                const MsgResult answer = ShowMessageBox(
+                    QString::fromLatin1(kOpenReadOnlyQuestion).arg(QFileInfo(path).fileName()), MsgButtons::YesNo);
+                if (answer != MsgResult::Yes) {
+                    m_file.Close();
+                    m_bFileOpen = false;
+                    return false;
+                }
+                readOnly = true;
+            }
+        }
         if (error != CFile::OpenError::None) {
             m_bFileOpen = false;
             Trace(QStringLiteral("open %1: %2").arg(path, QString::fromLatin1(OpenErrorText(error))));
-            ShowMessageBox(QString::fromLatin1(kErrorOpeningFile));
+            ShowMessageBox(QString::fromLatin1(kErrorOpeningFile) + QLatin1Char('\n') +
+                           OpenFailureReason(error, m_file.LastErrno()));
             return false;
         }
         m_bFileOpen = true;
+        m_bReadOnly = readOnly;
         m_path = path;
         m_nLength = m_file.GetLength();
         return true;
@@ -142,6 +185,11 @@ bool CVantorixDoc::OnOpenDocument(const QString& path)
     }
 }
 
+void CVantorixDoc::SetTitle(const QString& title)
+{
+    CDocument::SetTitle(m_bReadOnly ? title + QStringLiteral(" [read-only]") : title);
+}
+
 bool CVantorixDoc::OnSaveDocument(const QString& path)
 {
     return path == m_path ? SaveInPlace() : SaveToNewName(path);
@@ -149,6 +197,11 @@ bool CVantorixDoc::OnSaveDocument(const QString& path)
 
 bool CVantorixDoc::SaveInPlace()
 {
+    if (m_bReadOnly) {
+        // Save is disabled for a view-only document; nothing reaches its file.
+        ShowMessageBox(QString::fromLatin1(kReadOnlyRefusal));
+        return false;
+    }
     // Nothing pending: nothing to write, and so nothing to ask about the file either.
     if (m_changes.empty()) {
         const bool wasDirty = IsDirty();
@@ -267,12 +320,15 @@ bool CVantorixDoc::SaveToNewName(const QString& path)
     const std::optional<FileCheck> previousNoticed = m_noticed;
     const std::int64_t previousDiffering = m_nDifferingBytes;
     const bool previousUnknown = m_bSavedBytesUnknown;
+    const bool previousReadOnly = m_bReadOnly;
     CFile previousFile = std::move(m_file);
     try {
         m_file = std::move(copy);
         m_path = path;
         m_nLength = m_file.GetLength();
         m_noticed.reset();
+        // The copy is the user's own new file: a view-only document becomes editable in it.
+        m_bReadOnly = false;
         // Bytes that a truncation by another program took away are not in the window any
         // more, and a change to one has nothing left to land on.
         const auto pastEnd = m_changes.lower_bound(m_nLength);
@@ -295,6 +351,7 @@ bool CVantorixDoc::SaveToNewName(const QString& path)
     m_nLength = previousLength;
     m_changes = previousChanges;
     m_noticed = previousNoticed;
+    m_bReadOnly = previousReadOnly;
     // Back on the old file, whose bytes the count was taken against.
     const bool wasDirty = IsDirty();
     m_nDifferingBytes = previousDiffering;
@@ -415,6 +472,8 @@ std::int32_t CVantorixDoc::ReadBytes(std::uint8_t* buffer, std::uint32_t count,
 
 bool CVantorixDoc::SetByte(std::uint8_t value, std::uint32_t position)
 {
+    if (m_bReadOnly)
+        return false;
     try {
         // A change past the end would make the next save extend the file.
         if (position >= m_nLength)
@@ -448,6 +507,8 @@ bool CVantorixDoc::SetByte(std::uint8_t value, std::uint32_t position)
 
 std::int32_t CVantorixDoc::SetBytes(const std::uint8_t* values, std::uint32_t count, std::uint32_t position)
 {
+    if (m_bReadOnly)
+        return -1;
     if (!m_bFileOpen || position >= m_nLength || count == 0)
         return 0;
     count = std::min(count, m_nLength - position);
@@ -558,7 +619,7 @@ void CVantorixDoc::ShowInFirstView(std::uint32_t position)
 
 void CVantorixDoc::Undo()
 {
-    if (m_undo.empty())
+    if (m_undo.empty() || m_bReadOnly)
         return;
     const bool wasDirty = IsDirty();
     std::uint32_t position = 0;
@@ -576,7 +637,7 @@ void CVantorixDoc::Undo()
 
 void CVantorixDoc::Redo()
 {
-    if (m_redo.empty())
+    if (m_redo.empty() || m_bReadOnly)
         return;
     const bool wasDirty = IsDirty();
     std::uint32_t position = 0;

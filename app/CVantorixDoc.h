@@ -57,9 +57,18 @@ public:
     bool OnOpenDocument(const QString& path) override;
     bool OnSaveDocument(const QString& path) override;
     void OnCloseDocument() override;
+    // A view-only document's title carries " [read-only]" after the file's name.
+    void SetTitle(const QString& title) override;
 
     // What the views call. None of these throws.
     [[nodiscard]] bool IsFileOpen() const { return m_bFileOpen; }
+    // The file could not be opened for writing and the user chose to look at it anyway:
+    // every change is refused and Save is disabled; Save As makes an editable copy.
+    [[nodiscard]] bool IsReadOnly() const { return m_bReadOnly; }
+    // What a refused edit of a view-only document says.
+    static constexpr const char* kReadOnlyText = "The file is open read-only.";
+    // The second line of "Error Opening File": why the open failed.
+    [[nodiscard]] static QString OpenFailureReason(CFile::OpenError error, int systemError);
     // Asked of the file on every call; 0 when no file is open.
     [[nodiscard]] std::uint32_t GetFileLength() const;
     // The byte shown at position (pending change or file byte); 0 when it cannot be read.
@@ -70,7 +79,7 @@ public:
     // inside buffer[0, result).
     std::int32_t ReadBytes(std::uint8_t* buffer, std::uint32_t count, std::uint32_t position);
     // Records a pending change and its undo record; false when position is not inside the
-    // file (a save would otherwise extend it).
+    // file (a save would otherwise extend it) or the document is view-only.
     bool SetByte(std::uint8_t value, std::uint32_t position);
     // Overwrites bytes from position on with values, as one pending change that one Undo
     // takes back, never past the end of the file: returns how many bytes were written (0
@@ -191,6 +200,9 @@ private:
     bool m_bSavedBytesUnknown = false;
     // The state of the file the user was last told about (FileChangeNotice).
     std::optional<FileCheck> m_noticed;
+    bool m_bReadOnly = false;
+    // Set while a Save As opens its copy, which must open for writing or fail.
+    bool m_bOpeningCopy = false;
 };
 
 } // namespace vtx

@@ -515,7 +515,11 @@ void CMainFrame::BuildCommandTable()
                         if (CDocManager* manager = DocManager())
                             manager->DoFileSave(GetActiveDocument());
                     },
-                    withDocument});
+                    [this](CCmdUI& ui) {
+                        // A view-only document has nothing to write; Save As still copies it.
+                        const auto* doc = dynamic_cast<const CVantorixDoc*>(GetActiveDocument());
+                        ui.Enable(HasActiveDocument() && !(doc && doc->IsReadOnly()));
+                    }});
     m_commands.Add({ID_FILE_SAVE_AS, QStringLiteral("Save the active document with a new name\nSave As"),
                     QStringLiteral("Save &As..."), {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S)},
                     [this] {

@@ -6,6 +6,8 @@
 #include <vector>
 
 #include <fcntl.h>
+#include <linux/fs.h>
+#include <sys/ioctl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -58,7 +60,9 @@ CFile::~CFile()
 }
 
 CFile::CFile(CFile&& other) noexcept
-    : m_fd(std::exchange(other.m_fd, -1)), m_path(std::move(other.m_path)), m_identity(other.m_identity)
+    : m_fd(std::exchange(other.m_fd, -1)), m_path(std::move(other.m_path)), m_identity(other.m_identity),
+      m_bViewOnly(std::exchange(other.m_bViewOnly, false)), m_bLocked(std::exchange(other.m_bLocked, false)),
+      m_lastErrno(other.m_lastErrno)
 {
 }
 
@@ -69,45 +73,74 @@ CFile& CFile::operator=(CFile&& other) noexcept
         m_fd = std::exchange(other.m_fd, -1);
         m_path = std::move(other.m_path);
         m_identity = other.m_identity;
+        m_bViewOnly = std::exchange(other.m_bViewOnly, false);
+        m_bLocked = std::exchange(other.m_bLocked, false);
+        m_lastErrno = other.m_lastErrno;
     }
     return *this;
 }
 
-CFile::OpenError CFile::Open(const std::string& path)
+CFile::OpenError CFile::Open(const std::string& path, Mode mode)
 {
     Close();
+    m_lastErrno = 0;
+    const auto fail = [this](OpenError error, int fd = -1) {
+        m_lastErrno = errno;
+        if (fd >= 0)
+            ::close(fd);
+        return error;
+    };
     struct stat st {};
     if (::stat(path.c_str(), &st) != 0)
-        return errno == ENOENT || errno == ENOTDIR ? OpenError::NotFound : OpenError::Other;
+        return fail(errno == ENOENT || errno == ENOTDIR ? OpenError::NotFound : OpenError::Other);
     if (S_ISDIR(st.st_mode))
         return OpenError::IsDirectory;
-    if (!S_ISREG(st.st_mode))
+    if (!S_ISREG(st.st_mode) && !S_ISBLK(st.st_mode))
         return OpenError::NotRegular;
+    const bool viewOnly = mode == Mode::ViewOnly;
     // Root may write anything; the editor still treats a file nobody may write as
     // read-only, as a user expects.
-    if ((st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0)
+    if (!viewOnly && (st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0)
         return OpenError::ReadOnly;
 
-    const int fd = OpenNoIntr(path.c_str(), O_RDWR | O_CLOEXEC);
-    if (fd < 0)
-        return errno == EACCES || errno == EROFS ? OpenError::ReadOnly : OpenError::Other;
-    if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
-        const OpenError error = errno == EWOULDBLOCK ? OpenError::Locked : OpenError::Other;
-        ::close(fd);
-        return error;
+    const int fd = OpenNoIntr(path.c_str(), (viewOnly ? O_RDONLY : O_RDWR) | O_CLOEXEC);
+    if (fd < 0) {
+        if (errno == EACCES || errno == EPERM)
+            return fail(viewOnly ? OpenError::NoAccess : OpenError::ReadOnly);
+        if (errno == EROFS || errno == ETXTBSY)
+            return fail(OpenError::ReadOnly);
+        return fail(OpenError::Other);
+    }
+    bool locked = true;
+    if (::flock(fd, (viewOnly ? LOCK_SH : LOCK_EX) | LOCK_NB) != 0) {
+        // A view-only file that another editor holds for writing is still shown, unlocked.
+        if (viewOnly && errno == EWOULDBLOCK)
+            locked = false;
+        else
+            return fail(errno == EWOULDBLOCK ? OpenError::Locked : OpenError::Other, fd);
     }
     struct stat opened {};
-    if (::fstat(fd, &opened) != 0 || !S_ISREG(opened.st_mode)) {
+    if (::fstat(fd, &opened) != 0)
+        return fail(OpenError::Other, fd);
+    if (!S_ISREG(opened.st_mode) && !S_ISBLK(opened.st_mode)) {
         ::close(fd);
-        return OpenError::Other;
-    }
-    if (opened.st_size >= kLengthLimit) {
-        ::close(fd);
-        return OpenError::TooLarge;
+        return OpenError::NotRegular;
     }
     m_fd = fd;
     m_path = path;
     m_identity = FileIdentity::FromStat(opened);
+    m_bViewOnly = viewOnly;
+    m_bLocked = locked;
+    try {
+        if (GetLength64() >= kLengthLimit) {
+            Close();
+            return OpenError::TooLarge;
+        }
+    } catch (const CFileException& failure) {
+        Close();
+        errno = failure.Error();
+        return fail(OpenError::Other);
+    }
     return OpenError::None;
 }
 
@@ -137,12 +170,15 @@ CFile::OpenError CFile::CreateNew(const std::string& path, std::uint32_t permiss
         return OpenError::Other;
     }
     m_identity = FileIdentity::FromStat(created);
+    m_bViewOnly = false;
+    m_bLocked = false;
     if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
         const OpenError error = errno == EWOULDBLOCK ? OpenError::Locked : OpenError::Other;
         RemoveIfStillNamed();
         Close();
         return error;
     }
+    m_bLocked = true;
     return OpenError::None;
 }
 
@@ -154,6 +190,8 @@ bool CFile::Close()
     // (EINTR included), so it is never retried.
     const bool ok = ::close(m_fd) == 0;
     m_fd = -1;
+    m_bViewOnly = false;
+    m_bLocked = false;
     return ok;
 }
 
@@ -226,20 +264,35 @@ void CFile::Write(const void* buffer, std::uint32_t count)
 {
     if (m_fd < 0)
         throw CFileException("write on a closed file", EBADF);
+    if (m_bViewOnly)
+        throw CFileException("write to a view-only file", EBADF);
     if (!WriteAll(m_fd, buffer, count))
         ThrowErrno("write");
 }
 
 std::uint32_t CFile::GetLength() const
 {
+    const std::int64_t length = GetLength64();
+    if (length >= kLengthLimit)
+        throw CFileException("file grew beyond 2 GiB", EFBIG);
+    return static_cast<std::uint32_t>(length);
+}
+
+std::int64_t CFile::GetLength64() const
+{
     if (m_fd < 0)
         throw CFileException("length of a closed file", EBADF);
     struct stat st {};
     if (::fstat(m_fd, &st) != 0)
         ThrowErrno("fstat");
-    if (st.st_size >= kLengthLimit)
-        throw CFileException("file grew beyond 2 GiB", EFBIG);
-    return static_cast<std::uint32_t>(st.st_size);
+    if (S_ISBLK(st.st_mode)) {
+        // A device reports no size in stat; it has the one its driver gives.
+        std::uint64_t bytes = 0;
+        if (::ioctl(m_fd, BLKGETSIZE64, &bytes) != 0)
+            ThrowErrno("device size");
+        return static_cast<std::int64_t>(bytes);
+    }
+    return static_cast<std::int64_t>(st.st_size);
 }
 
 const char* OpenErrorText(CFile::OpenError error)
@@ -251,6 +304,7 @@ const char* OpenErrorText(CFile::OpenError error)
     case CFile::OpenError::NotRegular: return "not a regular file";
     case CFile::OpenError::ReadOnly: return "read-only";
     case CFile::OpenError::Locked: return "locked by another program";
+    case CFile::OpenError::NoAccess: return "no permission to read";
     case CFile::OpenError::TooLarge: return "2 GiB or larger";
     case CFile::OpenError::Exists: return "already exists";
     case CFile::OpenError::Other: return "cannot be opened";

@@ -1,6 +1,6 @@
 #pragma once
-// A file opened for reading and writing, exclusively, in binary mode: the one way the
-// editor touches the files it edits. Positions above this class are unsigned 32-bit and
+// A file opened in binary mode, either for reading and writing with an exclusive lock or
+// view-only with a shared one: the one way the editor touches the files it edits. Positions above this class are unsigned 32-bit and
 // files must stay below 2 GiB; below it everything is 64-bit off_t.
 
 #include "FileIdentity.h"
@@ -28,7 +28,7 @@ class CFile
 public:
     // Why an Open failed; the document turns all of them into one message, but tests and
     // the trace want to know which.
-    enum class OpenError { None, NotFound, IsDirectory, NotRegular, ReadOnly, Locked, TooLarge, Exists, Other };
+    enum class OpenError { None, NotFound, IsDirectory, NotRegular, ReadOnly, NoAccess, Locked, TooLarge, Exists, Other };
 
     // A file must be smaller than 2 GiB: seeks take signed 32-bit offsets.
     static constexpr std::int64_t kLengthLimit = std::int64_t{1} << 31;
@@ -40,10 +40,19 @@ public:
     CFile(CFile&& other) noexcept;
     CFile& operator=(CFile&& other) noexcept;
 
-    // Opens an existing regular file read-write and takes an exclusive advisory lock
-    // (flock), so a second editor cannot open it too. A file without any write permission
-    // bit counts as read-only and is refused even for root.
-    OpenError Open(const std::string& path);
+    enum class Mode {
+        // Read-write under an exclusive advisory lock (flock): a second editor cannot
+        // open the file too.
+        ReadWrite,
+        // Read only, under a shared lock so that no editor opens the file for writing
+        // meanwhile; when another editor holds it exclusively, without any lock.
+        ViewOnly,
+    };
+
+    // Opens an existing regular file. For ReadWrite a file without any write permission
+    // bit counts as read-only and is refused even for root. After a failure LastErrno()
+    // holds the system's error number where one was involved.
+    OpenError Open(const std::string& path, Mode mode = Mode::ReadWrite);
     // Creates a new file that must not exist yet (Exists otherwise), read-write, locked
     // like Open before anyone can write into it. permissions are the low nine mode bits;
     // the umask applies. A file that cannot be locked is removed again.
@@ -60,6 +69,10 @@ public:
     // disk).
     bool Close();
     [[nodiscard]] bool IsOpen() const { return m_fd >= 0; }
+    [[nodiscard]] bool IsViewOnly() const { return m_bViewOnly; }
+    // Whether this file holds an advisory lock (a view-only file may hold none).
+    [[nodiscard]] bool IsLocked() const { return m_bLocked; }
+    [[nodiscard]] int LastErrno() const { return m_lastErrno; }
 
     // Absolute seek; returns the position reached. Negative positions throw.
     std::uint32_t Seek(std::int32_t position);
@@ -70,6 +83,8 @@ public:
     void Write(const void* buffer, std::uint32_t count);
     // Asks the file for its length on every call (never cached).
     [[nodiscard]] std::uint32_t GetLength() const;
+    // The length without the 2 GiB limit; a block device's is its size.
+    [[nodiscard]] std::int64_t GetLength64() const;
     [[nodiscard]] const std::string& GetFilePath() const { return m_path; }
 
     // The identity recorded at open (or by the last RecordIdentity): which file this is,
@@ -91,6 +106,9 @@ private:
     std::string m_path;
     FileIdentity m_identity;
     int m_lastError = 0;
+    bool m_bViewOnly = false;
+    bool m_bLocked = false;
+    int m_lastErrno = 0;
 };
 
 [[nodiscard]] const char* OpenErrorText(CFile::OpenError error);

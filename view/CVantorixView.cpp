@@ -1049,6 +1049,9 @@ void CVantorixView::OnChar(std::uint8_t c)
     // Only bytes inside the file can be typed over; a caret past the end takes nothing.
     const std::uint32_t position = m_lastHit.filePos;
     const bool insideFile = position < FileLength();
+    const bool wouldEdit = insideFile && (!m_lastHit.onHex || std::isxdigit(c));
+    if (wouldEdit && RefusedAsReadOnly())
+        return;
 
     if (m_lastHit.onHex) {
         if (!std::isxdigit(c) || !insideFile)
@@ -1115,7 +1118,7 @@ void CVantorixView::ShowOverwriteState()
 void CVantorixView::UndoLast()
 {
     CVantorixDoc* doc = GetDocument();
-    if (!doc)
+    if (!doc || RefusedAsReadOnly())
         return;
     doc->Undo();
     // The document repaints its first view; this one shows the undone byte as well.
@@ -1128,12 +1131,21 @@ void CVantorixView::UndoLast()
 void CVantorixView::RedoLast()
 {
     CVantorixDoc* doc = GetDocument();
-    if (!doc)
+    if (!doc || RefusedAsReadOnly())
         return;
     doc->Redo();
     update(ClientRect());
     ShowCaretPosition();
     emit caretMoved();
+}
+
+bool CVantorixView::RefusedAsReadOnly()
+{
+    const CVantorixDoc* doc = GetDocument();
+    if (!doc || !doc->IsReadOnly())
+        return false;
+    SetStatus(QString::fromLatin1(CVantorixDoc::kReadOnlyText));
+    return true;
 }
 
 void CVantorixView::SetStatus(const QString& text)
@@ -1349,7 +1361,7 @@ void CVantorixView::CopyAsHex()
 void CVantorixView::PasteFromClipboard()
 {
     CVantorixDoc* doc = GetDocument();
-    if (!doc)
+    if (!doc || RefusedAsReadOnly())
         return;
     const std::uint32_t position = m_lastHit.filePos;
     const std::uint32_t length = FileLength();

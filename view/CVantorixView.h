@@ -197,6 +197,9 @@ private:
     [[nodiscard]] std::uint32_t SelectionLength() const;
     void BlinkCaret();
     void DestroyCaret();
+    // True, with "The file is open read-only." in the status bar, when the document is
+    // view-only: every edit asks here first.
+    bool RefusedAsReadOnly();
     void SetStatus(const QString& text);
     void ShowOverwriteState();
 

@@ -112,7 +112,7 @@ TEST_F(AppTest, FileOpenOffersAllFilesAndAFailedOpenLeavesNoWindow)
     });
     EXPECT_TRUE(Frame()->Commands().Execute(ID_FILE_OPEN));
     EXPECT_EQ(offered, QStringList{QStringLiteral("All Files (*)")});
-    EXPECT_EQ(m_boxes.Texts(), std::vector<QString>{QStringLiteral("Error Opening File")});
+    EXPECT_EQ(m_boxes.Texts(), std::vector<QString>{QStringLiteral("Error Opening File\nThe file does not exist.")});
     FlushDeletes();
     EXPECT_TRUE(Frame()->MDIClient()->subWindowList().isEmpty());
     EXPECT_TRUE(Documents().empty());
@@ -227,7 +227,8 @@ TEST_F(AppTest, FiveDroppedFilesWithBadOnesOpenTheGoodOnes)
     EXPECT_EQ(Frames().size(), 3u);
     EXPECT_EQ(Documents().size(), 3u);
     EXPECT_EQ(m_boxes.Texts(),
-              (std::vector<QString>{QStringLiteral("Error Opening File"), QStringLiteral("Error Opening File")}));
+              (std::vector<QString>{QStringLiteral("Error Opening File\nThe file does not exist."),
+                                    QStringLiteral("Error Opening File\nIt is a folder, not a file.")}));
 }
 
 TEST_F(AppTest, DragWithoutFilesIsRefused)

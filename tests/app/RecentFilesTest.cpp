@@ -105,7 +105,7 @@ TEST_F(AppTest, EntryWhoseFileFailsToOpenLeavesTheList)
     Start();
     ASSERT_EQ(App().GetRecentFileList()->At(0), QFileInfo(m_dir.Path()).canonicalFilePath() + "/gone.bin");
     EXPECT_TRUE(Frame()->Commands().Execute(ID_FILE_MRU_FILE1));
-    EXPECT_EQ(m_boxes.Texts(), std::vector<QString>{QStringLiteral("Error Opening File")});
+    EXPECT_EQ(m_boxes.Texts(), std::vector<QString>{QStringLiteral("Error Opening File\nThe file does not exist.")});
     EXPECT_EQ(App().GetRecentFileList()->Entries(), std::vector<QString>{QFileInfo(keep).canonicalFilePath()});
     EXPECT_EQ(RecentMenuTexts(Frame()).size(), 1);
 

@@ -145,9 +145,14 @@ TEST_F(AppTest, UnopenablePathEndsStartUpBeforeTheFrameShows)
     QFile::setPermissions(readOnly, QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther);
     const QString dangling = m_dir.Path(QStringLiteral("dangling"));
     ASSERT_TRUE(QFile::link(m_dir.Path(QStringLiteral("gone.bin")), dangling));
-    const QStringList paths = {m_dir.Path(QStringLiteral("missing.bin")), m_dir.Path(), dangling, readOnly};
+    const std::pair<QString, QString> cases[] = {
+        {m_dir.Path(QStringLiteral("missing.bin")), QStringLiteral("The file does not exist.")},
+        {m_dir.Path(), QStringLiteral("It is a folder, not a file.")},
+        {dangling, QStringLiteral("The file does not exist.")},
+        {readOnly, QString()}, // the user declines to view it
+    };
 
-    for (const QString& path : paths) {
+    for (const auto& [path, reason] : cases) {
         SCOPED_TRACE(path.toStdString());
         MainFrameShowWatcher watcher;
         m_boxes.Clear();
@@ -155,9 +160,12 @@ TEST_F(AppTest, UnopenablePathEndsStartUpBeforeTheFrameShows)
         m_boxes.OnShow([&](const MessageBoxRecorder::Shown&) {
             frameVisibleAtMessage = Frame() && Frame()->isVisible();
         });
+        if (reason.isEmpty())
+            m_boxes.Answer(MsgResult::No);
         Start({path});
         EXPECT_FALSE(m_bStarted);
-        EXPECT_EQ(m_boxes.Texts(), std::vector<QString>{QStringLiteral("Error Opening File")});
+        EXPECT_EQ(m_boxes.Texts(), std::vector<QString>{reason.isEmpty() ? QStringLiteral("Open readonly.bin read-only?")
+                                                                        : "Error Opening File\n" + reason});
         EXPECT_FALSE(frameVisibleAtMessage);
         EXPECT_TRUE(Documents().empty());
         EXPECT_TRUE(Frames().empty());
@@ -165,6 +173,20 @@ TEST_F(AppTest, UnopenablePathEndsStartUpBeforeTheFrameShows)
         EXPECT_EQ(watcher.shows, 0);
         m_boxes.OnShow({});
     }
+}
+
+TEST_F(AppTest, ReadOnlyPathOnTheCommandLineAsksAndOpensViewOnly)
+{
+    const QString readOnly = MakeFile(QStringLiteral("readonly.bin"));
+    QFile::setPermissions(readOnly, QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther);
+    Start({readOnly});
+    ASSERT_TRUE(m_bStarted);
+    EXPECT_EQ(m_boxes.Texts(), std::vector<QString>{QStringLiteral("Open readonly.bin read-only?")});
+    ASSERT_EQ(Frames().size(), 1u);
+    EXPECT_EQ(Frames()[0]->windowTitle(), QStringLiteral("readonly.bin [read-only]"));
+    Frame()->Commands().UpdateAll();
+    EXPECT_FALSE(Frame()->Commands().Action(ID_FILE_SAVE)->isEnabled());
+    EXPECT_TRUE(Frame()->Commands().Action(ID_FILE_SAVE_AS)->isEnabled());
 }
 
 TEST_F(AppTest, DesktopIntegrationSwitchStartsNormally)

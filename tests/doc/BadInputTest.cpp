@@ -6,35 +6,142 @@
 
 #include <QFile>
 
+#include <fstream>
+
 #include <sys/stat.h>
 #include <unistd.h>
 
 using namespace vtx;
 using namespace vtx::test;
 
-TEST(DocBadInput, FilesThatCannotBeOpenedSayErrorOpeningFile)
+TEST(DocBadInput, FilesThatCannotBeOpenedSayWhyAndUnwritableOnesMayBeViewed)
 {
     TempDir dir;
-    const QString readOnly = dir.Write("ro.bin", QByteArray("keep"));
-    ASSERT_EQ(::chmod(readOnly.toLocal8Bit().constData(), 0444), 0);
-    const QString locked = dir.Write("locked.bin", QByteArray("keep"));
+    ASSERT_EQ(::chmod(dir.Path().toLocal8Bit().constData(), 0755), 0); // nobody may look inside
+    const auto file = [&](const char* name, mode_t mode) {
+        const QString path = dir.Write(QString::fromLatin1(name), QByteArray("keep"));
+        EXPECT_EQ(::chmod(path.toLocal8Bit().constData(), mode), 0);
+        return path;
+    };
+    const QString readOnly = file("ro.bin", 0444);
+    const QString othersFile = file("theirs.bin", 0644);
+    const QString unreadable = file("secret.bin", 0000);
+    const QString locked = file("locked.bin", 0644);
     auto holder = OpenDocument(locked);
     ASSERT_TRUE(holder);
-    const QString huge = dir.Write("huge.bin", QByteArray("keep"));
+    const QString fifo = dir.Path("fifo");
+    ASSERT_EQ(::mkfifo(fifo.toLocal8Bit().constData(), 0644), 0);
+    const QString huge = file("huge.bin", 0644);
     ASSERT_EQ(::truncate(huge.toLocal8Bit().constData(), CFile::kLengthLimit), 0); // sparse
 
-    for (const QString& path : {dir.Path("missing.bin"), dir.Path(), readOnly, locked, huge}) {
+    const QString error = QStringLiteral("Error Opening File\n");
+    struct Case {
+        QString path;
+        bool asNobody;
+        MsgResult answer;
+        std::vector<QString> texts;
+        bool viewOnly;
+    };
+    const Case cases[] = {
+        {dir.Path("missing.bin"), false, MsgResult::Yes, {error + "The file does not exist."}, false},
+        {dir.Path(), false, MsgResult::Yes, {error + "It is a folder, not a file."}, false},
+        {fifo, false, MsgResult::Yes, {error + "It is neither a file nor a disk."}, false},
+        {huge, false, MsgResult::Yes, {error + "The file is 2 GiB or larger."}, false},
+        {unreadable, true, MsgResult::Yes, {error + "You have no permission to read the file."}, false},
+        {readOnly, false, MsgResult::No, {"Open ro.bin read-only?"}, false},
+        {readOnly, false, MsgResult::Yes, {"Open ro.bin read-only?"}, true},
+        {othersFile, true, MsgResult::Yes, {"Open theirs.bin read-only?"}, true},
+        {locked, false, MsgResult::Yes, {"Open locked.bin read-only?"}, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.path.toStdString());
         MessageBoxRecorder boxes;
+        boxes.Answer(c.answer);
         CVantorixDoc doc;
-        EXPECT_FALSE(doc.OnOpenDocument(path)) << path.toStdString();
-        EXPECT_EQ(boxes.Texts(), std::vector<QString>{"Error Opening File"}) << path.toStdString();
-        EXPECT_FALSE(doc.IsFileOpen());
-        EXPECT_EQ(doc.GetFileLength(), 0u);
+        bool opened = false;
+        {
+            AsNobody nobody;
+            if (c.asNobody)
+                opened = doc.OnOpenDocument(c.path);
+        }
+        if (!c.asNobody)
+            opened = doc.OnOpenDocument(c.path);
+        EXPECT_EQ(opened, c.viewOnly);
+        EXPECT_EQ(boxes.Texts(), c.texts);
+        EXPECT_EQ(doc.IsFileOpen(), c.viewOnly);
+        EXPECT_EQ(doc.IsReadOnly(), c.viewOnly);
+        if (c.viewOnly)
+            EXPECT_EQ(Presented(doc, 0, 10), QByteArray("keep"));
+        else
+            EXPECT_EQ(doc.GetFileLength(), 0u);
+        if (!c.texts.empty() && c.texts[0].startsWith("Open"))
+            EXPECT_EQ(boxes.Records()[0].buttons, MsgButtons::YesNo);
     }
-    EXPECT_EQ(ReadAll(readOnly), QByteArray("keep"));
-    EXPECT_EQ(ReadAll(locked), QByteArray("keep"));
+    for (const QString& path : {readOnly, othersFile, unreadable, locked})
+        EXPECT_EQ(ReadAll(path), QByteArray("keep"));
     EXPECT_TRUE(holder->IsFileOpen()) << "the first opener keeps its file";
     EXPECT_EQ(holder->GetByte(0), 'k');
+}
+
+TEST(DocBadInput, AFileOnAReadOnlyFileSystemOpensViewOnly)
+{
+    SmallTmpfs fs(1 << 20);
+    if (!fs.Mounted())
+        GTEST_SKIP() << "cannot mount a tmpfs here";
+    {
+        std::ofstream(fs.Path("disk.img").toStdString(), std::ios::binary) << "keep";
+    }
+    ASSERT_TRUE(fs.RemountReadOnly());
+    MessageBoxRecorder boxes;
+    CVantorixDoc doc;
+    ASSERT_TRUE(doc.OnOpenDocument(fs.Path("disk.img")));
+    EXPECT_EQ(boxes.Texts(), std::vector<QString>{"Open disk.img read-only?"});
+    EXPECT_TRUE(doc.IsReadOnly());
+}
+
+TEST(DocBadInput, AViewOnlyDocumentRefusesEveryChangeAndSaveAsMakesAnEditableCopy)
+{
+    TempDir dir;
+    const QString path = dir.Write("ro.bin", QByteArray("keep"));
+    ASSERT_EQ(::chmod(path.toLocal8Bit().constData(), 0444), 0);
+    MessageBoxRecorder boxes;
+    CVantorixDoc doc;
+    ASSERT_TRUE(doc.OnOpenDocument(path));
+    ASSERT_TRUE(doc.IsReadOnly());
+    doc.SetPathName(path, false);
+    EXPECT_EQ(doc.GetTitle(), "ro.bin [read-only]");
+
+    // A shared lock: a second look is fine, a second editor for writing is not.
+    CFile writer;
+    EXPECT_EQ(writer.Open(path.toStdString()), CFile::OpenError::ReadOnly);
+    ASSERT_EQ(::chmod(path.toLocal8Bit().constData(), 0644), 0);
+    EXPECT_EQ(writer.Open(path.toStdString()), CFile::OpenError::Locked);
+    CFile viewer;
+    ASSERT_EQ(viewer.Open(path.toStdString(), CFile::Mode::ViewOnly), CFile::OpenError::None);
+    EXPECT_TRUE(viewer.IsLocked());
+    viewer.Close();
+
+    boxes.Clear();
+    EXPECT_FALSE(doc.SetByte('X', 0));
+    doc.Undo();
+    EXPECT_FALSE(doc.IsDirty());
+    EXPECT_TRUE(doc.PendingChanges().empty());
+    EXPECT_FALSE(doc.OnSaveDocument(path));
+    EXPECT_EQ(boxes.Texts(), std::vector<QString>{"The file is open read-only."});
+    EXPECT_EQ(ReadAll(path), QByteArray("keep"));
+
+    boxes.Clear();
+    const QString copy = dir.Path("copy.bin");
+    ASSERT_TRUE(doc.OnSaveDocument(copy));
+    EXPECT_EQ(boxes.Count(), 0);
+    EXPECT_EQ(ReadAll(copy), QByteArray("keep"));
+    EXPECT_FALSE(doc.IsReadOnly());
+    ASSERT_TRUE(doc.SetByte('K', 0));
+    ASSERT_TRUE(doc.OnSaveDocument(copy));
+    EXPECT_EQ(ReadAll(copy), QByteArray("Keep"));
+    EXPECT_EQ(ReadAll(path), QByteArray("keep"));
+    // The original is free again for an editor that wants to write it.
+    EXPECT_EQ(writer.Open(path.toStdString()), CFile::OpenError::None);
 }
 
 namespace {

@@ -17,7 +17,9 @@
 #include <string>
 #include <vector>
 
+#include <sys/fsuid.h>
 #include <sys/mount.h>
+#include <unistd.h>
 
 namespace vtx::test {
 
@@ -104,6 +106,12 @@ public:
             ::umount(m_dir.StdPath(QStringLiteral("mnt")).c_str());
     }
     [[nodiscard]] bool Mounted() const { return m_mounted; }
+    // Makes the file system read-only, as a write-protected medium is.
+    [[nodiscard]] bool RemountReadOnly() const
+    {
+        return ::mount(nullptr, m_dir.StdPath(QStringLiteral("mnt")).c_str(), nullptr, MS_REMOUNT | MS_RDONLY,
+                       nullptr) == 0;
+    }
     [[nodiscard]] QString Path(const QString& name) const { return m_dir.Path(QStringLiteral("mnt/") + name); }
     // Writes zeros to name until the file system refuses more.
     void FillUp(const QString& name) const
@@ -117,6 +125,35 @@ public:
 private:
     TempDir m_dir;
     bool m_mounted = false;
+};
+
+// While it lives, this thread meets file permissions as the user nobody when it runs as
+// root (root may read and write anything); otherwise the test already runs as a normal user.
+class AsNobody
+{
+public:
+    AsNobody()
+    {
+        if (::geteuid() == 0) {
+            m_previousGid = ::setfsgid(65534);
+            m_previousUid = ::setfsuid(65534);
+            m_bSwitched = true;
+        }
+    }
+    ~AsNobody()
+    {
+        if (m_bSwitched) {
+            ::setfsuid(m_previousUid);
+            ::setfsgid(m_previousGid);
+        }
+    }
+    AsNobody(const AsNobody&) = delete;
+    AsNobody& operator=(const AsNobody&) = delete;
+
+private:
+    int m_previousUid = 0;
+    int m_previousGid = 0;
+    bool m_bSwitched = false;
 };
 
 // AddressSanitizer makes write calls of its own (it probes memory through a pipe), so the

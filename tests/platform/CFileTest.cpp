@@ -32,6 +32,10 @@ TEST(CFileOpen, SecondOpenOfTheSameFileIsLockedOut)
     ASSERT_EQ(first.Open(path.toStdString()), CFile::OpenError::None);
     CFile second;
     EXPECT_EQ(second.Open(path.toStdString()), CFile::OpenError::Locked);
+    // Looking is still allowed, without a lock, and never writes.
+    ASSERT_EQ(second.Open(path.toStdString(), CFile::Mode::ViewOnly), CFile::OpenError::None);
+    EXPECT_FALSE(second.IsLocked());
+    EXPECT_THROW(second.Write("x", 1), vtx::CFileException);
     first.Close();
     EXPECT_EQ(second.Open(path.toStdString()), CFile::OpenError::None);
 }

@@ -251,6 +251,23 @@ TEST(ViewTyping, NothingIsTypedAtOrPastTheEnd)
     EXPECT_TRUE(harness.Doc().PendingChanges().empty());
 }
 
+TEST(ViewTyping, AViewOnlyFileRefusesTypingAndUndoInTheStatusBar)
+{
+    ViewHarness harness(ViewOnlyFile{Counting(20)}, 5);
+    ASSERT_TRUE(harness.Doc().IsReadOnly());
+    for (const bool hex : {true, false}) {
+        harness.Frame().statusTexts.clear();
+        harness.Click(harness.CellPoint(3, 0, hex));
+        harness.Type(QStringLiteral("4"));
+        EXPECT_EQ(harness.Frame().LastStatus(), QStringLiteral("The file is open read-only."));
+    }
+    harness.Frame().statusTexts.clear();
+    harness.View().UndoLast();
+    EXPECT_EQ(harness.Frame().LastStatus(), QStringLiteral("The file is open read-only."));
+    EXPECT_TRUE(harness.Doc().PendingChanges().empty());
+    EXPECT_EQ(ReadAll(harness.Path()), Counting(20));
+}
+
 TEST(ViewTyping, ACaretScrolledOffTheTopKeepsItsByte)
 {
     ViewHarness harness(Counting(16 * 100), 10);

@@ -1,4 +1,5 @@
 #include "ViewHarness.h"
+#include "framework/MessageBox.h"
 
 // Qt
 #include <QApplication>
@@ -23,6 +24,14 @@ ViewHarness::ViewHarness(const SparseFile& file, int rows, bool show)
 {
     m_path = MakeSparseFile(m_dir.Path(QStringLiteral("sparse.bin")), file);
     Open(rows, show);
+}
+
+ViewHarness::ViewHarness(const ViewOnlyFile& file, int rows)
+{
+    m_path = m_dir.Write(QStringLiteral("data.bin"), file.bytes);
+    QFile::setPermissions(m_path, QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther);
+    MessageBoxRecorder question; // answered Yes
+    Open(rows, true);
 }
 
 void ViewHarness::Open(int rows, bool show)

@@ -80,6 +80,11 @@ struct SparseFile {
     std::vector<std::pair<std::uint64_t, QByteArray>> pieces;
 };
 
+// A file the user may only read; the harness answers Yes to viewing it.
+struct ViewOnlyFile {
+    QByteArray bytes;
+};
+
 class ViewHarness
 {
 public:
@@ -87,6 +92,7 @@ public:
     // half a line, 900 pixels wide.
     explicit ViewHarness(const QByteArray& bytes, int rows = 10, bool show = true);
     explicit ViewHarness(const SparseFile& file, int rows = 10, bool show = true);
+    explicit ViewHarness(const ViewOnlyFile& file, int rows = 10);
     ~ViewHarness();
     ViewHarness(const ViewHarness&) = delete;
     ViewHarness& operator=(const ViewHarness&) = delete;
