@@ -123,6 +123,8 @@ TEST(DocBadInput, AViewOnlyDocumentRefusesEveryChangeAndSaveAsMakesAnEditableCop
 
     boxes.Clear();
     EXPECT_FALSE(doc.SetByte('X', 0));
+    const std::uint8_t pasted[] = {'a', 'b'};
+    EXPECT_EQ(doc.SetBytes(pasted, 2, 0), -1);
     doc.Undo();
     EXPECT_FALSE(doc.IsDirty());
     EXPECT_TRUE(doc.PendingChanges().empty());
