@@ -619,36 +619,28 @@ void CVantorixDoc::ShowInFirstView(std::uint32_t position)
 
 void CVantorixDoc::Undo()
 {
-    if (m_undo.empty() || m_bReadOnly)
-        return;
-    const bool wasDirty = IsDirty();
-    std::uint32_t position = 0;
-    try {
-        // An undo after a save is a change the file does not have yet, and one back to
-        // the saved value takes a change away: PutPending's count follows both.
-        position = MoveStep(m_undo, m_redo);
-    } catch (...) {
-        NotifyIfDirtyChanged(wasDirty);
-        return;
-    }
-    NotifyIfDirtyChanged(wasDirty);
-    ShowInFirstView(position);
+    TakeStep(m_undo, m_redo);
 }
 
 void CVantorixDoc::Redo()
 {
-    if (m_redo.empty() || m_bReadOnly)
+    TakeStep(m_redo, m_undo);
+}
+
+void CVantorixDoc::TakeStep(std::vector<ByteChange>& from, std::vector<ByteChange>& to)
+{
+    if (from.empty() || m_bReadOnly)
         return;
     const bool wasDirty = IsDirty();
-    std::uint32_t position = 0;
     try {
-        position = MoveStep(m_redo, m_undo);
+        // An undo after a save is a change the file does not have yet, and one back to
+        // the saved value takes a change away: PutPending's count follows both.
+        const std::uint32_t position = MoveStep(from, to);
+        NotifyIfDirtyChanged(wasDirty);
+        ShowInFirstView(position);
     } catch (...) {
         NotifyIfDirtyChanged(wasDirty);
-        return;
     }
-    NotifyIfDirtyChanged(wasDirty);
-    ShowInFirstView(position);
 }
 
 bool CVantorixDoc::ReadSavedByte(std::uint32_t position, std::uint8_t& value)

@@ -183,6 +183,8 @@ private:
     // Moves one step from `from` to `to` (Undo: undo to redo; Redo: the other way),
     // applying its values, and returns the step's lowest position.
     std::uint32_t MoveStep(std::vector<ByteChange>& from, std::vector<ByteChange>& to);
+    // Undo and Redo: MoveStep, then the windows' unsaved mark and the first view follow.
+    void TakeStep(std::vector<ByteChange>& from, std::vector<ByteChange>& to);
     void ShowInFirstView(std::uint32_t position);
     ChangedFileChoice AskAboutChangedFile(const FileCheck& check);
 

@@ -11,7 +11,7 @@
 #include "colors/ShippedColorCodes.h"
 #include "frame/ApplicationIcon.h"
 #include "frame/CColorCodesDlg.h"
-#include "frame/CDataInspector.h"
+#include "frame/CCaretNumbersDock.h"
 #include "frame/CPairedEdit.h"
 #include "frame/LockKeyWatcher.h"
 #include "framework/CDocManager.h"
@@ -443,7 +443,7 @@ void CMainFrame::FollowPalette()
 
 void CMainFrame::CreateDataInspector()
 {
-    m_pInspector = new CDataInspector(this);
+    m_pInspector = new CCaretNumbersDock(this);
     addDockWidget(Qt::RightDockWidgetArea, m_pInspector);
     m_pInspector->hide();
     m_pInspectorTimer = new QTimer(this);

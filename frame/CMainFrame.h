@@ -35,7 +35,7 @@ class QTimer;
 namespace vtx {
 
 class CCJComboBox;
-class CDataInspector;
+class CCaretNumbersDock;
 class CCJDockBar;
 class CCJToolBar;
 class CDocManager;
@@ -97,7 +97,7 @@ public:
     [[nodiscard]] QLabel* CaretPane() const { return m_pCaretPane; }
     [[nodiscard]] CCoolMenuManager& MenuManager() { return m_menuManager; }
     // The Data Inspector dock (hidden until the View menu shows it).
-    [[nodiscard]] CDataInspector* DataInspector() const { return m_pInspector; }
+    [[nodiscard]] CCaretNumbersDock* DataInspector() const { return m_pInspector; }
 
     // The colour codes file: the table is read from it (at once, when set here), and the
     // Edit Color Codes dialog reads and replaces it. colors.dat beside the program unless
@@ -201,7 +201,7 @@ private:
     int m_nMenuBarId = 0;
     QTimer* m_pIdleTimer = nullptr;
     LockKeyWatcher* m_pLockKeys = nullptr;
-    CDataInspector* m_pInspector = nullptr;
+    CCaretNumbersDock* m_pInspector = nullptr;
     QTimer* m_pInspectorTimer = nullptr;
     QPointer<CVantorixView> m_pInspectedView;
     QMetaObject::Connection m_inspectedViewConnection;

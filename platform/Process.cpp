@@ -95,6 +95,23 @@ void ResetSignals()
     ::signal(SIGPIPE, SIG_DFL);
 }
 
+// Makes the close-on-exec pipe on which a child reports why its exec failed, then forks.
+// -1 with error set (and no pipe left open) when either fails.
+pid_t ForkWithReportPipe(int report[2], int& error)
+{
+    if (::pipe2(report, O_CLOEXEC) != 0) {
+        error = errno;
+        return -1;
+    }
+    const pid_t child = ::fork();
+    if (child < 0) {
+        error = errno;
+        ::close(report[0]);
+        ::close(report[1]);
+    }
+    return child;
+}
+
 } // namespace
 
 StartedProcess StartDetached(const QString& program, const QStringList& arguments,
@@ -110,17 +127,9 @@ StartedProcess StartDetached(const QString& program, const QStringList& argument
     // The grandchild reports its pid, then (only if exec fails) the errno. The pipe closes
     // on a successful exec, so end of data after the pid means the program runs.
     int report[2];
-    if (::pipe2(report, O_CLOEXEC) != 0) {
-        result.error = errno;
+    const pid_t child = ForkWithReportPipe(report, result.error);
+    if (child < 0)
         return result;
-    }
-    const pid_t child = ::fork();
-    if (child < 0) {
-        result.error = errno;
-        ::close(report[0]);
-        ::close(report[1]);
-        return result;
-    }
     if (child == 0) {
         ::close(report[0]);
         ::setsid();
@@ -171,17 +180,9 @@ FinishedProcess RunAndWait(const QString& program, const QStringList& arguments,
     }
     // The child reports the errno only when exec fails; the pipe closes on success.
     int report[2];
-    if (::pipe2(report, O_CLOEXEC) != 0) {
-        result.error = errno;
+    const pid_t child = ForkWithReportPipe(report, result.error);
+    if (child < 0)
         return result;
-    }
-    const pid_t child = ::fork();
-    if (child < 0) {
-        result.error = errno;
-        ::close(report[0]);
-        ::close(report[1]);
-        return result;
-    }
     if (child == 0) {
         ::close(report[0]);
         ::setpgid(0, 0);

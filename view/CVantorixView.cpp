@@ -1117,24 +1117,23 @@ void CVantorixView::ShowOverwriteState()
 
 void CVantorixView::UndoLast()
 {
-    CVantorixDoc* doc = GetDocument();
-    if (!doc || RefusedAsReadOnly())
-        return;
-    doc->Undo();
-    // The document repaints its first view; this one shows the undone byte as well.
-    update(ClientRect());
-    // The undo moved the first view's caret; the pane shows the focused view's again.
-    ShowCaretPosition();
-    emit caretMoved();
+    TakeHistoryStep(&CVantorixDoc::Undo);
 }
 
 void CVantorixView::RedoLast()
 {
+    TakeHistoryStep(&CVantorixDoc::Redo);
+}
+
+void CVantorixView::TakeHistoryStep(void (CVantorixDoc::*step)())
+{
     CVantorixDoc* doc = GetDocument();
     if (!doc || RefusedAsReadOnly())
         return;
-    doc->Redo();
+    (doc->*step)();
+    // The document repaints its first view; this one shows the changed bytes as well.
     update(ClientRect());
+    // The step moved the first view's caret; the pane shows the focused view's again.
     ShowCaretPosition();
     emit caretMoved();
 }

@@ -157,6 +157,8 @@ protected:
 
 private:
     void OnCreate();
+    // Undo or Redo of the document, with this view and the caret pane brought up to date.
+    void TakeHistoryStep(void (CVantorixDoc::*step)());
     // The display settings chosen last in any view (bytes per line, group size).
     void LoadDisplaySettings();
     void SaveDisplaySettings() const;

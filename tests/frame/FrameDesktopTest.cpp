@@ -4,7 +4,7 @@
 #include "FrameFixture.h"
 
 #include "app/CAboutDlg.h"
-#include "frame/CDataInspector.h"
+#include "frame/CCaretNumbersDock.h"
 #include "framework/CSelectWindowDlg.h"
 #include "view/CDisplaySettingsDlg.h"
 #include "res/CommandIds.h"
@@ -232,7 +232,7 @@ TEST_F(FrameTest, TheDataInspectorFollowsTheCaretToTheLastBytesOfTheFile)
 {
     // 16 bytes of filler, then 00 00 80 3F: 1.0 as a little-endian float.
     StartWith(QByteArray(16, '\x11') + Bytes({0x00, 0x00, 0x80, 0x3F}));
-    CDataInspector* inspector = Frame()->DataInspector();
+    CCaretNumbersDock* inspector = Frame()->DataInspector();
     ASSERT_NE(inspector, nullptr);
     EXPECT_TRUE(inspector->isHidden());
     EXPECT_TRUE(Frame()->Commands().Execute(ID_VIEW_DATA_INSPECTOR));

@@ -1,5 +1,5 @@
 // The Data Inspector's values, decoded without a window.
-#include "app/InspectedValues.h"
+#include "app/CaretNumbers.h"
 
 #include <gtest/gtest.h>
 
@@ -7,7 +7,7 @@
 
 using namespace vtx;
 
-TEST(InspectedValues, EachTypeInBothByteOrdersAndTooFewBytes)
+TEST(CaretNumbers, EachTypeInBothByteOrdersAndTooFewBytes)
 {
     using T = InspectedType;
     const std::vector<std::uint8_t> ones(8, 0xFF);

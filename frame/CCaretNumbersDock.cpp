@@ -1,8 +1,8 @@
-#include "frame/CDataInspector.h"
+#include "frame/CCaretNumbersDock.h"
 
 // this program
 #include "app/CVantorixDoc.h"
-#include "app/InspectedValues.h"
+#include "app/CaretNumbers.h"
 
 // Qt
 #include <QCheckBox>
@@ -21,13 +21,13 @@ constexpr std::size_t kBinaryRow = kInspectedTypeCount;
 
 } // namespace
 
-const QString& CDataInspector::BinaryRowName()
+const QString& CCaretNumbersDock::BinaryRowName()
 {
     static const QString name = QStringLiteral("Binary");
     return name;
 }
 
-CDataInspector::CDataInspector(QWidget* parent) : QDockWidget(QStringLiteral("Data Inspector"), parent)
+CCaretNumbersDock::CCaretNumbersDock(QWidget* parent) : QDockWidget(QStringLiteral("Data Inspector"), parent)
 {
     setObjectName(QStringLiteral("DataInspector"));
     auto* body = new QWidget(this);
@@ -56,15 +56,15 @@ CDataInspector::CDataInspector(QWidget* parent) : QDockWidget(QStringLiteral("Da
     grid->setRowStretch(static_cast<int>(m_values.size()) + 2, 1);
     grid->setColumnStretch(1, 1);
     setWidget(body);
-    connect(m_pBigEndian, &QCheckBox::toggled, this, &CDataInspector::ShowValues);
+    connect(m_pBigEndian, &QCheckBox::toggled, this, &CCaretNumbersDock::ShowValues);
 }
 
-bool CDataInspector::IsBigEndian() const
+bool CCaretNumbersDock::IsBigEndian() const
 {
     return m_pBigEndian->isChecked();
 }
 
-QString CDataInspector::ValueText(const QString& name) const
+QString CCaretNumbersDock::ValueText(const QString& name) const
 {
     for (std::size_t i = 0; i < m_names.size(); ++i)
         if (m_names[i]->text() == name)
@@ -72,7 +72,7 @@ QString CDataInspector::ValueText(const QString& name) const
     return {};
 }
 
-void CDataInspector::ShowAt(CVantorixDoc* doc, std::uint32_t position)
+void CCaretNumbersDock::ShowAt(CVantorixDoc* doc, std::uint32_t position)
 {
     m_nBytes = 0;
     // Past the end there is nothing to read: a read there only finds the end.
@@ -84,7 +84,7 @@ void CDataInspector::ShowAt(CVantorixDoc* doc, std::uint32_t position)
     ShowValues();
 }
 
-void CDataInspector::ShowValues()
+void CCaretNumbersDock::ShowValues()
 {
     const std::span<const std::uint8_t> bytes(m_bytes.data(), m_nBytes);
     const auto texts = InspectedValueTexts(bytes, IsBigEndian());

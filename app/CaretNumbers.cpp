@@ -1,4 +1,4 @@
-#include "app/InspectedValues.h"
+#include "app/CaretNumbers.h"
 
 // std
 #include <bit>

@@ -17,11 +17,11 @@ namespace vtx {
 
 class CVantorixDoc;
 
-class CDataInspector : public QDockWidget
+class CCaretNumbersDock : public QDockWidget
 {
     Q_OBJECT
 public:
-    explicit CDataInspector(QWidget* parent = nullptr);
+    explicit CCaretNumbersDock(QWidget* parent = nullptr);
 
     // Shows the values at position of doc; a null doc shows "-" everywhere.
     void ShowAt(CVantorixDoc* doc, std::uint32_t position);
