@@ -54,14 +54,6 @@ QString FileName(const QString& path)
     return QFileInfo(path).fileName();
 }
 
-// Seeks take signed 32-bit offsets: a position of 2 GiB or more cannot be reached.
-std::int32_t SeekOffset(std::uint32_t position)
-{
-    if (position > static_cast<std::uint32_t>(std::numeric_limits<std::int32_t>::max()))
-        throw DocFailure("position beyond 2 GiB");
-    return static_cast<std::int32_t>(position);
-}
-
 CVantorixDoc::SearchTypeSource& SearchTypeSlot()
 {
     static CVantorixDoc::SearchTypeSource source;
@@ -132,7 +124,6 @@ QString CVantorixDoc::OpenFailureReason(CFile::OpenError error, int systemError)
     case CFile::OpenError::ReadOnly: return QStringLiteral("The file is read-only for you.");
     case CFile::OpenError::NoAccess: return QStringLiteral("You have no permission to read the file.");
     case CFile::OpenError::Locked: return QStringLiteral("The file is open in another program.");
-    case CFile::OpenError::TooLarge: return QStringLiteral("The file is 2 GiB or larger.");
     case CFile::OpenError::Exists: return QStringLiteral("A file of that name exists already.");
     case CFile::OpenError::Other:
         if (systemError != 0)
@@ -226,11 +217,11 @@ bool CVantorixDoc::SaveInPlace()
         }
         // Never past the end the file has now: a write there would grow it, with a gap of
         // zeros in front of the byte.
-        if (static_cast<std::int64_t>(m_changes.rbegin()->first) >= check.descriptor.size)
+        if (m_changes.rbegin()->first >= static_cast<FilePos>(check.descriptor.size))
             throw DocFailure("a change lies past the end of the file");
         // One seek and one one-byte write per changed byte; the file keeps its length.
         for (const auto& [position, value] : m_changes) {
-            if (m_file.Seek(SeekOffset(position)) != position)
+            if (m_file.Seek(position) != position)
                 throw DocFailure("seek did not reach the changed byte");
             wrote = true;
             m_file.Write(&value, 1);
@@ -315,8 +306,8 @@ bool CVantorixDoc::SaveToNewName(const QString& path)
     }
 
     const QString previousPath = m_path;
-    const std::uint32_t previousLength = m_nLength;
-    const std::map<std::uint32_t, std::uint8_t> previousChanges = m_changes;
+    const FilePos previousLength = m_nLength;
+    const std::map<FilePos, std::uint8_t> previousChanges = m_changes;
     const std::optional<FileCheck> previousNoticed = m_noticed;
     const std::int64_t previousDiffering = m_nDifferingBytes;
     const bool previousUnknown = m_bSavedBytesUnknown;
@@ -413,7 +404,7 @@ void CVantorixDoc::OnCloseDocument()
     CDocument::OnCloseDocument();
 }
 
-std::uint32_t CVantorixDoc::GetFileLength() const
+FilePos CVantorixDoc::GetFileLength() const
 {
     if (!m_bFileOpen)
         return 0;
@@ -424,13 +415,13 @@ std::uint32_t CVantorixDoc::GetFileLength() const
     }
 }
 
-std::uint8_t CVantorixDoc::GetByte(std::uint32_t position)
+std::uint8_t CVantorixDoc::GetByte(FilePos position)
 {
     if (const auto change = m_changes.find(position); change != m_changes.end())
         return change->second;
     try {
         std::uint8_t value = 0;
-        m_file.Seek(SeekOffset(position));
+        m_file.Seek(position);
         m_file.Read(&value, 1);
         return value;
     } catch (...) {
@@ -438,14 +429,13 @@ std::uint8_t CVantorixDoc::GetByte(std::uint32_t position)
     }
 }
 
-std::int32_t CVantorixDoc::ReadBytes(std::uint8_t* buffer, std::uint32_t count,
-                                     std::uint32_t position)
+std::int32_t CVantorixDoc::ReadBytes(std::uint8_t* buffer, std::uint32_t count, FilePos position)
 {
     count = std::min(count, kMaxRead);
     if (!buffer && count > 0)
         return -1;
     try {
-        m_file.Seek(SeekOffset(position));
+        m_file.Seek(position);
         if (m_changes.empty())
             return static_cast<std::int32_t>(m_file.Read(buffer, count));
 
@@ -453,10 +443,10 @@ std::int32_t CVantorixDoc::ReadBytes(std::uint8_t* buffer, std::uint32_t count,
         // every change it may carry lies inside the file.
         if (position >= m_nLength)
             throw DocFailure(kReadPastEnd);
-        count = std::min(count, m_nLength - position);
+        count = static_cast<std::uint32_t>(std::min<FilePos>(count, m_nLength - position));
         // A file cut short behind our back delivers less; only what it delivered is shown.
         count = m_file.Read(buffer, count);
-        const std::uint32_t end = position + count;
+        const FilePos end = position + count;
         for (auto change = m_changes.lower_bound(position);
              change != m_changes.end() && change->first < end; ++change)
             buffer[change->first - position] = change->second;
@@ -470,7 +460,7 @@ std::int32_t CVantorixDoc::ReadBytes(std::uint8_t* buffer, std::uint32_t count,
     }
 }
 
-bool CVantorixDoc::SetByte(std::uint8_t value, std::uint32_t position)
+bool CVantorixDoc::SetByte(std::uint8_t value, FilePos position)
 {
     if (m_bReadOnly)
         return false;
@@ -478,7 +468,7 @@ bool CVantorixDoc::SetByte(std::uint8_t value, std::uint32_t position)
         // A change past the end would make the next save extend the file.
         if (position >= m_nLength)
             return false;
-        if (m_file.Seek(SeekOffset(position)) != position)
+        if (m_file.Seek(position) != position)
             return false;
         std::uint8_t saved = 0;
         // A file cut short behind our back has no byte here any more to compare with.
@@ -505,13 +495,13 @@ bool CVantorixDoc::SetByte(std::uint8_t value, std::uint32_t position)
     }
 }
 
-std::int32_t CVantorixDoc::SetBytes(const std::uint8_t* values, std::uint32_t count, std::uint32_t position)
+std::int32_t CVantorixDoc::SetBytes(const std::uint8_t* values, std::uint32_t count, FilePos position)
 {
     if (m_bReadOnly)
         return -1;
     if (!m_bFileOpen || position >= m_nLength || count == 0)
         return 0;
-    count = std::min(count, m_nLength - position);
+    count = static_cast<std::uint32_t>(std::min<FilePos>(count, m_nLength - position));
     if (!values || count > kMaxStepBytes)
         return -1;
     const std::size_t undoBefore = m_undo.size();
@@ -560,7 +550,7 @@ std::int32_t CVantorixDoc::SetBytes(const std::uint8_t* values, std::uint32_t co
     }
 }
 
-void CVantorixDoc::PutPending(std::uint32_t position, std::uint8_t value, std::optional<std::uint8_t> saved)
+void CVantorixDoc::PutPending(FilePos position, std::uint8_t value, std::optional<std::uint8_t> saved)
 {
     if (!saved) {
         std::uint8_t fileByte = 0;
@@ -578,13 +568,13 @@ void CVantorixDoc::PutPending(std::uint32_t position, std::uint8_t value, std::o
         m_bSavedBytesUnknown = true;
 }
 
-std::uint32_t CVantorixDoc::MoveStep(std::vector<ByteChange>& from, std::vector<ByteChange>& to)
+FilePos CVantorixDoc::MoveStep(std::vector<ByteChange>& from, std::vector<ByteChange>& to)
 {
     std::size_t begin = from.size();
     while (begin > 0 && from[--begin].joinsPrevious) {
     }
     to.reserve(to.size() + (from.size() - begin));
-    std::uint32_t lowest = std::numeric_limits<std::uint32_t>::max();
+    FilePos lowest = std::numeric_limits<FilePos>::max();
     // Newest record first; the other stack gets them in the opposite order, so the step
     // comes back out of it oldest first, as it was made.
     for (bool first = true; from.size() > begin; first = false) {
@@ -606,7 +596,7 @@ std::uint32_t CVantorixDoc::MoveStep(std::vector<ByteChange>& from, std::vector<
     return lowest;
 }
 
-void CVantorixDoc::ShowInFirstView(std::uint32_t position)
+void CVantorixDoc::ShowInFirstView(FilePos position)
 {
     if (auto* view = dynamic_cast<IDocumentPositionView*>(GetFirstView())) {
         try {
@@ -635,7 +625,7 @@ void CVantorixDoc::TakeStep(std::vector<ByteChange>& from, std::vector<ByteChang
     try {
         // An undo after a save is a change the file does not have yet, and one back to
         // the saved value takes a change away: PutPending's count follows both.
-        const std::uint32_t position = MoveStep(from, to);
+        const FilePos position = MoveStep(from, to);
         NotifyIfDirtyChanged(wasDirty);
         ShowInFirstView(position);
     } catch (...) {
@@ -643,20 +633,20 @@ void CVantorixDoc::TakeStep(std::vector<ByteChange>& from, std::vector<ByteChang
     }
 }
 
-bool CVantorixDoc::ReadSavedByte(std::uint32_t position, std::uint8_t& value)
+bool CVantorixDoc::ReadSavedByte(FilePos position, std::uint8_t& value)
 {
     try {
-        return m_bFileOpen && m_file.Seek(SeekOffset(position)) == position && m_file.Read(&value, 1) == 1;
+        return m_bFileOpen && m_file.Seek(position) == position && m_file.Read(&value, 1) == 1;
     } catch (...) {
         return false;
     }
 }
 
-std::uint32_t CVantorixDoc::ReadSavedBytes(std::uint8_t* buffer, std::uint32_t count, std::uint32_t position)
+std::uint32_t CVantorixDoc::ReadSavedBytes(std::uint8_t* buffer, std::uint32_t count, FilePos position)
 {
     std::uint32_t done = 0;
     try {
-        if (!m_bFileOpen || m_file.Seek(SeekOffset(position)) != position)
+        if (!m_bFileOpen || m_file.Seek(position) != position)
             return 0;
         while (done < count) {
             const std::uint32_t n = m_file.Read(buffer + done, std::min(kMaxRead, count - done));
@@ -687,7 +677,7 @@ QString CVantorixDoc::SearchTextProblem(const QString& text, SearchType type)
     return problem;
 }
 
-std::int32_t CVantorixDoc::Find(const QString& text, std::uint32_t start)
+std::int64_t CVantorixDoc::Find(const QString& text, FilePos start)
 {
     try {
         QString problem;
@@ -702,19 +692,18 @@ std::int32_t CVantorixDoc::Find(const QString& text, std::uint32_t start)
     }
 }
 
-std::int32_t CVantorixDoc::ScanForPattern(const SearchPattern& pattern, std::uint32_t start,
-                                          const ScanProgress& carryOn)
+std::int64_t CVantorixDoc::ScanForPattern(const SearchPattern& pattern, FilePos start, const ScanProgress& carryOn)
 {
-    return ScanRange(pattern, start, std::numeric_limits<std::uint64_t>::max(), SearchDirection::Forward, carryOn);
+    return ScanRange(pattern, start, std::numeric_limits<FilePos>::max(), SearchDirection::Forward, carryOn);
 }
 
-std::int32_t CVantorixDoc::ScanRange(const SearchPattern& pattern, std::uint32_t from, std::uint64_t to,
+std::int64_t CVantorixDoc::ScanRange(const SearchPattern& pattern, FilePos from, FilePos to,
                                      SearchDirection direction, const ScanProgress& carryOn)
 {
     const std::size_t compared = pattern.compareLength;
     if (compared == 0 || pattern.bytes.size() < compared)
         return -1;
-    to = std::min<std::uint64_t>(to, GetFileLength());
+    to = std::min(to, GetFileLength());
     if (from >= to || to - from < compared)
         return -1;
     const auto block = std::make_unique_for_overwrite<std::uint8_t[]>(kMaxRead);
@@ -723,35 +712,35 @@ std::int32_t CVantorixDoc::ScanRange(const SearchPattern& pattern, std::uint32_t
     const std::uint32_t overlap = static_cast<std::uint32_t>(compared - 1);
 
     if (direction == SearchDirection::Forward) {
-        std::uint32_t p = from;
+        FilePos p = from;
         while (p < to) {
-            const auto wanted = static_cast<std::uint32_t>(std::min<std::uint64_t>(kMaxRead, to - p));
+            const auto wanted = static_cast<std::uint32_t>(std::min<FilePos>(kMaxRead, to - p));
             const std::int32_t n = ReadBytes(block.get(), wanted, p);
             if (n <= 0)
                 return -1;
             const std::size_t delivered = static_cast<std::size_t>(n);
             const std::ptrdiff_t hit = FindPatternInBlock(block.get(), delivered, pattern, direction);
             if (hit >= 0)
-                return static_cast<std::int32_t>(p + static_cast<std::uint32_t>(hit));
-            if (std::uint64_t{p} + delivered >= to)
+                return static_cast<std::int64_t>(p + static_cast<FilePos>(hit));
+            if (p + delivered >= to)
                 return -1;
             const std::size_t advance = delivered >= compared ? delivered - overlap : 1;
-            p += static_cast<std::uint32_t>(advance);
+            p += advance;
             if (carryOn && !carryOn(p))
                 return -1;
         }
         return -1;
     }
 
-    auto end = static_cast<std::uint32_t>(to);
+    FilePos end = to;
     while (end > from) {
-        const std::uint32_t start = end - std::min(kMaxRead, end - from);
-        const std::int32_t n = ReadBytes(block.get(), end - start, start);
+        const FilePos start = end - std::min<FilePos>(kMaxRead, end - from);
+        const std::int32_t n = ReadBytes(block.get(), static_cast<std::uint32_t>(end - start), start);
         if (n <= 0)
             return -1;
         const std::ptrdiff_t hit = FindPatternInBlock(block.get(), static_cast<std::size_t>(n), pattern, direction);
         if (hit >= 0)
-            return static_cast<std::int32_t>(start + static_cast<std::uint32_t>(hit));
+            return static_cast<std::int64_t>(start + static_cast<FilePos>(hit));
         if (start == from || end - start <= overlap)
             return -1;
         end = start + overlap;
@@ -761,38 +750,39 @@ std::int32_t CVantorixDoc::ScanRange(const SearchPattern& pattern, std::uint32_t
     return -1;
 }
 
-FindResult CVantorixDoc::FindAround(const SearchPattern& pattern, std::uint32_t caret, SearchDirection direction,
+FindResult CVantorixDoc::FindAround(const SearchPattern& pattern, FilePos caret, SearchDirection direction,
                                     const FindProgress& progress)
 {
-    const std::uint64_t length = GetFileLength();
-    const std::uint64_t compared = pattern.compareLength;
+    const FilePos length = GetFileLength();
+    const FilePos compared = pattern.compareLength;
+    // A caret past the end (a click below the data) searches as from the end; clamping
+    // also keeps caret + 1 from wrapping.
+    const FilePos at = std::min(caret, length);
     // The first pass runs from the caret to the file's end (or start); the second, after
     // the wrap, covers the rest and meets the first where a match could span both.
-    std::uint64_t firstFrom = 0;
-    std::uint64_t firstTo = 0;
-    std::uint64_t secondFrom = 0;
-    std::uint64_t secondTo = 0;
+    FilePos firstFrom = 0;
+    FilePos firstTo = 0;
+    FilePos secondFrom = 0;
+    FilePos secondTo = 0;
     if (direction == SearchDirection::Forward) {
-        firstFrom = std::uint64_t{caret} + 1;
+        firstFrom = at + 1;
         firstTo = length;
-        secondTo = std::min(length, std::uint64_t{caret} + compared);
+        secondTo = std::min(length, at + compared);
     } else {
-        firstTo = std::min<std::uint64_t>(caret, length);
-        secondFrom = std::uint64_t{caret} + 1 >= compared ? std::uint64_t{caret} + 1 - compared : 0;
+        firstTo = at;
+        secondFrom = at + 1 >= compared ? at + 1 - compared : 0;
         secondTo = length;
     }
 
     bool stopped = false;
-    std::uint64_t scannedBefore = 0;
-    const auto pass = [&](std::uint64_t from, std::uint64_t to) -> std::int32_t {
-        if (stopped || from >= to || from > std::numeric_limits<std::uint32_t>::max())
+    FilePos scannedBefore = 0;
+    const auto pass = [&](FilePos from, FilePos to) -> std::int64_t {
+        if (stopped || from >= to)
             return -1;
-        const auto begin = static_cast<std::uint32_t>(from);
-        const std::int32_t found = ScanRange(pattern, begin, to, direction, [&](std::uint32_t next) {
+        const std::int64_t found = ScanRange(pattern, from, to, direction, [&](FilePos next) {
             if (!progress)
                 return true;
-            const std::uint64_t scanned =
-                direction == SearchDirection::Forward ? next - from : to - next;
+            const FilePos scanned = direction == SearchDirection::Forward ? next - from : to - next;
             if (!progress(scannedBefore + scanned))
                 stopped = true;
             return !stopped;
@@ -801,9 +791,9 @@ FindResult CVantorixDoc::FindAround(const SearchPattern& pattern, std::uint32_t 
         return found;
     };
 
-    if (const std::int32_t found = pass(firstFrom, firstTo); found >= 0)
+    if (const std::int64_t found = pass(firstFrom, firstTo); found >= 0)
         return {found, false};
-    if (const std::int32_t found = pass(secondFrom, secondTo); found >= 0)
+    if (const std::int64_t found = pass(secondFrom, secondTo); found >= 0)
         return {found, true};
     return {};
 }

@@ -23,7 +23,7 @@ namespace vtx {
 // before it, and Undo and Redo take the whole step. The redo stack keeps the same records,
 // `previous` there being the value the step had set.
 struct ByteChange {
-    std::uint32_t position;
+    FilePos position;
     std::uint8_t previous;
     bool joinsPrevious = false;
 };
@@ -31,7 +31,7 @@ struct ByteChange {
 // Where a search that starts at the caret found its match; -1 when the file has none.
 // `wrapped`: found only after passing the end of the file (Forward) or its start (Backward).
 struct FindResult {
-    std::int32_t position = -1;
+    std::int64_t position = -1;
     bool wrapped = false;
 };
 
@@ -41,7 +41,7 @@ class IDocumentPositionView
 {
 public:
     virtual ~IDocumentPositionView() = default;
-    virtual void GotoPosition(std::uint32_t position) = 0;
+    virtual void GotoPosition(FilePos position) = 0;
     // Invalidate, erase and repaint at once.
     virtual void RepaintNow() = 0;
 };
@@ -70,24 +70,24 @@ public:
     // The second line of "Error Opening File": why the open failed.
     [[nodiscard]] static QString OpenFailureReason(CFile::OpenError error, int systemError);
     // Asked of the file on every call; 0 when no file is open.
-    [[nodiscard]] std::uint32_t GetFileLength() const;
+    [[nodiscard]] FilePos GetFileLength() const;
     // The byte shown at position (pending change or file byte); 0 when it cannot be read.
-    std::uint8_t GetByte(std::uint32_t position);
+    std::uint8_t GetByte(FilePos position);
     // Copies up to min(count, kMaxRead) presented bytes at position into buffer and returns
     // how many: 0 at the end of the file without pending changes, -1 there with pending
     // changes ("len < 0" in the trace) and when the file cannot be read. Writes only
     // inside buffer[0, result).
-    std::int32_t ReadBytes(std::uint8_t* buffer, std::uint32_t count, std::uint32_t position);
+    std::int32_t ReadBytes(std::uint8_t* buffer, std::uint32_t count, FilePos position);
     // Records a pending change and its undo record; false when position is not inside the
     // file (a save would otherwise extend it) or the document is view-only.
-    bool SetByte(std::uint8_t value, std::uint32_t position);
+    bool SetByte(std::uint8_t value, FilePos position);
     // Overwrites bytes from position on with values, as one pending change that one Undo
     // takes back, never past the end of the file: returns how many bytes were written (0
     // when position is at or past the end), or -1 when the bytes there cannot be read, in
     // which case nothing changed. More than kMaxStepBytes at once are refused (-1): every
     // pending byte costs a map entry and an undo record.
     static constexpr std::uint32_t kMaxStepBytes = 16u << 20;
-    std::int32_t SetBytes(const std::uint8_t* values, std::uint32_t count, std::uint32_t position);
+    std::int32_t SetBytes(const std::uint8_t* values, std::uint32_t count, FilePos position);
     // Takes back the newest change step, marks the document dirty, and moves the first view
     // (when it is an IDocumentPositionView) to the step's first byte.
     void Undo();
@@ -98,7 +98,7 @@ public:
     [[nodiscard]] bool CanRedo() const { return !m_redo.empty(); }
     // The first match at or after start, in the search type CurrentSearchType() names, or
     // -1. A text that cannot be searched for is refused with a message and gives -1.
-    std::int32_t Find(const QString& pattern, std::uint32_t start);
+    std::int64_t Find(const QString& pattern, FilePos start);
 
     // State for the views, the tests and the close question. The document is dirty exactly
     // while some byte shows a value other than the one in the file as last opened or
@@ -107,7 +107,7 @@ public:
     // The window title's unsaved mark follows IsDirty.
     [[nodiscard]] bool HasUnsavedChanges() const override { return IsDirty(); }
     [[nodiscard]] const QString& GetPath() const { return m_path; }
-    [[nodiscard]] const std::map<std::uint32_t, std::uint8_t>& PendingChanges() const { return m_changes; }
+    [[nodiscard]] const std::map<FilePos, std::uint8_t>& PendingChanges() const { return m_changes; }
     [[nodiscard]] const std::vector<ByteChange>& UndoHistory() const { return m_undo; }
     [[nodiscard]] const std::vector<ByteChange>& RedoHistory() const { return m_redo; }
 
@@ -127,14 +127,13 @@ public:
     // length, up to the file length taken at the start; -1 when there is none or a read
     // fails. `carryOn`, when given, is called after each block without a match with the
     // next position to read; returning false stops the scan (-1).
-    using ScanProgress = std::function<bool(std::uint32_t next)>;
-    std::int32_t ScanForPattern(const SearchPattern& pattern, std::uint32_t start,
-                                const ScanProgress& carryOn = {});
+    using ScanProgress = std::function<bool(FilePos next)>;
+    std::int64_t ScanForPattern(const SearchPattern& pattern, FilePos start, const ScanProgress& carryOn = {});
     // The same scan over the bytes [from, to) (cut to the file): the first match lying
     // wholly inside them (Forward), or the last (Backward, reading blocks from `to` down,
     // and telling `carryOn` the end of the next block to read).
-    std::int32_t ScanRange(const SearchPattern& pattern, std::uint32_t from, std::uint64_t to,
-                           SearchDirection direction, const ScanProgress& carryOn = {});
+    std::int64_t ScanRange(const SearchPattern& pattern, FilePos from, FilePos to, SearchDirection direction,
+                           const ScanProgress& carryOn = {});
 
     // The search from the caret that Find Next and Find Previous make. Forward: the first
     // match that starts after `caret`; else, wrapping once, the first in the file. Backward:
@@ -143,7 +142,7 @@ public:
     // `progress` hears how many bytes have been scanned so far (out of about the file's
     // length); returning false stops the search (no match).
     using FindProgress = std::function<bool(std::uint64_t scanned)>;
-    FindResult FindAround(const SearchPattern& pattern, std::uint32_t caret, SearchDirection direction,
+    FindResult FindAround(const SearchPattern& pattern, FilePos caret, SearchDirection direction,
                           const FindProgress& progress = {});
 
     // Why Find would refuse this text with this search type, as the message it shows;
@@ -165,10 +164,10 @@ private:
 
     bool SaveInPlace();
     // The file's byte at position (as last opened or saved); false when it cannot be read.
-    bool ReadSavedByte(std::uint32_t position, std::uint8_t& value);
+    bool ReadSavedByte(FilePos position, std::uint8_t& value);
     // Up to count of the file's own bytes at position (no pending changes laid over them);
     // how many could be read.
-    std::uint32_t ReadSavedBytes(std::uint8_t* buffer, std::uint32_t count, std::uint32_t position);
+    std::uint32_t ReadSavedBytes(std::uint8_t* buffer, std::uint32_t count, FilePos position);
     // Keeps the count of bytes that differ from the file up to date when the byte at a
     // position, whose file value is saved, goes from showing before to showing after; every
     // change of a shown byte (set, undo, redo) passes through here.
@@ -179,19 +178,19 @@ private:
     // Every change of a pending value goes through here (typing, pasting, undo and redo),
     // so the count of bytes that differ from the file stays exact. `saved` is the file's
     // byte when the caller has read it already; without it, it is read here.
-    void PutPending(std::uint32_t position, std::uint8_t value, std::optional<std::uint8_t> saved = std::nullopt);
+    void PutPending(FilePos position, std::uint8_t value, std::optional<std::uint8_t> saved = std::nullopt);
     // Moves one step from `from` to `to` (Undo: undo to redo; Redo: the other way),
     // applying its values, and returns the step's lowest position.
-    std::uint32_t MoveStep(std::vector<ByteChange>& from, std::vector<ByteChange>& to);
+    FilePos MoveStep(std::vector<ByteChange>& from, std::vector<ByteChange>& to);
     // Undo and Redo: MoveStep, then the windows' unsaved mark and the first view follow.
     void TakeStep(std::vector<ByteChange>& from, std::vector<ByteChange>& to);
-    void ShowInFirstView(std::uint32_t position);
+    void ShowInFirstView(FilePos position);
     ChangedFileChoice AskAboutChangedFile(const FileCheck& check);
 
     CFile m_file;
     bool m_bFileOpen = false;
-    std::uint32_t m_nLength = 0;
-    std::map<std::uint32_t, std::uint8_t> m_changes;
+    FilePos m_nLength = 0;
+    std::map<FilePos, std::uint8_t> m_changes;
     std::vector<ByteChange> m_undo;
     std::vector<ByteChange> m_redo;
     QString m_path;

@@ -68,7 +68,7 @@ public:
     QString GetSearchText() const override { return {}; }
     vtx::SearchType GetSearchType() const override { return vtx::SearchType::Hex; }
     bool IsSigned() const override { return false; }
-    void ShowCaretInfo(std::uint32_t, std::uint8_t) override {}
+    void ShowCaretInfo(vtx::FilePos, std::uint8_t, int) override {}
     void SetStatusText(const QString&) override {}
     void SetOverwriteIndicator(bool) override {}
 
@@ -83,7 +83,7 @@ public:
     std::size_t reads = 0;
 
 protected:
-    std::int32_t ReadRow(std::uint8_t* buffer, std::uint32_t count, std::uint32_t position) override
+    std::int32_t ReadRow(std::uint8_t* buffer, std::uint32_t count, vtx::FilePos position) override
     {
         ++reads;
         return CVantorixView::ReadRow(buffer, count, position);

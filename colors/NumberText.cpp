@@ -8,8 +8,8 @@ namespace {
 
 struct ScannedNumber {
     bool negative = false;
-    bool overflow = false;   // the magnitude does not fit in 32 bits
-    std::uint32_t magnitude = 0;
+    bool overflow = false;   // the magnitude is above the limit it was read against
+    std::uint64_t magnitude = 0;
 };
 
 bool IsCSpace(char c)
@@ -28,7 +28,7 @@ int DigitValue(char c)
     return 99;
 }
 
-ScannedNumber Scan(std::string_view text, int base)
+ScannedNumber Scan(std::string_view text, int base, std::uint64_t limit = std::numeric_limits<std::uint32_t>::max())
 {
     ScannedNumber result;
     std::size_t i = 0;
@@ -49,13 +49,15 @@ ScannedNumber Scan(std::string_view text, int base)
         if (digit >= base)
             break;
         if (!result.overflow) {
-            value = value * static_cast<unsigned>(base) + static_cast<unsigned>(digit);
-            if (value > std::numeric_limits<std::uint32_t>::max())
+            const auto d = static_cast<std::uint64_t>(digit);
+            // Checked before the step, so that even a 64-bit limit never wraps.
+            if (value > (limit - d) / static_cast<std::uint64_t>(base))
                 result.overflow = true;
+            else
+                value = value * static_cast<std::uint64_t>(base) + d;
         }
     }
-    result.magnitude = result.overflow ? std::numeric_limits<std::uint32_t>::max()
-                                       : static_cast<std::uint32_t>(value);
+    result.magnitude = result.overflow ? limit : value;
     return result;
 }
 
@@ -77,10 +79,16 @@ std::int32_t StrToL32(std::string_view text, int base)
 
 std::uint32_t StrToUL32(std::string_view text, int base)
 {
-    const ScannedNumber n = Scan(text, base);
+    return static_cast<std::uint32_t>(StrToULimited(text, base, std::numeric_limits<std::uint32_t>::max()));
+}
+
+std::uint64_t StrToULimited(std::string_view text, int base, std::uint64_t limit)
+{
+    const ScannedNumber n = Scan(text, base, limit);
     if (n.overflow)
-        return std::numeric_limits<std::uint32_t>::max();
-    return n.negative ? 0u - n.magnitude : n.magnitude;
+        return limit;
+    // Negation modulo limit + 1, written so that a limit of 2^64 - 1 does not overflow.
+    return n.negative && n.magnitude != 0 ? limit - n.magnitude + 1 : n.magnitude;
 }
 
 } // namespace vtx

@@ -19,6 +19,10 @@ namespace vtx {
 // ("-1" reads as FFFFFFFF).
 [[nodiscard]] std::uint32_t StrToUL32(std::string_view text, int base);
 
+// StrToUL32 for numbers up to any limit of the form 2^n - 1 (the goto boxes of a file past
+// 4 GiB): above it reads as the limit, and "-" negates modulo limit + 1.
+[[nodiscard]] std::uint64_t StrToULimited(std::string_view text, int base, std::uint64_t limit);
+
 // atoi: decimal strtol.
 [[nodiscard]] inline std::int32_t AtoI32(std::string_view text) { return StrToL32(text, 10); }
 

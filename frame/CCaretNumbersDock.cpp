@@ -3,6 +3,7 @@
 // this program
 #include "app/CVantorixDoc.h"
 #include "app/CaretNumbers.h"
+#include "view/ViewGeometry.h"
 
 // Qt
 #include <QCheckBox>
@@ -72,7 +73,7 @@ QString CCaretNumbersDock::ValueText(const QString& name) const
     return {};
 }
 
-void CCaretNumbersDock::ShowAt(CVantorixDoc* doc, std::uint32_t position)
+void CCaretNumbersDock::ShowAt(CVantorixDoc* doc, FilePos position)
 {
     m_nBytes = 0;
     // Past the end there is nothing to read: a read there only finds the end.
@@ -80,7 +81,8 @@ void CCaretNumbersDock::ShowAt(CVantorixDoc* doc, std::uint32_t position)
         const std::int32_t read = doc->ReadBytes(m_bytes.data(), kMaxInspectedBytes, position);
         m_nBytes = read > 0 ? static_cast<std::size_t>(read) : 0;
     }
-    m_pOffset->setText(doc ? QStringLiteral("%1").arg(position, 8, 16, QLatin1Char('0')).toUpper() : QStringLiteral("-"));
+    m_pOffset->setText(doc ? QString::fromLatin1(OffsetText(position, AddressDigits(doc->GetFileLength())))
+                           : QStringLiteral("-"));
     ShowValues();
 }
 

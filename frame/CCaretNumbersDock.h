@@ -5,6 +5,8 @@
 // binary. Each refresh reads at most eight bytes from the document; values that would run
 // past the end of the file show "-".
 
+#include "platform/FilePos.h"
+
 #include <QDockWidget>
 
 #include <array>
@@ -24,7 +26,7 @@ public:
     explicit CCaretNumbersDock(QWidget* parent = nullptr);
 
     // Shows the values at position of doc; a null doc shows "-" everywhere.
-    void ShowAt(CVantorixDoc* doc, std::uint32_t position);
+    void ShowAt(CVantorixDoc* doc, FilePos position);
 
     [[nodiscard]] bool IsBigEndian() const;
     [[nodiscard]] QCheckBox* BigEndianBox() const { return m_pBigEndian; }

@@ -865,17 +865,22 @@ void CMainFrame::SetSigned(bool on)
         action->setChecked(!on);
 }
 
-void CMainFrame::ShowCaretInfo(std::uint32_t offset, std::uint8_t value)
+void CMainFrame::ShowCaretInfo(FilePos offset, std::uint8_t value, int addressDigits)
 {
     // Texts set here are not typed: the address boxes do not mirror them.
     if (m_pValueBox) {
         const int shown = IsSigned() ? static_cast<int>(static_cast<std::int8_t>(value)) : static_cast<int>(value);
         m_pValueBox->setEditText(QString::number(shown));
     }
+    // The boxes take as many digits as the document's addresses have.
+    for (CPairedEdit* edit : {m_pDecAddress.data(), m_pHexAddress.data()}) {
+        if (edit)
+            edit->SetGotoDigits(addressDigits);
+    }
     if (m_pDecBox)
         m_pDecBox->setEditText(QString::number(offset));
     if (m_pHexBox)
-        m_pHexBox->setEditText(QStringLiteral("%1").arg(offset, 8, 16, QLatin1Char('0')).toUpper());
+        m_pHexBox->setEditText(QString::fromLatin1(OffsetText(offset, addressDigits)));
 }
 
 void CMainFrame::OnFind()
@@ -894,9 +899,11 @@ void CMainFrame::OnGotoAddress()
 {
     // The hex box holds the address; typing in the decimal box keeps it equal.
     const QString text = m_pHexBox ? m_pHexBox->currentText() : QString();
-    const std::uint32_t target = StrToUL32(text.toStdString(), 16);
-    if (CVantorixView* view = ActiveHexView())
-        view->GotoPosition(target);
+    CVantorixView* view = ActiveHexView();
+    if (!view)
+        return;
+    // Read as the boxes hold it: up to the largest address of the active document's digits.
+    view->GotoPosition(StrToULimited(text.toStdString(), 16, LargestAddress(view->AddressDigits())));
 }
 
 void CMainFrame::OnSignedValue()

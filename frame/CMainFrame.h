@@ -64,7 +64,7 @@ public:
     [[nodiscard]] SearchType GetSearchType() const override;
     [[nodiscard]] bool GetMatchCase() const override;
     [[nodiscard]] bool IsSigned() const override;
-    void ShowCaretInfo(std::uint32_t offset, std::uint8_t value) override;
+    void ShowCaretInfo(FilePos offset, std::uint8_t value, int addressDigits) override;
     void SetStatusText(const QString& text) override;
     void SetOverwriteIndicator(bool on) override;
     void ShowCaretPosition(const QString& text) override;

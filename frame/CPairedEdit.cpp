@@ -6,6 +6,7 @@
 #include "framework/MessageBox.h"
 #include "view/QtColor.h"
 #include "view/ViewColors.h"
+#include "view/ViewGeometry.h"
 
 // Qt
 #include <QAction>
@@ -16,6 +17,8 @@
 #include <QInputMethodEvent>
 #include <QKeyEvent>
 #include <QMenu>
+
+#include <algorithm>
 
 namespace vtx {
 
@@ -228,20 +231,35 @@ void CPairedEdit::SyncPartner()
         SyncGotoPartner();
 }
 
+std::uint64_t CPairedEdit::GotoLimit() const
+{
+    return LargestAddress(m_nGotoDigits);
+}
+
+QString CPairedEdit::GotoHexText(std::uint64_t value) const
+{
+    return QString::fromLatin1(OffsetText(value, m_nGotoDigits));
+}
+
+void CPairedEdit::SetGotoDigits(int hexDigits)
+{
+    m_nGotoDigits = std::clamp(hexDigits, 1, 16);
+}
+
 void CPairedEdit::SyncGotoPartner()
 {
-    constexpr std::uint32_t kMax = 0xFFFFFFFFu;
+    const std::uint64_t limit = GotoLimit();
     const std::string own = text().toStdString();
     if (m_nMode == kModeHex) {
-        const std::uint32_t value = StrToUL32(own, 16);
+        const std::uint64_t value = StrToULimited(own, 16, limit);
         m_pPartner->setText(QString::number(value));
-        // Typed past 32 bits: show the value the pair really holds.
-        if (value == kMax)
-            setText(QStringLiteral("FFFFFFFF"));
+        // Typed past the largest address: show the value the pair really holds.
+        if (value == limit)
+            setText(GotoHexText(value));
     } else {
-        const std::uint32_t value = StrToUL32(own, 10);
-        m_pPartner->setText(QStringLiteral("%1").arg(value, 8, 16, QLatin1Char('0')).toUpper());
-        if (value == kMax)
+        const std::uint64_t value = StrToULimited(own, 10, limit);
+        m_pPartner->setText(GotoHexText(value));
+        if (value == limit)
             setText(QString::number(value));
     }
 }

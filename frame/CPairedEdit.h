@@ -3,7 +3,8 @@
 // same value into its partner in the partner's notation.
 //
 // Goto mode (the goto bar's address boxes): mode 0 is decimal, mode 1 hexadecimal; the pair
-// always holds one unsigned 32-bit value, clamped at 4294967295 / FFFFFFFF.
+// always holds one unsigned value of as many hex digits as the addresses have (eight:
+// clamped at 4294967295 / FFFFFFFF; ten for a file past 4 GiB: FFFFFFFFFF, and so on).
 // Colour mode (the colour dialog's code boxes): mode 0 takes any characters, mode 1 hex
 // digits and at most one "-", whether typed, pasted, dropped or composed (input that would
 // break that rule is refused whole, since dropping the odd characters would make another
@@ -19,6 +20,8 @@
 
 #include <QLineEdit>
 #include <QPointer>
+
+#include <cstdint>
 
 namespace vtx {
 
@@ -36,6 +39,12 @@ public:
     void Link(int mode, CPairedEdit* partner);
     void SetMode(int mode) { m_nMode = mode; }
     void SetPartner(CPairedEdit* partner) { m_pPartner = partner; }
+    // Goto mode: how many hex digits an address has in the active document (8 to 16).
+    void SetGotoDigits(int hexDigits);
+    [[nodiscard]] int GotoDigits() const { return m_nGotoDigits; }
+    // The largest address those digits hold, and an address in them, zero-filled.
+    [[nodiscard]] std::uint64_t GotoLimit() const;
+    [[nodiscard]] QString GotoHexText(std::uint64_t value) const;
     [[nodiscard]] int Mode() const { return m_nMode; }
     [[nodiscard]] CPairedEdit* Partner() const { return m_pPartner; }
     [[nodiscard]] bool IsColorMode() const { return m_bColorMode; }
@@ -71,6 +80,7 @@ private:
     void ApplyTextColor();
 
     int m_nMode = kModeDecimal;
+    int m_nGotoDigits = 8;
     QPointer<CPairedEdit> m_pPartner; // not owned; null until linked or once it is gone
     const bool m_bColorMode;
     ColorRef m_crText = 0;

@@ -132,10 +132,8 @@ CFile::OpenError CFile::Open(const std::string& path, Mode mode)
     m_bViewOnly = viewOnly;
     m_bLocked = locked;
     try {
-        if (GetLength64() >= kLengthLimit) {
-            Close();
-            return OpenError::TooLarge;
-        }
+        // A device whose size cannot be learnt cannot be shown either.
+        (void)GetLength();
     } catch (const CFileException& failure) {
         Close();
         errno = failure.Error();
@@ -228,16 +226,16 @@ bool CFile::RemoveIfStillNamed()
     return ::unlink(m_path.c_str()) == 0;
 }
 
-std::uint32_t CFile::Seek(std::int32_t position)
+FilePos CFile::Seek(FilePos position)
 {
     if (m_fd < 0)
         throw CFileException("seek on a closed file", EBADF);
-    if (position < 0)
-        throw CFileException("seek to a negative position", EINVAL);
+    if (position > kMaxFilePos)
+        throw CFileException("seek beyond the largest file offset", EINVAL);
     const off_t reached = ::lseek(m_fd, static_cast<off_t>(position), SEEK_SET);
     if (reached < 0)
         ThrowErrno("seek");
-    return static_cast<std::uint32_t>(reached);
+    return static_cast<FilePos>(reached);
 }
 
 std::uint32_t CFile::Read(void* buffer, std::uint32_t count)
@@ -270,15 +268,7 @@ void CFile::Write(const void* buffer, std::uint32_t count)
         ThrowErrno("write");
 }
 
-std::uint32_t CFile::GetLength() const
-{
-    const std::int64_t length = GetLength64();
-    if (length >= kLengthLimit)
-        throw CFileException("file grew beyond 2 GiB", EFBIG);
-    return static_cast<std::uint32_t>(length);
-}
-
-std::int64_t CFile::GetLength64() const
+FilePos CFile::GetLength() const
 {
     if (m_fd < 0)
         throw CFileException("length of a closed file", EBADF);
@@ -290,9 +280,9 @@ std::int64_t CFile::GetLength64() const
         std::uint64_t bytes = 0;
         if (::ioctl(m_fd, BLKGETSIZE64, &bytes) != 0)
             ThrowErrno("device size");
-        return static_cast<std::int64_t>(bytes);
+        return bytes;
     }
-    return static_cast<std::int64_t>(st.st_size);
+    return static_cast<FilePos>(st.st_size);
 }
 
 const char* OpenErrorText(CFile::OpenError error)
@@ -305,7 +295,6 @@ const char* OpenErrorText(CFile::OpenError error)
     case CFile::OpenError::ReadOnly: return "read-only";
     case CFile::OpenError::Locked: return "locked by another program";
     case CFile::OpenError::NoAccess: return "no permission to read";
-    case CFile::OpenError::TooLarge: return "2 GiB or larger";
     case CFile::OpenError::Exists: return "already exists";
     case CFile::OpenError::Other: return "cannot be opened";
     }

@@ -1,9 +1,9 @@
 #pragma once
 // A file opened in binary mode, either for reading and writing with an exclusive lock or
-// view-only with a shared one: the one way the editor touches the files it edits. Positions above this class are unsigned 32-bit and
-// files must stay below 2 GiB; below it everything is 64-bit off_t.
+// view-only with a shared one: the one way the editor touches the files it edits.
 
 #include "FileIdentity.h"
+#include "FilePos.h"
 
 #include <cstdint>
 #include <stdexcept>
@@ -28,10 +28,7 @@ class CFile
 public:
     // Why an Open failed; the document turns all of them into one message, but tests and
     // the trace want to know which.
-    enum class OpenError { None, NotFound, IsDirectory, NotRegular, ReadOnly, NoAccess, Locked, TooLarge, Exists, Other };
-
-    // A file must be smaller than 2 GiB: seeks take signed 32-bit offsets.
-    static constexpr std::int64_t kLengthLimit = std::int64_t{1} << 31;
+    enum class OpenError { None, NotFound, IsDirectory, NotRegular, ReadOnly, NoAccess, Locked, Exists, Other };
 
     CFile() = default;
     ~CFile();
@@ -74,17 +71,16 @@ public:
     [[nodiscard]] bool IsLocked() const { return m_bLocked; }
     [[nodiscard]] int LastErrno() const { return m_lastErrno; }
 
-    // Absolute seek; returns the position reached. Negative positions throw.
-    std::uint32_t Seek(std::int32_t position);
+    // Absolute seek; returns the position reached. Positions past kMaxFilePos throw.
+    FilePos Seek(FilePos position);
     // Reads up to count bytes at the current position; returns how many were read
     // (0 at the end of the file).
     std::uint32_t Read(void* buffer, std::uint32_t count);
     // Writes all count bytes at the current position or throws.
     void Write(const void* buffer, std::uint32_t count);
-    // Asks the file for its length on every call (never cached).
-    [[nodiscard]] std::uint32_t GetLength() const;
-    // The length without the 2 GiB limit; a block device's is its size.
-    [[nodiscard]] std::int64_t GetLength64() const;
+    // Asks the file for its length on every call (never cached); a block device's is the
+    // size its driver gives.
+    [[nodiscard]] FilePos GetLength() const;
     [[nodiscard]] const std::string& GetFilePath() const { return m_path; }
 
     // The identity recorded at open (or by the last RecordIdentity): which file this is,

@@ -193,6 +193,9 @@ void CVantorixView::BuildColumnTable()
 {
     ColumnLayout layout;
     layout.bytesPerLine = m_nBytesPerLine;
+    // Eight digits up to 4 GiB, so every smaller file keeps the layout it always had.
+    m_nAddressDigits = vtx::AddressDigits(FileLength());
+    layout.addressDigits = m_nAddressDigits;
     layout.leftMarginPx = m_nLeftMargin;
     layout.groupSize = m_nGroupSize;
     layout.byteSpaceChars = m_nByteSpace;
@@ -205,18 +208,21 @@ void CVantorixView::BuildColumnTable()
     m_nAsciiLeft = table.asciiLeftPx;
 }
 
-std::uint32_t CVantorixView::FileLength() const
+FilePos CVantorixView::FileLength() const
 {
     const CVantorixDoc* doc = GetDocument();
     return doc && doc->IsFileOpen() ? doc->GetFileLength() : 0;
 }
 
-std::uint32_t CVantorixView::ClampToFile(std::int64_t position) const
+FilePos CVantorixView::ClampToFile(std::int64_t position) const
 {
-    const std::int64_t length = FileLength();
-    if (length == 0)
-        return 0;
-    return static_cast<std::uint32_t>(std::clamp<std::int64_t>(position, 0, length - 1));
+    return position <= 0 ? 0 : ClampToFile(static_cast<FilePos>(position));
+}
+
+FilePos CVantorixView::ClampToFile(FilePos position) const
+{
+    const FilePos length = FileLength();
+    return length == 0 ? 0 : std::min(position, length - 1);
 }
 
 QRect CVantorixView::ClientRect() const
@@ -253,7 +259,7 @@ QRect CVantorixView::RowsRect(const RowSpan& rows) const
     return QRect(0, top, width(), bottom - top) & ClientRect();
 }
 
-std::int32_t CVantorixView::ReadRow(std::uint8_t* buffer, std::uint32_t count, std::uint32_t position)
+std::int32_t CVantorixView::ReadRow(std::uint8_t* buffer, std::uint32_t count, FilePos position)
 {
     CVantorixDoc* doc = GetDocument();
     return doc ? doc->ReadBytes(buffer, count, position) : -1;
@@ -334,19 +340,17 @@ void CVantorixView::DrawRows(QPainter& dc, const RowSpan& rows, const QRect& dir
     m_rowBuffer.resize(bytes);
     dc.setFont(m_font);
     for (std::uint64_t row = rows.first; row < rows.end; ++row) {
-        const std::uint64_t start = row * bytes;
-        if (start > std::numeric_limits<std::uint32_t>::max())
-            break;
+        const FilePos start = row * bytes;
         std::fill(m_rowBuffer.begin(), m_rowBuffer.end(), static_cast<std::uint8_t>('.'));
-        const std::int32_t n = ReadRow(m_rowBuffer.data(), bytes, static_cast<std::uint32_t>(start));
+        const std::int32_t n = ReadRow(m_rowBuffer.data(), bytes, start);
         if (n < 1)
             break;
         const std::uint32_t delivered = std::min(static_cast<std::uint32_t>(n), bytes);
         const int y = ToInt(RowTopPx(row, m_nRowPitch, m_nScrollPos));
         const int baseline = y + m_nAscent;
 
-        const QString address = QString::fromLatin1(AddressText(static_cast<std::uint32_t>(start)));
-        dc.fillRect(QRect(m_nLeftMargin, y, kAddressChars * m_nCharWidth, m_nRowPitch), window);
+        const QString address = QString::fromLatin1(AddressText(start, m_nAddressDigits));
+        dc.fillRect(QRect(m_nLeftMargin, y, (m_nAddressDigits + 1) * m_nCharWidth, m_nRowPitch), window);
         dc.setPen(addressColor);
         dc.drawText(m_nLeftMargin, baseline, address);
 
@@ -363,7 +367,7 @@ void CVantorixView::DrawRows(QPainter& dc, const RowSpan& rows, const QRect& dir
                 if (x + cellWidth <= dirtyPx.left())
                     continue;
                 const std::uint8_t value = m_rowBuffer[i];
-                const bool selected = IsSelected(static_cast<std::uint32_t>(start) + i, m_nSelAnchor, m_nSelEnd);
+                const bool selected = IsSelected(start + i, m_nSelAnchor, m_nSelEnd);
                 dc.fillRect(QRect(x, y, cellWidth, m_nRowPitch), selected ? highlight : window);
                 const QColor coded = ToQColor(hex ? colors.HexColor(value) : colors.AsciiColor(value));
                 dc.setPen(selected ? highlightText : colors.IsCoded(value) ? coded : theme.text);
@@ -411,14 +415,14 @@ void CVantorixView::LayoutScrollBar()
 
 void CVantorixView::RecalcScrollRange(int clientHeightPx)
 {
-    const std::uint32_t length = FileLength();
+    const FilePos length = FileLength();
     const auto range = ComputeScrollRange(length, m_nBytesPerLine, m_nRowPitch, clientHeightPx, m_nScrollPos);
     if (!range)
         return;
     m_nPage = range->pagePx;
     m_nMax = range->maxPx;
     m_nScrollPos = range->scrollPosPx;
-    m_nTopRow = static_cast<std::uint32_t>(m_nScrollPos / static_cast<std::uint64_t>(m_nRowPitch));
+    m_nTopRow = m_nScrollPos / static_cast<std::uint64_t>(m_nRowPitch);
     SyncScrollBar();
     TraceLazy([&] {
         return QStringLiteral("scroll range: length %1, client %2, page %3, max %4, pos %5")
@@ -521,7 +525,7 @@ void CVantorixView::OnVScroll(ScrollCode code)
         m_nDrawMode = 1;
 
     m_nScrollPos = static_cast<std::uint64_t>(static_cast<std::int64_t>(m_nScrollPos) + *delta);
-    m_nTopRow = static_cast<std::uint32_t>(m_nScrollPos / static_cast<std::uint64_t>(m_nRowPitch));
+    m_nTopRow = m_nScrollPos / static_cast<std::uint64_t>(m_nRowPitch);
     SetScrollBarPos();
     ScrollPixels(-*delta);
     TraceLazy([&] {
@@ -558,6 +562,9 @@ void CVantorixView::RepaintNow()
 void CVantorixView::OnFileChangedOnDisk()
 {
     RecalcScrollRange(ClientHeight());
+    // Past 4 GiB the address column widens with the file (or narrows again).
+    if (vtx::AddressDigits(FileLength()) != m_nAddressDigits)
+        BuildColumnTable();
     update();
 }
 
@@ -590,14 +597,14 @@ bool CVantorixView::eventFilter(QObject* watched, QEvent* event)
     return CView::eventFilter(watched, event);
 }
 
-HitInfo CVantorixView::WalkToPosition(QPoint& probePx, std::uint32_t target, bool trace) const
+HitInfo CVantorixView::WalkToPosition(QPoint& probePx, FilePos target, bool trace) const
 {
     // Every cell edge lies a whole number of character widths from the column's left
     // edge, so stepping by one character ends exactly on the target cell's left edge. The
     // walk stops at the row's right edge, where no further cell can be found.
     const int rightEdge = m_columnX.empty() ? 0 : m_columnX.back();
     HitInfo hit = HitTest(probePx, 0, 0);
-    while (static_cast<std::int32_t>(target - hit.filePos) > 0 && probePx.x() <= rightEdge) {
+    while (static_cast<std::int64_t>(target - hit.filePos) > 0 && probePx.x() <= rightEdge) {
         probePx.rx() += m_nCharWidth;
         hit = HitTest(probePx, 0, 0);
         if (trace) {
@@ -609,10 +616,10 @@ HitInfo CVantorixView::WalkToPosition(QPoint& probePx, std::uint32_t target, boo
     return hit;
 }
 
-void CVantorixView::GotoPosition(std::uint32_t target)
+void CVantorixView::GotoPosition(FilePos target)
 {
     // A target past the end goes to the last byte.
-    const std::uint32_t length = FileLength();
+    const FilePos length = FileLength();
     if (length == 0)
         target = 0;
     else if (target >= length)
@@ -649,7 +656,7 @@ void CVantorixView::GotoPosition(std::uint32_t target)
         }
         SetScrollBarPos();
         ScrollPixels(static_cast<std::int64_t>(before) - static_cast<std::int64_t>(m_nScrollPos));
-        m_nTopRow = static_cast<std::uint32_t>(m_nScrollPos / pitch);
+        m_nTopRow = m_nScrollPos / pitch;
     }
     TraceLazy([&] { return QStringLiteral("goto %1: scroll position %2").arg(target).arg(m_nScrollPos); });
     QPoint probe(x, y);
@@ -778,9 +785,7 @@ void CVantorixView::OnMouseMove(QPoint pointPx)
             return;
         m_bAnchorPastEnd = false;
         m_nSelEnd = ClampToFile(position);
-        SetStatus(QString::fromLatin1(kSelectionStatus)
-                      .arg(static_cast<std::int32_t>(m_nSelAnchor))
-                      .arg(static_cast<std::int32_t>(m_nSelEnd)));
+        SetStatus(QString::fromLatin1(kSelectionStatus).arg(m_nSelAnchor).arg(m_nSelEnd));
         update(ClientRect());
         ShowCaretPosition();
     }
@@ -902,21 +907,19 @@ void CVantorixView::ExtendSelection(int key)
         return;
     // A selection whose end is the caret grows or shrinks from its anchor; otherwise a new
     // one starts at the caret.
-    const std::uint32_t before = ClampToFile(m_lastHit.filePos);
+    const FilePos before = ClampToFile(m_lastHit.filePos);
     const bool continuing = m_nSelEnd != kNoSelection && m_nSelEnd == before;
     OnKeyDown(key);
     ShowSelection(continuing ? m_nSelAnchor : before, ClampToFile(m_lastHit.filePos));
 }
 
-void CVantorixView::ShowSelection(std::uint32_t anchor, std::uint32_t end, bool tellStatus)
+void CVantorixView::ShowSelection(FilePos anchor, FilePos end, bool tellStatus)
 {
     m_nSelAnchor = anchor;
     m_nSelEnd = end;
     m_bSelectionShown = true;
     if (tellStatus) {
-        SetStatus(QString::fromLatin1(kSelectionStatus)
-                      .arg(static_cast<std::int32_t>(m_nSelAnchor))
-                      .arg(static_cast<std::int32_t>(m_nSelEnd)));
+        SetStatus(QString::fromLatin1(kSelectionStatus).arg(m_nSelAnchor).arg(m_nSelEnd));
     }
     update(ClientRect());
 }
@@ -924,7 +927,7 @@ void CVantorixView::ShowSelection(std::uint32_t anchor, std::uint32_t end, bool 
 void CVantorixView::SelectAll()
 {
     // Two numbers, whatever the file's size.
-    if (const std::uint32_t length = FileLength(); length > 0)
+    if (const FilePos length = FileLength(); length > 0)
         ShowSelection(0, length - 1);
 }
 
@@ -977,14 +980,14 @@ void CVantorixView::OnKeyDown(int key, Qt::KeyboardModifiers modifiers)
             PutCaret(HitTest(pt, -1, 0));
         } else if (h.row > 0) {
             PutCaret(HitTest(pt, bytes - 1, -1));
-        } else if (h.filePos >= static_cast<std::uint32_t>(bytes)) {
+        } else if (h.filePos >= static_cast<FilePos>(bytes)) {
             PutCaret(HitTest(pt, bytes - 1, 0));
             OnKeyDown(Qt::Key_Up, modifiers);
         }
         ArrowTail();
         return;
     case Qt::Key_Up:
-        if (h.filePos >= static_cast<std::uint32_t>(bytes)) {
+        if (h.filePos >= static_cast<FilePos>(bytes)) {
             if (h.row == 0)
                 OnVScroll(ScrollCode::LineUp);
             PutCaret(HitTest(pt, 0, -1));
@@ -1047,7 +1050,7 @@ void CVantorixView::OnChar(std::uint8_t c)
     if (!doc)
         return;
     // Only bytes inside the file can be typed over; a caret past the end takes nothing.
-    const std::uint32_t position = m_lastHit.filePos;
+    const FilePos position = m_lastHit.filePos;
     const bool insideFile = position < FileLength();
     const bool wouldEdit = insideFile && (!m_lastHit.onHex || std::isxdigit(c));
     if (wouldEdit && RefusedAsReadOnly())
@@ -1083,10 +1086,10 @@ void CVantorixView::OnChar(std::uint8_t c)
         ShowMessageBox(QStringLiteral("FAILED TO SET BYTE"));
     RepaintPosition(position);
     OnKeyDown(Qt::Key_Right);
-    SetStatus(QString::fromLatin1(kEditStatus).arg(position).arg(QString::fromLatin1(OffsetText(position))));
+    SetStatus(QString::fromLatin1(kEditStatus).arg(position).arg(QString::fromLatin1(OffsetText(position, m_nAddressDigits))));
 }
 
-void CVantorixView::RepaintPosition(std::uint32_t position)
+void CVantorixView::RepaintPosition(FilePos position)
 {
     // A typed byte changes its row in both columns; the rest of the window stays.
     const std::uint64_t row = position / static_cast<std::uint64_t>(m_nBytesPerLine);
@@ -1097,10 +1100,10 @@ void CVantorixView::RepaintPosition(std::uint32_t position)
 void CVantorixView::UpdateValueBar()
 {
     CVantorixDoc* doc = GetDocument();
-    const std::uint32_t position = m_lastHit.filePos;
+    const FilePos position = m_lastHit.filePos;
     // Past the end there is no byte to show; the boxes show the offset and 0.
     const std::uint8_t value = doc && position < FileLength() ? doc->GetByte(position) : 0;
-    MainFrameServices().ShowCaretInfo(position, value);
+    MainFrameServices().ShowCaretInfo(position, value, m_nAddressDigits);
 }
 
 void CVantorixView::OnUpdateIndicatorOvr(CCmdUI& cmdUI)
@@ -1152,12 +1155,12 @@ void CVantorixView::SetStatus(const QString& text)
     MainFrameServices().SetStatusText(text);
 }
 
-std::uint32_t CVantorixView::SelectionLength() const
+FilePos CVantorixView::SelectionLength() const
 {
     if (m_nSelEnd == kNoSelection || FileLength() == 0)
         return 0;
-    const std::uint32_t lo = std::min(m_nSelAnchor, m_nSelEnd);
-    const std::uint32_t hi = std::min(std::max(m_nSelAnchor, m_nSelEnd), FileLength() - 1);
+    const FilePos lo = std::min(m_nSelAnchor, m_nSelEnd);
+    const FilePos hi = std::min(std::max(m_nSelAnchor, m_nSelEnd), FileLength() - 1);
     return hi >= lo ? hi - lo + 1 : 0;
 }
 
@@ -1168,7 +1171,7 @@ QString CVantorixView::CaretPositionText() const
     const CVantorixDoc* doc = GetDocument();
     if (!doc || !doc->IsFileOpen())
         return {};
-    return QString::fromStdString(vtx::CaretPositionText(m_lastHit.filePos, SelectionLength()));
+    return QString::fromStdString(vtx::CaretPositionText(m_lastHit.filePos, SelectionLength(), m_nAddressDigits));
 }
 
 void CVantorixView::ShowCaretPosition()
@@ -1263,7 +1266,7 @@ void CVantorixView::Find(SearchDirection direction)
         // match is selected.
         GotoPosition(outcome.position);
         ShowSelection(outcome.position,
-                      ClampToFile(std::int64_t{outcome.position} + static_cast<std::int64_t>(pattern.compareLength) - 1),
+                      ClampToFile(FilePos{outcome.position + pattern.compareLength - 1}),
                       false);
         if (reported)
             SetStatus(QString());
@@ -1284,12 +1287,12 @@ bool CVantorixView::ReadSelection(const std::function<bool(const std::uint8_t*, 
     CVantorixDoc* doc = GetDocument();
     if (!doc || m_nSelEnd == kNoSelection || FileLength() == 0)
         return false;
-    const std::uint32_t lo = std::min(m_nSelAnchor, m_nSelEnd);
-    const std::uint32_t hi = std::min(std::max(m_nSelAnchor, m_nSelEnd), ClampToFile(kNoSelection));
+    const FilePos lo = std::min(m_nSelAnchor, m_nSelEnd);
+    const FilePos hi = std::min(std::max(m_nSelAnchor, m_nSelEnd), FileLength() - 1);
     std::vector<std::uint8_t> block(CVantorixDoc::kMaxRead);
-    for (std::uint64_t position = lo; position <= hi;) {
-        const auto wanted = static_cast<std::uint32_t>(std::min<std::uint64_t>(hi - position + 1, CVantorixDoc::kMaxRead));
-        const std::int32_t n = doc->ReadBytes(block.data(), wanted, static_cast<std::uint32_t>(position));
+    for (FilePos position = lo; position <= hi;) {
+        const auto wanted = static_cast<std::uint32_t>(std::min<FilePos>(hi - position + 1, CVantorixDoc::kMaxRead));
+        const std::int32_t n = doc->ReadBytes(block.data(), wanted, position);
         if (n < 1 || !piece(block.data(), static_cast<std::size_t>(n)))
             break;
         position += static_cast<std::uint64_t>(n);
@@ -1332,8 +1335,7 @@ void CVantorixView::CopyAsHex()
     // Three characters of text per byte: beyond this the clipboard would hold more than a
     // user could sensibly paste anywhere.
     constexpr std::uint64_t kMaxHexCopy = 16u << 20;
-    const std::uint64_t selected =
-        std::uint64_t{std::max(m_nSelAnchor, m_nSelEnd)} - std::min(m_nSelAnchor, m_nSelEnd) + 1;
+    const FilePos selected = std::max(m_nSelAnchor, m_nSelEnd) - std::min(m_nSelAnchor, m_nSelEnd) + 1;
     if (selected > kMaxHexCopy) {
         ShowMessageBox(QStringLiteral("The selection is too large to copy as hex: at most %1 bytes can be copied.")
                            .arg(kMaxHexCopy));
@@ -1362,8 +1364,8 @@ void CVantorixView::PasteFromClipboard()
     CVantorixDoc* doc = GetDocument();
     if (!doc || RefusedAsReadOnly())
         return;
-    const std::uint32_t position = m_lastHit.filePos;
-    const std::uint32_t length = FileLength();
+    const FilePos position = m_lastHit.filePos;
+    const FilePos length = FileLength();
     const QClipboard* clipboard = QGuiApplication::clipboard();
     const QString text = clipboard ? clipboard->text() : QString();
     const std::u16string_view chars(reinterpret_cast<const char16_t*>(text.utf16()), static_cast<std::size_t>(text.size()));
@@ -1380,13 +1382,14 @@ void CVantorixView::PasteFromClipboard()
         ShowMessageBox(QStringLiteral("Put the caret on a byte of the file to paste there."));
         return;
     }
-    const auto count = static_cast<std::uint32_t>(std::min<std::size_t>(bytes.size(), length - position));
-    if (count > CVantorixDoc::kMaxStepBytes) {
+    // Counted in 64 bits: a clipboard of more than 4 GiB must not wrap into a small paste.
+    const FilePos fits = std::min<FilePos>(bytes.size(), length - position);
+    if (fits > CVantorixDoc::kMaxStepBytes) {
         ShowMessageBox(QStringLiteral("The clipboard holds too much to paste: at most %1 bytes can be pasted at once.")
                            .arg(CVantorixDoc::kMaxStepBytes));
         return;
     }
-    const std::int32_t written = doc->SetBytes(bytes.data(), count, position);
+    const std::int32_t written = doc->SetBytes(bytes.data(), static_cast<std::uint32_t>(fits), position);
     if (written < 0) {
         ShowMessageBox(QStringLiteral("The clipboard could not be pasted: the file cannot be read here."));
         return;

@@ -55,10 +55,10 @@ public:
     // Scrolling.
     void RecalcScrollRange(int clientHeightPx);
     void OnVScroll(ScrollCode code);
-    void GotoPosition(std::uint32_t target) override;
+    void GotoPosition(FilePos target) override;
     void RepaintNow() override;
     // The file changed on disk behind the document: its length may differ, so the scroll
-    // range is measured again, and every row is drawn afresh from disk.
+    // range and the address column are measured again, and every row is drawn afresh.
     void OnFileChangedOnDisk();
 
     // Caret, selection and editing.
@@ -106,16 +106,18 @@ public:
     [[nodiscard]] std::uint64_t ScrollPos() const { return m_nScrollPos; }
     [[nodiscard]] std::uint64_t Page() const { return m_nPage; }
     [[nodiscard]] std::uint64_t Max() const { return m_nMax; }
-    [[nodiscard]] std::uint32_t TopRow() const { return m_nTopRow; }
+    [[nodiscard]] std::uint64_t TopRow() const { return m_nTopRow; }
     [[nodiscard]] bool InsertState() const { return m_bInsertState; }
-    [[nodiscard]] std::uint32_t SelectionAnchor() const { return m_nSelAnchor; }
-    [[nodiscard]] std::uint32_t SelectionEnd() const { return m_nSelEnd; }
+    [[nodiscard]] FilePos SelectionAnchor() const { return m_nSelAnchor; }
+    [[nodiscard]] FilePos SelectionEnd() const { return m_nSelEnd; }
     [[nodiscard]] const HitInfo& LastHit() const { return m_lastHit; }
     [[nodiscard]] bool NibblePending() const { return m_bNibblePending; }
     [[nodiscard]] int HexLeft() const { return m_nHexLeft; }
     [[nodiscard]] int AsciiLeft() const { return m_nAsciiLeft; }
     [[nodiscard]] const std::vector<std::int32_t>& ColumnX() const { return m_columnX; }
     [[nodiscard]] int BytesPerLine() const { return m_nBytesPerLine; }
+    // Hexadecimal digits of the address column: 8, or more for a file past 4 GiB.
+    [[nodiscard]] int AddressDigits() const { return m_nAddressDigits; }
     [[nodiscard]] int GroupSize() const { return m_nGroupSize; }
     [[nodiscard]] int LeftMargin() const { return m_nLeftMargin; }
     [[nodiscard]] QPoint CaretPos() const { return m_ptCaret; }
@@ -140,7 +142,7 @@ signals:
 
 protected:
     // Every row the view draws is read here; a subclass may watch the reads.
-    virtual std::int32_t ReadRow(std::uint8_t* buffer, std::uint32_t count, std::uint32_t position);
+    virtual std::int32_t ReadRow(std::uint8_t* buffer, std::uint32_t count, FilePos position);
 
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
@@ -168,7 +170,7 @@ private:
     // Shift with a navigation key: the key moves the caret, the selection follows it.
     void ExtendSelection(int key);
     // Selects and highlights [anchor, end]; tellStatus shows the range in the status bar.
-    void ShowSelection(std::uint32_t anchor, std::uint32_t end, bool tellStatus = true);
+    void ShowSelection(FilePos anchor, FilePos end, bool tellStatus = true);
     void Find(SearchDirection direction);
     // Hands the selected bytes (pending changes included) to `piece` in reads of at most
     // one document block, in order, until it returns false. False when there is no
@@ -180,14 +182,17 @@ private:
     void ArrowTail();
     void CommonTail();
     void PutCaret(const HitInfo& hit) { SetCaret(hit.x, hit.y); }
-    HitInfo WalkToPosition(QPoint& probePx, std::uint32_t target, bool trace) const;
-    [[nodiscard]] std::uint32_t FileLength() const;
-    [[nodiscard]] std::uint32_t ClampToFile(std::int64_t position) const;
+    HitInfo WalkToPosition(QPoint& probePx, FilePos target, bool trace) const;
+    [[nodiscard]] FilePos FileLength() const;
+    // The nearest byte of the file: a signed position below 0 is the first byte, an
+    // unsigned one (a caret cell, which wraps above the file's start) never is.
+    [[nodiscard]] FilePos ClampToFile(std::int64_t position) const;
+    [[nodiscard]] FilePos ClampToFile(FilePos position) const;
     [[nodiscard]] int ClientHeight() const;
     [[nodiscard]] QRect CaretRect() const;
     [[nodiscard]] QRect RowsRect(const RowSpan& rows) const;
     void DrawRows(QPainter& dc, const RowSpan& rows, const QRect& dirtyPx);
-    void RepaintPosition(std::uint32_t position);
+    void RepaintPosition(FilePos position);
     void ScrollPixels(std::int64_t dyPx);
     void SyncScrollBar();
     void SetScrollBarPos();
@@ -196,7 +201,7 @@ private:
     void OnScrollBarReleased();
     void OnScrollBarValueChanged();
     void ShowCaretPosition();
-    [[nodiscard]] std::uint32_t SelectionLength() const;
+    [[nodiscard]] FilePos SelectionLength() const;
     void BlinkCaret();
     void DestroyCaret();
     // True, with "The file is open read-only." in the status bar, when the document is
@@ -206,7 +211,7 @@ private:
     void ShowOverwriteState();
 
     // Members in the order of the view's design. The pixel positions of the scroll range
-    // are 64-bit: with few bytes per row a file below 2 GiB is taller than 2^32 pixels.
+    // are 64-bit: with few bytes per row even a small file is taller than 2^32 pixels.
     QFont m_font;
     int m_nLineHeight = 0;
     int m_nRowPitch = 0;
@@ -215,14 +220,14 @@ private:
     std::uint64_t m_nPage = 0;
     std::uint64_t m_nMax = 0;
     int m_nDrawMode = -1;
-    std::uint32_t m_nTopRow = 0;
+    std::uint64_t m_nTopRow = 0;
     bool m_bInsertState = false;
     bool m_bMiddleDrag = false;
     bool m_bSelecting = false;
     bool m_bSelectionShown = false;
     bool m_bRecalcScroll = true;
-    std::uint32_t m_nSelAnchor = 0;
-    std::uint32_t m_nSelEnd = kNoSelection;
+    FilePos m_nSelAnchor = 0;
+    FilePos m_nSelEnd = kNoSelection;
     QPoint m_ptMiddleDown{0, 0};
     HitInfo m_lastHit{};
     bool m_bNibblePending = false;
@@ -231,6 +236,7 @@ private:
     int m_nHexLeft = 0;
     std::vector<std::int32_t> m_columnX;
     int m_nBytesPerLine = 16;
+    int m_nAddressDigits = kAddressDigits;
     int m_nLeftMargin = 2;
     int m_nGroupSize = 4;
     int m_nByteSpace = 3;

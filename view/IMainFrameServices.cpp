@@ -11,7 +11,7 @@ public:
     QString GetSearchText() const override { return {}; }
     SearchType GetSearchType() const override { return SearchType::Ascii; }
     bool IsSigned() const override { return false; }
-    void ShowCaretInfo(std::uint32_t, std::uint8_t) override {}
+    void ShowCaretInfo(FilePos, std::uint8_t, int) override {}
     void SetStatusText(const QString&) override {}
     void SetOverwriteIndicator(bool) override {}
 

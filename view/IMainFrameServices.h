@@ -7,6 +7,7 @@
 
 #include "app/SearchPattern.h"
 #include "colors/ColorTable.h"
+#include "platform/FilePos.h"
 
 #include <QString>
 
@@ -24,8 +25,9 @@ public:
     // Whether Ascii and Unicode searches match upper and lower case exactly.
     [[nodiscard]] virtual bool GetMatchCase() const { return true; }
     [[nodiscard]] virtual bool IsSigned() const = 0;
-    // Fills the value box and both address boxes.
-    virtual void ShowCaretInfo(std::uint32_t offset, std::uint8_t value) = 0;
+    // Fills the value box and both address boxes, which take addresses of addressDigits
+    // hex digits (8 below 4 GiB).
+    virtual void ShowCaretInfo(FilePos offset, std::uint8_t value, int addressDigits) = 0;
     // The status bar's message pane.
     virtual void SetStatusText(const QString& text) = 0;
     // The OVR indicator pane.

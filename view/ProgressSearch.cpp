@@ -75,7 +75,7 @@ private:
 
 } // namespace
 
-SearchOutcome SearchWithProgress(CVantorixDoc& doc, const SearchPattern& pattern, std::uint32_t caret,
+SearchOutcome SearchWithProgress(CVantorixDoc& doc, const SearchPattern& pattern, FilePos caret,
                                  SearchDirection direction, int delayMs,
                                  const std::function<void(int percent)>& progress)
 {
@@ -111,7 +111,7 @@ SearchOutcome SearchWithProgress(CVantorixDoc& doc, const SearchPattern& pattern
         return {SearchEnd::Cancelled, 0};
     if (found.position < 0)
         return {};
-    return {SearchEnd::Found, static_cast<std::uint32_t>(found.position), found.wrapped};
+    return {SearchEnd::Found, static_cast<FilePos>(found.position), found.wrapped};
 }
 
 } // namespace vtx

@@ -8,6 +8,7 @@
 
 // this program
 #include "app/SearchPattern.h"
+#include "platform/FilePos.h"
 
 // Qt
 #include <QString>
@@ -24,7 +25,7 @@ enum class SearchEnd { Found, NotFound, Cancelled };
 
 struct SearchOutcome {
     SearchEnd end = SearchEnd::NotFound;
-    std::uint32_t position = 0;
+    FilePos position = 0;
     // Found only after passing the end (or, backward, the start) of the file.
     bool wrapped = false;
 };
@@ -33,7 +34,7 @@ struct SearchOutcome {
 // (CVantorixDoc::FindAround). After delayMs the progress callback gets the percentage of
 // the file searched so far, about ten times a second, and pending events run between
 // blocks.
-SearchOutcome SearchWithProgress(CVantorixDoc& doc, const SearchPattern& pattern, std::uint32_t caret,
+SearchOutcome SearchWithProgress(CVantorixDoc& doc, const SearchPattern& pattern, FilePos caret,
                                  SearchDirection direction, int delayMs,
                                  const std::function<void(int percent)>& progress);
 

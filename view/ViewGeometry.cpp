@@ -7,6 +7,20 @@
 
 namespace vtx {
 
+std::int32_t AddressDigits(FilePos fileLength)
+{
+    const FilePos last = fileLength > 0 ? fileLength - 1 : 0;
+    std::int32_t digits = kAddressDigits;
+    while (digits < 16 && (last >> (4 * digits)) != 0)
+        digits += 2;
+    return digits;
+}
+
+FilePos LargestAddress(std::int32_t digits)
+{
+    return digits >= 16 ? ~FilePos{0} : (FilePos{1} << (4 * std::max(digits, 1))) - 1;
+}
+
 ColumnTable BuildColumns(const ColumnLayout& layout, std::int32_t charWidthPx)
 {
     const std::int32_t bytes = std::max(layout.bytesPerLine, kMinBytesPerLine);
@@ -14,7 +28,7 @@ ColumnTable BuildColumns(const ColumnLayout& layout, std::int32_t charWidthPx)
     ColumnTable table;
     table.columnXPx.reserve(2 * static_cast<std::size_t>(bytes) + 2);
 
-    std::int32_t x = (kAddressChars + layout.addressSpaceChars) * charWidthPx;
+    std::int32_t x = (layout.addressDigits + 1 + layout.addressSpaceChars) * charWidthPx;
     table.hexLeftPx = margin + x;
     table.columnXPx.push_back(table.hexLeftPx);
     std::int32_t inGroup = 1;
@@ -42,7 +56,7 @@ ColumnTable BuildColumns(const ColumnLayout& layout, std::int32_t charWidthPx)
 }
 
 HitInfo HitTestCell(std::span<const std::int32_t> columnXPx, std::int32_t bytesPerLine,
-                    std::int32_t rowPitchPx, std::uint32_t topRow, std::int32_t xPx, std::int32_t yPx,
+                    std::int32_t rowPitchPx, std::uint64_t topRow, std::int32_t xPx, std::int32_t yPx,
                     std::int32_t dc, std::int32_t dr)
 {
     const std::int32_t bytes = std::max(bytesPerLine, kMinBytesPerLine);
@@ -84,22 +98,23 @@ HitInfo HitTestCell(std::span<const std::int32_t> columnXPx, std::int32_t bytesP
         hit.y -= pitch;
     }
     hit.x = edge;
-    hit.filePos = (topRow + static_cast<std::uint32_t>(hit.row)) * static_cast<std::uint32_t>(bytes)
-                  + static_cast<std::uint32_t>(hit.column);
+    // Unsigned arithmetic: a row above the file's start wraps to a position no file has.
+    hit.filePos = (topRow + static_cast<FilePos>(static_cast<std::int64_t>(hit.row))) * static_cast<FilePos>(bytes)
+                  + static_cast<FilePos>(hit.column);
     return hit;
 }
 
-std::int64_t HitPosition(const HitInfo& hit, std::int32_t bytesPerLine, std::uint32_t topRow)
+std::int64_t HitPosition(const HitInfo& hit, std::int32_t bytesPerLine, std::uint64_t topRow)
 {
     return (static_cast<std::int64_t>(topRow) + hit.row) * bytesPerLine + hit.column;
 }
 
-std::uint64_t DocumentRows(std::uint32_t fileLength, std::int32_t bytesPerLine)
+std::uint64_t DocumentRows(FilePos fileLength, std::int32_t bytesPerLine)
 {
     return fileLength / static_cast<std::uint64_t>(std::max(bytesPerLine, kMinBytesPerLine)) + 1;
 }
 
-std::optional<ScrollRange> ComputeScrollRange(std::uint32_t fileLength, std::int32_t bytesPerLine,
+std::optional<ScrollRange> ComputeScrollRange(FilePos fileLength, std::int32_t bytesPerLine,
                                               std::int32_t rowPitchPx, std::int64_t clientHeightPx,
                                               std::uint64_t scrollPosPx)
 {
@@ -121,7 +136,7 @@ std::optional<ScrollRange> ComputeScrollRange(std::uint32_t fileLength, std::int
     return range;
 }
 
-std::uint64_t ScrollLimitPx(std::uint32_t fileLength, std::int32_t bytesPerLine, std::int32_t lineHeightPx,
+std::uint64_t ScrollLimitPx(FilePos fileLength, std::int32_t bytesPerLine, std::int32_t lineHeightPx,
                             std::uint64_t pagePx)
 {
     const std::uint64_t full = DocumentRows(fileLength, bytesPerLine) * static_cast<std::uint64_t>(std::max(lineHeightPx, 1));
@@ -210,7 +225,7 @@ std::int64_t RowTopPx(std::uint64_t row, std::int32_t rowPitchPx, std::uint64_t 
            - static_cast<std::int64_t>(scrollPosPx);
 }
 
-bool IsSelected(std::uint32_t pos, std::uint32_t anchor, std::uint32_t end)
+bool IsSelected(FilePos pos, FilePos anchor, FilePos end)
 {
     if (end == kNoSelection)
         return false;
@@ -222,21 +237,21 @@ char DisplayChar(std::uint8_t value)
     return value < 0x20 ? '.' : static_cast<char>(value);
 }
 
-std::string OffsetText(std::uint32_t pos)
+std::string OffsetText(FilePos pos, std::int32_t digits)
 {
-    char text[16];
-    std::snprintf(text, sizeof text, "%08X", static_cast<unsigned>(pos));
+    char text[24];
+    std::snprintf(text, sizeof text, "%0*llX", std::clamp(digits, 1, 16), static_cast<unsigned long long>(pos));
     return text;
 }
 
-std::string AddressText(std::uint32_t pos)
+std::string AddressText(FilePos pos, std::int32_t digits)
 {
-    return OffsetText(pos) + ':';
+    return OffsetText(pos, digits) + ':';
 }
 
-std::string CaretPositionText(std::uint32_t pos, std::uint32_t selectionLength)
+std::string CaretPositionText(FilePos pos, FilePos selectionLength, std::int32_t digits)
 {
-    std::string text = "Offset: " + OffsetText(pos) + " (" + std::to_string(pos) + ")";
+    std::string text = "Offset: " + OffsetText(pos, digits) + " (" + std::to_string(pos) + ")";
     if (selectionLength > 0)
         text += "   Selected: " + std::to_string(selectionLength) + (selectionLength == 1 ? " byte" : " bytes");
     return text;

@@ -7,6 +7,9 @@
 // Units are in the names: `Px` for pixels, `Row` for file rows, `Pos` for byte offsets,
 // `Chars` for character widths.
 
+// this program
+#include "platform/FilePos.h"
+
 // std
 #include <cstdint>
 #include <optional>
@@ -17,10 +20,14 @@
 namespace vtx {
 
 // The selection end that means "no selection".
-inline constexpr std::uint32_t kNoSelection = 0xFFFFFFFF;
+inline constexpr FilePos kNoSelection = ~FilePos{0};
 
-// The address text is eight hexadecimal digits and a colon.
-inline constexpr std::int32_t kAddressChars = 9;
+// Addresses have eight hexadecimal digits, and more in a file whose last offset needs
+// them: always an even number, so an address reads as whole bytes.
+inline constexpr std::int32_t kAddressDigits = 8;
+[[nodiscard]] std::int32_t AddressDigits(FilePos fileLength);
+// The largest address that many hex digits hold (FFFFFFFF for eight).
+[[nodiscard]] FilePos LargestAddress(std::int32_t digits);
 
 // One byte row may not exceed what a single document read delivers.
 inline constexpr std::int32_t kMinBytesPerLine = 1;
@@ -32,7 +39,7 @@ struct HitInfo {
     std::int32_t row = 0;       // row counted from the top of the window
     std::int32_t x = 0;         // left edge of the cell: where the caret goes
     std::int32_t y = 0;         // caret top for the cell
-    std::uint32_t filePos = 0;  // (top row + row) * bytes per line + column
+    FilePos filePos = 0;        // (top row + row) * bytes per line + column
     bool onHex = false;         // hex column (true) or ASCII column (false)
     friend bool operator==(const HitInfo&, const HitInfo&) = default;
 };
@@ -40,6 +47,7 @@ struct HitInfo {
 // The layout values the column table is built from. Spacings are in characters.
 struct ColumnLayout {
     std::int32_t bytesPerLine = 16;
+    std::int32_t addressDigits = kAddressDigits;  // the address column is these and a colon
     std::int32_t leftMarginPx = 2;
     std::int32_t groupSize = 4;
     std::int32_t byteSpaceChars = 3;
@@ -65,17 +73,17 @@ struct ColumnTable {
 // ASCII column's right edge to the row's last character; the blank after a hex cell and the
 // gaps to the cell on their left. dc moves the result that many cells within its column
 // (kept inside the row), dr one row down (> 0) or up (< 0, not above row 0). The position
-// is not compared with any file length; it wraps as unsigned 32-bit arithmetic does. Rows
+// is not compared with any file length; it wraps as unsigned 64-bit arithmetic does. Rows
 // round toward minus infinity: a point above the window is in a negative row.
 [[nodiscard]] HitInfo HitTestCell(std::span<const std::int32_t> columnXPx, std::int32_t bytesPerLine,
-                                  std::int32_t rowPitchPx, std::uint32_t topRow, std::int32_t xPx,
+                                  std::int32_t rowPitchPx, std::uint64_t topRow, std::int32_t xPx,
                                   std::int32_t yPx, std::int32_t dc, std::int32_t dr);
 
 // The position a hit stands for without wrapping: negative above the file's start.
-[[nodiscard]] std::int64_t HitPosition(const HitInfo& hit, std::int32_t bytesPerLine, std::uint32_t topRow);
+[[nodiscard]] std::int64_t HitPosition(const HitInfo& hit, std::int32_t bytesPerLine, std::uint64_t topRow);
 
 // Rows of the virtual document: one per bytesPerLine bytes, plus one that is always there.
-[[nodiscard]] std::uint64_t DocumentRows(std::uint32_t fileLength, std::int32_t bytesPerLine);
+[[nodiscard]] std::uint64_t DocumentRows(FilePos fileLength, std::int32_t bytesPerLine);
 
 // Page size, range maximum and clamped position for a client height. nullopt for an empty
 // file: the range is then left as it was.
@@ -84,12 +92,12 @@ struct ScrollRange {
     std::uint64_t maxPx = 0;
     std::uint64_t scrollPosPx = 0;
 };
-[[nodiscard]] std::optional<ScrollRange> ComputeScrollRange(std::uint32_t fileLength, std::int32_t bytesPerLine,
+[[nodiscard]] std::optional<ScrollRange> ComputeScrollRange(FilePos fileLength, std::int32_t bytesPerLine,
                                                             std::int32_t rowPitchPx, std::int64_t clientHeightPx,
                                                             std::uint64_t scrollPosPx);
 
 // How far the scrolling commands may go: rows * line height - page, never below 0.
-[[nodiscard]] std::uint64_t ScrollLimitPx(std::uint32_t fileLength, std::int32_t bytesPerLine,
+[[nodiscard]] std::uint64_t ScrollLimitPx(FilePos fileLength, std::int32_t bytesPerLine,
                                           std::int32_t lineHeightPx, std::uint64_t pagePx);
 
 // The scroll bar's codes, numbered as the platform numbered them.
@@ -140,17 +148,18 @@ struct RowSpan {
 [[nodiscard]] std::int64_t RowTopPx(std::uint64_t row, std::int32_t rowPitchPx, std::uint64_t scrollPosPx);
 
 // Both ends of a selection are included; kNoSelection as the end means none.
-[[nodiscard]] bool IsSelected(std::uint32_t pos, std::uint32_t anchor, std::uint32_t end);
+[[nodiscard]] bool IsSelected(FilePos pos, FilePos anchor, FilePos end);
 
 // The character a byte shows in the ASCII column, as a Latin-1 code: "." below 0x20.
 [[nodiscard]] char DisplayChar(std::uint8_t value);
-// "%0.8X" of a position: eight upper-case hexadecimal digits.
-[[nodiscard]] std::string OffsetText(std::uint32_t pos);
-// "%0.8X:" of a row's first position.
-[[nodiscard]] std::string AddressText(std::uint32_t pos);
+// A position in upper-case hexadecimal, zero-filled to `digits` ("%0.8X" for eight).
+[[nodiscard]] std::string OffsetText(FilePos pos, std::int32_t digits = kAddressDigits);
+// The same with a colon: a row's address.
+[[nodiscard]] std::string AddressText(FilePos pos, std::int32_t digits = kAddressDigits);
 // The status bar's caret pane: "Offset: 0000001F (31)", and while a selection exists
 // "Offset: 0000001F (31)   Selected: 4 bytes". A selection length of 0 means none.
-[[nodiscard]] std::string CaretPositionText(std::uint32_t pos, std::uint32_t selectionLength);
+[[nodiscard]] std::string CaretPositionText(FilePos pos, FilePos selectionLength,
+                                            std::int32_t digits = kAddressDigits);
 
 // A scroll bar holds int positions; a document's pixel height can exceed them (few bytes
 // per row in a large file). The mapping scales pixel positions down by a whole factor when

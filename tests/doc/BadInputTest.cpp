@@ -31,8 +31,6 @@ TEST(DocBadInput, FilesThatCannotBeOpenedSayWhyAndUnwritableOnesMayBeViewed)
     ASSERT_TRUE(holder);
     const QString fifo = dir.Path("fifo");
     ASSERT_EQ(::mkfifo(fifo.toLocal8Bit().constData(), 0644), 0);
-    const QString huge = file("huge.bin", 0644);
-    ASSERT_EQ(::truncate(huge.toLocal8Bit().constData(), CFile::kLengthLimit), 0); // sparse
 
     const QString error = QStringLiteral("Error Opening File\n");
     struct Case {
@@ -46,7 +44,6 @@ TEST(DocBadInput, FilesThatCannotBeOpenedSayWhyAndUnwritableOnesMayBeViewed)
         {dir.Path("missing.bin"), false, MsgResult::Yes, {error + "The file does not exist."}, false},
         {dir.Path(), false, MsgResult::Yes, {error + "It is a folder, not a file."}, false},
         {fifo, false, MsgResult::Yes, {error + "It is neither a file nor a disk."}, false},
-        {huge, false, MsgResult::Yes, {error + "The file is 2 GiB or larger."}, false},
         {unreadable, true, MsgResult::Yes, {error + "You have no permission to read the file."}, false},
         {readOnly, false, MsgResult::No, {"Open ro.bin read-only?"}, false},
         {readOnly, false, MsgResult::Yes, {"Open ro.bin read-only?"}, true},

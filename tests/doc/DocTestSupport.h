@@ -46,7 +46,7 @@ inline std::unique_ptr<CVantorixDoc> OpenDocument(const QString& path)
 }
 
 // What the document presents at [position, position + count), read through ReadBytes.
-inline QByteArray Presented(CVantorixDoc& doc, std::uint32_t position, std::uint32_t count)
+inline QByteArray Presented(CVantorixDoc& doc, FilePos position, std::uint32_t count)
 {
     QByteArray bytes(static_cast<int>(count), '\0');
     const std::int32_t n = doc.ReadBytes(reinterpret_cast<std::uint8_t*>(bytes.data()), count, position);
@@ -57,9 +57,9 @@ inline QByteArray Presented(CVantorixDoc& doc, std::uint32_t position, std::uint
 inline QByteArray PresentedAll(CVantorixDoc& doc)
 {
     QByteArray all;
-    const std::uint32_t length = doc.GetFileLength();
-    for (std::uint32_t p = 0; p < length; p += CVantorixDoc::kMaxRead)
-        all += Presented(doc, p, std::min(CVantorixDoc::kMaxRead, length - p));
+    const FilePos length = doc.GetFileLength();
+    for (FilePos p = 0; p < length; p += CVantorixDoc::kMaxRead)
+        all += Presented(doc, p, static_cast<std::uint32_t>(std::min<FilePos>(CVantorixDoc::kMaxRead, length - p)));
     return all;
 }
 
@@ -68,9 +68,9 @@ class RecordingView : public CView, public IDocumentPositionView
 {
 public:
     using CView::CView;
-    void GotoPosition(std::uint32_t position) override { calls.push_back({'G', position}); }
+    void GotoPosition(FilePos position) override { calls.push_back({'G', position}); }
     void RepaintNow() override { calls.push_back({'R', 0}); }
-    std::vector<std::pair<char, std::uint32_t>> calls;
+    std::vector<std::pair<char, FilePos>> calls;
 };
 
 // Answers Find's question for the search type while it lives.

@@ -30,7 +30,7 @@ TEST(DocSetUndo, ChangesStackUpAndUndoLeavesThePendingFileByte)
     EXPECT_EQ(doc->GetByte(3), 'A');
     doc->Undo();
     // The file's own byte, still as a pending change that a save writes back unchanged.
-    EXPECT_EQ(doc->PendingChanges(), (std::map<std::uint32_t, std::uint8_t>{{3, '3'}}));
+    EXPECT_EQ(doc->PendingChanges(), (std::map<vtx::FilePos, std::uint8_t>{{3, '3'}}));
     EXPECT_EQ(Presented(*doc, 0, 10), QByteArray("0123456789"));
     ASSERT_TRUE(doc->OnSaveDocument(path));
     EXPECT_EQ(ReadAll(path), QByteArray("0123456789"));
@@ -90,7 +90,7 @@ TEST(DocSetUndo, UndoMovesTheFirstViewToTheByteAndRepaintsIt)
 
     bare.reset();
     doc->Undo();
-    using Calls = std::vector<std::pair<char, std::uint32_t>>;
+    using Calls = std::vector<std::pair<char, vtx::FilePos>>;
     EXPECT_EQ(first.calls, (Calls{{'G', 42}, {'R', 0}}));
     EXPECT_TRUE(second.calls.empty());
     EXPECT_TRUE(doc->UndoHistory().empty());
@@ -157,7 +157,7 @@ TEST(DocSetUndo, ManyBytesAreOneStepThatUndoAndRedoTakeWhole)
     doc->Redo(); // nothing left to redo
     EXPECT_EQ(Presented(*doc, 0, 10), QByteArray("abc34567ab"));
     // Each step moves the first view to the step's first byte.
-    EXPECT_EQ(view.calls, (std::vector<std::pair<char, std::uint32_t>>{
+    EXPECT_EQ(view.calls, (std::vector<std::pair<char, vtx::FilePos>>{
                               {'G', 0}, {'R', 0}, {'G', 8}, {'R', 0}, {'G', 8}, {'R', 0}, {'G', 0}, {'R', 0}}));
 
     // Undone and saved, redone after the save: dirty again, and the save writes it.

@@ -8,6 +8,9 @@
 #include <sys/stat.h>
 
 using vtx::CFile;
+using vtx::CFileException;
+using vtx::FilePos;
+using vtx::kMaxFilePos;
 using vtx::test::TempDir;
 
 TEST(CFileOpen, RefusesWhatCannotBeEditedAndSaysWhy)
@@ -40,18 +43,33 @@ TEST(CFileOpen, SecondOpenOfTheSameFileIsLockedOut)
     EXPECT_EQ(second.Open(path.toStdString()), CFile::OpenError::None);
 }
 
-TEST(CFileOpen, FileOfTwoGibibytesIsRefusedJustBelowIsAccepted)
+TEST(CFileIo, PositionsPastTwoAndFourGibibytesReachTheirBytes)
 {
     TempDir dir;
     const QString path = dir.Write("big.bin", QByteArray());
-    // Sparse files: no disk space is used.
-    ASSERT_EQ(::truncate(path.toLocal8Bit().constData(), CFile::kLengthLimit), 0);
+    // Sparse: 64 GiB of holes cost no disk space.
+    constexpr FilePos kLength = FilePos{64} << 30;
+    if (::truncate(path.toLocal8Bit().constData(), static_cast<off_t>(kLength)) != 0)
+        GTEST_SKIP() << "this file system refuses a 64 GiB sparse file";
     CFile file;
-    EXPECT_EQ(file.Open(path.toStdString()), CFile::OpenError::TooLarge);
-    ASSERT_EQ(::truncate(path.toLocal8Bit().constData(), CFile::kLengthLimit - 1), 0);
     ASSERT_EQ(file.Open(path.toStdString()), CFile::OpenError::None);
-    EXPECT_EQ(file.GetLength(), 0x7FFFFFFFu);
-    EXPECT_EQ(file.Seek(0x7FFFFFFE), 0x7FFFFFFEu);
+    EXPECT_EQ(file.GetLength(), kLength);
+    // Each position must land on its own byte, not on one 2^31 or 2^32 bytes lower.
+    for (const FilePos position : {FilePos{0x7FFFFFFF}, FilePos{0x80000000}, FilePos{0xFFFFFFFF},
+                                   FilePos{0x100000000}, kLength - 1}) {
+        const std::uint8_t value = static_cast<std::uint8_t>(position >> 24) ^ 0x5A;
+        ASSERT_EQ(file.Seek(position), position);
+        file.Write(&value, 1);
+    }
+    for (const FilePos position : {FilePos{0x7FFFFFFF}, FilePos{0x80000000}, FilePos{0xFFFFFFFF},
+                                   FilePos{0x100000000}, kLength - 1}) {
+        std::uint8_t read = 0;
+        ASSERT_EQ(file.Seek(position), position);
+        ASSERT_EQ(file.Read(&read, 1), 1u);
+        EXPECT_EQ(read, static_cast<std::uint8_t>(position >> 24) ^ 0x5A) << position;
+    }
+    EXPECT_EQ(file.GetLength(), kLength);
+    EXPECT_THROW(file.Seek(kMaxFilePos + 1), CFileException);
 }
 
 TEST(CFileIo, SeekReadWriteAndLengthAskedOfTheFile)

@@ -54,7 +54,7 @@ TEST(ViewDrawing, SecondRowShowsItsAddressInGrey)
     const QImage image = harness.Grab();
 
     // The address as the view's own font draws it, at the same place.
-    const QRect area(view.LeftMargin(), view.RowPitch(), kAddressChars * view.CharWidth(), view.RowPitch());
+    const QRect area(view.LeftMargin(), view.RowPitch(), (view.AddressDigits() + 1) * view.CharWidth(), view.RowPitch());
     QImage expected(area.size(), QImage::Format_RGB32);
     expected.fill(Base(view));
     {

@@ -40,7 +40,7 @@ TEST(ViewCaret, ClicksLandOnTheCellTheHitTestNames)
         EXPECT_EQ(view.CaretPos(), QPoint(harness.CellLeft(c.column, c.hex), pitch + 1)) << c.what;
         ASSERT_FALSE(harness.Frame().caretInfo.empty());
         EXPECT_EQ(harness.Frame().caretInfo.back(),
-                  std::make_pair(static_cast<std::uint32_t>(16 + c.column), static_cast<std::uint8_t>(16 + c.column)))
+                  std::make_pair(static_cast<FilePos>(16 + c.column), static_cast<std::uint8_t>(16 + c.column)))
             << c.what;
     }
 }
@@ -113,7 +113,7 @@ TEST(ViewKeys, DownMayEnterTheRowsPastTheData)
     harness.Press(Qt::Key_Down);
     EXPECT_EQ(harness.View().LastHit().filePos, 34u);
     // Past the end the bars get the offset and no byte.
-    EXPECT_EQ(harness.Frame().caretInfo.back(), std::make_pair(34u, std::uint8_t{0}));
+    EXPECT_EQ(harness.Frame().caretInfo.back(), std::make_pair(FilePos{34}, std::uint8_t{0}));
 }
 
 TEST(ViewKeys, AModifierPressedAloneLeavesCaretAndBarsAlone)

@@ -42,7 +42,7 @@ public:
     SearchType GetSearchType() const override { return searchType; }
     bool GetMatchCase() const override { return matchCase; }
     bool IsSigned() const override { return false; }
-    void ShowCaretInfo(std::uint32_t offset, std::uint8_t value) override { caretInfo.emplace_back(offset, value); }
+    void ShowCaretInfo(FilePos offset, std::uint8_t value, int) override { caretInfo.emplace_back(offset, value); }
     void SetStatusText(const QString& text) override { statusTexts.push_back(text); }
     void SetOverwriteIndicator(bool on) override { overwrite.push_back(on); }
     void ShowCaretPosition(const QString& text) override { caretPosition = text; }
@@ -53,7 +53,7 @@ public:
     QString searchText;
     SearchType searchType = SearchType::Ascii;
     bool matchCase = true;
-    std::vector<std::pair<std::uint32_t, std::uint8_t>> caretInfo;
+    std::vector<std::pair<FilePos, std::uint8_t>> caretInfo;
     QStringList statusTexts;
     std::vector<bool> overwrite;
     QString caretPosition;
@@ -64,10 +64,10 @@ class CountingView final : public CVantorixView
 {
 public:
     using CVantorixView::CVantorixView;
-    std::vector<std::uint32_t> reads;
+    std::vector<FilePos> reads;
 
 protected:
-    std::int32_t ReadRow(std::uint8_t* buffer, std::uint32_t count, std::uint32_t position) override
+    std::int32_t ReadRow(std::uint8_t* buffer, std::uint32_t count, FilePos position) override
     {
         reads.push_back(position);
         return CVantorixView::ReadRow(buffer, count, position);

@@ -168,7 +168,7 @@ TEST(ViewScrolling, OneLineScrollReadsOnlyTheUncoveredRows)
     for (const ScrollCode code : {ScrollCode::LineDown, ScrollCode::LineDown, ScrollCode::LineUp}) {
         harness.Settle();
         view.OnVScroll(code);
-        const std::vector<std::uint32_t> reads = view.reads;
+        const std::vector<FilePos> reads = view.reads;
         const QImage incremental = harness.ScreenImage();
         ASSERT_GE(reads.size(), 1u);
         ASSERT_LE(reads.size(), 2u) << "a line scroll read " << reads.size() << " rows";

@@ -58,12 +58,12 @@ TEST_F(ViewSearch, OverlappingMatchesComeInTurnAndCaseMatters)
 {
     ViewHarness harness(QByteArray("AAAAxabc"), 3);
     CVantorixView& view = harness.View();
-    std::vector<std::uint32_t> found;
+    std::vector<FilePos> found;
     for (int i = 0; i < 4; ++i) {
         Find(harness, QStringLiteral("AA"));
         found.push_back(view.LastHit().filePos);
     }
-    EXPECT_EQ(found, (std::vector<std::uint32_t>{1, 2, 0, 1}));
+    EXPECT_EQ(found, (std::vector<FilePos>{1, 2, 0, 1}));
     EXPECT_TRUE(boxes.Texts().empty());
 
     Find(harness, QStringLiteral("AAX"));
