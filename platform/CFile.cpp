@@ -1,5 +1,6 @@
 #include "CFile.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <utility>
@@ -303,24 +304,70 @@ const char* OpenErrorText(CFile::OpenError error)
 
 namespace {
 
-// Copies everything fd holds now, from its start, to out. Reads with pread, so the source's
-// file position is left alone.
-bool CopyAll(int fd, int out)
+bool PWriteAll(int fd, const char* data, size_t count, off_t offset)
 {
-    std::vector<char> block(1 << 20);
-    off_t offset = 0;
-    for (;;) {
-        const ssize_t n = ::pread(fd, block.data(), block.size(), offset);
+    while (count > 0) {
+        const ssize_t n = ::pwrite(fd, data, count, offset);
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            return false;
+        }
+        data += n;
+        count -= static_cast<size_t>(n);
+        offset += n;
+    }
+    return true;
+}
+
+// Copies [from, to) of fd to the same offsets of out, or up to fd's end when it ends
+// sooner; `to` < 0 means to the end. Reads with pread, so fd's file position is left alone.
+bool CopyRange(int fd, int out, off_t from, off_t to, std::vector<char>& block)
+{
+    for (off_t offset = from; to < 0 || offset < to;) {
+        const size_t wanted = to < 0 ? block.size() : static_cast<size_t>(std::min<off_t>(to - offset, static_cast<off_t>(block.size())));
+        const ssize_t n = ::pread(fd, block.data(), wanted, offset);
         if (n < 0 && errno == EINTR)
             continue;
         if (n < 0)
             return false;
         if (n == 0)
             return true;
-        if (!WriteAll(out, block.data(), static_cast<size_t>(n)))
+        if (!PWriteAll(out, block.data(), static_cast<size_t>(n), offset))
             return false;
         offset += n;
     }
+    return true;
+}
+
+// Copies everything fd holds now, from its start, to out. The holes of a sparse file (a
+// disk image of 64 GiB may hold a few MiB of data) stay holes: only its data is read and
+// written, and the copy is given the source's length at the end. Where the file system
+// cannot tell holes from data, every byte is copied. Looking for data moves fd's file
+// position; every read of a CFile seeks first.
+bool CopyAll(int fd, int out)
+{
+    std::vector<char> block(1 << 20);
+    struct stat st {};
+    if (::fstat(fd, &st) != 0)
+        return false;
+    if (!S_ISREG(st.st_mode))
+        return CopyRange(fd, out, 0, -1, block);
+    const off_t length = st.st_size;
+    off_t offset = 0;
+    while (offset < length) {
+        const off_t data = ::lseek(fd, offset, SEEK_DATA);
+        if (data < 0 && errno == ENXIO)
+            break; // only a hole is left
+        if (data < 0)
+            return CopyRange(fd, out, offset, length, block) && ::ftruncate(out, length) == 0;
+        const off_t hole = ::lseek(fd, data, SEEK_HOLE);
+        const off_t end = hole < 0 ? length : std::min(hole, length);
+        if (!CopyRange(fd, out, data, end, block))
+            return false;
+        offset = end;
+    }
+    return ::ftruncate(out, length) == 0;
 }
 
 // The permissions a copy gets: the source's read, write and execute bits, never setuid,

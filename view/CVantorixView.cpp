@@ -559,12 +559,25 @@ void CVantorixView::RepaintNow()
     repaint(ClientRect());
 }
 
+void CVantorixView::OnInitialUpdate()
+{
+    // The view is made before its document opens the file: only now is its length known.
+    MeasureAddressColumn();
+}
+
+void CVantorixView::MeasureAddressColumn()
+{
+    // Past 4 GiB the address column widens with the file (or narrows again).
+    if (vtx::AddressDigits(FileLength()) != m_nAddressDigits) {
+        BuildColumnTable();
+        update();
+    }
+}
+
 void CVantorixView::OnFileChangedOnDisk()
 {
     RecalcScrollRange(ClientHeight());
-    // Past 4 GiB the address column widens with the file (or narrows again).
-    if (vtx::AddressDigits(FileLength()) != m_nAddressDigits)
-        BuildColumnTable();
+    MeasureAddressColumn();
     update();
 }
 

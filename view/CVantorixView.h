@@ -51,6 +51,7 @@ public:
     // not fit the page's width).
     void OnPrint(QPainter& painter, QPrinter& printer) override;
     void BuildColumnTable();
+    void OnInitialUpdate() override;
 
     // Scrolling.
     void RecalcScrollRange(int clientHeightPx);
@@ -159,6 +160,8 @@ protected:
 
 private:
     void OnCreate();
+    // Rebuilds the columns when the file's length calls for another number of address digits.
+    void MeasureAddressColumn();
     // Undo or Redo of the document, with this view and the caret pane brought up to date.
     void TakeHistoryStep(void (CVantorixDoc::*step)());
     // The display settings chosen last in any view (bytes per line, group size).

@@ -54,6 +54,13 @@ TEST(NumberText, UnsignedReadingClampsAndWrapsNegatives)
     EXPECT_EQ(vtx::StrToUL32("-56", 10), 4294967240u);
     EXPECT_EQ(vtx::StrToUL32("  12ab", 10), 12u);
     EXPECT_EQ(vtx::StrToUL32("", 16), 0u);
+    // The same rules up to a wider limit: the goto boxes of a file past 4 GiB.
+    constexpr std::uint64_t kTenDigits = 0xFFFFFFFFFF;
+    EXPECT_EQ(vtx::StrToULimited("100000000", 16, kTenDigits), 0x100000000u);
+    EXPECT_EQ(vtx::StrToULimited("10000000000", 16, kTenDigits), kTenDigits);
+    EXPECT_EQ(vtx::StrToULimited("-1", 10, kTenDigits), kTenDigits);
+    EXPECT_EQ(vtx::StrToULimited("99999999999999999999999", 10, ~std::uint64_t{0}), ~std::uint64_t{0});
+    EXPECT_EQ(vtx::StrToULimited("-2", 10, ~std::uint64_t{0}), ~std::uint64_t{0} - 1);
     EXPECT_EQ(vtx::AtoI32("-5x"), -5);
     EXPECT_EQ(vtx::AtoI32("abc"), 0);
 }

@@ -176,3 +176,35 @@ TEST(DocSaveAs, FailureAfterTheCopyGoesBackToTheOldFileWithEveryChange)
         EXPECT_EQ(ReadAll(oldPath), presented);
     }
 }
+
+TEST(DocSaveInPlace, ChangesNearTheEndOfA64GibibyteFileLandOnTheirBytes)
+{
+    constexpr FilePos kLength = FilePos{64} << 30;
+    TempDir dir;
+    const QString path = dir.Write("disk.img", QByteArray());
+    if (::truncate(path.toLocal8Bit().constData(), static_cast<off_t>(kLength)) != 0)
+        GTEST_SKIP() << "this file system refuses a 64 GiB sparse file";
+    auto doc = OpenDocument(path);
+    ASSERT_TRUE(doc);
+    ASSERT_EQ(doc->GetFileLength(), kLength);
+    const FilePos places[] = {FilePos{1} << 32, kLength - 4096, kLength - 1};
+    for (const FilePos p : places)
+        ASSERT_TRUE(doc->SetByte(static_cast<std::uint8_t>(0xA0 + (p & 0xF)), p)) << p;
+    EXPECT_FALSE(doc->SetByte(1, kLength)) << "a change past the end would grow the file";
+    ASSERT_TRUE(doc->OnSaveDocument(path));
+    doc->Undo(); // the last byte goes back to zero: a pending change of its own
+    ASSERT_TRUE(doc->OnSaveDocument(path));
+
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_EQ(file.size(), static_cast<qint64>(kLength));
+    for (const FilePos p : places) {
+        // Each byte and its neighbours: a write 2^32 bytes off, or one byte off, shows.
+        ASSERT_TRUE(file.seek(static_cast<qint64>(p - 1)));
+        QByteArray expected(3, '\0');
+        if (p != kLength - 1)
+            expected[1] = static_cast<char>(0xA0 + (p & 0xF));
+        EXPECT_EQ(file.read(3), expected.left(p == kLength - 1 ? 2 : 3)) << p;
+    }
+    EXPECT_EQ(file.seek(0) ? file.read(1) : QByteArray(), QByteArray(1, '\0'));
+}

@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <QFile>
+
 #include <cctype>
 #include <random>
 
@@ -277,4 +279,46 @@ TEST(DocFindAround, BackwardReadsBlocksFromTheEndAndSeesStraddlingMatches)
     }).position, 10);
     EXPECT_LE(last, 3u * kBlock + 6);
     EXPECT_GT(last, 3u * kBlock - 2 * kBlock);
+}
+
+TEST(DocFindAround, MatchesOnBothSidesOfFourGibibytesAndAcrossIt)
+{
+    // 4 GiB and 1 MiB, sparse: "needle" straddles 2^32, "NEEDLE" lies near the start.
+    constexpr FilePos k4G = FilePos{1} << 32;
+    TempDir dir;
+    QFile file(dir.Path("big.bin"));
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    if (!file.resize(static_cast<qint64>(k4G + (1 << 20))))
+        GTEST_SKIP() << "this file system refuses a sparse file past 4 GiB";
+    ASSERT_TRUE(file.seek(static_cast<qint64>(k4G - 3)) && file.write("needle") == 6);
+    ASSERT_TRUE(file.seek(10) && file.write("NEEDLE") == 6);
+    file.close();
+    auto doc = OpenDocument(file.fileName());
+    ASSERT_TRUE(doc);
+    ScopedSearchType ascii(SearchType::Ascii);
+
+    const SearchPattern straddling = EncodeSearchPattern("needle", SearchType::Ascii);
+    const SearchPattern nearStart = EncodeSearchPattern("NEEDLE", SearchType::Ascii);
+    struct Case {
+        const SearchPattern* pattern;
+        FilePos caret;
+        SearchDirection direction;
+        std::int64_t position;
+        bool wrapped;
+    };
+    constexpr auto F = SearchDirection::Forward;
+    constexpr auto B = SearchDirection::Backward;
+    const Case cases[] = {
+        {&straddling, k4G - 100, F, static_cast<std::int64_t>(k4G - 3), false},
+        {&straddling, k4G + 100, B, static_cast<std::int64_t>(k4G - 3), false},
+        {&nearStart, k4G - 3, F, 10, true},
+        {&straddling, 5, B, static_cast<std::int64_t>(k4G - 3), true},
+    };
+    for (const Case& c : cases) {
+        const FindResult found = doc->FindAround(*c.pattern, c.caret, c.direction);
+        EXPECT_EQ(found.position, c.position) << "from " << c.caret;
+        EXPECT_EQ(found.wrapped, c.wrapped) << "from " << c.caret;
+    }
+    EXPECT_EQ(doc->Find(QStringLiteral("needle"), k4G - 70000), static_cast<std::int64_t>(k4G - 3));
+    EXPECT_EQ(doc->Find(QStringLiteral("needle"), k4G - 2), -1);
 }

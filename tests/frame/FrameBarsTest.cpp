@@ -147,6 +147,39 @@ TEST_F(FrameTest, GotoBoxesMirrorEachOtherWhileTyping)
     EXPECT_EQ(m_boxes.Count(), 0);
 }
 
+TEST_F(FrameTest, GotoBoxesTakeTheTenDigitsOfAFilePastFourGibibytes)
+{
+    const QString path = m_dir.Write("disk.img", QByteArray("start"));
+    if (::truncate(path.toLocal8Bit().constData(), off_t{64} << 30) != 0)
+        GTEST_SKIP() << "this file system refuses a 64 GiB sparse file";
+    Start({path});
+    ASSERT_TRUE(m_bStarted);
+    Activate();
+    View()->setFocus();
+    CCJComboBox* hex = Frame()->HexAddressBox();
+    CCJComboBox* dec = Frame()->DecAddressBox();
+    ClickByte(3);
+    EXPECT_EQ(TextOf(hex), QStringLiteral("0000000003"));
+
+    // The largest value is the largest ten-digit address, not FFFFFFFF.
+    TypeInto(hex, QStringLiteral("FFFFFFFFFF1"));
+    EXPECT_EQ(TextOf(hex), QStringLiteral("FFFFFFFFFF"));
+    EXPECT_EQ(TextOf(dec), QStringLiteral("1099511627775"));
+
+    TypeInto(hex, QStringLiteral("0100000005"));
+    EXPECT_EQ(TextOf(dec), QStringLiteral("4294967301"));
+    Key(Qt::Key_Return);
+    EXPECT_EQ(View()->LastHit().filePos, 0x100000005u);
+    EXPECT_EQ(Frame()->CaretPane()->text(), QStringLiteral("Offset: 0100000005 (4294967301)"));
+
+    // Past the end goes to the last byte, as in any file.
+    TypeInto(dec, QStringLiteral("99999999999"));
+    EXPECT_EQ(TextOf(hex), QStringLiteral("174876E7FF"));
+    Key(Qt::Key_Return);
+    EXPECT_EQ(View()->LastHit().filePos, (std::uint64_t{64} << 30) - 1);
+    EXPECT_EQ(m_boxes.Count(), 0);
+}
+
 TEST_F(FrameTest, GoToAddressReadsTheHexBox)
 {
     StartWith(QByteArray(4096, 'a'));

@@ -70,6 +70,21 @@ TEST(CFileIo, PositionsPastTwoAndFourGibibytesReachTheirBytes)
     }
     EXPECT_EQ(file.GetLength(), kLength);
     EXPECT_THROW(file.Seek(kMaxFilePos + 1), CFileException);
+
+    // A copy holds the same bytes at the same places and keeps the holes: a Save As of a
+    // disk image must not write 64 GiB of zeros.
+    CFile copy;
+    ASSERT_EQ(copy.CreateCopyOf(file, dir.StdPath("copy.bin")), CFile::OpenError::None);
+    EXPECT_EQ(copy.GetLength(), kLength);
+    for (const FilePos position : {FilePos{0x7FFFFFFE}, FilePos{0x7FFFFFFF}, FilePos{0x100000000}, kLength - 1}) {
+        std::uint8_t read = 0xEE;
+        ASSERT_EQ(copy.Seek(position), position);
+        ASSERT_EQ(copy.Read(&read, 1), 1u);
+        EXPECT_EQ(read, position == 0x7FFFFFFE ? 0 : static_cast<std::uint8_t>(position >> 24) ^ 0x5A) << position;
+    }
+    struct stat st {};
+    ASSERT_EQ(::stat(dir.StdPath("copy.bin").c_str(), &st), 0);
+    EXPECT_LT(static_cast<std::int64_t>(st.st_blocks) * 512, std::int64_t{64} << 20);
 }
 
 TEST(CFileIo, SeekReadWriteAndLengthAskedOfTheFile)

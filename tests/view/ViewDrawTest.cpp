@@ -67,6 +67,46 @@ TEST(ViewDrawing, SecondRowShowsItsAddressInGrey)
     EXPECT_NE(image.copy(area.translated(0, -view.RowPitch())), expected) << "row 0 shows 00000000:";
 }
 
+TEST(ViewDrawing, AddressesKeepEightDigitsUpToFourGibibytesAndWidenPastThem)
+{
+    const int narrowHexLeft = ViewHarness(Counting(32), 5).View().HexLeft();
+    struct Case {
+        FilePos length;
+        int digits;
+        const char* lastAddress;
+        const char* caretText;
+    };
+    const Case cases[] = {
+        {FilePos{1} << 32, 8, "FFFFFFF0:", "Offset: FFFFFFFF (4294967295)"},
+        {(FilePos{1} << 32) + 1, 10, "0100000000:", "Offset: 0100000000 (4294967296)"},
+        {FilePos{64} << 30, 10, "0FFFFFFFF0:", "Offset: 0FFFFFFFFF (68719476735)"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.lastAddress);
+        ViewHarness harness(SparseFile{c.length, {{c.length - 1, QByteArray("Z")}}}, 5);
+        CVantorixView& view = harness.View();
+        EXPECT_EQ(view.AddressDigits(), c.digits);
+        EXPECT_EQ(view.HexLeft(), narrowHexLeft + (c.digits - 8) * view.CharWidth());
+        harness.Press(Qt::Key_End);
+        EXPECT_EQ(view.LastHit().filePos, c.length - 1);
+        EXPECT_EQ(harness.ByteAt(c.length - 1), 'Z');
+        EXPECT_EQ(harness.Frame().caretPosition, QString::fromLatin1(c.caretText));
+
+        // The caret's row shows the address in full, as the view's font draws it.
+        const QImage image = harness.Grab();
+        const QRect area(view.LeftMargin(), view.LastHit().row * view.RowPitch(), (c.digits + 1) * view.CharWidth(), view.RowPitch());
+        QImage expected(area.size(), QImage::Format_RGB32);
+        expected.fill(Base(view));
+        {
+            QPainter painter(&expected);
+            painter.setFont(view.Font());
+            painter.setPen(ToQColor(0x9B9B9B));
+            painter.drawText(0, QFontMetrics(view.Font()).ascent(), QString::fromLatin1(c.lastAddress));
+        }
+        EXPECT_EQ(image.copy(area), expected);
+    }
+}
+
 TEST(ViewDrawing, ShortLastRowDrawsOnlyItsBytesAndNothingBelow)
 {
     ViewHarness harness(Counting(20), 5);

@@ -248,6 +248,30 @@ TEST(Texts, AddressAndDisplayCharacters)
     EXPECT_EQ(static_cast<unsigned char>(DisplayChar(0xE9)), 0xE9u);
 }
 
+TEST(Texts, AddressDigitsFollowTheLastOffsetInEvenSteps)
+{
+    struct Case {
+        FilePos length;
+        int digits;
+        FilePos largest;
+    };
+    const Case cases[] = {
+        {0, 8, 0xFFFFFFFF},
+        {FilePos{1} << 32, 8, 0xFFFFFFFF},               // last offset FFFFFFFF
+        {(FilePos{1} << 32) + 1, 10, 0xFFFFFFFFFF},      // last offset 100000000
+        {FilePos{1} << 40, 10, 0xFFFFFFFFFF},
+        {(FilePos{1} << 40) + 1, 12, 0xFFFFFFFFFFFF},
+        {~FilePos{0}, 16, ~FilePos{0}},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(AddressDigits(c.length), c.digits) << c.length;
+        EXPECT_EQ(LargestAddress(c.digits), c.largest) << c.digits;
+    }
+    EXPECT_EQ(AddressText(0x100000000, 10), "0100000000:");
+    EXPECT_EQ(OffsetText(~FilePos{0}, 16), "FFFFFFFFFFFFFFFF");
+    EXPECT_EQ(CaretPositionText(0x123456789A, 2, 10), "Offset: 123456789A (78187493530)   Selected: 2 bytes");
+}
+
 TEST(ScrollBarMapping, SmallRangesAreExactAndHugeOnesScale)
 {
     const auto none = ScrollBarMapping::For(0, 48);

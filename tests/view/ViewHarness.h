@@ -122,7 +122,7 @@ public:
     [[nodiscard]] QImage Grab();
 
     // The byte the document presents at position.
-    [[nodiscard]] std::uint8_t ByteAt(std::uint32_t position) { return m_doc->GetByte(position); }
+    [[nodiscard]] std::uint8_t ByteAt(FilePos position) { return m_doc->GetByte(position); }
 
 private:
     void Open(int rows, bool show);
