@@ -216,8 +216,9 @@ bool CVantorixDoc::SaveInPlace()
             }
         }
         // Never past the end the file has now: a write there would grow it, with a gap of
-        // zeros in front of the byte.
-        if (m_changes.rbegin()->first >= static_cast<FilePos>(check.descriptor.size))
+        // zeros in front of the byte. Asked of the file, not taken from the check: a disk's
+        // size is its driver's, and stat gives it as 0.
+        if (m_changes.rbegin()->first >= m_file.GetLength())
             throw DocFailure("a change lies past the end of the file");
         // One seek and one one-byte write per changed byte; the file keeps its length.
         for (const auto& [position, value] : m_changes) {

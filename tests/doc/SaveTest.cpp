@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 
 #include <QFile>
+#include <QProcess>
+#include <QScopeGuard>
 
 #include <unistd.h>
 
@@ -207,4 +209,34 @@ TEST(DocSaveInPlace, ChangesNearTheEndOfA64GibibyteFileLandOnTheirBytes)
         EXPECT_EQ(file.read(3), expected.left(p == kLength - 1 ? 2 : 3)) << p;
     }
     EXPECT_EQ(file.seek(0) ? file.read(1) : QByteArray(), QByteArray(1, '\0'));
+}
+
+TEST(DocSaveInPlace, ADiskKeepsItsSizeAndTakesTheChangedBytes)
+{
+    // A loop device stands in for a disk; it needs root and a free loop device.
+    TempDir dir;
+    constexpr qint64 kSize = 8 << 20;
+    const QString image = dir.Write("disk.img", QByteArray(kSize, '\x11'));
+    QProcess attach;
+    attach.start(QStringLiteral("losetup"), {QStringLiteral("-f"), QStringLiteral("--show"), image});
+    if (!attach.waitForFinished() || attach.exitCode() != 0)
+        GTEST_SKIP() << "no loop device to stand in for a disk (needs root and losetup)";
+    const QString device = QString::fromLocal8Bit(attach.readAllStandardOutput()).trimmed();
+    const auto detach = qScopeGuard([&] { QProcess::execute(QStringLiteral("losetup"), {QStringLiteral("-d"), device}); });
+
+    auto doc = OpenDocument(device);
+    ASSERT_TRUE(doc);
+    EXPECT_EQ(doc->GetFileLength(), static_cast<FilePos>(kSize));
+    EXPECT_EQ(doc->GetByte(kSize - 1), 0x11);
+    ASSERT_TRUE(doc->SetByte(0xD5, kSize - 1));
+    EXPECT_FALSE(doc->SetByte(0xD5, kSize)) << "a disk cannot grow";
+    MessageBoxRecorder boxes;
+    ASSERT_TRUE(doc->OnSaveDocument(device)) << boxes.Last().toStdString();
+    EXPECT_FALSE(doc->IsDirty());
+    doc.reset();
+
+    QFile disk(device);
+    ASSERT_TRUE(disk.open(QIODevice::ReadOnly));
+    ASSERT_TRUE(disk.seek(kSize - 2));
+    EXPECT_EQ(disk.read(2), QByteArray("\x11\xD5"));
 }
