@@ -2,8 +2,8 @@
 // how large the file is, so each ratio puts the same work on a large and a small file side
 // by side (or our search beside GNU grep on the same file), measured in one run.
 //
-// The 1.9 GiB files are sparse (made with truncate: no disk space, reads of holes give
-// zeros); the 1 GiB search file is real text, because grep treats a file of zeros as
+// The 64 GiB and 8 GiB files are sparse (made with truncate: no disk space, reads of holes
+// give zeros); the 1 GiB search file is real text, because grep treats a file of zeros as
 // binary data. Every file lives in a fresh directory under /tmp that is removed at the end.
 
 // this program
@@ -17,6 +17,7 @@
 #include <ctime>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <memory>
@@ -25,6 +26,7 @@
 #include <string>
 #include <vector>
 
+#include <sys/wait.h>
 #include <unistd.h>
 
 namespace {
@@ -34,7 +36,10 @@ using vtx::SearchType;
 using vtx::bench::ScratchDir;
 
 constexpr std::int64_t kGiB = std::int64_t{1} << 30;
-constexpr std::int64_t kLargeFile = kGiB * 19 / 10; // 1.9 GiB
+constexpr std::int64_t kLargeFile = kGiB * 64;
+// Search speed per GiB is compared between these two sizes.
+constexpr std::int64_t kScanSmall = kGiB;
+constexpr std::int64_t kScanLarge = kGiB * 8;
 constexpr std::int64_t kSearchFile = kGiB;
 constexpr std::uint32_t kRowBytes = 16;
 constexpr std::uint32_t kScreenRows = 60;
@@ -50,7 +55,7 @@ constexpr double kSliceSeconds = 0.05;
 constexpr int kSearchRepeats = 5;
 
 // Lines of random lower-case words; the needle and its UTF-16 form are put near the end.
-std::string MakeSearchFile(const ScratchDir& dir, std::uint32_t& asciiAt, std::uint32_t& unicodeAt)
+std::string MakeSearchFile(const ScratchDir& dir, vtx::FilePos& asciiAt, vtx::FilePos& unicodeAt)
 {
     std::mt19937 random(1234);
     std::string chunk;
@@ -71,15 +76,15 @@ std::string MakeSearchFile(const ScratchDir& dir, std::uint32_t& asciiAt, std::u
     std::ofstream out(path, std::ios::binary);
     for (std::int64_t written = 0; written < kSearchFile; written += static_cast<std::int64_t>(chunk.size()))
         out.write(chunk.data(), static_cast<std::streamsize>(chunk.size()));
-    asciiAt = static_cast<std::uint32_t>(kSearchFile - 4096);
-    unicodeAt = static_cast<std::uint32_t>(kSearchFile - 2048);
-    out.seekp(asciiAt);
+    asciiAt = static_cast<vtx::FilePos>(kSearchFile - 4096);
+    unicodeAt = static_cast<vtx::FilePos>(kSearchFile - 2048);
+    out.seekp(static_cast<std::streamoff>(asciiAt));
     out << '\n' << kNeedle << '\n';
     ++asciiAt;
     std::string wide;
     for (char c : kNeedle)
         wide += std::string{c, '\0'};
-    out.seekp(unicodeAt);
+    out.seekp(static_cast<std::streamoff>(unicodeAt));
     out << '\n' << wide << '\n';
     ++unicodeAt;
     out.seekp(4096);
@@ -118,6 +123,13 @@ void OpenFirstScreen(benchmark::State& state, const std::string& path)
     }
 }
 
+double ThreadCpuSeconds()
+{
+    timespec now{};
+    ::clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
+    return static_cast<double>(now.tv_sec) + static_cast<double>(now.tv_nsec) / 1e9;
+}
+
 std::int64_t ResidentKiB()
 {
     std::ifstream statm("/proc/self/statm");
@@ -136,7 +148,46 @@ std::int64_t ResidentGrowthKiB(const std::string& path)
     return ResidentKiB() - before;
 }
 
-void ReadRow(benchmark::State& state, CVantorixDoc* doc, std::uint32_t position)
+// The peak resident memory of this process so far (VmHWM).
+std::int64_t PeakResidentKiB()
+{
+    std::ifstream status("/proc/self/status");
+    for (std::string line; std::getline(status, line);) {
+        if (line.rfind("VmHWM:", 0) == 0)
+            return std::atoll(line.c_str() + 6);
+    }
+    return -1;
+}
+
+constexpr const char* kPeakOption = "--peak-rss-of=";
+
+// The peak resident memory of a fresh process that opens the file and reads its first
+// screen: this program run again with kPeakOption, so nothing measured before counts.
+std::int64_t PeakResidentOfOpenKiB(const std::string& path)
+{
+    int pipeFds[2];
+    if (::pipe(pipeFds) != 0)
+        return -1;
+    const pid_t child = ::fork();
+    if (child == 0) {
+        ::dup2(pipeFds[1], STDOUT_FILENO);
+        const std::string option = kPeakOption + path;
+        ::execl("/proc/self/exe", "bench_doc", option.c_str(), static_cast<char*>(nullptr));
+        ::_exit(127);
+    }
+    ::close(pipeFds[1]);
+    std::string out;
+    char buffer[64];
+    for (ssize_t n; (n = ::read(pipeFds[0], buffer, sizeof buffer)) > 0;)
+        out.append(buffer, static_cast<std::size_t>(n));
+    ::close(pipeFds[0]);
+    int status = 0;
+    if (child < 0 || ::waitpid(child, &status, 0) != child || !WIFEXITED(status) || WEXITSTATUS(status) != 0)
+        return -1;
+    return std::atoll(out.c_str());
+}
+
+void ReadRow(benchmark::State& state, CVantorixDoc* doc, vtx::FilePos position)
 {
     std::array<std::uint8_t, kRowBytes> row{};
     for (auto _ : state)
@@ -144,7 +195,7 @@ void ReadRow(benchmark::State& state, CVantorixDoc* doc, std::uint32_t position)
 }
 
 void FindFromStart(benchmark::State& state, CVantorixDoc* doc, SearchType type,
-                   const QString& text, std::int32_t expected)
+                   const QString& text, std::int64_t expected)
 {
     CVantorixDoc::SetSearchTypeSource([type] { return type; });
     for (auto _ : state) {
@@ -158,12 +209,28 @@ void FindFromStart(benchmark::State& state, CVantorixDoc* doc, SearchType type,
 
 // The search from a caret, as Find Next and Find Previous run it, over the whole file.
 void FindAround(benchmark::State& state, CVantorixDoc* doc, const vtx::SearchPattern* pattern,
-                std::uint32_t caret, vtx::SearchDirection direction, std::int32_t expected)
+                vtx::FilePos caret, vtx::SearchDirection direction, std::int64_t expected)
 {
     for (auto _ : state) {
         const vtx::FindResult found = doc->FindAround(*pattern, caret, direction);
         if (found.position != expected || found.wrapped) {
             state.SkipWithError("wrong search result");
+            break;
+        }
+    }
+}
+
+// A search through the whole of a file that holds no match, timed as CPU seconds per GiB
+// searched: the per-GiB speed must not fall as files grow.
+void ScanPerGiB(benchmark::State& state, CVantorixDoc* doc, const vtx::SearchPattern* pattern)
+{
+    const double gib = static_cast<double>(doc->GetFileLength()) / static_cast<double>(kGiB);
+    for (auto _ : state) {
+        const double start = ThreadCpuSeconds();
+        const vtx::FindResult found = doc->FindAround(*pattern, 0, vtx::SearchDirection::Forward);
+        state.SetIterationTime((ThreadCpuSeconds() - start) / gib);
+        if (found.position >= 0) {
+            state.SkipWithError("found a match in a file of zeros");
             break;
         }
     }
@@ -179,21 +246,14 @@ void Grep(benchmark::State& state, const std::string& command)
     }
 }
 
-double ThreadCpuSeconds()
-{
-    timespec now{};
-    ::clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
-    return static_cast<double>(now.tv_sec) + static_cast<double>(now.tv_nsec) / 1e9;
-}
-
 // Saving in place: the changes are made outside the timed part; the save's CPU time
 // (user and kernel) is what counts.
-void SaveInPlace(benchmark::State& state, CVantorixDoc* doc, const std::vector<std::uint32_t>* positions)
+void SaveInPlace(benchmark::State& state, CVantorixDoc* doc, const std::vector<vtx::FilePos>* positions)
 {
     std::uint8_t round = 0;
     for (auto _ : state) {
         ++round;
-        for (const std::uint32_t p : *positions)
+        for (const vtx::FilePos p : *positions)
             doc->SetByte(static_cast<std::uint8_t>(p ^ round), p);
         const double start = ThreadCpuSeconds();
         const bool saved = doc->OnSaveDocument(doc->GetPath());
@@ -209,16 +269,16 @@ void SaveInPlace(benchmark::State& state, CVantorixDoc* doc, const std::vector<s
 // file. A save ends in fsync, whose cost grows with the pages it has to write: spread one
 // to a cluster, the changes would dirty 1,000 pages of a large file but only the 256 pages
 // a 1 MiB file has, and the ratio would measure that difference, not the file's size.
-std::vector<std::uint32_t> ScatteredPositions(std::int64_t length)
+std::vector<vtx::FilePos> ScatteredPositions(std::int64_t length)
 {
     constexpr int kPerCluster = 4;
-    std::mt19937 random(99);
-    std::vector<std::uint32_t> positions;
+    std::mt19937_64 random(99);
+    std::vector<vtx::FilePos> positions;
     const std::int64_t stride = length / (kSavedChanges / kPerCluster);
     for (int cluster = 0; cluster < kSavedChanges / kPerCluster; ++cluster) {
         const std::int64_t base = cluster * stride + static_cast<std::int64_t>(random() % (stride - 64));
         for (int i = 0; i < kPerCluster; ++i)
-            positions.push_back(static_cast<std::uint32_t>(base + i * 16));
+            positions.push_back(static_cast<vtx::FilePos>(base + i * 16));
     }
     return positions;
 }
@@ -253,8 +313,8 @@ static int Run()
     // A row read with a million pending changes around it, and with none.
     auto plainRows = Open(dir.Sparse("rows-plain.bin", 4 << 20));
     auto busyRows = Open(dir.Sparse("rows-busy.bin", 4 << 20));
-    constexpr std::uint32_t kRow = 1000000;
-    for (std::uint32_t p = 0, made = 0; made < kPendingElsewhere; p += 2) {
+    constexpr vtx::FilePos kRow = 1000000;
+    for (vtx::FilePos p = 0, made = 0; made < kPendingElsewhere; p += 2) {
         if (p >= kRow && p < kRow + kRowBytes)
             continue;
         busyRows->SetByte(0xEE, p);
@@ -264,14 +324,14 @@ static int Run()
     RegisterBenchmark("doc_row/million", ReadRow, busyRows.get(), kRow)->Repetitions(kRepeats)->MinTime(kSliceSeconds);
 
     // Find against grep on a 1 GiB text file whose only match is near its end.
-    std::uint32_t asciiAt = 0;
-    std::uint32_t unicodeAt = 0;
+    vtx::FilePos asciiAt = 0;
+    vtx::FilePos unicodeAt = 0;
     const std::string text = MakeSearchFile(dir, asciiAt, unicodeAt);
     auto searched = Open(text);
     const QString needle = QString::fromStdString(kNeedle);
     const std::string grep = "LC_ALL=C grep -c -F '" + kNeedle + "' '" + text + "' > /dev/null";
-    const auto asciiHit = static_cast<std::int32_t>(asciiAt);
-    const auto unicodeHit = static_cast<std::int32_t>(unicodeAt);
+    const auto asciiHit = static_cast<std::int64_t>(asciiAt);
+    const auto unicodeHit = static_cast<std::int64_t>(unicodeAt);
     RegisterBenchmark("find/grep", Grep, grep)->Repetitions(kSearchRepeats)->Iterations(1)->UseRealTime()->Unit(benchmark::kMillisecond);
     RegisterBenchmark("find/ascii", FindFromStart, searched.get(), SearchType::Ascii, needle, asciiHit)
         ->Repetitions(kSearchRepeats)->Iterations(1)->UseRealTime()->Unit(benchmark::kMillisecond);
@@ -287,21 +347,29 @@ static int Run()
     const vtx::SearchPattern backwardPattern = vtx::EncodeSearchPattern(kNeedleNearStart, SearchType::Ascii);
     const vtx::SearchPattern anyCasePattern =
         vtx::EncodeSearchPattern("Quietly VANTORIX Needle", SearchType::Ascii, false);
-    const auto lastByte = static_cast<std::uint32_t>(kSearchFile - 1);
-    RegisterBenchmark("find/next", FindAround, searched.get(), &forwardPattern, 0u, vtx::SearchDirection::Forward, asciiHit)
+    const auto lastByte = static_cast<vtx::FilePos>(kSearchFile - 1);
+    RegisterBenchmark("find/next", FindAround, searched.get(), &forwardPattern, vtx::FilePos{0}, vtx::SearchDirection::Forward, asciiHit)
         ->Repetitions(kSearchRepeats)->Iterations(1)->UseRealTime()->Unit(benchmark::kMillisecond);
     RegisterBenchmark("find/previous", FindAround, searched.get(), &backwardPattern, lastByte,
                       vtx::SearchDirection::Backward, 4097)
         ->Repetitions(kSearchRepeats)->Iterations(1)->UseRealTime()->Unit(benchmark::kMillisecond);
-    RegisterBenchmark("find/next_any_case", FindAround, searched.get(), &anyCasePattern, 0u,
+    RegisterBenchmark("find/next_any_case", FindAround, searched.get(), &anyCasePattern, vtx::FilePos{0},
                       vtx::SearchDirection::Forward, asciiHit)
         ->Repetitions(kSearchRepeats)->Iterations(1)->UseRealTime()->Unit(benchmark::kMillisecond);
+
+    // Search speed per GiB through 1 GiB and 8 GiB of zeros.
+    auto scanSmall = Open(dir.Sparse("scan-small.bin", kScanSmall, std::string(1, '\0')));
+    auto scanLarge = Open(dir.Sparse("scan-large.bin", kScanLarge, std::string(1, '\0')));
+    RegisterBenchmark("scan_per_gib/1GiB", ScanPerGiB, scanSmall.get(), &forwardPattern)
+        ->Repetitions(kSearchRepeats)->Iterations(1)->UseManualTime()->Unit(benchmark::kMillisecond);
+    RegisterBenchmark("scan_per_gib/8GiB", ScanPerGiB, scanLarge.get(), &forwardPattern)
+        ->Repetitions(3)->Iterations(1)->UseManualTime()->Unit(benchmark::kMillisecond);
 
     // In-place save of 1,000 scattered changes.
     auto saveSmall = Open(dir.Sparse("save-small.bin", 1 << 20));
     auto saveLarge = Open(dir.Sparse("save-large.bin", kLargeFile));
-    const std::vector<std::uint32_t> smallPositions = ScatteredPositions(1 << 20);
-    const std::vector<std::uint32_t> largePositions = ScatteredPositions(kLargeFile);
+    const std::vector<vtx::FilePos> smallPositions = ScatteredPositions(1 << 20);
+    const std::vector<vtx::FilePos> largePositions = ScatteredPositions(kLargeFile);
     RegisterBenchmark("doc_save/small", SaveInPlace, saveSmall.get(), &smallPositions)
         ->Repetitions(kRepeats)->MinTime(kSliceSeconds)->UseManualTime()->Unit(benchmark::kMicrosecond);
     RegisterBenchmark("doc_save/large", SaveInPlace, saveLarge.get(), &largePositions)
@@ -314,7 +382,7 @@ static int Run()
     bool within = true;
     // CPU time where only this process works; real time against grep, another process.
     constexpr auto kCpu = vtx::bench::RatioReporter::Clock::Cpu;
-    within &= vtx::bench::PrintRatio(times, "doc_open_first_screen_1.9GiB_vs_1KiB", "doc_open/large", "doc_open/small", 1.2, kCpu);
+    within &= vtx::bench::PrintRatio(times, "doc_open_first_screen_64GiB_vs_1KiB", "doc_open/large", "doc_open/small", 1.2, kCpu);
     within &= vtx::bench::PrintRatio(times, "doc_row_read_1M_pending_vs_none", "doc_row/million", "doc_row/none", 2.0, kCpu);
     within &= vtx::bench::PrintRatio(times, "doc_find_ascii_vs_grep", "find/ascii", "find/grep", 1.0);
     within &= vtx::bench::PrintRatio(times, "doc_find_unicode_vs_grep", "find/unicode", "find/grep", 0);
@@ -322,15 +390,29 @@ static int Run()
     within &= vtx::bench::PrintRatio(times, "doc_find_previous_vs_next_1GiB", "find/previous", "find/next", 1.2, kCpu);
     within &= vtx::bench::PrintRatio(times, "doc_find_ascii_any_case_vs_exact", "find/next_any_case", "find/next", 1.5, kCpu);
     // Manual time: the CPU time of the save alone.
-    within &= vtx::bench::PrintRatio(times, "doc_save_1000_changes_1.9GiB_vs_1MiB", "doc_save/large", "doc_save/small", 1.2);
+    within &= vtx::bench::PrintRatio(times, "doc_save_1000_changes_64GiB_vs_1MiB", "doc_save/large", "doc_save/small", 1.2);
+    within &= vtx::bench::PrintRatio(times, "doc_search_per_GiB_8GiB_vs_1GiB", "scan_per_gib/8GiB", "scan_per_gib/1GiB", 1.1);
 
     // Memory: opening must not grow with the file. Measured after the benchmarks, so that
     // code and allocator pools are already warm for both.
     const std::int64_t growthSmall = ResidentGrowthKiB(small);
     const std::int64_t growthLarge = ResidentGrowthKiB(large);
-    vtx::bench::PrintFigure("doc_open_rss_growth", "1.9 GiB file +" + std::to_string(growthLarge) +
+    vtx::bench::PrintFigure("doc_open_rss_growth", "64 GiB file +" + std::to_string(growthLarge) +
                                                        " KiB, 1 KiB file +" + std::to_string(growthSmall) + " KiB");
     within &= growthLarge - growthSmall <= 256;
+    // And the whole process's peak, in a fresh process for each file.
+    const std::int64_t peakSmall = PeakResidentOfOpenKiB(small);
+    const std::int64_t peakLarge = PeakResidentOfOpenKiB(large);
+    if (peakSmall <= 0 || peakLarge <= 0) {
+        std::fprintf(stderr, "bench_doc: the peak memory of a fresh process could not be measured\n");
+        within = false;
+    } else {
+        const double peakRatio = static_cast<double>(peakLarge) / static_cast<double>(peakSmall);
+        std::printf("doc_open_peak_rss_64GiB_vs_1KiB: ratio %.3f (limit 1.1)\n", peakRatio);
+        vtx::bench::PrintFigure("doc_open_peak_rss", "64 GiB file " + std::to_string(peakLarge) + " KiB, 1 KiB file " +
+                                                         std::to_string(peakSmall) + " KiB");
+        within &= peakRatio <= 1.1;
+    }
 
     if (boxes.Count() > 0) {
         std::fprintf(stderr, "unexpected message: %s\n", boxes.Last().toLocal8Bit().constData());
@@ -339,8 +421,26 @@ static int Run()
     return within ? 0 : 1;
 }
 
+// Opens the file, reads its first screen and prints the peak resident memory in KiB.
+int PeakOfOpen(const std::string& path)
+{
+    vtx::MessageBoxRecorder boxes;
+    auto doc = Open(path);
+    ReadScreen(*doc);
+    std::printf("%lld\n", static_cast<long long>(PeakResidentKiB()));
+    return 0;
+}
+
 int main(int argc, char** argv)
 {
+    if (argc == 2 && std::string(argv[1]).rfind(kPeakOption, 0) == 0) {
+        try {
+            return PeakOfOpen(argv[1] + std::strlen(kPeakOption));
+        } catch (const std::exception& failure) {
+            std::fprintf(stderr, "bench_doc: %s\n", failure.what());
+            return 1;
+        }
+    }
     // Interleaving first, so that an explicit flag on the command line still wins.
     std::vector<char*> args(argv, argv + argc);
     std::string interleave = "--benchmark_enable_random_interleaving=true";

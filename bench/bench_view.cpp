@@ -1,7 +1,8 @@
 // Benchmarks of the hex view. Drawing must cost what the window shows, not what the file
 // holds: a full repaint of a 60-row window is timed at the start and at the end of a
-// 1.9 GiB file and with no or a million pending changes, and the rows that a one-line
-// scroll and a Page Down read are counted.
+// 64 GiB file and with no or a million pending changes, End and the repaint it brings
+// on a 64 GiB file against a 1 MiB one, and the rows that a one-line scroll and a Page
+// Down read are counted.
 //
 // The view runs on Qt's offscreen platform. The big files are sparse and live in a fresh
 // directory under /tmp that is removed at the end.
@@ -38,7 +39,8 @@ using vtx::CVantorixView;
 using vtx::bench::ScratchDir;
 
 constexpr std::int64_t kGiB = std::int64_t{1} << 30;
-constexpr std::int64_t kLargeFile = kGiB * 19 / 10; // 1.9 GiB
+constexpr std::int64_t kLargeFile = kGiB * 64;
+constexpr std::int64_t kSmallFile = std::int64_t{1} << 20;
 constexpr std::int64_t kPagingFile = std::int64_t{100} << 20;
 constexpr int kScreenRows = 60;
 constexpr int kPending = 1000000;
@@ -120,6 +122,21 @@ void Repaint(benchmark::State& state, CountingView* view)
     state.counters["rows"] = static_cast<double>(view->reads) / static_cast<double>(std::max<benchmark::IterationCount>(state.iterations(), 1));
 }
 
+// Home, then End, then the repaint that shows the last row: the caret travels the whole
+// file and the window has to show its end.
+void EndAndRepaint(benchmark::State& state, CountingView* view)
+{
+    QImage image(view->size(), QImage::Format_RGB32);
+    for (auto _ : state) {
+        view->OnKeyDown(Qt::Key_Home);
+        view->OnKeyDown(Qt::Key_End);
+        QPainter painter(&image);
+        view->render(&painter);
+    }
+    if (view->LastHit().filePos + 1 != view->GetDocument()->GetFileLength())
+        state.SkipWithError("End did not reach the last byte");
+}
+
 int Run()
 {
     ScratchDir dir("vantorix-bench-view");
@@ -134,29 +151,38 @@ int Run()
     const std::string endPath = MakeSparse(dir, "end.bin", kLargeFile);
     auto endDoc = Open(endPath);
     auto endView = MakeView(*endDoc);
-    endView->GotoPosition(static_cast<std::uint32_t>(kLargeFile - 1));
+    endView->GotoPosition(static_cast<vtx::FilePos>(kLargeFile - 1));
 
     // A million pending changes spread over the whole file, with the view at the start.
     const std::string busyPath = MakeSparse(dir, "busy.bin", kLargeFile);
     auto busyDoc = Open(busyPath);
-    const std::uint32_t spacing = static_cast<std::uint32_t>(kLargeFile / kPending);
+    const auto spacing = static_cast<vtx::FilePos>(kLargeFile / kPending);
     for (int i = 0; i < kPending; ++i)
-        busyDoc->SetByte(static_cast<std::uint8_t>(i), static_cast<std::uint32_t>(i) * spacing + 7);
+        busyDoc->SetByte(static_cast<std::uint8_t>(i), static_cast<vtx::FilePos>(i) * spacing + 7);
     auto busyView = MakeView(*busyDoc);
+
+    // End on a 64 GiB file and on a 1 MiB one.
+    auto endSmallDoc = Open(MakeSparse(dir, "end-small.bin", kSmallFile));
+    auto endSmallView = MakeView(*endSmallDoc);
+    auto endLargeDoc = Open(MakeSparse(dir, "end-large.bin", kLargeFile));
+    auto endLargeView = MakeView(*endLargeDoc);
 
     using benchmark::RegisterBenchmark;
     RegisterBenchmark("view_repaint/start", Repaint, startView.get())->Repetitions(15)->Iterations(20)->Unit(benchmark::kMicrosecond);
     RegisterBenchmark("view_repaint/end", Repaint, endView.get())->Repetitions(15)->Iterations(20)->Unit(benchmark::kMicrosecond);
     RegisterBenchmark("view_repaint/million_pending", Repaint, busyView.get())->Repetitions(15)->Iterations(20)->Unit(benchmark::kMicrosecond);
+    RegisterBenchmark("view_end/small", EndAndRepaint, endSmallView.get())->Repetitions(15)->Iterations(20)->Unit(benchmark::kMicrosecond);
+    RegisterBenchmark("view_end/large", EndAndRepaint, endLargeView.get())->Repetitions(15)->Iterations(20)->Unit(benchmark::kMicrosecond);
 
     vtx::bench::RatioReporter times;
     benchmark::RunSpecifiedBenchmarks(&times);
 
     bool within = true;
-    within &= vtx::bench::PrintRatio(times, "view_repaint_60_rows_end_vs_start_1.9GiB", "view_repaint/end",
+    within &= vtx::bench::PrintRatio(times, "view_repaint_60_rows_end_vs_start_64GiB", "view_repaint/end",
                                      "view_repaint/start", 1.2);
     within &= vtx::bench::PrintRatio(times, "view_repaint_60_rows_1M_pending_vs_none", "view_repaint/million_pending",
                                      "view_repaint/start", 1.5);
+    within &= vtx::bench::PrintRatio(times, "view_end_and_repaint_64GiB_vs_1MiB", "view_end/large", "view_end/small", 1.2);
 
     // One-line scrolls: the rows each one reads.
     std::size_t mostLineReads = 0;
