@@ -1,5 +1,7 @@
 #include "chrome/CCJComboBox.h"
 
+#include "chrome/Bevel.h"
+
 // Qt
 #include <QChildEvent>
 #include <QCursor>
@@ -14,22 +16,6 @@
 namespace vtx {
 
 bool CCJComboBox::s_bHoverPainted = false;
-
-namespace {
-
-// A one-pixel frame: top and left edges in c1, bottom and right edges in c2 (the top-right
-// and bottom-left corners belong to c2).
-void Frame(QPainter& painter, const QRect& r, const QColor& c1, const QColor& c2)
-{
-    if (r.width() <= 0 || r.height() <= 0)
-        return;
-    painter.fillRect(QRect(r.left(), r.top(), r.width() - 1, 1), c1);
-    painter.fillRect(QRect(r.left(), r.top(), 1, r.height() - 1), c1);
-    painter.fillRect(QRect(r.right(), r.top(), 1, r.height()), c2);
-    painter.fillRect(QRect(r.left(), r.bottom(), r.width(), 1), c2);
-}
-
-} // namespace
 
 CCJComboBox::CCJComboBox(QWidget* parent) : QComboBox(parent)
 {
@@ -74,29 +60,24 @@ void CCJComboBox::paintEvent(QPaintEvent* event)
     QComboBox::paintEvent(event);
     QPainter painter(this);
     const int state = WantedState();
-    const QPalette& pal = palette();
-    if (state == Normal) {
-        const QColor face = pal.color(QPalette::Window);
-        PaintFlatFrame(painter, state, face, face);
-    } else {
-        PaintFlatFrame(painter, state, pal.color(QPalette::Dark), pal.color(QPalette::Light));
-    }
+    const BevelColors colors = BevelColorsOf(palette());
+    if (state == Normal)
+        PaintFlatFrame(painter, state, colors.face, colors.face);
+    else
+        PaintFlatFrame(painter, state, colors.shadow, colors.highlight);
     m_nPaintedState = state;
 }
 
 void CCJComboBox::PaintFlatFrame(QPainter& painter, int state, const QColor& c1,
                                  const QColor& c2) const
 {
-    const QPalette& pal = palette();
-    const QColor face = pal.color(QPalette::Window);
-    const QColor light = pal.color(QPalette::Light);
-    const QColor dark = pal.color(QPalette::Dark);
+    const BevelColors colors = BevelColorsOf(palette());
 
     QRect r = rect();
-    Frame(painter, r, c1, c2);
+    PaintBevel(painter, r, c1, c2);
     r.adjust(1, 1, -1, -1);
-    const QColor inner = isEnabled() ? face : light;
-    Frame(painter, r, inner, inner);
+    const QColor inner = isEnabled() ? colors.face : colors.highlight;
+    PaintBevel(painter, r, inner, inner);
 
     // The drop-down button: as wide as the style makes it, at the right.
     QStyleOptionComboBox option;
@@ -105,27 +86,27 @@ void CCJComboBox::PaintFlatFrame(QPainter& painter, int state, const QColor& c1,
         style()->subControlRect(QStyle::CC_ComboBox, &option, QStyle::SC_ComboBoxArrow, this).width();
     r.adjust(1, 1, -1, -1);
     r.setLeft(r.right() + 1 - buttonWidth);
-    Frame(painter, r, face, face);
+    PaintBevel(painter, r, colors.face, colors.face);
     r.adjust(1, 1, -1, -1);
-    Frame(painter, r, face, face);
+    PaintBevel(painter, r, colors.face, colors.face);
 
     if (!isEnabled())
         return;
     switch (state) {
     case Normal:
         r.adjust(0, -1, 0, 1);
-        Frame(painter, r, light, light);
+        PaintBevel(painter, r, colors.highlight, colors.highlight);
         r.adjust(-1, 0, 0, 0);
-        Frame(painter, r, light, light);
+        PaintBevel(painter, r, colors.highlight, colors.highlight);
         break;
     case Hover:
         r.adjust(0, -1, 0, 1);
-        Frame(painter, r, light, dark);
+        PaintBevel(painter, r, colors.highlight, colors.shadow);
         break;
     case Pressed:
         r.adjust(0, -1, 0, 1);
         r.translate(1, 1);
-        Frame(painter, r, dark, light);
+        PaintBevel(painter, r, colors.shadow, colors.highlight);
         break;
     default:
         break;

@@ -1,5 +1,6 @@
 #include "chrome/CCJToolBar.h"
 
+#include "chrome/Bevel.h"
 #include "chrome/CCJComboBox.h"
 #include "framework/Trace.h"
 
@@ -67,15 +68,6 @@ protected:
 private:
     QIcon m_icon;
 };
-
-// A raised ridge of the gripper: light on its top and left, dark on its right and bottom.
-void DrawRidge(QPainter& painter, const QRect& r, const QColor& light, const QColor& dark)
-{
-    painter.fillRect(QRect(QPoint(r.left(), r.top() + 1), QPoint(r.left(), r.bottom())), light);
-    painter.fillRect(QRect(QPoint(r.left(), r.top()), QPoint(r.right() - 1, r.top())), light);
-    painter.fillRect(QRect(QPoint(r.right(), r.top()), QPoint(r.right(), r.bottom() - 1)), dark);
-    painter.fillRect(QRect(QPoint(r.left() + 1, r.bottom()), QPoint(r.right(), r.bottom())), dark);
-}
 
 } // namespace
 
@@ -308,32 +300,32 @@ void CCJToolBar::paintEvent(QPaintEvent* event)
 {
     QPainter painter(this);
     const QPalette& pal = palette();
-    const QColor light = pal.color(QPalette::Light);
-    const QColor dark = pal.color(QPalette::Dark);
+    const BevelColors colors = BevelColorsOf(pal);
 
     // Borders, each taking its pixel off the rectangle that remains.
     QRect r = rect();
     if (m_borders & Qt::RightEdge) {
-        painter.fillRect(QRect(r.right(), r.top(), 1, r.height()), dark);
+        painter.fillRect(QRect(r.right(), r.top(), 1, r.height()), colors.shadow);
         r.setRight(r.right() - 1);
     }
     if (m_borders & Qt::BottomEdge) {
-        painter.fillRect(QRect(r.left(), r.bottom(), r.width(), 1), dark);
+        painter.fillRect(QRect(r.left(), r.bottom(), r.width(), 1), colors.shadow);
         r.setBottom(r.bottom() - 1);
     }
     if (m_borders & Qt::TopEdge) {
-        painter.fillRect(QRect(r.left(), r.top(), r.width(), 1), light);
+        painter.fillRect(QRect(r.left(), r.top(), r.width(), 1), colors.highlight);
         r.setTop(r.top() + 1);
     }
     if (m_borders & Qt::LeftEdge) {
-        painter.fillRect(QRect(r.left(), r.top(), 1, r.height()), light);
+        painter.fillRect(QRect(r.left(), r.top(), 1, r.height()), colors.highlight);
         r.setLeft(r.left() + 1);
     }
     painter.fillRect(r, pal.brush(backgroundRole()));
 
+    // Raised ridges, light on their top and left.
     if (const auto ridges = GripperRidges()) {
         for (const QRect& ridge : *ridges)
-            DrawRidge(painter, ridge, light, dark);
+            PaintBevel(painter, ridge, colors.highlight, colors.shadow, BevelCorners::OneEach);
     }
 }
 

@@ -1,5 +1,6 @@
 #include "chrome/CCoolMenuManager.h"
 
+#include "chrome/Bevel.h"
 #include "chrome/CommandId.h"
 #include "chrome/ToolbarResource.h"
 #include "framework/Trace.h"
@@ -163,12 +164,10 @@ QIcon CCoolMenuManager::ImageOf(int command) const
 
 QString CCoolMenuManager::ImageKey() const
 {
-    const QPalette palette = MenuPalette();
+    const BevelColors colors = BevelColorsOf(MenuPalette());
     return QStringLiteral("%1 %2 %3 %4")
-        .arg(palette.color(QPalette::Light).name(QColor::HexArgb),
-             palette.color(QPalette::Dark).name(QColor::HexArgb),
-             palette.color(QPalette::Window).name(QColor::HexArgb),
-             QApplication::style()->name());
+        .arg(colors.highlight.name(QColor::HexArgb), colors.shadow.name(QColor::HexArgb),
+             colors.face.name(QColor::HexArgb), QApplication::style()->name());
 }
 
 bool CCoolMenuManager::HandleMessage(QEvent* event)

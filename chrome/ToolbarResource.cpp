@@ -1,5 +1,7 @@
 #include "chrome/ToolbarResource.h"
 
+#include "chrome/Bevel.h"
+
 // Qt
 #include <QFile>
 #include <QPalette>
@@ -215,10 +217,11 @@ std::optional<ToolbarResource> LoadToolbarResource(int id, const QString& direct
 
 DisabledLook DisabledLookFor(const QPalette& palette)
 {
+    const BevelColors colors = BevelColorsOf(palette, QPalette::Active);
     DisabledLook look;
-    look.colors.highlight = palette.color(QPalette::Active, QPalette::Light);
-    look.colors.shadow = palette.color(QPalette::Active, QPalette::Dark);
-    look.colors.background = palette.color(QPalette::Active, QPalette::Window);
+    look.colors.highlight = colors.highlight;
+    look.colors.shadow = colors.shadow;
+    look.colors.background = colors.face;
     return look;
 }
 

@@ -103,6 +103,19 @@ const std::vector<PopupLayout>& MenuLayout(int menuId)
     return menuId == IDR_VANTORTYPE ? withDocument : noDocument;
 }
 
+// The bar menu's search type items, in menu order: the one that is checked names the type.
+struct SearchTypeItem {
+    int id;
+    const char* prompt;
+    const char* menuText;
+    SearchType type;
+};
+constexpr SearchTypeItem kSearchTypeItems[] = {
+    {ID_SEARCH_ASCII, "Set Search Type to Ascii String", "Search &Ascii", SearchType::Ascii},
+    {ID_SEARCH_HEX, "Set Search Type to Hex", "Search &Hex", SearchType::Hex},
+    {ID_SEARCH_UNICODE, "Set Search Type to Unicode String", "Search &Unicode", SearchType::Unicode},
+};
+
 bool HasCommandItems(const QMenu* menu)
 {
     for (const QAction* action : menu->actions())
@@ -152,7 +165,7 @@ CMainFrame::~CMainFrame()
     disconnect(this, &CMDIFrameWnd::activeFrameChanged, this, nullptr);
     disconnect(m_inspectedViewConnection);
     // The toolbars go with the base class, and their boxes with them.
-    for (QComboBox* box : std::initializer_list<QComboBox*>{m_pSearchBox, m_pHexBox, m_pDecBox, m_pValueBox})
+    for (QComboBox* box : Boxes())
         if (box && box->lineEdit())
             disconnect(box->lineEdit(), nullptr, this, nullptr);
     m_pSearchBox = m_pHexBox = m_pDecBox = m_pValueBox = nullptr;
@@ -493,7 +506,7 @@ CVantorixView* CMainFrame::ActiveHexView() const
 void CMainFrame::BuildCommandTable()
 {
     const auto app = [] { return AfxGetApp(); };
-    const auto withDocument = [this](CCmdUI& ui) { EnableWithDocument(ui); };
+    const auto withDocument = EnabledWithDocument();
 
     // File.
     m_commands.Add({ID_FILE_NEW, QStringLiteral("Create a new document\nNew"), {}, {QKeySequence(QStringLiteral("Ctrl+N"))},
@@ -623,7 +636,7 @@ void CMainFrame::BuildCommandTable()
 
 void CMainFrame::AddEditCommands()
 {
-    const auto withDocument = [this](CCmdUI& ui) { EnableWithDocument(ui); };
+    const auto withDocument = EnabledWithDocument();
     const auto routed = [this](int id) { return [this, id] { RouteEditCommand(id); }; };
     const auto keys = [](QKeyCombination principal, QKeyCombination second) {
         return QList<QKeySequence>{QKeySequence(principal), QKeySequence(second)};
@@ -664,7 +677,7 @@ void CMainFrame::AddEditCommands()
 
 void CMainFrame::AddBarCommands()
 {
-    const auto withDocument = [this](CCmdUI& ui) { EnableWithDocument(ui); };
+    const auto withDocument = EnabledWithDocument();
     // The boxes' own commands put the focus into the box; their rules enable the box.
     const auto focusBox = [this](CCJComboBox* CMainFrame::*box) {
         return [this, box] {
@@ -691,17 +704,7 @@ void CMainFrame::AddBarCommands()
 
     // The search type and the sign are the check marks of these items; each choice marks
     // its own item and clears the others.
-    const struct {
-        int id;
-        const char* prompt;
-        const char* menuText;
-        SearchType type;
-    } searchTypes[] = {
-        {ID_SEARCH_ASCII, "Set Search Type to Ascii String", "Search &Ascii", SearchType::Ascii},
-        {ID_SEARCH_HEX, "Set Search Type to Hex", "Search &Hex", SearchType::Hex},
-        {ID_SEARCH_UNICODE, "Set Search Type to Unicode String", "Search &Unicode", SearchType::Unicode},
-    };
-    for (const auto& item : searchTypes) {
+    for (const SearchTypeItem& item : kSearchTypeItems) {
         const SearchType type = item.type;
         m_commands.Add({item.id, QString::fromLatin1(item.prompt), QString::fromLatin1(item.menuText), {},
                         [this, type] { SetSearchType(type); }, {}})
@@ -824,26 +827,17 @@ QString CMainFrame::GetSearchText() const
 
 SearchType CMainFrame::GetSearchType() const
 {
-    const auto marked = [this](int id) {
-        const QAction* action = m_commands.Action(id);
-        return action && action->isChecked();
-    };
-    if (marked(ID_SEARCH_ASCII))
-        return SearchType::Ascii;
-    if (marked(ID_SEARCH_HEX))
-        return SearchType::Hex;
-    if (marked(ID_SEARCH_UNICODE))
-        return SearchType::Unicode;
+    for (const SearchTypeItem& item : kSearchTypeItems)
+        if (const QAction* action = m_commands.Action(item.id); action && action->isChecked())
+            return item.type;
     return SearchType::Ascii;
 }
 
 void CMainFrame::SetSearchType(SearchType type)
 {
-    const std::pair<int, SearchType> items[] = {
-        {ID_SEARCH_ASCII, SearchType::Ascii}, {ID_SEARCH_HEX, SearchType::Hex}, {ID_SEARCH_UNICODE, SearchType::Unicode}};
-    for (const auto& [id, itemType] : items)
-        if (QAction* action = m_commands.Action(id))
-            action->setChecked(itemType == type);
+    for (const SearchTypeItem& item : kSearchTypeItems)
+        if (QAction* action = m_commands.Action(item.id))
+            action->setChecked(item.type == type);
 }
 
 bool CMainFrame::GetMatchCase() const
@@ -937,11 +931,16 @@ void CMainFrame::OpenShellTarget(const QString& url) const
     (void)QDesktopServices::openUrl(QUrl(url));
 }
 
+std::array<QComboBox*, 4> CMainFrame::Boxes() const
+{
+    return {m_pSearchBox, m_pHexBox, m_pDecBox, m_pValueBox};
+}
+
 QLineEdit* CMainFrame::BoxEditOf(QWidget* w) const
 {
     if (!w)
         return nullptr;
-    for (QComboBox* box : std::initializer_list<QComboBox*>{m_pSearchBox, m_pHexBox, m_pDecBox, m_pValueBox})
+    for (QComboBox* box : Boxes())
         if (box && (w == box || w->parentWidget() == box))
             return box->lineEdit();
     return nullptr;

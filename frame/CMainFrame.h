@@ -20,6 +20,7 @@
 #include <QString>
 
 #include <array>
+#include <functional>
 #include <map>
 #include <memory>
 #include <optional>
@@ -162,11 +163,17 @@ private:
     void RouteEditCommand(int id);
     // The edit field of the bar box that w is, or lies in; null for anything else.
     [[nodiscard]] QLineEdit* BoxEditOf(QWidget* w) const;
+    // The search, hex address, decimal address and value boxes; null until created.
+    [[nodiscard]] std::array<QComboBox*, 4> Boxes() const;
     void OpenShellTarget(const QString& url) const;
 
     // True while a document window is active: the rule of most document commands.
     [[nodiscard]] bool HasActiveDocument() const { return MDIGetActive() != nullptr; }
-    void EnableWithDocument(CCmdUI& ui) const { ui.Enable(HasActiveDocument()); }
+    // The update rule of those commands: enabled exactly while a document window is active.
+    [[nodiscard]] std::function<void(CCmdUI&)> EnabledWithDocument() const
+    {
+        return [this](CCmdUI& ui) { ui.Enable(HasActiveDocument()); };
+    }
     [[nodiscard]] CVantorixView* ActiveHexView() const;
     [[nodiscard]] CDocManager* DocManager() const;
 
