@@ -32,11 +32,13 @@ int OpenNoIntr(const char* path, int flags, mode_t mode = 0)
     return fd;
 }
 
-bool WriteAll(int fd, const void* buffer, size_t count)
+// Writes all count bytes, at the file position or, when offset is given, at that offset
+// (pwrite: the file position stays).
+bool WriteAll(int fd, const void* buffer, size_t count, off_t offset = -1)
 {
     auto* p = static_cast<const char*>(buffer);
     while (count > 0) {
-        const ssize_t n = ::write(fd, p, count);
+        const ssize_t n = offset < 0 ? ::write(fd, p, count) : ::pwrite(fd, p, count, offset);
         if (n < 0) {
             if (errno == EINTR)
                 continue;
@@ -44,6 +46,8 @@ bool WriteAll(int fd, const void* buffer, size_t count)
         }
         p += n;
         count -= static_cast<size_t>(n);
+        if (offset >= 0)
+            offset += n;
     }
     return true;
 }
@@ -304,22 +308,6 @@ const char* OpenErrorText(CFile::OpenError error)
 
 namespace {
 
-bool PWriteAll(int fd, const char* data, size_t count, off_t offset)
-{
-    while (count > 0) {
-        const ssize_t n = ::pwrite(fd, data, count, offset);
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            return false;
-        }
-        data += n;
-        count -= static_cast<size_t>(n);
-        offset += n;
-    }
-    return true;
-}
-
 // Copies [from, to) of fd to the same offsets of out, or up to fd's end when it ends
 // sooner; `to` < 0 means to the end. Reads with pread, so fd's file position is left alone.
 bool CopyRange(int fd, int out, off_t from, off_t to, std::vector<char>& block)
@@ -333,7 +321,7 @@ bool CopyRange(int fd, int out, off_t from, off_t to, std::vector<char>& block)
             return false;
         if (n == 0)
             return true;
-        if (!PWriteAll(out, block.data(), static_cast<size_t>(n), offset))
+        if (!WriteAll(out, block.data(), static_cast<size_t>(n), offset))
             return false;
         offset += n;
     }
