@@ -1,7 +1,7 @@
 #include "CChildFrame.h"
 
 // this program
-#include "app/CVantorixDoc.h"
+#include "document/CVantorixDoc.h"
 #include "framework/MessageBox.h"
 #include "view/CVantorixView.h"
 

@@ -3,7 +3,7 @@
 // this program
 #include "app/CAboutDlg.h"
 #include "app/CChildFrame.h"
-#include "app/CVantorixDoc.h"
+#include "document/CVantorixDoc.h"
 #include "frame/ApplicationIcon.h"
 #include "frame/CMainFrame.h"
 #include "framework/MessageBox.h"

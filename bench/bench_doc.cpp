@@ -7,7 +7,7 @@
 // binary data. Every file lives in a fresh directory under /tmp that is removed at the end.
 
 // this program
-#include "app/CVantorixDoc.h"
+#include "document/CVantorixDoc.h"
 #include "bench/BenchRatios.h"
 #include "bench/BenchScratch.h"
 #include "framework/MessageBox.h"

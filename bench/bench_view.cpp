@@ -8,7 +8,7 @@
 // directory under /tmp that is removed at the end.
 
 // this program
-#include "app/CVantorixDoc.h"
+#include "document/CVantorixDoc.h"
 #include "bench/BenchRatios.h"
 #include "bench/BenchScratch.h"
 #include "colors/ColorCodesFile.h"

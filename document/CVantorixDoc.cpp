@@ -66,20 +66,6 @@ CVantorixDoc::MatchCaseSource& MatchCaseSlot()
     return source;
 }
 
-// Encodes a search text, or says in `problem` why it cannot be searched for.
-SearchPattern EncodeSearchText(const QString& text, SearchType type, bool matchCase, QString& problem)
-{
-    const bool eightBit = std::all_of(text.begin(), text.end(),
-                                      [](QChar c) { return c.unicode() <= 0xFF; });
-    if (!eightBit) {
-        problem = QString::fromLatin1(kNotEightBit);
-        return {};
-    }
-    SearchPattern pattern = EncodeSearchPattern(text.toLatin1().toStdString(), type, matchCase);
-    problem = QString::fromLatin1(PatternProblemText(pattern.problem));
-    return pattern;
-}
-
 } // namespace
 
 CVantorixDoc::CVantorixDoc() = default;
@@ -671,6 +657,19 @@ void CVantorixDoc::NotifyIfDirtyChanged(bool wasDirty)
         UpdateFrameTitles();
 }
 
+SearchPattern CVantorixDoc::EncodeSearchText(const QString& text, SearchType type, bool matchCase, QString& problem)
+{
+    const bool eightBit = std::all_of(text.begin(), text.end(),
+                                      [](QChar c) { return c.unicode() <= 0xFF; });
+    if (!eightBit) {
+        problem = QString::fromLatin1(kNotEightBit);
+        return {};
+    }
+    SearchPattern pattern = EncodeSearchPattern(text.toLatin1().toStdString(), type, matchCase);
+    problem = QString::fromLatin1(PatternProblemText(pattern.problem));
+    return pattern;
+}
+
 QString CVantorixDoc::SearchTextProblem(const QString& text, SearchType type)
 {
     QString problem;
@@ -678,16 +677,38 @@ QString CVantorixDoc::SearchTextProblem(const QString& text, SearchType type)
     return problem;
 }
 
+std::optional<SearchPattern> CVantorixDoc::SearchableText(const QString& text)
+{
+    QString problem;
+    SearchPattern pattern = EncodeSearchText(text, CurrentSearchType(), CurrentMatchCase(), problem);
+    if (!problem.isEmpty()) {
+        ShowMessageBox(problem);
+        return std::nullopt;
+    }
+    return pattern;
+}
+
+FindResult CVantorixDoc::Find(const QString& text, FilePos caret, SearchDirection direction,
+                              const FindProgress& progress)
+{
+    try {
+        const std::optional<SearchPattern> pattern = SearchableText(text);
+        if (!pattern)
+            return {};
+        FindResult found = FindAround(*pattern, caret, direction, progress);
+        if (found.position >= 0)
+            found.length = pattern->compareLength;
+        return found;
+    } catch (...) {
+        return {};
+    }
+}
+
 std::int64_t CVantorixDoc::Find(const QString& text, FilePos start)
 {
     try {
-        QString problem;
-        const SearchPattern pattern = EncodeSearchText(text, CurrentSearchType(), CurrentMatchCase(), problem);
-        if (!problem.isEmpty()) {
-            ShowMessageBox(problem);
-            return -1;
-        }
-        return ScanForPattern(pattern, start);
+        const std::optional<SearchPattern> pattern = SearchableText(text);
+        return pattern ? ScanForPattern(*pattern, start) : -1;
     } catch (...) {
         return -1;
     }

@@ -4,7 +4,7 @@
 // when it is drawn, and a change waits in memory as a pending change until Save writes
 // exactly the changed bytes.
 
-#include "app/SearchPattern.h"
+#include "document/SearchPattern.h"
 #include "framework/CDocument.h"
 #include "platform/CFile.h"
 
@@ -33,6 +33,8 @@ struct ByteChange {
 struct FindResult {
     std::int64_t position = -1;
     bool wrapped = false;
+    // How many bytes the match covers (the pattern's compared length); 0 without a match.
+    std::size_t length = 0;
 };
 
 // What the document asks of the view it talks to (its first view) after an undo. The hex
@@ -96,9 +98,15 @@ public:
     void Redo();
     [[nodiscard]] bool CanUndo() const { return !m_undo.empty(); }
     [[nodiscard]] bool CanRedo() const { return !m_redo.empty(); }
-    // The first match at or after start, in the search type CurrentSearchType() names, or
-    // -1. A text that cannot be searched for is refused with a message and gives -1.
-    std::int64_t Find(const QString& pattern, FilePos start);
+    // What a search from the caret tells as it goes: the bytes scanned so far; false stops it.
+    using FindProgress = std::function<bool(std::uint64_t scanned)>;
+    // Find Next and Find Previous: the text, in the search type CurrentSearchType() names
+    // and with CurrentMatchCase(), searched from the caret as FindAround does, with its
+    // progress hook. A text that cannot be searched for is refused with a message (ask
+    // SearchTextProblem first to refuse it before a search begins) and finds nothing.
+    FindResult Find(const QString& text, FilePos caret, SearchDirection direction, const FindProgress& progress = {});
+    // The first match at or after start, without wrapping, or -1; refused texts as above.
+    std::int64_t Find(const QString& text, FilePos start);
 
     // State for the views, the tests and the close question. The document is dirty exactly
     // while some byte shows a value other than the one in the file as last opened or
@@ -141,13 +149,16 @@ public:
     // Each byte is read once at most (plus the pattern's length where the passes meet).
     // `progress` hears how many bytes have been scanned so far (out of about the file's
     // length); returning false stops the search (no match).
-    using FindProgress = std::function<bool(std::uint64_t scanned)>;
     FindResult FindAround(const SearchPattern& pattern, FilePos caret, SearchDirection direction,
                           const FindProgress& progress = {});
 
     // Why Find would refuse this text with this search type, as the message it shows;
     // empty when the text can be searched for. The view may ask first.
     [[nodiscard]] static QString SearchTextProblem(const QString& text, SearchType type);
+    // Every search's one way from the user's text to the bytes it looks for: the pattern,
+    // or in `problem` the message that refuses the text.
+    [[nodiscard]] static SearchPattern EncodeSearchText(const QString& text, SearchType type, bool matchCase,
+                                                        QString& problem);
 
     // Whether another program changed, replaced or deleted the file since it was opened or
     // last saved (one fstat and one stat): the text that tells the user, once for each new
@@ -161,6 +172,10 @@ public:
 
 private:
     enum class ChangedFileChoice { SaveAs, Overwrite, Cancel };
+
+    // The text encoded with the current search type and case rule, or, after telling the
+    // user why it cannot be searched for, nothing.
+    static std::optional<SearchPattern> SearchableText(const QString& text);
 
     bool SaveInPlace();
     // The file's byte at position (as last opened or saved); false when it cannot be read.

@@ -1,4 +1,4 @@
-#include "app/CaretNumbers.h"
+#include "document/CaretNumbers.h"
 
 // std
 #include <bit>

@@ -1,8 +1,8 @@
 #include "frame/CCaretNumbersDock.h"
 
 // this program
-#include "app/CVantorixDoc.h"
-#include "app/CaretNumbers.h"
+#include "document/CVantorixDoc.h"
+#include "document/CaretNumbers.h"
 #include "view/ViewGeometry.h"
 
 // Qt

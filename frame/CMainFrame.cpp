@@ -1,7 +1,7 @@
 #include "CMainFrame.h"
 
 // this program
-#include "app/CVantorixDoc.h"
+#include "document/CVantorixDoc.h"
 #include "chrome/CCJComboBox.h"
 #include "chrome/CCJDockBar.h"
 #include "chrome/CCJToolBar.h"
@@ -140,8 +140,6 @@ QStringList DroppedFiles(const QMimeData* data)
 CMainFrame::CMainFrame() : m_strColorCodesPath(ColorCodesPath()), m_commands(this)
 {
     SetMainFrameServices(this);
-    CVantorixDoc::SetSearchTypeSource([this] { return GetSearchType(); });
-    CVantorixDoc::SetMatchCaseSource([this] { return GetMatchCase(); });
 
     // Made now, put into the goto boxes while the frame is created; until then (and for
     // good, should that fail) they wait hidden.
@@ -170,8 +168,6 @@ CMainFrame::~CMainFrame()
             disconnect(box->lineEdit(), nullptr, this, nullptr);
     m_pSearchBox = m_pHexBox = m_pDecBox = m_pValueBox = nullptr;
     m_menuManager.HookTo(nullptr);
-    CVantorixDoc::SetSearchTypeSource(nullptr);
-    CVantorixDoc::SetMatchCaseSource(nullptr);
     SetMainFrameServices(nullptr);
 }
 

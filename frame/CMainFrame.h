@@ -9,7 +9,7 @@
 // The search type and the sign live only as the check marks of the bar menu's two popups,
 // "Search Menu" and "SIGN"; the goto address only as the text of the hex address box.
 
-#include "app/SearchPattern.h"
+#include "document/SearchPattern.h"
 #include "chrome/CCoolMenuManager.h"
 #include "colors/ColorTable.h"
 #include "frame/CommandTable.h"

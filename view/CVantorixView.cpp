@@ -657,7 +657,7 @@ void CVantorixView::GotoPosition(FilePos target)
     }
 
     const std::uint64_t wanted = target / bytes * pitch;
-    const int x = MainFrameServices().GetSearchType() == SearchType::Hex ? m_nHexLeft : m_nAsciiLeft;
+    const int x = CVantorixDoc::CurrentSearchType() == SearchType::Hex ? m_nHexLeft : m_nAsciiLeft;
     int y = 0;
     if (target < first || target >= last) {
         const std::uint64_t before = m_nScrollPos;
@@ -1243,21 +1243,20 @@ void CVantorixView::Find(SearchDirection direction)
         ShowMessageBox(QStringLiteral("You need to enter text to search for"));
         return;
     }
-    // The same refusal, with the same message, as the document's own search.
-    const SearchType type = CVantorixDoc::CurrentSearchType();
-    if (const QString problem = CVantorixDoc::SearchTextProblem(text, type); !problem.isEmpty()) {
+    // Refused before the search begins, so that the message does not come up while the
+    // search holds back the input.
+    if (const QString problem = CVantorixDoc::SearchTextProblem(text, CVantorixDoc::CurrentSearchType());
+        !problem.isEmpty()) {
         ShowMessageBox(problem);
         return;
     }
-    const SearchPattern pattern =
-        EncodeSearchPattern(text.toLatin1().toStdString(), type, MainFrameServices().GetMatchCase());
     const bool forward = direction == SearchDirection::Forward;
 
     m_bSearching = true;
     bool reported = false;
     const QPointer<CVantorixView> self(this);
     const SearchOutcome outcome =
-        SearchWithProgress(*doc, pattern, m_lastHit.filePos, direction, g_searchProgressDelayMs, [&](int percent) {
+        SearchWithProgress(*doc, text, m_lastHit.filePos, direction, g_searchProgressDelayMs, [&](int percent) {
             reported = true;
             SetStatus(QStringLiteral("Searching: %1% done. Press Esc to cancel.").arg(percent));
         });
@@ -1279,7 +1278,7 @@ void CVantorixView::Find(SearchDirection direction)
         // match is selected.
         GotoPosition(outcome.position);
         ShowSelection(outcome.position,
-                      ClampToFile(FilePos{outcome.position + pattern.compareLength - 1}),
+                      ClampToFile(FilePos{outcome.position + std::max<FilePos>(outcome.length, 1) - 1}),
                       false);
         if (reported)
             SetStatus(QString());

@@ -8,7 +8,7 @@
 // this class holds the state and turns events into calls of it.
 
 // this program
-#include "app/CVantorixDoc.h"
+#include "document/CVantorixDoc.h"
 #include "framework/CCmdUI.h"
 #include "framework/CView.h"
 #include "view/ViewGeometry.h"

@@ -5,7 +5,7 @@
 // application's main window". Without a registered frame (tests of the bare view) a quiet
 // default answers: black colours, empty search text, Ascii, unsigned.
 
-#include "app/SearchPattern.h"
+#include "document/SearchPattern.h"
 #include "colors/ColorTable.h"
 #include "platform/FilePos.h"
 
@@ -39,6 +39,7 @@ public:
 // The registered main frame, or the quiet default. Never null.
 [[nodiscard]] IMainFrameServices& MainFrameServices();
 // The main frame registers itself on creation and unregisters (nullptr) on destruction.
+// Registering also makes it the source of the document's search type and case rule.
 void SetMainFrameServices(IMainFrameServices* frame);
 
 } // namespace vtx

@@ -1,7 +1,7 @@
 #include "ProgressSearch.h"
 
 // this program
-#include "app/CVantorixDoc.h"
+#include "document/CVantorixDoc.h"
 
 // Qt
 #include <QCoreApplication>
@@ -75,7 +75,7 @@ private:
 
 } // namespace
 
-SearchOutcome SearchWithProgress(CVantorixDoc& doc, const SearchPattern& pattern, FilePos caret,
+SearchOutcome SearchWithProgress(CVantorixDoc& doc, const QString& text, FilePos caret,
                                  SearchDirection direction, int delayMs,
                                  const std::function<void(int percent)>& progress)
 {
@@ -88,7 +88,7 @@ SearchOutcome SearchWithProgress(CVantorixDoc& doc, const SearchPattern& pattern
     bool cancelled = false;
 
     // The document scans block by block; between blocks the window gets its turn.
-    const FindResult found = doc.FindAround(pattern, caret, direction, [&](std::uint64_t scanned) {
+    const FindResult found = doc.Find(text, caret, direction, [&](std::uint64_t scanned) {
         if (clock.elapsed() < nextReportMs)
             return true;
         if (progress)
@@ -111,7 +111,7 @@ SearchOutcome SearchWithProgress(CVantorixDoc& doc, const SearchPattern& pattern
         return {SearchEnd::Cancelled, 0};
     if (found.position < 0)
         return {};
-    return {SearchEnd::Found, static_cast<FilePos>(found.position), found.wrapped};
+    return {SearchEnd::Found, static_cast<FilePos>(found.position), found.length, found.wrapped};
 }
 
 } // namespace vtx

@@ -7,7 +7,7 @@
 // looked at when it ends: an Esc among it cancels that search too.
 
 // this program
-#include "app/SearchPattern.h"
+#include "document/SearchPattern.h"
 #include "platform/FilePos.h"
 
 // Qt
@@ -26,15 +26,16 @@ enum class SearchEnd { Found, NotFound, Cancelled };
 struct SearchOutcome {
     SearchEnd end = SearchEnd::NotFound;
     FilePos position = 0;
+    // The match's length in bytes.
+    FilePos length = 0;
     // Found only after passing the end (or, backward, the start) of the file.
     bool wrapped = false;
 };
 
-// The document's search from the caret in the given direction, wrapping once
-// (CVantorixDoc::FindAround). After delayMs the progress callback gets the percentage of
-// the file searched so far, about ten times a second, and pending events run between
-// blocks.
-SearchOutcome SearchWithProgress(CVantorixDoc& doc, const SearchPattern& pattern, FilePos caret,
+// The document's search for the text from the caret in the given direction, wrapping once
+// (CVantorixDoc::Find). After delayMs the progress callback gets the percentage of the file
+// searched so far, about ten times a second, and pending events run between blocks.
+SearchOutcome SearchWithProgress(CVantorixDoc& doc, const QString& text, FilePos caret,
                                  SearchDirection direction, int delayMs,
                                  const std::function<void(int percent)>& progress);
 

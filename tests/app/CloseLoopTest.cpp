@@ -2,7 +2,7 @@
 // active one first, and Cancel on either stops the closing with the rest left open.
 #include "AppFixture.h"
 
-#include "app/CVantorixDoc.h"
+#include "document/CVantorixDoc.h"
 #include "res/CommandIds.h"
 
 #include <QElapsedTimer>

@@ -3,7 +3,7 @@
 #include "AppFixture.h"
 
 #include "app/CChildFrame.h"
-#include "app/CVantorixDoc.h"
+#include "document/CVantorixDoc.h"
 #include "framework/CDocManager.h"
 #include "framework/CRecentFileList.h"
 #include "res/CommandIds.h"

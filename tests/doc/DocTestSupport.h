@@ -3,7 +3,7 @@
 // that records what the document asks of it, the search type the main frame would answer,
 // a small tmpfs for full-disk cases, and this thread's write counters.
 
-#include "app/CVantorixDoc.h"
+#include "document/CVantorixDoc.h"
 #include "framework/CView.h"
 #include "support/TestSupport.h"
 

@@ -322,3 +322,34 @@ TEST(DocFindAround, MatchesOnBothSidesOfFourGibibytesAndAcrossIt)
     EXPECT_EQ(doc->Find(QStringLiteral("needle"), k4G - 70000), static_cast<std::int64_t>(k4G - 3));
     EXPECT_EQ(doc->Find(QStringLiteral("needle"), k4G - 2), -1);
 }
+
+TEST(DocFind, FromTheCaretAsTheViewAsksIt)
+{
+    // Find Next and Find Previous go through here: the text is encoded with the current
+    // type and case rule, the match's length comes back, a refused text says why.
+    TempDir dir;
+    auto doc = OpenDocument(dir.Write("a.bin", QByteArray("xxABxxab")));
+    ASSERT_TRUE(doc);
+    ScopedSearchType type(SearchType::Hex);
+    FindResult found = doc->Find(QStringLiteral("41 42"), 7, SearchDirection::Forward);
+    EXPECT_EQ(found.position, 2);
+    EXPECT_TRUE(found.wrapped);
+    EXPECT_EQ(found.length, 2u);
+
+    type.Set(SearchType::Ascii);
+    bool matchCase = false;
+    CVantorixDoc::SetMatchCaseSource([&matchCase] { return matchCase; });
+    EXPECT_EQ(doc->Find(QStringLiteral("ab"), 0, SearchDirection::Forward).position, 2);
+    EXPECT_EQ(doc->Find(QStringLiteral("ab"), 7, SearchDirection::Backward).position, 2);
+    matchCase = true;
+    EXPECT_EQ(doc->Find(QStringLiteral("ab"), 0, SearchDirection::Forward).position, 6);
+    CVantorixDoc::SetMatchCaseSource(nullptr);
+
+    MessageBoxRecorder boxes;
+    const QString refused = QString(QChar(0x0100));
+    found = doc->Find(refused, 0, SearchDirection::Forward);
+    EXPECT_EQ(found.position, -1);
+    EXPECT_EQ(found.length, 0u);
+    ASSERT_EQ(boxes.Count(), 1);
+    EXPECT_EQ(boxes.Last(), CVantorixDoc::SearchTextProblem(refused, SearchType::Ascii));
+}

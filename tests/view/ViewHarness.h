@@ -4,7 +4,7 @@
 // document and shows a view of it as a top-level window.
 
 // this program
-#include "app/CVantorixDoc.h"
+#include "document/CVantorixDoc.h"
 #include "support/TestSupport.h"
 #include "view/CVantorixView.h"
 #include "view/IMainFrameServices.h"
