@@ -76,12 +76,13 @@ QString CCaretNumbersDock::ValueText(const QString& name) const
 void CCaretNumbersDock::ShowAt(CVantorixDoc* doc, FilePos position)
 {
     m_nBytes = 0;
+    const FilePos length = doc ? doc->GetFileLength() : 0;
     // Past the end there is nothing to read: a read there only finds the end.
-    if (doc && doc->IsFileOpen() && position < doc->GetFileLength()) {
+    if (doc && doc->IsFileOpen() && position < length) {
         const std::int32_t read = doc->ReadBytes(m_bytes.data(), kMaxInspectedBytes, position);
         m_nBytes = read > 0 ? static_cast<std::size_t>(read) : 0;
     }
-    m_pOffset->setText(doc ? QString::fromLatin1(OffsetText(position, AddressDigits(doc->GetFileLength())))
+    m_pOffset->setText(doc ? QString::fromLatin1(OffsetText(position, AddressDigits(length)))
                            : QStringLiteral("-"));
     ShowValues();
 }

@@ -476,6 +476,8 @@ void CMainFrame::WatchActiveView()
             m_inspectedViewConnection = connect(view, &CVantorixView::caretMoved, m_pInspectorTimer,
                                                 qOverload<>(&QTimer::start));
     }
+    // Another window may have another address width; typing in the boxes follows it at once.
+    SetGotoDigits(view ? view->AddressDigits() : kAddressDigits);
     m_pInspectorTimer->start();
 }
 
@@ -862,15 +864,20 @@ void CMainFrame::ShowCaretInfo(FilePos offset, std::uint8_t value, int addressDi
         const int shown = IsSigned() ? static_cast<int>(static_cast<std::int8_t>(value)) : static_cast<int>(value);
         m_pValueBox->setEditText(QString::number(shown));
     }
-    // The boxes take as many digits as the document's addresses have.
-    for (CPairedEdit* edit : {m_pDecAddress.data(), m_pHexAddress.data()}) {
-        if (edit)
-            edit->SetGotoDigits(addressDigits);
-    }
+    SetGotoDigits(addressDigits);
     if (m_pDecBox)
         m_pDecBox->setEditText(QString::number(offset));
     if (m_pHexBox)
         m_pHexBox->setEditText(QString::fromLatin1(OffsetText(offset, addressDigits)));
+}
+
+void CMainFrame::SetGotoDigits(int addressDigits)
+{
+    // The boxes take as many digits as the active document's addresses have.
+    for (CPairedEdit* edit : {m_pDecAddress.data(), m_pHexAddress.data()}) {
+        if (edit)
+            edit->SetGotoDigits(addressDigits);
+    }
 }
 
 void CMainFrame::OnFind()

@@ -110,6 +110,7 @@ public:
     void OnFind();
     void OnFindPrevious();
     void OnGotoAddress();
+    void SetGotoDigits(int addressDigits);
     void OnSignedValue();
     void OnEditColorCodes();
 

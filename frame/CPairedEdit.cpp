@@ -231,16 +231,6 @@ void CPairedEdit::SyncPartner()
         SyncGotoPartner();
 }
 
-std::uint64_t CPairedEdit::GotoLimit() const
-{
-    return LargestAddress(m_nGotoDigits);
-}
-
-QString CPairedEdit::GotoHexText(std::uint64_t value) const
-{
-    return QString::fromLatin1(OffsetText(value, m_nGotoDigits));
-}
-
 void CPairedEdit::SetGotoDigits(int hexDigits)
 {
     m_nGotoDigits = std::clamp(hexDigits, 1, 16);
@@ -248,17 +238,18 @@ void CPairedEdit::SetGotoDigits(int hexDigits)
 
 void CPairedEdit::SyncGotoPartner()
 {
-    const std::uint64_t limit = GotoLimit();
+    const std::uint64_t limit = LargestAddress(m_nGotoDigits);
+    const auto hexText = [this](std::uint64_t value) { return QString::fromLatin1(OffsetText(value, m_nGotoDigits)); };
     const std::string own = text().toStdString();
     if (m_nMode == kModeHex) {
         const std::uint64_t value = StrToULimited(own, 16, limit);
         m_pPartner->setText(QString::number(value));
         // Typed past the largest address: show the value the pair really holds.
         if (value == limit)
-            setText(GotoHexText(value));
+            setText(hexText(value));
     } else {
         const std::uint64_t value = StrToULimited(own, 10, limit);
-        m_pPartner->setText(GotoHexText(value));
+        m_pPartner->setText(hexText(value));
         if (value == limit)
             setText(QString::number(value));
     }

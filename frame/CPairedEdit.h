@@ -41,10 +41,6 @@ public:
     void SetPartner(CPairedEdit* partner) { m_pPartner = partner; }
     // Goto mode: how many hex digits an address has in the active document (8 to 16).
     void SetGotoDigits(int hexDigits);
-    [[nodiscard]] int GotoDigits() const { return m_nGotoDigits; }
-    // The largest address those digits hold, and an address in them, zero-filled.
-    [[nodiscard]] std::uint64_t GotoLimit() const;
-    [[nodiscard]] QString GotoHexText(std::uint64_t value) const;
     [[nodiscard]] int Mode() const { return m_nMode; }
     [[nodiscard]] CPairedEdit* Partner() const { return m_pPartner; }
     [[nodiscard]] bool IsColorMode() const { return m_bColorMode; }

@@ -136,13 +136,16 @@ CFile::OpenError CFile::Open(const std::string& path, Mode mode)
     m_identity = FileIdentity::FromStat(opened);
     m_bViewOnly = viewOnly;
     m_bLocked = locked;
-    try {
-        // A device whose size cannot be learnt cannot be shown either.
-        (void)GetLength();
-    } catch (const CFileException& failure) {
-        Close();
-        errno = failure.Error();
-        return fail(OpenError::Other);
+    // A file's size came with the fstat above; a device whose size its driver cannot
+    // give cannot be shown either.
+    if (S_ISBLK(opened.st_mode)) {
+        try {
+            (void)GetLength();
+        } catch (const CFileException& failure) {
+            Close();
+            errno = failure.Error();
+            return fail(OpenError::Other);
+        }
     }
     return OpenError::None;
 }

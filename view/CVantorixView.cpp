@@ -1278,7 +1278,7 @@ void CVantorixView::Find(SearchDirection direction)
         // match is selected.
         GotoPosition(outcome.position);
         ShowSelection(outcome.position,
-                      ClampToFile(FilePos{outcome.position + std::max<FilePos>(outcome.length, 1) - 1}),
+                      ClampToFile(FilePos{outcome.position + outcome.length - 1}),
                       false);
         if (reported)
             SetStatus(QString());
