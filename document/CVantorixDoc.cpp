@@ -11,6 +11,7 @@
 
 // std
 #include <algorithm>
+#include <cerrno>
 #include <cstring>
 #include <limits>
 #include <memory>
@@ -447,6 +448,49 @@ std::int32_t CVantorixDoc::ReadBytes(std::uint8_t* buffer, std::uint32_t count, 
     }
 }
 
+ReadOutcome CVantorixDoc::ReadPresented(std::uint8_t* buffer, std::uint32_t count, FilePos position)
+{
+    count = std::min(count, kMaxRead);
+    if (!m_bFileOpen)
+        return {0, EBADF};
+    try {
+        // Past the end there is nothing to read, pending changes or not.
+        const FilePos length = m_file.GetLength();
+        if (position >= length || count == 0)
+            return {};
+        count = static_cast<std::uint32_t>(std::min<FilePos>(count, length - position));
+        int error = 0;
+        const std::uint32_t delivered = m_file.ReadAt(buffer, count, position, error);
+        const FilePos end = position + delivered;
+        for (auto change = m_changes.lower_bound(position); change != m_changes.end() && change->first < end;
+             ++change)
+            buffer[change->first - position] = change->second;
+        return {delivered, error};
+    } catch (const CFileException& failure) {
+        return {0, failure.Error() != 0 ? failure.Error() : EIO};
+    } catch (...) {
+        return {0, EIO};
+    }
+}
+
+QString CVantorixDoc::ReadFailureText(FilePos offset, int error) const
+{
+    const QString reason = QString::fromLocal8Bit(std::strerror(error != 0 ? error : EIO));
+    return QStringLiteral("Could not read %1 at %2: %3.")
+        .arg(FileName(m_path), QString::number(offset, 16).toUpper().rightJustified(8, QLatin1Char('0')), reason);
+}
+
+CVantorixDoc::ChangeGroup::ChangeGroup(CVantorixDoc& doc) : m_doc(doc)
+{
+    if (m_doc.m_nGroupDepth++ == 0)
+        m_doc.m_nGroupStart = m_doc.m_undo.size();
+}
+
+CVantorixDoc::ChangeGroup::~ChangeGroup()
+{
+    --m_doc.m_nGroupDepth;
+}
+
 bool CVantorixDoc::SetByte(std::uint8_t value, FilePos position)
 {
     if (m_bReadOnly)
@@ -466,7 +510,7 @@ bool CVantorixDoc::SetByte(std::uint8_t value, FilePos position)
             previous = pending->second;
 
         const bool wasDirty = IsDirty();
-        m_undo.push_back(ByteChange{position, previous});
+        m_undo.push_back(ByteChange{position, previous, JoinsOpenGroup()});
         try {
             PutPending(position, value, savedKnown ? std::optional<std::uint8_t>(saved) : std::nullopt);
         } catch (...) {
@@ -515,8 +559,9 @@ std::int32_t CVantorixDoc::SetBytes(const std::uint8_t* values, std::uint32_t co
         saved.resize(count);
         saved.resize(ReadSavedBytes(saved.data(), count, position));
         m_undo.reserve(undoBefore + count);
+        const bool joins = JoinsOpenGroup();
         for (; done < count; ++done) {
-            m_undo.push_back(ByteChange{position + done, previous[done], done != 0});
+            m_undo.push_back(ByteChange{position + done, previous[done], done != 0 || joins});
             PutPending(position + done, values[done], savedAt(done));
         }
         m_redo.clear();

@@ -48,6 +48,15 @@ public:
     virtual void RepaintNow() = 0;
 };
 
+// What a read of the presented bytes gave: `count` bytes from the position asked, and, when
+// the file could not be read there, the system's error (errno) for the byte at
+// position + count. A count of 0 without an error is the end of the file.
+struct ReadOutcome {
+    std::uint32_t count = 0;
+    int error = 0;
+    [[nodiscard]] bool Failed() const { return error != 0; }
+};
+
 class CVantorixDoc : public CDocument
 {
 public:
@@ -80,6 +89,12 @@ public:
     // changes ("len < 0" in the trace) and when the file cannot be read. Writes only
     // inside buffer[0, result).
     std::int32_t ReadBytes(std::uint8_t* buffer, std::uint32_t count, FilePos position);
+    // The same read, telling the end of the file from a failure to read it: every scan
+    // over the document (search, copy, checksums, compare) reads through here, so that a
+    // read error is never taken for the end or for "not found".
+    ReadOutcome ReadPresented(std::uint8_t* buffer, std::uint32_t count, FilePos position);
+    // "Could not read <name> at <offset>: <reason>." for a failed ReadPresented.
+    [[nodiscard]] QString ReadFailureText(FilePos offset, int error) const;
     // Records a pending change and its undo record; false when position is not inside the
     // file (a save would otherwise extend it) or the document is view-only.
     bool SetByte(std::uint8_t value, FilePos position);
@@ -96,6 +111,19 @@ public:
     // Makes the most recently undone step again, the same way; nothing once a new change
     // has been made since that undo.
     void Redo();
+    // While a group lives, every change made through the document joins one undo step:
+    // an edit in many places (Replace All) is taken back by one Undo.
+    class ChangeGroup
+    {
+    public:
+        explicit ChangeGroup(CVantorixDoc& doc);
+        ~ChangeGroup();
+        ChangeGroup(const ChangeGroup&) = delete;
+        ChangeGroup& operator=(const ChangeGroup&) = delete;
+
+    private:
+        CVantorixDoc& m_doc;
+    };
     [[nodiscard]] bool CanUndo() const { return !m_undo.empty(); }
     [[nodiscard]] bool CanRedo() const { return !m_redo.empty(); }
     // What a search from the caret tells as it goes: the bytes scanned so far; false stops it.
@@ -217,6 +245,12 @@ private:
     // The state of the file the user was last told about (FileChangeNotice).
     std::optional<FileCheck> m_noticed;
     bool m_bReadOnly = false;
+    // Open ChangeGroups, and the undo history's size when the outermost one opened.
+    int m_nGroupDepth = 0;
+    std::size_t m_nGroupStart = 0;
+    // Whether the next change's first record joins the step before it (inside a group
+    // that has recorded something already).
+    [[nodiscard]] bool JoinsOpenGroup() const { return m_nGroupDepth > 0 && m_undo.size() > m_nGroupStart; }
     // Set while a Save As opens its copy, which must open for writing or fail.
     bool m_bOpeningCopy = false;
 };

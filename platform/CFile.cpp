@@ -1,5 +1,7 @@
 #include "CFile.h"
 
+#include "FileFaults.h"
+
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
@@ -34,9 +36,8 @@ int OpenNoIntr(const char* path, int flags, mode_t mode = 0)
 
 // Writes all count bytes, at the file position or, when offset is given, at that offset
 // (pwrite: the file position stays).
-bool WriteAll(int fd, const void* buffer, size_t count, off_t offset = -1)
+bool WriteAllRaw(int fd, const char* p, size_t count, off_t offset)
 {
-    auto* p = static_cast<const char*>(buffer);
     while (count > 0) {
         const ssize_t n = offset < 0 ? ::write(fd, p, count) : ::pwrite(fd, p, count, offset);
         if (n < 0) {
@@ -50,6 +51,27 @@ bool WriteAll(int fd, const void* buffer, size_t count, off_t offset = -1)
             offset += n;
     }
     return true;
+}
+
+bool WriteAll(int fd, const void* buffer, size_t count, off_t offset = -1)
+{
+    const auto* p = static_cast<const char*>(buffer);
+    // A test's fault: the bytes before it are written, then the write fails (or the
+    // process ends) as the system would have made it.
+    if (FileFaults::Armed()) {
+        int error = 0;
+        bool crash = false;
+        const std::uint64_t allowed = FileFaults::WriteAllowance(count, error, crash);
+        if (allowed < count) {
+            const bool wrote = WriteAllRaw(fd, p, static_cast<size_t>(allowed), offset);
+            if (crash)
+                FileFaults::Crash();
+            if (wrote)
+                errno = error;
+            return false;
+        }
+    }
+    return WriteAllRaw(fd, p, count, offset);
 }
 
 } // namespace
@@ -253,11 +275,55 @@ std::uint32_t CFile::Read(void* buffer, std::uint32_t count)
     auto* p = static_cast<char*>(buffer);
     std::uint32_t total = 0;
     while (total < count) {
-        const ssize_t n = ::read(m_fd, p + total, count - total);
+        std::uint32_t wanted = count - total;
+        if (FileFaults::Armed()) {
+            // A test's bad region: the bytes before it come first, then the read fails.
+            const off_t at = ::lseek(m_fd, 0, SEEK_CUR);
+            int error = 0;
+            wanted = FileFaults::ReadAllowance(m_path, static_cast<FilePos>(std::max<off_t>(at, 0)), wanted, error);
+            if (wanted == 0) {
+                errno = error;
+                ThrowErrno("read");
+            }
+        }
+        const ssize_t n = ::read(m_fd, p + total, wanted);
         if (n < 0) {
             if (errno == EINTR)
                 continue;
             ThrowErrno("read");
+        }
+        if (n == 0)
+            break;
+        total += static_cast<std::uint32_t>(n);
+    }
+    return total;
+}
+
+std::uint32_t CFile::ReadAt(void* buffer, std::uint32_t count, FilePos position, int& error) const
+{
+    error = 0;
+    if (m_fd < 0) {
+        error = EBADF;
+        return 0;
+    }
+    auto* p = static_cast<char*>(buffer);
+    std::uint32_t total = 0;
+    while (total < count) {
+        const FilePos at = position + total;
+        if (at > kMaxFilePos)
+            break;
+        std::uint32_t wanted = count - total;
+        if (FileFaults::Armed()) {
+            wanted = FileFaults::ReadAllowance(m_path, at, wanted, error);
+            if (wanted == 0)
+                return total;
+        }
+        const ssize_t n = ::pread(m_fd, p + total, wanted, static_cast<off_t>(at));
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            error = errno;
+            return total;
         }
         if (n == 0)
             break;

@@ -76,6 +76,10 @@ public:
     // Reads up to count bytes at the current position; returns how many were read
     // (0 at the end of the file).
     std::uint32_t Read(void* buffer, std::uint32_t count);
+    // Reads up to count bytes at position (pread: the file position stays) and never
+    // throws: returns how many were read before the end of the file or an error; after an
+    // error `error` holds its errno (0 otherwise), for the byte at position + result.
+    std::uint32_t ReadAt(void* buffer, std::uint32_t count, FilePos position, int& error) const;
     // Writes all count bytes at the current position or throws.
     void Write(const void* buffer, std::uint32_t count);
     // Asks the file for its length on every call (never cached); a block device's is the

@@ -13,3 +13,18 @@ using FilePos = std::uint64_t;
 inline constexpr FilePos kMaxFilePos = static_cast<FilePos>(std::numeric_limits<std::int64_t>::max());
 
 } // namespace vtx
+
+namespace vtx {
+
+// A run of bytes of a file: `length` bytes from `first` on. A selection, a match, a
+// difference are all ranges.
+struct ByteRange {
+    FilePos first = 0;
+    FilePos length = 0;
+    [[nodiscard]] FilePos End() const { return first + length; }
+    [[nodiscard]] FilePos Last() const { return first + length - 1; }
+    [[nodiscard]] bool Empty() const { return length == 0; }
+    friend bool operator==(const ByteRange&, const ByteRange&) = default;
+};
+
+} // namespace vtx

@@ -944,6 +944,27 @@ void CVantorixView::SelectAll()
         ShowSelection(0, length - 1);
 }
 
+std::optional<ByteRange> CVantorixView::SelectedRange() const
+{
+    const FilePos length = FileLength();
+    if (m_nSelEnd == kNoSelection || length == 0)
+        return std::nullopt;
+    const FilePos lo = std::min(m_nSelAnchor, m_nSelEnd);
+    const FilePos hi = std::min(std::max(m_nSelAnchor, m_nSelEnd), length - 1);
+    if (lo > hi)
+        return std::nullopt;
+    return ByteRange{lo, hi - lo + 1};
+}
+
+void CVantorixView::SelectRange(const ByteRange& range)
+{
+    if (range.Empty() || FileLength() == 0)
+        return;
+    GotoPosition(range.first);
+    ShowSelection(range.first, ClampToFile(range.Last()), false);
+    ShowCaretPosition();
+}
+
 bool CVantorixView::focusNextPrevChild(bool)
 {
     // Tab is a character to type, not a way out of the view.

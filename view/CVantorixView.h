@@ -78,6 +78,14 @@ public:
     void RedoLast();
     // Selects every byte of the file; the caret stays where it is.
     void SelectAll();
+    // The caret's file position (the byte that typing changes).
+    [[nodiscard]] FilePos CaretPosition() const { return m_lastHit.filePos; }
+    // The selected bytes, cut to the file; nullopt without a selection. Every command that
+    // works on the selection asks here.
+    [[nodiscard]] std::optional<ByteRange> SelectedRange() const;
+    // Puts the caret on range.first, brings it into view and selects the range (a match, a
+    // bookmark, a difference).
+    void SelectRange(const ByteRange& range);
 
     // Search, clipboard, display settings. A match found is selected and scrolled into
     // view; both directions wrap once round the file.

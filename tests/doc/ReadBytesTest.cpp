@@ -1,5 +1,8 @@
 // Reads that lay the pending changes over the file's bytes.
 #include "DocTestSupport.h"
+#include "platform/FileFaults.h"
+
+#include <QFile>
 
 #include <gtest/gtest.h>
 
@@ -95,4 +98,57 @@ TEST(DocReadBytes, EmptyFileReadsNothing)
     EXPECT_FALSE(doc->SetByte(1, 0));
     EXPECT_EQ(doc->Find(QStringLiteral("a"), 0), -1);
     EXPECT_EQ(boxes.Count(), 0);
+}
+
+TEST(DocReadBytes, AReadErrorIsToldApartFromTheEndWithTheBytesBeforeIt)
+{
+    TempDir dir;
+    const QByteArray bytes = Filler(200000);
+    const QString path = dir.Write("bad.bin", bytes);
+    auto doc = OpenDocument(path);
+    ASSERT_TRUE(doc);
+    ASSERT_TRUE(doc->SetByte(0xAA, 99990));
+    const ScopedFileFaults faults;
+    FileFaults::FailReads(QFile::encodeName(path).toStdString(), 100000, 100512, EIO);
+    std::vector<std::uint8_t> block(CVantorixDoc::kMaxRead);
+    // A read that runs into the bad region delivers the bytes before it, pending changes
+    // laid over, and says why it stopped there.
+    ReadOutcome read = doc->ReadPresented(block.data(), 65535, 99980);
+    EXPECT_EQ(read.count, 20u);
+    EXPECT_EQ(read.error, EIO);
+    EXPECT_EQ(block[10], 0xAA);
+    EXPECT_EQ(doc->ReadFailureText(99980 + read.count, read.error),
+              QStringLiteral("Could not read bad.bin at 000186A0: Input/output error."));
+    read = doc->ReadPresented(block.data(), 100, 100100);
+    EXPECT_EQ(read.count, 0u);
+    EXPECT_TRUE(read.Failed());
+    // Past the bad region and at the end the file reads as usual.
+    read = doc->ReadPresented(block.data(), 100, 100512);
+    EXPECT_EQ(read.count, 100u);
+    EXPECT_FALSE(read.Failed());
+    read = doc->ReadPresented(block.data(), 100, 200000);
+    EXPECT_EQ(read.count, 0u);
+    EXPECT_FALSE(read.Failed());
+}
+
+TEST(DocReadBytes, ChangesMadeInsideAGroupAreOneUndoStep)
+{
+    TempDir dir;
+    const QByteArray bytes = Filler(1000);
+    auto doc = OpenDocument(dir.Write("a.bin", bytes));
+    ASSERT_TRUE(doc);
+    ASSERT_TRUE(doc->SetByte(1, 0));
+    {
+        CVantorixDoc::ChangeGroup group(*doc);
+        const std::uint8_t two[2] = {7, 8};
+        ASSERT_EQ(doc->SetBytes(two, 2, 100), 2);
+        ASSERT_TRUE(doc->SetByte(9, 500));
+        ASSERT_EQ(doc->SetBytes(two, 2, 900), 2);
+    }
+    doc->Undo();
+    QByteArray expected = bytes;
+    expected[0] = 1;
+    EXPECT_EQ(PresentedAll(*doc), expected);
+    doc->Undo();
+    EXPECT_EQ(PresentedAll(*doc), bytes);
 }
