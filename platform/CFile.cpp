@@ -342,6 +342,18 @@ void CFile::Write(const void* buffer, std::uint32_t count)
         ThrowErrno("write");
 }
 
+void CFile::WriteAt(const void* buffer, std::uint64_t count, FilePos position)
+{
+    if (m_fd < 0)
+        throw CFileException("write on a closed file", EBADF);
+    if (m_bViewOnly)
+        throw CFileException("write to a view-only file", EBADF);
+    if (position > kMaxFilePos || count > kMaxFilePos - position)
+        throw CFileException("write past the largest file position", EINVAL);
+    if (!WriteAll(m_fd, buffer, static_cast<size_t>(count), static_cast<off_t>(position)))
+        ThrowErrno("write");
+}
+
 FilePos CFile::GetLength() const
 {
     if (m_fd < 0)

@@ -82,6 +82,8 @@ public:
     std::uint32_t ReadAt(void* buffer, std::uint32_t count, FilePos position, int& error) const;
     // Writes all count bytes at the current position or throws.
     void Write(const void* buffer, std::uint32_t count);
+    // Writes all count bytes at position (pwrite: the file position stays) or throws.
+    void WriteAt(const void* buffer, std::uint64_t count, FilePos position);
     // Asks the file for its length on every call (never cached); a block device's is the
     // size its driver gives.
     [[nodiscard]] FilePos GetLength() const;
