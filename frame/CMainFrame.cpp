@@ -874,6 +874,13 @@ void CMainFrame::ShowCaretInfo(FilePos offset, std::uint8_t value, int addressDi
         m_pHexBox->setEditText(QString::fromLatin1(OffsetText(offset, addressDigits)));
 }
 
+void CMainFrame::ShowCaretUnreadable(FilePos offset, int addressDigits)
+{
+    ShowCaretInfo(offset, 0, addressDigits);
+    if (m_pValueBox)
+        m_pValueBox->setEditText(QString());
+}
+
 void CMainFrame::SetGotoDigits(int addressDigits)
 {
     // The boxes take as many digits as the active document's addresses have.

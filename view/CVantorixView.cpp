@@ -1174,7 +1174,15 @@ void CVantorixView::UpdateValueBar()
     CVantorixDoc* doc = GetDocument();
     const FilePos position = m_lastHit.filePos;
     // Past the end there is no byte to show; the boxes show the offset and 0.
-    const std::uint8_t value = doc && position < FileLength() ? doc->GetByte(position) : 0;
+    std::uint8_t value = 0;
+    if (doc && position < FileLength()) {
+        if (const int error = doc->ReadByte(position, value); error != 0) {
+            // A byte that cannot be read has no value to show, not a 0.
+            MainFrameServices().ShowCaretUnreadable(position, m_nAddressDigits);
+            SetStatus(doc->ReadFailureText(position, error));
+            return;
+        }
+    }
     MainFrameServices().ShowCaretInfo(position, value, m_nAddressDigits);
 }
 
