@@ -221,7 +221,10 @@ bool CVantorixDoc::SaveInPlace()
             // window never showed: the user decides.
             switch (AskAboutChangedFile(check)) {
             case ChangedFileChoice::SaveAs: return DoSaveAs();
-            case ChangedFileChoice::Overwrite: break;
+            case ChangedFileChoice::Overwrite:
+                // What differs is counted against the file as it is now.
+                RecountAgainstFile();
+                break;
             case ChangedFileChoice::Cancel: return false;
             }
         }

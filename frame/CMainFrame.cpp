@@ -94,7 +94,7 @@ const std::vector<PopupLayout>& MenuLayout(int menuId)
                      ID_FILE_PRINT_PREVIEW, ID_FILE_PRINT_SETUP, SEP},
                     {SEP, ID_APP_EXIT})},
         {QStringLiteral("&Edit"),
-         {ID_EDIT_UNDO, ID_EDIT_REDO, SEP, ID_EDIT_CUT, ID_EDIT_COPY, ID_EDIT_COPY_HEX, ID_EDIT_PASTE,
+         {ID_EDIT_UNDO, ID_EDIT_REDO, SEP, ID_EDIT_CUT, ID_EDIT_COPY, ID_EDIT_COPY_HEX, ID_EDIT_PASTE, ID_EDIT_FILL,
           ID_EDIT_SELECT_ALL, SEP, ID_FIND, ID_FIND_PREVIOUS, ID_GOTO_ADDRESS, ID_EDIT_COLOR_CODES}},
         viewWithDocument,
         {QStringLiteral("&Window"), {ID_WINDOW_NEW, ID_WINDOW_CASCADE, ID_WINDOW_TILE_HORZ, ID_WINDOW_ARRANGE}},
@@ -656,6 +656,9 @@ void CMainFrame::AddEditCommands()
                     routed(ID_EDIT_COPY), withDocument});
     m_commands.Add({ID_EDIT_PASTE, QStringLiteral("Insert Clipboard contents\nPaste"), QStringLiteral("&Paste\tCtrl+V"),
                     keys(Qt::CTRL | Qt::Key_V, Qt::SHIFT | Qt::Key_Insert), routed(ID_EDIT_PASTE), withDocument});
+    m_commands.Add({ID_EDIT_FILL, QStringLiteral("Fill the selection with a repeated pattern\nFill Selection"),
+                    QStringLiteral("F&ill Selection...\tCtrl+Shift+F"), {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_F)},
+                    routed(ID_EDIT_FILL), withDocument});
     m_commands.Add({ID_EDIT_COPY_HEX, QStringLiteral("Copy the selection as hexadecimal values\nCopy as Hex"),
                     QStringLiteral("Copy as &Hex"), {}, routed(ID_EDIT_COPY_HEX), withDocument});
     m_commands.Add({ID_EDIT_SELECT_ALL, QStringLiteral("Select the entire document\nSelect All"),
@@ -871,6 +874,13 @@ void CMainFrame::ShowCaretInfo(FilePos offset, std::uint8_t value, int addressDi
         m_pHexBox->setEditText(QString::fromLatin1(OffsetText(offset, addressDigits)));
 }
 
+void CMainFrame::ShowCaretUnreadable(FilePos offset, int addressDigits)
+{
+    ShowCaretInfo(offset, 0, addressDigits);
+    if (m_pValueBox)
+        m_pValueBox->setEditText(QString());
+}
+
 void CMainFrame::SetGotoDigits(int addressDigits)
 {
     // The boxes take as many digits as the active document's addresses have.
@@ -961,6 +971,7 @@ void CMainFrame::RouteEditCommand(int id)
         case ID_EDIT_COPY: view->CopyToClipboard(); break;
         case ID_EDIT_COPY_HEX: view->CopyAsHex(); break;
         case ID_EDIT_PASTE: view->PasteFromClipboard(); break;
+        case ID_EDIT_FILL: view->FillSelection(); break;
         case ID_EDIT_SELECT_ALL: view->SelectAll(); break;
         case ID_EDIT_UNDO: view->UndoLast(); break;
         case ID_EDIT_REDO: view->RedoLast(); break;

@@ -66,6 +66,7 @@ public:
     [[nodiscard]] bool GetMatchCase() const override;
     [[nodiscard]] bool IsSigned() const override;
     void ShowCaretInfo(FilePos offset, std::uint8_t value, int addressDigits) override;
+    void ShowCaretUnreadable(FilePos offset, int addressDigits) override;
     void SetStatusText(const QString& text) override;
     void SetOverwriteIndicator(bool on) override;
     void ShowCaretPosition(const QString& text) override;

@@ -6,6 +6,7 @@
 #include "framework/Trace.h"
 #include "res/CommandIds.h"
 #include "view/CDisplaySettingsDlg.h"
+#include "view/CFillDlg.h"
 #include "view/ClipboardText.h"
 #include "view/DisplayCharacters.h"
 #include "view/IMainFrameServices.h"
@@ -324,7 +325,7 @@ void CVantorixView::OnDraw(QPainter& dc, const QRect& dirtyPx)
 
 void CVantorixView::DrawRows(QPainter& dc, const RowSpan& rows, const QRect& dirtyPx)
 {
-    const CVantorixDoc* doc = GetDocument();
+    CVantorixDoc* doc = GetDocument();
     if (!doc || rows.Empty())
         return;
     const ColorTable& colors = MainFrameServices().GetColorTable();
@@ -339,13 +340,32 @@ void CVantorixView::DrawRows(QPainter& dc, const RowSpan& rows, const QRect& dir
 
     m_rowBuffer.resize(bytes);
     dc.setFont(m_font);
+    QString readFailure;
     for (std::uint64_t row = rows.first; row < rows.end; ++row) {
         const FilePos start = row * bytes;
         std::fill(m_rowBuffer.begin(), m_rowBuffer.end(), static_cast<std::uint8_t>('.'));
         const std::int32_t n = ReadRow(m_rowBuffer.data(), bytes, start);
-        if (n < 1)
+        std::uint32_t readable = n > 0 ? std::min(static_cast<std::uint32_t>(n), bytes) : 0;
+        std::uint32_t delivered = readable;
+        if (readable < bytes) {
+            // A short row is the end of the file, or bytes that cannot be read: those are
+            // drawn as ?? cells, never left blank, and the rows below are still drawn.
+            const FilePos length = FileLength();
+            const auto inFile = static_cast<std::uint32_t>(start < length ? std::min<FilePos>(bytes, length - start) : 0);
+            if (readable < inFile) {
+                const ReadOutcome outcome = doc->ReadPresented(m_rowBuffer.data(), bytes, start);
+                readable = std::min(outcome.count, inFile);
+                if (outcome.Failed()) {
+                    delivered = inFile;
+                    if (readFailure.isEmpty())
+                        readFailure = doc->ReadFailureText(start + readable, outcome.error);
+                } else {
+                    delivered = readable;
+                }
+            }
+        }
+        if (delivered < 1)
             break;
-        const std::uint32_t delivered = std::min(static_cast<std::uint32_t>(n), bytes);
         const int y = ToInt(RowTopPx(row, m_nRowPitch, m_nScrollPos));
         const int baseline = y + m_nAscent;
 
@@ -366,15 +386,24 @@ void CVantorixView::DrawRows(QPainter& dc, const RowSpan& rows, const QRect& dir
                     break;
                 if (x + cellWidth <= dirtyPx.left())
                     continue;
-                const std::uint8_t value = m_rowBuffer[i];
                 const bool selected = IsSelected(start + i, m_nSelAnchor, m_nSelEnd);
                 dc.fillRect(QRect(x, y, cellWidth, m_nRowPitch), selected ? highlight : window);
+                if (i >= readable) {
+                    dc.setPen(selected ? highlightText : theme.text);
+                    dc.drawText(x, baseline, hex ? QStringLiteral("??") : QStringLiteral("?"));
+                    continue;
+                }
+                const std::uint8_t value = m_rowBuffer[i];
                 const QColor coded = ToQColor(hex ? colors.HexColor(value) : colors.AsciiColor(value));
                 dc.setPen(selected ? highlightText : colors.IsCoded(value) ? coded : theme.text);
                 dc.drawText(x, baseline, hex ? hexTexts[value] : charTexts[value]);
             }
         }
     }
+    // Said once for each new failure, not on every paint.
+    if (!readFailure.isEmpty() && readFailure != m_readFailureShown)
+        SetStatus(readFailure);
+    m_readFailureShown = readFailure;
 }
 
 void CVantorixView::OnPrint(QPainter& painter, QPrinter& printer)
@@ -1089,6 +1118,15 @@ void CVantorixView::OnChar(std::uint8_t c)
     const bool wouldEdit = insideFile && (!m_lastHit.onHex || std::isxdigit(c));
     if (wouldEdit && RefusedAsReadOnly())
         return;
+    if (wouldEdit) {
+        // What an unreadable byte holds is unknown: it is not typed over.
+        std::uint8_t shown = 0;
+        if (const int error = doc->ReadByte(position, shown); error != 0) {
+            m_bNibblePending = false;
+            SetStatus(doc->ReadFailureText(position, error));
+            return;
+        }
+    }
 
     if (m_lastHit.onHex) {
         if (!std::isxdigit(c) || !insideFile)
@@ -1136,7 +1174,15 @@ void CVantorixView::UpdateValueBar()
     CVantorixDoc* doc = GetDocument();
     const FilePos position = m_lastHit.filePos;
     // Past the end there is no byte to show; the boxes show the offset and 0.
-    const std::uint8_t value = doc && position < FileLength() ? doc->GetByte(position) : 0;
+    std::uint8_t value = 0;
+    if (doc && position < FileLength()) {
+        if (const int error = doc->ReadByte(position, value); error != 0) {
+            // A byte that cannot be read has no value to show, not a 0.
+            MainFrameServices().ShowCaretUnreadable(position, m_nAddressDigits);
+            SetStatus(doc->ReadFailureText(position, error));
+            return;
+        }
+    }
     MainFrameServices().ShowCaretInfo(position, value, m_nAddressDigits);
 }
 
@@ -1392,6 +1438,35 @@ void CVantorixView::CopyAsHex()
     }
 }
 
+void CVantorixView::FillSelection()
+{
+    CVantorixDoc* doc = GetDocument();
+    if (!doc || RefusedAsReadOnly())
+        return;
+    const std::optional<ByteRange> range = SelectedRange();
+    if (!range || range->Empty()) {
+        ShowMessageBox(QStringLiteral("Select the bytes to fill first."));
+        return;
+    }
+    CFillDlg dialog(range->length, this);
+    if (dialog.DoModal() != QDialog::Accepted)
+        return;
+    QString problem;
+    const std::vector<std::uint8_t> pattern = CVantorixDoc::ParseFillPattern(dialog.PatternText(), problem);
+    if (!problem.isEmpty()) {
+        ShowMessageBox(problem);
+        return;
+    }
+    if (!doc->Fill(*range, pattern)) {
+        ShowMessageBox(QStringLiteral("The selection could not be filled: the file cannot be read there."));
+        return;
+    }
+    m_bNibblePending = false;
+    update(ClientRect());
+    UpdateValueBar();
+    emit caretMoved();
+}
+
 void CVantorixView::PasteFromClipboard()
 {
     CVantorixDoc* doc = GetDocument();
@@ -1418,7 +1493,9 @@ void CVantorixView::PasteFromClipboard()
     // Counted in 64 bits: a clipboard of more than 4 GiB must not wrap into a small paste.
     const FilePos fits = std::min<FilePos>(bytes.size(), length - position);
     if (fits > CVantorixDoc::kMaxStepBytes) {
-        ShowMessageBox(QStringLiteral("The clipboard holds too much to paste: at most %1 bytes can be pasted at once.")
+        ShowMessageBox(QStringLiteral("The clipboard holds too much to paste: at most %1 MiB (%2 bytes) can be pasted "
+                                      "at once.")
+                           .arg(CVantorixDoc::kMaxStepBytes >> 20)
                            .arg(CVantorixDoc::kMaxStepBytes));
         return;
     }

@@ -97,6 +97,9 @@ public:
     // Overwrites bytes from the caret on with the clipboard's text, read as hex digits in
     // the hex column and as Latin-1 characters in the ASCII column, as one undo step.
     void PasteFromClipboard();
+    // Fills the selection with a pattern the user types (hex digits, 1 to 16 bytes), as one
+    // undo step.
+    void FillSelection();
     void OnDisplaySettings();
     // Runs one of the view's own commands by id; false when the id is not the view's.
     bool OnCommand(int id);
@@ -268,6 +271,8 @@ private:
     // nothing either.
     QElapsedTimer m_searchEnded;
     std::vector<std::uint8_t> m_rowBuffer;
+    // The read failure the status bar was last told while drawing.
+    QString m_readFailureShown;
     std::array<QString, 256> m_charTexts;
     WheelAccumulator m_wheel;
     // The left button went down past the end of the data: until the pointer reaches a byte,

@@ -2,6 +2,8 @@
 
 #include "document/CVantorixDoc.h"
 
+#include <QCoreApplication>
+
 namespace vtx {
 
 namespace {
@@ -39,9 +41,16 @@ void SetMainFrameServices(IMainFrameServices* frame)
     if (frame) {
         CVantorixDoc::SetSearchTypeSource([frame] { return frame->GetSearchType(); });
         CVantorixDoc::SetMatchCaseSource([frame] { return frame->GetMatchCase(); });
+        // A long save tells its progress in the status bar; the bar is painted at once,
+        // without taking any input that could change the document meanwhile.
+        CVantorixDoc::SetStatusSink([frame](const QString& text) {
+            frame->SetStatusText(text);
+            QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+        });
     } else {
         CVantorixDoc::SetSearchTypeSource(nullptr);
         CVantorixDoc::SetMatchCaseSource(nullptr);
+        CVantorixDoc::SetStatusSink(nullptr);
     }
 }
 

@@ -28,6 +28,8 @@ public:
     // Fills the value box and both address boxes, which take addresses of addressDigits
     // hex digits (8 below 4 GiB).
     virtual void ShowCaretInfo(FilePos offset, std::uint8_t value, int addressDigits) = 0;
+    // The caret is on a byte the file cannot give: the offset, and no number for its value.
+    virtual void ShowCaretUnreadable(FilePos offset, int addressDigits) { ShowCaretInfo(offset, 0, addressDigits); }
     // The status bar's message pane.
     virtual void SetStatusText(const QString& text) = 0;
     // The OVR indicator pane.
