@@ -1,8 +1,9 @@
 // Benchmarks of the hex view. Drawing must cost what the window shows, not what the file
 // holds: a full repaint of a 60-row window is timed at the start and at the end of a
 // 64 GiB file and with no or a million pending changes, End and the repaint it brings
-// on a 64 GiB file against a 1 MiB one, and the rows that a one-line scroll and a Page
-// Down read are counted.
+// on a 64 GiB file against a 1 MiB one, one typed byte at the end of a 64 GiB file against
+// one at its start (each after a scroll across the whole file), and the rows that a
+// one-line scroll and a Page Down read are counted.
 //
 // The view runs on Qt's offscreen platform. The big files are sparse and live in a fresh
 // directory under /tmp that is removed at the end.
@@ -137,6 +138,29 @@ void EndAndRepaint(benchmark::State& state, CountingView* view)
         state.SkipWithError("End did not reach the last byte");
 }
 
+// One byte typed in the ASCII column at `position`, with the view first scrolled to the
+// other end of the file: the key brings the caret back into view, changes the byte and
+// paints. What it costs must not depend on where in the file the byte is.
+struct TypeAt {
+    CountingView* view;
+    vtx::FilePos position;
+    vtx::ScrollCode away;
+};
+
+void TypeOneByte(benchmark::State& state, TypeAt at)
+{
+    std::uint8_t c = 'a';
+    for (auto _ : state) {
+        at.view->OnVScroll(at.away);
+        at.view->SetCaret(at.position, false);
+        at.view->OnChar(c);
+        QApplication::processEvents();
+        c = c == 'z' ? 'a' : static_cast<std::uint8_t>(c + 1);
+    }
+    if (at.view->GetDocument()->GetByte(at.position) < 'a')
+        state.SkipWithError("the byte at the caret was not typed over");
+}
+
 int Run()
 {
     ScratchDir dir("vantorix-bench-view");
@@ -167,7 +191,17 @@ int Run()
     auto endLargeDoc = Open(MakeSparse(dir, "end-large.bin", kLargeFile));
     auto endLargeView = MakeView(*endLargeDoc);
 
+    // Typing at the start and at the end of a 64 GiB file.
+    auto typeDoc = Open(MakeSparse(dir, "type.bin", kLargeFile));
+    auto typeView = MakeView(*typeDoc);
+    typeView->setFocus();
+
     using benchmark::RegisterBenchmark;
+    RegisterBenchmark("view_type/start", TypeOneByte, TypeAt{typeView.get(), 5, vtx::ScrollCode::Bottom})
+        ->Repetitions(15)->Iterations(20)->Unit(benchmark::kMicrosecond);
+    RegisterBenchmark("view_type/end", TypeOneByte,
+                      TypeAt{typeView.get(), static_cast<vtx::FilePos>(kLargeFile - 5), vtx::ScrollCode::Top})
+        ->Repetitions(15)->Iterations(20)->Unit(benchmark::kMicrosecond);
     RegisterBenchmark("view_repaint/start", Repaint, startView.get())->Repetitions(15)->Iterations(20)->Unit(benchmark::kMicrosecond);
     RegisterBenchmark("view_repaint/end", Repaint, endView.get())->Repetitions(15)->Iterations(20)->Unit(benchmark::kMicrosecond);
     RegisterBenchmark("view_repaint/million_pending", Repaint, busyView.get())->Repetitions(15)->Iterations(20)->Unit(benchmark::kMicrosecond);
@@ -183,6 +217,7 @@ int Run()
     within &= vtx::bench::PrintRatio(times, "view_repaint_60_rows_1M_pending_vs_none", "view_repaint/million_pending",
                                      "view_repaint/start", 1.5);
     within &= vtx::bench::PrintRatio(times, "view_end_and_repaint_64GiB_vs_1MiB", "view_end/large", "view_end/small", 1.2);
+    within &= vtx::bench::PrintRatio(times, "view_type_one_byte_end_vs_start_64GiB", "view_type/end", "view_type/start", 1.2);
 
     // One-line scrolls: the rows each one reads.
     std::size_t mostLineReads = 0;

@@ -22,6 +22,7 @@
 #include <QFontMetrics>
 #include <QKeyEvent>
 #include <QMenu>
+#include <QMimeData>
 #include <QMouseEvent>
 #include <QPaintEvent>
 #include <QPainter>
@@ -37,6 +38,8 @@
 // std
 #include <algorithm>
 #include <cctype>
+#include <cerrno>
+#include <memory>
 #include <cstdlib>
 #include <cstring>
 #include <limits>
@@ -61,6 +64,7 @@ constexpr const char* kEditStatus = "Edit Byte At: %1, aka %2";
 constexpr const char* kScrollStatus = "nMax: %1, m_nMax: %2";
 
 int g_searchProgressDelayMs = 500;
+int g_copyProgressDelayMs = 1000;
 // The view whose caret the status bar's pane shows; it clears the pane when it goes.
 const void* g_caretPane = nullptr;
 
@@ -248,15 +252,65 @@ int CVantorixView::ClientHeight() const
 
 QRect CVantorixView::CaretRect() const
 {
-    return {m_ptCaret.x(), m_ptCaret.y(), 2, std::max(1, m_nRowPitch - 2)};
+    const QPoint at = CaretPos();
+    return {at.x(), at.y(), 2, std::max(1, m_nRowPitch - 2)};
+}
+
+HitInfo CVantorixView::LastHit() const
+{
+    const std::uint64_t bytes = static_cast<std::uint64_t>(std::max(m_nBytesPerLine, 1));
+    HitInfo hit;
+    hit.filePos = m_nCaretPos;
+    hit.onHex = m_bCaretOnHex;
+    hit.column = static_cast<std::int32_t>(m_nCaretPos % bytes);
+    hit.row = static_cast<std::int32_t>(std::clamp<std::int64_t>(WindowRowOf(m_nCaretPos), -(1 << 30), 1 << 30));
+    const std::size_t cell = (m_bCaretOnHex ? 0 : bytes) + static_cast<std::size_t>(hit.column);
+    hit.x = cell < m_columnX.size() ? m_columnX[cell] : 0;
+    // One pixel below the row's top, as a click puts it.
+    hit.y = ToInt(RowTopPx(m_nCaretPos / bytes, m_nRowPitch, Scroll()) + 1);
+    return hit;
+}
+
+QPoint CVantorixView::CaretPos() const
+{
+    const HitInfo hit = LastHit();
+    return {hit.x, hit.y};
+}
+
+std::int64_t CVantorixView::WindowRowOf(FilePos position) const
+{
+    const std::uint64_t row = position / static_cast<std::uint64_t>(std::max(m_nBytesPerLine, 1));
+    constexpr std::uint64_t kFar = std::uint64_t{1} << 40;
+    if (row >= m_nTopRow)
+        return static_cast<std::int64_t>(std::min(row - m_nTopRow, kFar));
+    return -static_cast<std::int64_t>(std::min(m_nTopRow - row, kFar));
+}
+
+std::int64_t CVantorixView::PageRows() const
+{
+    return static_cast<std::int64_t>(m_nPage / static_cast<std::uint64_t>(std::max(m_nRowPitch, 1)));
+}
+
+ScrollPoint CVantorixView::Limit() const
+{
+    return ScrollLimit(FileLength(), m_nBytesPerLine, m_nLineHeight, m_nRowPitch, m_nPage);
+}
+
+FilePos CVantorixView::MaxCaretPos() const
+{
+    const ScrollPoint limit = Limit();
+    const std::uint64_t bytes = static_cast<std::uint64_t>(std::max(m_nBytesPerLine, 1));
+    const std::uint64_t lowest = limit.row + (limit.px > 0 ? 1 : 0) + static_cast<std::uint64_t>(PageRows());
+    const std::uint64_t largest = ~FilePos{0} / bytes - 1;
+    return (std::min(lowest, largest) + 1) * bytes - 1;
 }
 
 QRect CVantorixView::RowsRect(const RowSpan& rows) const
 {
     if (rows.Empty())
         return {};
-    const int top = ToInt(RowTopPx(rows.first, m_nRowPitch, m_nScrollPos));
-    const int bottom = ToInt(RowTopPx(rows.end, m_nRowPitch, m_nScrollPos));
+    const int top = ToInt(RowTopPx(rows.first, m_nRowPitch, Scroll()));
+    const int bottom = ToInt(RowTopPx(rows.end, m_nRowPitch, Scroll()));
     return QRect(0, top, width(), bottom - top) & ClientRect();
 }
 
@@ -310,10 +364,10 @@ void CVantorixView::OnDraw(QPainter& dc, const QRect& dirtyPx)
     // rows in the dirty area.
     const RowSpan dirtyRows = dirtyPx.isEmpty()
                                   ? RowSpan{}
-                                  : RowsInBand(m_nScrollPos, m_nRowPitch, dirtyPx.top(), dirtyPx.bottom() + 1);
-    RowSpan rows = DrawRowSpan(m_nScrollPos, m_nRowPitch, m_nLineHeight, clientHeight, m_nDrawMode);
+                                  : RowsInBand(Scroll(), m_nRowPitch, dirtyPx.top(), dirtyPx.bottom() + 1);
+    RowSpan rows = DrawRowSpan(Scroll(), m_nRowPitch, m_nLineHeight, clientHeight, m_nDrawMode);
     if (m_nDrawMode == -1 || !rows.Contains(dirtyRows)) {
-        const RowSpan visible = DrawRowSpan(m_nScrollPos, m_nRowPitch, m_nLineHeight, clientHeight, -1);
+        const RowSpan visible = DrawRowSpan(Scroll(), m_nRowPitch, m_nLineHeight, clientHeight, -1);
         rows = {std::max(visible.first, dirtyRows.first), std::min(visible.end, dirtyRows.end)};
     }
     TraceLazy([&] {
@@ -366,7 +420,7 @@ void CVantorixView::DrawRows(QPainter& dc, const RowSpan& rows, const QRect& dir
         }
         if (delivered < 1)
             break;
-        const int y = ToInt(RowTopPx(row, m_nRowPitch, m_nScrollPos));
+        const int y = ToInt(RowTopPx(row, m_nRowPitch, Scroll()));
         const int baseline = y + m_nAscent;
 
         const QString address = QString::fromLatin1(AddressText(start, m_nAddressDigits));
@@ -445,28 +499,38 @@ void CVantorixView::LayoutScrollBar()
 void CVantorixView::RecalcScrollRange(int clientHeightPx)
 {
     const FilePos length = FileLength();
-    const auto range = ComputeScrollRange(length, m_nBytesPerLine, m_nRowPitch, clientHeightPx, m_nScrollPos);
+    const auto range = ComputeScrollRangeAt(length, m_nBytesPerLine, m_nRowPitch, clientHeightPx, Scroll());
     if (!range)
         return;
     m_nPage = range->pagePx;
     m_nMax = range->maxPx;
-    m_nScrollPos = range->scrollPosPx;
-    m_nTopRow = m_nScrollPos / static_cast<std::uint64_t>(m_nRowPitch);
+    m_barMapping = ScrollBarMapping::For(range->bottom, m_nPage, m_nRowPitch);
+    SetScroll(range->scroll);
     SyncScrollBar();
     TraceLazy([&] {
-        return QStringLiteral("scroll range: length %1, client %2, page %3, max %4, pos %5")
-            .arg(length).arg(clientHeightPx).arg(m_nPage).arg(m_nMax).arg(m_nScrollPos);
+        return QStringLiteral("scroll range: length %1, client %2, page %3, max %4, top row %5")
+            .arg(length).arg(clientHeightPx).arg(m_nPage).arg(m_nMax).arg(m_nTopRow);
     });
+}
+
+void CVantorixView::SetScroll(const ScrollPoint& to)
+{
+    if (to == Scroll())
+        return;
+    m_nTopRow = to.row;
+    m_nScrollOffsetPx = to.px;
+    emit scrolled(m_nTopRow);
 }
 
 void CVantorixView::SyncScrollBar()
 {
-    m_barMapping = ScrollBarMapping::For(m_nMax, m_nPage);
     {
         const QSignalBlocker block(m_pScrollBar);
         m_pScrollBar->setRange(0, m_barMapping.maximum);
         m_pScrollBar->setPageStep(std::max(1, m_barMapping.pageStep));
-        m_pScrollBar->setSingleStep(std::max<int>(1, static_cast<int>(m_nLineHeight / m_barMapping.unitPx)));
+        // A document mapped by rows moves at least a row per bar step.
+        const std::uint64_t unit = m_barMapping.unitRows > 0 ? ~std::uint64_t{0} : m_barMapping.unitPx;
+        m_pScrollBar->setSingleStep(std::max<int>(1, static_cast<int>(static_cast<std::uint64_t>(m_nLineHeight) / unit)));
     }
     SetScrollBarPos();
     // A range with nothing to scroll hides the bar.
@@ -482,7 +546,7 @@ void CVantorixView::SetScrollBarPos()
     // Blocked, so that moving the bar from here never comes back as a scroll command; the
     // slider position is what the bar takes on after an action of its own.
     const QSignalBlocker block(m_pScrollBar);
-    const int value = m_barMapping.ToBar(m_nScrollPos);
+    const int value = m_barMapping.ToBar(Scroll());
     m_pScrollBar->setValue(value);
     m_pScrollBar->setSliderPosition(value);
 }
@@ -537,47 +601,62 @@ void CVantorixView::OnScrollBarValueChanged()
     SetScrollBarPos();
 }
 
-void CVantorixView::OnVScroll(ScrollCode code)
+bool CVantorixView::OnVScroll(ScrollCode code)
 {
-    const std::uint64_t limit = ScrollLimitPx(FileLength(), m_nBytesPerLine, m_nLineHeight, m_nPage);
-    SetStatus(QString::fromLatin1(kScrollStatus).arg(limit).arg(m_nMax));
+    const ScrollPoint limit = Limit();
+    SetStatus(QString::fromLatin1(kScrollStatus).arg(PxFromPoint(limit, m_nRowPitch)).arg(m_nMax));
 
-    std::optional<std::uint64_t> track;
+    std::optional<ScrollPoint> track;
     if (code == ScrollCode::ThumbPosition)
-        track = m_barMapping.FromBar(m_pScrollBar->sliderPosition());
-    const auto delta = ScrollDeltaPx(code, m_nScrollPos, limit, m_nLineHeight, m_nPage, track);
-    if (!delta)
-        return;
+        track = m_barMapping.PointFromBar(m_pScrollBar->sliderPosition());
+    const auto target = ScrollTarget(code, Scroll(), limit, m_nLineHeight, m_nRowPitch, m_nPage, track);
+    if (!target)
+        return false;
     if (code == ScrollCode::LineUp)
         m_nDrawMode = 0;
     else if (code == ScrollCode::LineDown)
         m_nDrawMode = 1;
 
-    m_nScrollPos = static_cast<std::uint64_t>(static_cast<std::int64_t>(m_nScrollPos) + *delta);
-    m_nTopRow = m_nScrollPos / static_cast<std::uint64_t>(m_nRowPitch);
+    const std::int64_t delta = PxBetween(Scroll(), *target, m_nRowPitch);
+    SetScroll(*target);
     SetScrollBarPos();
-    ScrollPixels(-*delta);
+    ScrollPixels(-delta);
     TraceLazy([&] {
-        return QStringLiteral("scroll code %1 by %2 to %3").arg(static_cast<int>(code)).arg(*delta).arg(m_nScrollPos);
+        return QStringLiteral("scroll code %1 by %2 to row %3").arg(static_cast<int>(code)).arg(delta).arg(m_nTopRow);
     });
 
     if (code == ScrollCode::PageUp || code == ScrollCode::PageDown) {
         RepaintNow();
     } else if (code == ScrollCode::LineUp || code == ScrollCode::LineDown) {
-        repaint(RowsRect(DrawRowSpan(m_nScrollPos, m_nRowPitch, m_nLineHeight, ClientHeight(), m_nDrawMode)));
+        repaint(RowsRect(DrawRowSpan(Scroll(), m_nRowPitch, m_nLineHeight, ClientHeight(), m_nDrawMode)));
     } else {
         repaint(ClientRect());
     }
+    return true;
+}
+
+void CVantorixView::ScrollTo(const ScrollPoint& to)
+{
+    const std::int64_t delta = PxBetween(Scroll(), to, m_nRowPitch);
+    if (delta == 0)
+        return;
+    SetScroll(to);
+    SetScrollBarPos();
+    ScrollPixels(-delta);
+}
+
+void CVantorixView::SetTopRow(std::uint64_t row)
+{
+    ScrollTo(std::min(ScrollPoint{row, 0}, Limit()));
 }
 
 void CVantorixView::ScrollPixels(std::int64_t dyPx)
 {
     if (dyPx == 0)
         return;
-    // The caret moves with the pixels, as the window's own caret did.
-    m_ptCaret.ry() += ToInt(dyPx);
+    // The caret's rectangle follows from its position, so it moves with these pixels.
     const QRect area = ClientRect();
-    if (std::abs(dyPx) >= area.height())
+    if (dyPx >= area.height() || -dyPx >= area.height())
         update(area);
     else
         scroll(0, static_cast<int>(dyPx), area);
@@ -639,25 +718,6 @@ bool CVantorixView::eventFilter(QObject* watched, QEvent* event)
     return CView::eventFilter(watched, event);
 }
 
-HitInfo CVantorixView::WalkToPosition(QPoint& probePx, FilePos target, bool trace) const
-{
-    // Every cell edge lies a whole number of character widths from the column's left
-    // edge, so stepping by one character ends exactly on the target cell's left edge. The
-    // walk stops at the row's right edge, where no further cell can be found.
-    const int rightEdge = m_columnX.empty() ? 0 : m_columnX.back();
-    HitInfo hit = HitTest(probePx, 0, 0);
-    while (static_cast<std::int64_t>(target - hit.filePos) > 0 && probePx.x() <= rightEdge) {
-        probePx.rx() += m_nCharWidth;
-        hit = HitTest(probePx, 0, 0);
-        if (trace) {
-            TraceLazy([&] {
-                return QStringLiteral("goto walk: x %1, position %2, target %3").arg(probePx.x()).arg(hit.filePos).arg(target);
-            });
-        }
-    }
-    return hit;
-}
-
 void CVantorixView::GotoPosition(FilePos target)
 {
     // A target past the end goes to the last byte.
@@ -669,43 +729,26 @@ void CVantorixView::GotoPosition(FilePos target)
 
     const std::uint64_t bytes = static_cast<std::uint64_t>(m_nBytesPerLine);
     const std::uint64_t pitch = static_cast<std::uint64_t>(m_nRowPitch);
-    const std::uint64_t limit = ScrollLimitPx(length, m_nBytesPerLine, m_nLineHeight, m_nPage);
-    const std::uint64_t top = m_nScrollPos / pitch;
+    const std::uint64_t top = m_nTopRow;
     const std::uint64_t rowsShown = static_cast<std::uint64_t>(std::max(0, ClientHeight())) / pitch;
     const std::uint64_t first = top * bytes;
     const std::uint64_t last = (top + rowsShown) * bytes;
 
-    if (first < target && target <= last) {
-        // Already in view: no scrolling, and the caret lands in the hex column.
-        QPoint probe(m_nHexLeft, ToInt(static_cast<std::int64_t>((target / bytes - top) * pitch)));
-        m_lastHit = WalkToPosition(probe, target, false);
-        setFocus();
-        SetCaret(probe.x(), probe.y());
-        ShowCaretPosition();
-        return;
+    bool onHex = true;
+    if (!(first < target && target <= last)) {
+        // Out of view (or the top row's first byte): the target's row goes to the top, or
+        // as near to it as the limit allows, and the column follows the search type.
+        onHex = CVantorixDoc::CurrentSearchType() == SearchType::Hex;
+        if (target < first || target >= last)
+            ScrollTo(std::min(ScrollPoint{target / bytes, 0}, Limit()));
     }
-
-    const std::uint64_t wanted = target / bytes * pitch;
-    const int x = CVantorixDoc::CurrentSearchType() == SearchType::Hex ? m_nHexLeft : m_nAsciiLeft;
-    int y = 0;
-    if (target < first || target >= last) {
-        const std::uint64_t before = m_nScrollPos;
-        if (wanted > limit) {
-            m_nScrollPos = limit;
-            y = ToInt(static_cast<std::int64_t>(wanted - limit + 2));
-        } else {
-            m_nScrollPos = wanted;
-        }
-        SetScrollBarPos();
-        ScrollPixels(static_cast<std::int64_t>(before) - static_cast<std::int64_t>(m_nScrollPos));
-        m_nTopRow = m_nScrollPos / pitch;
-    }
-    TraceLazy([&] { return QStringLiteral("goto %1: scroll position %2").arg(target).arg(m_nScrollPos); });
-    QPoint probe(x, y);
-    m_lastHit = WalkToPosition(probe, target, true);
+    TraceLazy([&] { return QStringLiteral("goto %1: top row %2").arg(target).arg(m_nTopRow); });
+    TraceLazy([&] {
+        return QStringLiteral("goto walk: position %1, window row %2, %3 column")
+            .arg(target).arg(WindowRowOf(target)).arg(onHex ? QStringLiteral("hex") : QStringLiteral("ASCII"));
+    });
     setFocus();
-    SetCaret(probe.x(), y);
-    ShowCaretPosition();
+    SetCaret(target, onHex);
 }
 
 // ---------------------------------------------------------------------------------------
@@ -713,17 +756,30 @@ void CVantorixView::GotoPosition(FilePos target)
 
 HitInfo CVantorixView::HitTest(QPoint pointPx, int dc, int dr) const
 {
-    return HitTestCell(m_columnX, m_nBytesPerLine, m_nRowPitch, m_nTopRow, pointPx.x(), pointPx.y(), dc, dr);
+    // The rows are drawn m_nScrollOffsetPx pixels up from the window's row grid.
+    HitInfo hit = HitTestCell(m_columnX, m_nBytesPerLine, m_nRowPitch, m_nTopRow, pointPx.x(),
+                              pointPx.y() + m_nScrollOffsetPx, dc, dr);
+    hit.y -= m_nScrollOffsetPx;
+    return hit;
 }
 
-void CVantorixView::SetCaret(int xPx, int yPx)
+void CVantorixView::SetCaret(FilePos position, bool onHex)
+{
+    PlaceCaret(position, onHex);
+    // Every move tells the goto and value boxes and the caret pane.
+    UpdateValueBar();
+    ShowCaretPosition();
+}
+
+void CVantorixView::PlaceCaret(FilePos position, bool onHex)
 {
     // Only the caret's old and new places need painting; whatever a scroll uncovered is
     // already waiting and is painted in the same pass.
     const QRect before = CaretRect();
     const QRect twinBefore = CaretTwinRect();
     const bool hadCaret = m_bCaretCreated;
-    m_ptCaret = QPoint(xPx, yPx);
+    m_nCaretPos = position;
+    m_bCaretOnHex = onHex;
     m_bCaretCreated = true;
     m_bCaretOn = true;
     const int flash = QApplication::cursorFlashTime();
@@ -736,8 +792,41 @@ void CVantorixView::SetCaret(int xPx, int yPx)
     if (hadCaret)
         dirty += before;
     dirty += twinBefore;
-    repaint(dirty);
+    repaint(dirty & ClientRect());
     emit caretMoved();
+}
+
+void CVantorixView::RevealCaret()
+{
+    const std::int64_t row = WindowRowOf(m_nCaretPos);
+    const std::int64_t rows = PageRows();
+    if (row >= 0 && row <= rows)
+        return;
+    const std::uint64_t caretRow = m_nCaretPos / static_cast<std::uint64_t>(m_nBytesPerLine);
+    // Above: the caret's row goes to the top; below: to the lowest row a key may reach.
+    const std::uint64_t wanted = row < 0 ? caretRow : caretRow - std::min<std::uint64_t>(caretRow, static_cast<std::uint64_t>(rows));
+    ScrollTo(std::min(ScrollPoint{wanted, 0}, Limit()));
+}
+
+void CVantorixView::MoveCaretTo(FilePos position)
+{
+    if (position > MaxCaretPos())
+        return;
+    const std::int64_t rows = PageRows();
+    const std::int64_t row = WindowRowOf(position);
+    // The row just outside the window comes in by a line scroll, which paints only it.
+    if (row == -1)
+        OnVScroll(ScrollCode::LineUp);
+    else if (row == rows + 1)
+        OnVScroll(ScrollCode::LineDown);
+    const bool wasOnHex = m_bCaretOnHex;
+    if (const std::int64_t now = WindowRowOf(position); now < 0 || now > rows) {
+        const std::uint64_t caretRow = position / static_cast<std::uint64_t>(m_nBytesPerLine);
+        const std::uint64_t wanted = now < 0 ? caretRow : caretRow - std::min<std::uint64_t>(caretRow, static_cast<std::uint64_t>(rows));
+        ScrollTo(std::min(ScrollPoint{wanted, 0}, Limit()));
+    }
+    // The key's tail tells the bars.
+    PlaceCaret(position, wasOnHex);
 }
 
 void CVantorixView::BlinkCaret()
@@ -788,10 +877,8 @@ void CVantorixView::mouseReleaseEvent(QMouseEvent* event)
 void CVantorixView::OnLButtonDown(QPoint pointPx)
 {
     const HitInfo hit = HitTest(pointPx, 0, 0);
-    SetCaret(hit.x, hit.y);
-    m_lastHit = hit;
     m_bNibblePending = false;
-    UpdateValueBar();
+    SetCaret(hit.filePos, hit.onHex);
 
     const bool hadSelection = m_nSelEnd != kNoSelection;
     m_bSelecting = true;
@@ -949,10 +1036,11 @@ void CVantorixView::ExtendSelection(int key)
         return;
     // A selection whose end is the caret grows or shrinks from its anchor; otherwise a new
     // one starts at the caret.
-    const FilePos before = ClampToFile(m_lastHit.filePos);
+    const FilePos before = ClampToFile(m_nCaretPos);
     const bool continuing = m_nSelEnd != kNoSelection && m_nSelEnd == before;
     OnKeyDown(key);
-    ShowSelection(continuing ? m_nSelAnchor : before, ClampToFile(m_lastHit.filePos));
+    ShowSelection(continuing ? m_nSelAnchor : before, ClampToFile(m_nCaretPos));
+    ShowCaretPosition();
 }
 
 void CVantorixView::ShowSelection(FilePos anchor, FilePos end, bool tellStatus)
@@ -991,6 +1079,7 @@ void CVantorixView::SelectRange(const ByteRange& range)
         return;
     GotoPosition(range.first);
     ShowSelection(range.first, ClampToFile(range.Last()), false);
+    // The pane shows this selection's length, not the one before it.
     ShowCaretPosition();
 }
 
@@ -1018,64 +1107,53 @@ void CVantorixView::focusOutEvent(QFocusEvent* event)
 
 void CVantorixView::OnKeyDown(int key, Qt::KeyboardModifiers modifiers)
 {
-    const QPoint pt = m_ptCaret;
-    const HitInfo h = HitTest(pt, 0, 0);
-    const std::uint64_t rows = m_nPage / static_cast<std::uint64_t>(m_nRowPitch);
-    const std::int32_t bytes = m_nBytesPerLine;
-    const auto row = static_cast<std::uint64_t>(std::max(h.row, 0));
+    // Every key works from the caret's file position; the window's pixels only say whether
+    // the caret's row is shown. A key that moves the caret first brings it into view.
+    const FilePos bytes = static_cast<FilePos>(m_nBytesPerLine);
+    switch (key) {
+    case Qt::Key_Right:
+    case Qt::Key_Left:
+    case Qt::Key_Up:
+    case Qt::Key_Down:
+    case Qt::Key_PageDown:
+    case Qt::Key_PageUp:
+        RevealCaret();
+        break;
+    default:
+        break;
+    }
+    const FilePos pos = m_nCaretPos;
 
     switch (key) {
     case Qt::Key_Right:
-        if (h.column == bytes - 1) {
-            if (row >= rows) {
-                PutCaret(HitTest(pt, 1 - bytes, 0));
-                OnKeyDown(Qt::Key_Down, modifiers);
-            } else {
-                PutCaret(HitTest(pt, 1 - bytes, 1));
-            }
-        } else {
-            PutCaret(HitTest(pt, 1, 0));
-        }
+        MoveCaretTo(pos + 1);
         ArrowTail();
         return;
     case Qt::Key_Left:
-        if (h.column != 0) {
-            PutCaret(HitTest(pt, -1, 0));
-        } else if (h.row > 0) {
-            PutCaret(HitTest(pt, bytes - 1, -1));
-        } else if (h.filePos >= static_cast<FilePos>(bytes)) {
-            PutCaret(HitTest(pt, bytes - 1, 0));
-            OnKeyDown(Qt::Key_Up, modifiers);
-        }
+        if (pos > 0)
+            MoveCaretTo(pos - 1);
         ArrowTail();
         return;
     case Qt::Key_Up:
-        if (h.filePos >= static_cast<FilePos>(bytes)) {
-            if (h.row == 0)
-                OnVScroll(ScrollCode::LineUp);
-            PutCaret(HitTest(pt, 0, -1));
-        }
+        if (pos >= bytes)
+            MoveCaretTo(pos - bytes);
         ArrowTail();
         return;
     case Qt::Key_Down:
-        if (row >= rows) {
-            OnVScroll(ScrollCode::LineDown);
-            PutCaret(HitTest(pt, 0, 0));
-        } else {
-            PutCaret(HitTest(pt, 0, 1));
-        }
+        MoveCaretTo(pos + bytes);
         ArrowTail();
         return;
     case Qt::Key_PageDown:
-        OnVScroll(ScrollCode::PageDown);
-        SetCaret(pt.x(), pt.y());
+    case Qt::Key_PageUp: {
+        // The caret keeps its place in the window, over other bytes.
+        const std::uint64_t topBefore = m_nTopRow;
+        OnVScroll(key == Qt::Key_PageDown ? ScrollCode::PageDown : ScrollCode::PageUp);
+        const FilePos moved = m_nTopRow >= topBefore ? pos + (m_nTopRow - topBefore) * bytes
+                                                     : pos - (topBefore - m_nTopRow) * bytes;
+        PlaceCaret(std::min(moved, MaxCaretPos()), m_bCaretOnHex);
         CommonTail();
         return;
-    case Qt::Key_PageUp:
-        OnVScroll(ScrollCode::PageUp);
-        SetCaret(pt.x(), pt.y());
-        CommonTail();
-        return;
+    }
     case Qt::Key_Home:
         GotoPosition(0);
         return;
@@ -1102,7 +1180,6 @@ void CVantorixView::ArrowTail()
 
 void CVantorixView::CommonTail()
 {
-    m_lastHit = HitTest(m_ptCaret, 0, 0);
     UpdateValueBar();
     ShowCaretPosition();
 }
@@ -1113,42 +1190,41 @@ void CVantorixView::OnChar(std::uint8_t c)
     if (!doc)
         return;
     // Only bytes inside the file can be typed over; a caret past the end takes nothing.
-    const FilePos position = m_lastHit.filePos;
+    const FilePos position = m_nCaretPos;
     const bool insideFile = position < FileLength();
-    const bool wouldEdit = insideFile && (!m_lastHit.onHex || std::isxdigit(c));
+    const bool wouldEdit = insideFile && (!m_bCaretOnHex || std::isxdigit(c));
     if (wouldEdit && RefusedAsReadOnly())
         return;
+    // The byte typed over is the one the user sees the caret on.
+    if (wouldEdit)
+        RevealCaret();
     if (wouldEdit) {
         // What an unreadable byte holds is unknown: it is not typed over.
         std::uint8_t shown = 0;
         if (const int error = doc->ReadByte(position, shown); error != 0) {
-            m_bNibblePending = false;
             SetStatus(doc->ReadFailureText(position, error));
             return;
         }
     }
 
-    if (m_lastHit.onHex) {
+    if (m_bCaretOnHex) {
         if (!std::isxdigit(c) || !insideFile)
             return;
-        const auto valueOf = [this] {
-            const char text[3] = {m_nibbles[0], m_nibbles[1], 0};
-            return static_cast<std::uint8_t>(std::strtol(text, nullptr, 16));
-        };
-        if (!m_bNibblePending) {
-            // The first digit takes effect at once: typing D shows 0D.
-            m_nibbles = {'0', static_cast<char>(c)};
-            m_bNibblePending = true;
-            doc->SetByte(valueOf(), position);
-            RepaintPosition(position);
-        } else {
-            // The first digit moves up and becomes the high one.
-            m_nibbles = {m_nibbles[1], static_cast<char>(c)};
-            m_bNibblePending = false;
-            doc->SetByte(valueOf(), position);
-            RepaintPosition(position);
+        // The first digit takes effect at once (typing D shows 0D); the second joins it as
+        // the low digit. A refused change keeps the digit state and the caret as they were.
+        const std::array<char, 2> digits =
+            m_bNibblePending ? std::array<char, 2>{m_nibbles[1], static_cast<char>(c)}
+                             : std::array<char, 2>{'0', static_cast<char>(c)};
+        const char text[3] = {digits[0], digits[1], 0};
+        if (!doc->SetByte(static_cast<std::uint8_t>(std::strtol(text, nullptr, 16)), position))
+            return;
+        m_nibbles = digits;
+        m_bNibblePending = !m_bNibblePending;
+        RepaintPosition(position);
+        if (m_bNibblePending)
+            UpdateValueBar();
+        else
             OnKeyDown(Qt::Key_Right);
-        }
         return;
     }
 
@@ -1172,7 +1248,7 @@ void CVantorixView::RepaintPosition(FilePos position)
 void CVantorixView::UpdateValueBar()
 {
     CVantorixDoc* doc = GetDocument();
-    const FilePos position = m_lastHit.filePos;
+    const FilePos position = m_nCaretPos;
     // Past the end there is no byte to show; the boxes show the offset and 0.
     std::uint8_t value = 0;
     if (doc && position < FileLength()) {
@@ -1216,7 +1292,9 @@ void CVantorixView::TakeHistoryStep(void (CVantorixDoc::*step)())
     (doc->*step)();
     // The document repaints its first view; this one shows the changed bytes as well.
     update(ClientRect());
-    // The step moved the first view's caret; the pane shows the focused view's again.
+    // The step moved the first view's caret; the boxes and the pane show this view's
+    // caret and its byte, which the step may have changed.
+    UpdateValueBar();
     ShowCaretPosition();
     emit caretMoved();
 }
@@ -1237,11 +1315,8 @@ void CVantorixView::SetStatus(const QString& text)
 
 FilePos CVantorixView::SelectionLength() const
 {
-    if (m_nSelEnd == kNoSelection || FileLength() == 0)
-        return 0;
-    const FilePos lo = std::min(m_nSelAnchor, m_nSelEnd);
-    const FilePos hi = std::min(std::max(m_nSelAnchor, m_nSelEnd), FileLength() - 1);
-    return hi >= lo ? hi - lo + 1 : 0;
+    const std::optional<ByteRange> range = SelectedRange();
+    return range ? range->length : 0;
 }
 
 QString CVantorixView::CaretPositionText() const
@@ -1251,7 +1326,7 @@ QString CVantorixView::CaretPositionText() const
     const CVantorixDoc* doc = GetDocument();
     if (!doc || !doc->IsFileOpen())
         return {};
-    return QString::fromStdString(vtx::CaretPositionText(m_lastHit.filePos, SelectionLength(), m_nAddressDigits));
+    return QString::fromStdString(vtx::CaretPositionText(m_nCaretPos, SelectionLength(), m_nAddressDigits));
 }
 
 void CVantorixView::ShowCaretPosition()
@@ -1270,7 +1345,7 @@ QRect CVantorixView::CaretTwinRect() const
     const CVantorixDoc* doc = GetDocument();
     if (!m_bCaretCreated || !doc || !doc->IsFileOpen() || m_columnX.size() < 2 * bytes + 1)
         return {};
-    const HitInfo hit = HitTest(m_ptCaret, 0, 0);
+    const HitInfo hit = LastHit();
     const bool twinOnHex = !hit.onHex;
     const int x = m_columnX[twinOnHex ? static_cast<std::size_t>(hit.column) : bytes + static_cast<std::size_t>(hit.column)];
     const int width = twinOnHex ? 2 * m_nCharWidth : m_nCharWidth;
@@ -1323,7 +1398,7 @@ void CVantorixView::Find(SearchDirection direction)
     bool reported = false;
     const QPointer<CVantorixView> self(this);
     const SearchOutcome outcome =
-        SearchWithProgress(*doc, text, m_lastHit.filePos, direction, g_searchProgressDelayMs, [&](int percent) {
+        SearchWithProgress(*doc, text, m_nCaretPos, direction, g_searchProgressDelayMs, [&](int percent) {
             reported = true;
             SetStatus(QStringLiteral("Searching: %1% done. Press Esc to cancel.").arg(percent));
         });
@@ -1342,16 +1417,14 @@ void CVantorixView::Find(SearchDirection direction)
         break;
     case SearchEnd::Found:
         // The caret goes to the match's first byte, which comes into view; the whole
-        // match is selected.
-        GotoPosition(outcome.position);
-        ShowSelection(outcome.position,
-                      ClampToFile(FilePos{outcome.position + outcome.length - 1}),
-                      false);
-        if (reported)
-            SetStatus(QString());
+        // match is selected, and the pane shows its length.
+        SelectRange({outcome.position, std::max<FilePos>(outcome.length, 1)});
+        // A wrap is told until the next search, which says nothing unless it wrapped too.
         if (outcome.wrapped)
             SetStatus(forward ? QStringLiteral("Search wrapped to the start of the file.")
                               : QStringLiteral("Search wrapped to the end of the file."));
+        else
+            SetStatus(QString());
         break;
     }
     if (self)
@@ -1361,61 +1434,128 @@ void CVantorixView::Find(SearchDirection direction)
 // ---------------------------------------------------------------------------------------
 // Clipboard
 
-bool CVantorixView::ReadSelection(const std::function<bool(const std::uint8_t*, std::size_t)>& piece)
+void CVantorixView::SetCopyProgressDelayMs(int ms)
+{
+    g_copyProgressDelayMs = std::max(0, ms);
+}
+
+CVantorixView::SelectionRead CVantorixView::ReadSelection(
+    const QString& what, const std::function<bool(const std::uint8_t*, std::size_t)>& piece)
 {
     CVantorixDoc* doc = GetDocument();
-    if (!doc || m_nSelEnd == kNoSelection || FileLength() == 0)
-        return false;
-    const FilePos lo = std::min(m_nSelAnchor, m_nSelEnd);
-    const FilePos hi = std::min(std::max(m_nSelAnchor, m_nSelEnd), FileLength() - 1);
+    const std::optional<ByteRange> range = SelectedRange();
+    if (!doc || !range)
+        return SelectionRead::NoSelection;
+
+    QElapsedTimer clock;
+    clock.start();
+    qint64 nextReportMs = g_copyProgressDelayMs;
+    bool reported = false;
+    // Created only when the read turns out long, so that a short copy costs nothing.
+    std::unique_ptr<LongTaskInputGuard> guard;
+    const QPointer<CVantorixView> self(this);
+    const auto endReport = [&] {
+        if (reported && self)
+            SetStatus(QString());
+    };
+
     std::vector<std::uint8_t> block(CVantorixDoc::kMaxRead);
-    for (FilePos position = lo; position <= hi;) {
-        const auto wanted = static_cast<std::uint32_t>(std::min<FilePos>(hi - position + 1, CVantorixDoc::kMaxRead));
-        const std::int32_t n = doc->ReadBytes(block.data(), wanted, position);
-        if (n < 1 || !piece(block.data(), static_cast<std::size_t>(n)))
+    const FilePos end = range->first + range->length;
+    for (FilePos position = range->first; position < end;) {
+        const auto wanted = static_cast<std::uint32_t>(std::min<FilePos>(end - position, CVantorixDoc::kMaxRead));
+        const ReadOutcome read = doc->ReadPresented(block.data(), wanted, position);
+        if (read.count > 0 && !piece(block.data(), read.count))
             break;
-        position += static_cast<std::uint64_t>(n);
+        position += read.count;
+        if (read.Failed() || (read.count == 0 && position < end)) {
+            // A selection cut short is not the selection: nothing of it is handed on.
+            endReport();
+            const int error = read.Failed() ? read.error : EIO;
+            ShowMessageBox(doc->ReadFailureText(position, error));
+            return SelectionRead::Failed;
+        }
+        if (clock.elapsed() >= nextReportMs) {
+            if (!guard)
+                guard = std::make_unique<LongTaskInputGuard>();
+            reported = true;
+            const auto percent = static_cast<int>((position - range->first) * 100 / range->length);
+            SetStatus(QStringLiteral("%1: %2% done. Press Esc to cancel.").arg(what).arg(percent));
+            QCoreApplication::processEvents();
+            if (!self || !doc->IsFileOpen() || guard->Cancelled()) {
+                guard.reset();
+                if (self) {
+                    SetStatus(QStringLiteral("%1 cancelled.").arg(what));
+                    m_searchEnded.start();
+                }
+                return SelectionRead::Cancelled;
+            }
+            nextReportMs = clock.elapsed() + 100;
+        }
     }
-    return true;
+    guard.reset();
+    endReport();
+    return SelectionRead::Done;
 }
 
 void CVantorixView::CopyToClipboard()
 {
-    if (m_nSelEnd == kNoSelection)
+    const std::optional<ByteRange> range = SelectedRange();
+    if (!range)
         return;
+    if (range->length > kMaxCopyBytes) {
+        ShowMessageBox(QStringLiteral("The selection is too large to copy: at most %1 bytes (256 MiB) can be copied "
+                                      "at once.")
+                           .arg(kMaxCopyBytes));
+        return;
+    }
     QClipboard* clipboard = QGuiApplication::clipboard();
     if (!clipboard) {
         ShowMessageBox(QStringLiteral("Failed To Open Clipboard"));
         return;
     }
-    clipboard->clear();
 
-    // The text ends at the first zero byte; reading stops there. A single selected byte is
-    // copied like any other selection.
-    QByteArray text;
+    // The bytes themselves go on the clipboard beside the text, which as text ends at the
+    // first zero byte; a paste into Vantorix takes the bytes. A selection that cannot be
+    // read to its end leaves nothing on the clipboard.
     try {
-        const bool selected = ReadSelection([&text](const std::uint8_t* bytes, std::size_t count) {
-            const auto* end = bytes + count;
-            const auto* zero = std::find(bytes, end, std::uint8_t{0});
-            text.append(reinterpret_cast<const char*>(bytes), zero - bytes);
-            return zero == end;
+        QByteArray bytes;
+        bytes.reserve(static_cast<qsizetype>(range->length));
+        const SelectionRead read = ReadSelection(QStringLiteral("Copying"), [&bytes](const std::uint8_t* data, std::size_t count) {
+            bytes.append(reinterpret_cast<const char*>(data), static_cast<qsizetype>(count));
+            return true;
         });
-        if (selected)
-            clipboard->setText(QString::fromLatin1(text));
+        if (read == SelectionRead::Cancelled)
+            return;
+        clipboard->clear();
+        if (read != SelectionRead::Done)
+            return;
+        const qsizetype zero = bytes.indexOf('\0');
+        const qsizetype textLength = zero < 0 ? bytes.size() : zero;
+        auto* data = new QMimeData;
+        data->setText(QString::fromLatin1(bytes.constData(), textLength));
+        data->setData(QString::fromLatin1(kBytesMimeType), bytes);
+        clipboard->setMimeData(data);
+        if (zero >= 0) {
+            SetStatus(QStringLiteral("The text copied holds %1 of the %2 selected bytes: it ends at the first 00 byte. "
+                                     "Copy as Hex copies them all.")
+                          .arg(textLength)
+                          .arg(bytes.size()));
+        }
     } catch (const std::bad_alloc&) {
-        // No room for the text: the clipboard stays empty.
+        clipboard->clear();
+        ShowMessageBox(QStringLiteral("There is not enough memory to copy the selection."));
     }
 }
 
 void CVantorixView::CopyAsHex()
 {
-    if (m_nSelEnd == kNoSelection)
+    const std::optional<ByteRange> range = SelectedRange();
+    if (!range)
         return;
     // Three characters of text per byte: beyond this the clipboard would hold more than a
     // user could sensibly paste anywhere.
     constexpr std::uint64_t kMaxHexCopy = 16u << 20;
-    const FilePos selected = std::max(m_nSelAnchor, m_nSelEnd) - std::min(m_nSelAnchor, m_nSelEnd) + 1;
-    if (selected > kMaxHexCopy) {
+    if (range->length > kMaxHexCopy) {
         ShowMessageBox(QStringLiteral("The selection is too large to copy as hex: at most %1 bytes can be copied.")
                            .arg(kMaxHexCopy));
         return;
@@ -1428,11 +1568,14 @@ void CVantorixView::CopyAsHex()
     try {
         std::string text;
         std::uint64_t written = 0;
-        if (ReadSelection([&](const std::uint8_t* bytes, std::size_t count) {
-                AppendHexLines(text, bytes, count, written);
-                return true;
-            }))
+        const SelectionRead read = ReadSelection(QStringLiteral("Copying"), [&](const std::uint8_t* bytes, std::size_t count) {
+            AppendHexLines(text, bytes, count, written);
+            return true;
+        });
+        if (read == SelectionRead::Done)
             clipboard->setText(QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size())));
+        else if (read == SelectionRead::Failed)
+            clipboard->clear();
     } catch (const std::bad_alloc&) {
         ShowMessageBox(QStringLiteral("There is not enough memory to copy the selection as hex."));
     }
@@ -1472,13 +1615,24 @@ void CVantorixView::PasteFromClipboard()
     CVantorixDoc* doc = GetDocument();
     if (!doc || RefusedAsReadOnly())
         return;
-    const FilePos position = m_lastHit.filePos;
+    // Over the selection when there is one, else at the caret; either way in view.
+    const std::optional<ByteRange> selection = SelectedRange();
+    const FilePos position = selection ? selection->first : m_nCaretPos;
     const FilePos length = FileLength();
     const QClipboard* clipboard = QGuiApplication::clipboard();
-    const QString text = clipboard ? clipboard->text() : QString();
-    const std::u16string_view chars(reinterpret_cast<const char16_t*>(text.utf16()), static_cast<std::size_t>(text.size()));
+    const QMimeData* data = clipboard ? clipboard->mimeData() : nullptr;
     std::vector<std::uint8_t> bytes;
-    const PasteProblem problem = m_lastHit.onHex ? ParseHexBytes(chars, bytes) : ParseLatin1Bytes(chars, bytes);
+    PasteProblem problem = PasteProblem::Empty;
+    if (data && data->hasFormat(QString::fromLatin1(kBytesMimeType))) {
+        // What a copy from Vantorix put there: every byte, zeros included.
+        const QByteArray raw = data->data(QString::fromLatin1(kBytesMimeType));
+        bytes.assign(raw.begin(), raw.end());
+        problem = bytes.empty() ? PasteProblem::Empty : PasteProblem::None;
+    } else {
+        const QString text = data ? data->text() : QString();
+        const std::u16string_view chars(reinterpret_cast<const char16_t*>(text.utf16()), static_cast<std::size_t>(text.size()));
+        problem = m_bCaretOnHex ? ParseHexBytes(chars, bytes) : ParseLatin1Bytes(chars, bytes);
+    }
     // An empty clipboard has nothing to paste and nothing to complain about.
     if (problem == PasteProblem::Empty)
         return;
@@ -1499,6 +1653,9 @@ void CVantorixView::PasteFromClipboard()
                            .arg(CVantorixDoc::kMaxStepBytes));
         return;
     }
+    if (position != m_nCaretPos)
+        SetCaret(position, m_bCaretOnHex);
+    RevealCaret();
     const std::int32_t written = doc->SetBytes(bytes.data(), static_cast<std::uint32_t>(fits), position);
     if (written < 0) {
         ShowMessageBox(QStringLiteral("The clipboard could not be pasted: the file cannot be read here."));
@@ -1526,10 +1683,15 @@ void CVantorixView::OnDisplaySettings()
     dialog.m_nDlgGroupSize = m_nGroupSize;
     if (dialog.DoModal() != QDialog::Accepted)
         return;
-    m_nGroupSize = dialog.m_nDlgGroupSize;
-    m_nBytesPerLine = dialog.m_nDlgBytesPerLine;
+    ApplyDisplaySettings(dialog.m_nDlgBytesPerLine, dialog.m_nDlgGroupSize);
     // Views opened from now on, also after a restart, start with these values.
     SaveDisplaySettings();
+}
+
+void CVantorixView::ApplyDisplaySettings(int bytesPerLine, int groupSize)
+{
+    m_nGroupSize = groupSize;
+    m_nBytesPerLine = std::clamp(bytesPerLine, kMinBytesPerLine, kMaxBytesPerLine);
     RecalcScrollRange(ClientHeight());
     BuildColumnTable();
     RepaintNow();

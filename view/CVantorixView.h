@@ -55,16 +55,26 @@ public:
 
     // Scrolling.
     void RecalcScrollRange(int clientHeightPx);
-    void OnVScroll(ScrollCode code);
+    // False when the command moved nothing (at either end).
+    bool OnVScroll(ScrollCode code);
     void GotoPosition(FilePos target) override;
     void RepaintNow() override;
     // The file changed on disk behind the document: its length may differ, so the scroll
     // range and the address column are measured again, and every row is drawn afresh.
     void OnFileChangedOnDisk();
+    // The file row shown at the top of the window, and a way to show another one there
+    // (held at the scroll limit) without touching the caret: a view that scrolls in step
+    // with another one reads the one and sets the other when it hears `scrolled`.
+    [[nodiscard]] std::uint64_t TopRow() const { return m_nTopRow; }
+    void SetTopRow(std::uint64_t row);
 
     // Caret, selection and editing.
+    // The cell under a window point: where a click or a drag lands. Only pointing turns
+    // pixels into positions; everything else works on the caret's position.
     [[nodiscard]] HitInfo HitTest(QPoint pointPx, int dc, int dr) const;
-    void SetCaret(int xPx, int yPx);
+    // Puts the caret on a file position in one column, shows it and tells the bars. It does
+    // not scroll: the caret keeps its position when the view scrolls away from it.
+    void SetCaret(FilePos position, bool onHex);
     // Navigation keys by their Qt codes: Right, Left, Up, Down, Page Up, Page Down, Home,
     // End, Insert; any other key runs only the tail that refreshes the caret cell.
     void OnKeyDown(int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier);
@@ -79,7 +89,7 @@ public:
     // Selects every byte of the file; the caret stays where it is.
     void SelectAll();
     // The caret's file position (the byte that typing changes).
-    [[nodiscard]] FilePos CaretPosition() const { return m_lastHit.filePos; }
+    [[nodiscard]] FilePos CaretPosition() const { return m_nCaretPos; }
     // The selected bytes, cut to the file; nullopt without a selection. Every command that
     // works on the selection asks here.
     [[nodiscard]] std::optional<ByteRange> SelectedRange() const;
@@ -94,19 +104,29 @@ public:
     void CopyToClipboard();
     // The selection as two-digit hex values, 16 to a line.
     void CopyAsHex();
-    // Overwrites bytes from the caret on with the clipboard's text, read as hex digits in
-    // the hex column and as Latin-1 characters in the ASCII column, as one undo step.
+    // Overwrites bytes from the selection's first byte on (from the caret without a
+    // selection) with what the clipboard holds, as one undo step: the bytes a copy from
+    // Vantorix put there, or else the text, read as hex digits in the hex column and as
+    // Latin-1 characters in the ASCII column.
     void PasteFromClipboard();
     // Fills the selection with a pattern the user types (hex digits, 1 to 16 bytes), as one
     // undo step.
     void FillSelection();
+    // The clipboard's format for the bytes themselves, beside the text.
+    static constexpr const char* kBytesMimeType = "application/octet-stream";
+    // The largest selection Copy puts on the clipboard.
+    static constexpr std::uint64_t kMaxCopyBytes = std::uint64_t{256} << 20;
     void OnDisplaySettings();
+    // What the dialog's OK does to this view: a new row and group layout.
+    void ApplyDisplaySettings(int bytesPerLine, int groupSize);
     // Runs one of the view's own commands by id; false when the id is not the view's.
     bool OnCommand(int id);
 
     // A search that runs longer than this shows its progress and can be cancelled with Esc.
     static void SetSearchProgressDelayMs(int ms);
     [[nodiscard]] static int SearchProgressDelayMs();
+    // The same for a copy of a large selection.
+    static void SetCopyProgressDelayMs(int ms);
     // For this long after a search ended, Esc is taken as a late cancel and types nothing.
     static constexpr int kEscapeAfterSearchMs = 500;
 
@@ -115,14 +135,17 @@ public:
     [[nodiscard]] int LineHeight() const { return m_nLineHeight; }
     [[nodiscard]] int RowPitch() const { return m_nRowPitch; }
     [[nodiscard]] int CharWidth() const { return m_nCharWidth; }
-    [[nodiscard]] std::uint64_t ScrollPos() const { return m_nScrollPos; }
+    // The scroll position in pixels, held at the largest uint64 for a document taller
+    // than that; Scroll() is the exact position.
+    [[nodiscard]] std::uint64_t ScrollPos() const { return PxFromPoint(Scroll(), m_nRowPitch); }
+    [[nodiscard]] ScrollPoint Scroll() const { return {m_nTopRow, m_nScrollOffsetPx}; }
     [[nodiscard]] std::uint64_t Page() const { return m_nPage; }
     [[nodiscard]] std::uint64_t Max() const { return m_nMax; }
-    [[nodiscard]] std::uint64_t TopRow() const { return m_nTopRow; }
     [[nodiscard]] bool InsertState() const { return m_bInsertState; }
     [[nodiscard]] FilePos SelectionAnchor() const { return m_nSelAnchor; }
     [[nodiscard]] FilePos SelectionEnd() const { return m_nSelEnd; }
-    [[nodiscard]] const HitInfo& LastHit() const { return m_lastHit; }
+    // The caret's cell: its position and column, and where it lies on the window now.
+    [[nodiscard]] HitInfo LastHit() const;
     [[nodiscard]] bool NibblePending() const { return m_bNibblePending; }
     [[nodiscard]] int HexLeft() const { return m_nHexLeft; }
     [[nodiscard]] int AsciiLeft() const { return m_nAsciiLeft; }
@@ -132,7 +155,9 @@ public:
     [[nodiscard]] int AddressDigits() const { return m_nAddressDigits; }
     [[nodiscard]] int GroupSize() const { return m_nGroupSize; }
     [[nodiscard]] int LeftMargin() const { return m_nLeftMargin; }
-    [[nodiscard]] QPoint CaretPos() const { return m_ptCaret; }
+    // The caret's top left corner on the window, derived from its position and the scroll
+    // position (outside the window when the view scrolled away from it).
+    [[nodiscard]] QPoint CaretPos() const;
     [[nodiscard]] bool HasCaret() const { return m_bCaretCreated; }
     [[nodiscard]] QScrollBar* ScrollBar() const { return m_pScrollBar; }
     // The text each byte value shows in the ASCII column with the display font.
@@ -151,6 +176,8 @@ signals:
     // The caret moved, or the bytes at it may have changed (typed over, undone). Watchers
     // of the caret's bytes read them again when they see it.
     void caretMoved();
+    // The view scrolled: TopRow() changed, or the pixels of the top row shown.
+    void scrolled(std::uint64_t topRow);
 
 protected:
     // Every row the view draws is read here; a subclass may watch the reads.
@@ -187,16 +214,37 @@ private:
     void ShowSelection(FilePos anchor, FilePos end, bool tellStatus = true);
     void Find(SearchDirection direction);
     // Hands the selected bytes (pending changes included) to `piece` in reads of at most
-    // one document block, in order, until it returns false. False when there is no
-    // selection.
-    bool ReadSelection(const std::function<bool(const std::uint8_t*, std::size_t)>& piece);
+    // one document block, in order, until it returns false. A read that takes longer than
+    // a moment shows its progress under `what` ("Copying") and stops on Esc; a read error
+    // is shown in a message box.
+    enum class SelectionRead { Done, NoSelection, Failed, Cancelled };
+    SelectionRead ReadSelection(const QString& what,
+                                const std::function<bool(const std::uint8_t*, std::size_t)>& piece);
     void OnLButtonDown(QPoint pointPx);
     void OnMouseMove(QPoint pointPx);
     void OnLButtonUp();
+    // SetCaret without telling the bars, for the keys, whose tail tells them once.
+    void PlaceCaret(FilePos position, bool onHex);
     void ArrowTail();
     void CommonTail();
-    void PutCaret(const HitInfo& hit) { SetCaret(hit.x, hit.y); }
-    HitInfo WalkToPosition(QPoint& probePx, FilePos target, bool trace) const;
+    // The caret's row counted from the window's top row (negative above it), and the rows
+    // it may take below that: the whole rows of a page, and the one partly shown under them.
+    [[nodiscard]] std::int64_t WindowRowOf(FilePos position) const;
+    [[nodiscard]] std::int64_t PageRows() const;
+    // The last position the caret can reach: the last cell of the lowest row a window at
+    // the scroll limit shows.
+    [[nodiscard]] FilePos MaxCaretPos() const;
+    // Scrolls the caret into the window, if it is not there; what every key that types,
+    // pastes or moves the caret does first.
+    void RevealCaret();
+    // An arrow key's move: to position in the caret's column, scrolling a line when it is
+    // the row just outside the window, further when it is elsewhere.
+    void MoveCaretTo(FilePos position);
+    // Shows another part of the document: position, bar, the window's pixels and what
+    // they uncover. No caret moves.
+    void ScrollTo(const ScrollPoint& to);
+    void SetScroll(const ScrollPoint& to);
+    [[nodiscard]] ScrollPoint Limit() const;
     [[nodiscard]] FilePos FileLength() const;
     // The nearest byte of the file: a signed position below 0 is the first byte, an
     // unsigned one (a caret cell, which wraps above the file's start) never is.
@@ -230,7 +278,8 @@ private:
     int m_nLineHeight = 0;
     int m_nRowPitch = 0;
     int m_nCharWidth = 0;
-    std::uint64_t m_nScrollPos = 0;
+    // The scroll position: the top row (below) and the pixels of it above the window.
+    std::int32_t m_nScrollOffsetPx = 0;
     std::uint64_t m_nPage = 0;
     std::uint64_t m_nMax = 0;
     int m_nDrawMode = -1;
@@ -243,7 +292,10 @@ private:
     FilePos m_nSelAnchor = 0;
     FilePos m_nSelEnd = kNoSelection;
     QPoint m_ptMiddleDown{0, 0};
-    HitInfo m_lastHit{};
+    // The caret: a file position, a column and (below) the hexadecimal digit state. Its
+    // rectangle on the window is worked out from these and the scroll position.
+    FilePos m_nCaretPos = 0;
+    bool m_bCaretOnHex = false;
     bool m_bNibblePending = false;
     std::array<char, 2> m_nibbles{'0', '0'};
     int m_nAsciiLeft = 0;
@@ -262,7 +314,6 @@ private:
     QScrollBar* m_pScrollBar = nullptr;
     ScrollBarMapping m_barMapping;
     QTimer* m_pCaretTimer = nullptr;
-    QPoint m_ptCaret{0, 0};
     bool m_bCaretCreated = false;
     bool m_bCaretOn = false;
     int m_nAscent = 0;

@@ -21,59 +21,53 @@ namespace {
 // How often a long search reports and lets the window breathe.
 constexpr qint64 kReportIntervalMs = 100;
 
-// Holds back user input while a search runs; Esc ends the search.
-class SearchInputGuard final : public QObject
-{
-public:
-    SearchInputGuard() { QCoreApplication::instance()->installEventFilter(this); }
-    ~SearchInputGuard() override { QCoreApplication::instance()->removeEventFilter(this); }
-    SearchInputGuard(const SearchInputGuard&) = delete;
-    SearchInputGuard& operator=(const SearchInputGuard&) = delete;
-
-    [[nodiscard]] bool Cancelled() const { return m_bCancelled; }
-
-protected:
-    bool eventFilter(QObject*, QEvent* event) override
-    {
-        switch (event->type()) {
-        case QEvent::ShortcutOverride:
-        case QEvent::KeyPress:
-            if (static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape)
-                m_bCancelled = true;
-            // Claiming the override keeps a shortcut from firing; the key press that
-            // follows is dropped here as well.
-            event->accept();
-            return true;
-        case QEvent::Close:
-            // A close event that is not ignored closes the window.
-            event->ignore();
-            return true;
-        case QEvent::KeyRelease:
-        case QEvent::Shortcut:
-        case QEvent::MouseButtonPress:
-        case QEvent::MouseButtonRelease:
-        case QEvent::MouseButtonDblClick:
-        case QEvent::MouseMove:
-        case QEvent::Wheel:
-        case QEvent::ContextMenu:
-        case QEvent::TouchBegin:
-        case QEvent::TouchUpdate:
-        case QEvent::TouchEnd:
-        case QEvent::DragEnter:
-        case QEvent::DragMove:
-        case QEvent::Drop:
-        case QEvent::InputMethod:
-            return true;
-        default:
-            return false;
-        }
-    }
-
-private:
-    bool m_bCancelled = false;
-};
-
 } // namespace
+
+LongTaskInputGuard::LongTaskInputGuard()
+{
+    QCoreApplication::instance()->installEventFilter(this);
+}
+
+LongTaskInputGuard::~LongTaskInputGuard()
+{
+    QCoreApplication::instance()->removeEventFilter(this);
+}
+
+bool LongTaskInputGuard::eventFilter(QObject*, QEvent* event)
+{
+    switch (event->type()) {
+    case QEvent::ShortcutOverride:
+    case QEvent::KeyPress:
+        if (static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape)
+            m_bCancelled = true;
+        // Claiming the override keeps a shortcut from firing; the key press that follows
+        // is dropped here as well.
+        event->accept();
+        return true;
+    case QEvent::Close:
+        // A close event that is not ignored closes the window.
+        event->ignore();
+        return true;
+    case QEvent::KeyRelease:
+    case QEvent::Shortcut:
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonRelease:
+    case QEvent::MouseButtonDblClick:
+    case QEvent::MouseMove:
+    case QEvent::Wheel:
+    case QEvent::ContextMenu:
+    case QEvent::TouchBegin:
+    case QEvent::TouchUpdate:
+    case QEvent::TouchEnd:
+    case QEvent::DragEnter:
+    case QEvent::DragMove:
+    case QEvent::Drop:
+    case QEvent::InputMethod:
+        return true;
+    default:
+        return false;
+    }
+}
 
 SearchOutcome SearchWithProgress(CVantorixDoc& doc, const QString& text, FilePos caret,
                                  SearchDirection direction, int delayMs,
@@ -84,7 +78,7 @@ SearchOutcome SearchWithProgress(CVantorixDoc& doc, const QString& text, FilePos
     clock.start();
     qint64 nextReportMs = delayMs;
     // Held from the first block, so that an Esc is a cancel however early it comes.
-    SearchInputGuard guard;
+    LongTaskInputGuard guard;
     bool cancelled = false;
 
     // The document scans block by block; between blocks the window gets its turn.

@@ -11,6 +11,7 @@
 #include "platform/FilePos.h"
 
 // Qt
+#include <QObject>
 #include <QString>
 
 // std
@@ -20,6 +21,26 @@
 namespace vtx {
 
 class CVantorixDoc;
+
+// Holds back user input while a long task runs on the user-interface thread (a search, a
+// copy of a large selection): keys, pointer, wheel, drops and closing a window. Esc is
+// taken as the request to cancel.
+class LongTaskInputGuard final : public QObject
+{
+public:
+    LongTaskInputGuard();
+    ~LongTaskInputGuard() override;
+    LongTaskInputGuard(const LongTaskInputGuard&) = delete;
+    LongTaskInputGuard& operator=(const LongTaskInputGuard&) = delete;
+
+    [[nodiscard]] bool Cancelled() const { return m_bCancelled; }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    bool m_bCancelled = false;
+};
 
 enum class SearchEnd { Found, NotFound, Cancelled };
 

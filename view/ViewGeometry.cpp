@@ -106,7 +106,101 @@ HitInfo HitTestCell(std::span<const std::int32_t> columnXPx, std::int32_t bytesP
 
 std::int64_t HitPosition(const HitInfo& hit, std::int32_t bytesPerLine, std::uint64_t topRow)
 {
-    return (static_cast<std::int64_t>(topRow) + hit.row) * bytesPerLine + hit.column;
+    constexpr std::uint64_t kLargest = static_cast<std::uint64_t>(std::numeric_limits<std::int64_t>::max());
+    const std::uint64_t bytes = static_cast<std::uint64_t>(std::max(bytesPerLine, kMinBytesPerLine));
+    const std::uint64_t column = static_cast<std::uint64_t>(std::max(hit.column, 0));
+    const std::uint64_t up = hit.row < 0 ? static_cast<std::uint64_t>(-static_cast<std::int64_t>(hit.row)) : 0;
+    if (up > topRow) {
+        // Above the file's start: a small negative number (at most 2^31 rows of 2^16 bytes).
+        return -static_cast<std::int64_t>((up - topRow) * bytes) + static_cast<std::int64_t>(column);
+    }
+    const std::uint64_t row = hit.row < 0 ? topRow - up : topRow + static_cast<std::uint64_t>(hit.row);
+    if ((hit.row >= 0 && row < topRow) || row > (kLargest - column) / bytes)
+        return static_cast<std::int64_t>(kLargest);
+    return static_cast<std::int64_t>(row * bytes + column);
+}
+
+namespace {
+
+constexpr std::uint64_t kMaxU64 = std::numeric_limits<std::uint64_t>::max();
+constexpr std::int64_t kMaxI64 = std::numeric_limits<std::int64_t>::max();
+
+std::uint64_t Pitch(std::int32_t rowPitchPx)
+{
+    return static_cast<std::uint64_t>(std::max(rowPitchPx, 1));
+}
+
+std::uint64_t AddHeld(std::uint64_t a, std::uint64_t b)
+{
+    return a > kMaxU64 - b ? kMaxU64 : a + b;
+}
+
+} // namespace
+
+ScrollPoint PointFromPx(std::uint64_t px, std::int32_t rowPitchPx)
+{
+    const std::uint64_t pitch = Pitch(rowPitchPx);
+    return {px / pitch, static_cast<std::int32_t>(px % pitch)};
+}
+
+std::uint64_t PxFromPoint(const ScrollPoint& point, std::int32_t rowPitchPx)
+{
+    const std::uint64_t pitch = Pitch(rowPitchPx);
+    const std::uint64_t px = static_cast<std::uint64_t>(std::max(point.px, 0));
+    if (point.row > (kMaxU64 - px) / pitch)
+        return kMaxU64;
+    return point.row * pitch + px;
+}
+
+ScrollPoint PointOfUnits(std::uint64_t count, std::int32_t unitPx, std::int32_t rowPitchPx)
+{
+    // count * unit = (q * pitch + r) * unit = q * unit rows and r * unit pixels.
+    const std::uint64_t pitch = Pitch(rowPitchPx);
+    const std::uint64_t unit = static_cast<std::uint64_t>(std::max(unitPx, 0));
+    const std::uint64_t q = count / pitch;
+    const std::uint64_t rest = (count % pitch) * unit;
+    if (unit != 0 && q > kMaxU64 / unit)
+        return {kMaxU64, 0};
+    return {AddHeld(q * unit, rest / pitch), static_cast<std::int32_t>(rest % pitch)};
+}
+
+ScrollPoint MovePoint(const ScrollPoint& point, std::int64_t deltaPx, std::int32_t rowPitchPx)
+{
+    const std::uint64_t pitch = Pitch(rowPitchPx);
+    const std::int64_t pitchSigned = static_cast<std::int64_t>(pitch);
+    if (deltaPx >= 0) {
+        const std::uint64_t d = static_cast<std::uint64_t>(deltaPx);
+        std::uint64_t rows = d / pitch;
+        std::int64_t px = point.px + static_cast<std::int64_t>(d % pitch);
+        if (px >= pitchSigned) {
+            px -= pitchSigned;
+            ++rows;
+        }
+        const std::uint64_t row = AddHeld(point.row, rows);
+        return row == kMaxU64 ? ScrollPoint{kMaxU64, 0} : ScrollPoint{row, static_cast<std::int32_t>(px)};
+    }
+    // -(deltaPx) without overflow at the smallest int64.
+    const std::uint64_t d = static_cast<std::uint64_t>(-(deltaPx + 1)) + 1;
+    std::uint64_t rows = d / pitch;
+    std::int64_t px = point.px - static_cast<std::int64_t>(d % pitch);
+    if (px < 0) {
+        px += pitchSigned;
+        ++rows;
+    }
+    if (rows > point.row)
+        return {};
+    return {point.row - rows, static_cast<std::int32_t>(px)};
+}
+
+std::int64_t PxBetween(const ScrollPoint& from, const ScrollPoint& to, std::int32_t rowPitchPx)
+{
+    if (to < from)
+        return -PxBetween(to, from, rowPitchPx);
+    const std::uint64_t pitch = Pitch(rowPitchPx);
+    const std::uint64_t rows = to.row - from.row;
+    if (rows >= static_cast<std::uint64_t>(kMaxI64) / pitch - 1)
+        return kMaxI64;
+    return static_cast<std::int64_t>(rows * pitch) + to.px - from.px;
 }
 
 std::uint64_t DocumentRows(FilePos fileLength, std::int32_t bytesPerLine)
@@ -114,115 +208,189 @@ std::uint64_t DocumentRows(FilePos fileLength, std::int32_t bytesPerLine)
     return fileLength / static_cast<std::uint64_t>(std::max(bytesPerLine, kMinBytesPerLine)) + 1;
 }
 
+std::optional<ScrollRangeAt> ComputeScrollRangeAt(FilePos fileLength, std::int32_t bytesPerLine,
+                                                  std::int32_t rowPitchPx, std::int64_t clientHeightPx,
+                                                  const ScrollPoint& scroll)
+{
+    if (fileLength == 0)
+        return std::nullopt;
+    const std::uint64_t pitch = Pitch(rowPitchPx);
+    const std::uint64_t client = static_cast<std::uint64_t>(std::max<std::int64_t>(clientHeightPx, 0));
+    const ScrollPoint height{DocumentRows(fileLength, bytesPerLine), 0};
+    ScrollRangeAt range;
+    if (PointFromPx(client, rowPitchPx) >= height) {
+        range.pagePx = height.row * pitch;
+        range.maxPx = 0;
+    } else {
+        range.bottom = height;
+        range.maxPx = PxFromPoint(height, rowPitchPx);
+        range.pagePx = (client / pitch) * pitch;
+        range.scroll = std::min(scroll, MovePoint(height, -static_cast<std::int64_t>(range.pagePx), rowPitchPx));
+    }
+    return range;
+}
+
 std::optional<ScrollRange> ComputeScrollRange(FilePos fileLength, std::int32_t bytesPerLine,
                                               std::int32_t rowPitchPx, std::int64_t clientHeightPx,
                                               std::uint64_t scrollPosPx)
 {
-    if (fileLength == 0)
+    const auto at = ComputeScrollRangeAt(fileLength, bytesPerLine, rowPitchPx, clientHeightPx,
+                                         PointFromPx(scrollPosPx, rowPitchPx));
+    if (!at)
         return std::nullopt;
-    const std::uint64_t pitch = static_cast<std::uint64_t>(std::max(rowPitchPx, 1));
-    const std::uint64_t client = static_cast<std::uint64_t>(std::max<std::int64_t>(clientHeightPx, 0));
-    const std::uint64_t height = DocumentRows(fileLength, bytesPerLine) * pitch;
-    ScrollRange range;
-    if (client >= height) {
-        range.pagePx = height;
-        range.maxPx = 0;
-        range.scrollPosPx = 0;
-    } else {
-        range.maxPx = height;
-        range.pagePx = (client / pitch) * pitch;
-        range.scrollPosPx = std::min(scrollPosPx, height - range.pagePx);
-    }
-    return range;
+    return ScrollRange{at->pagePx, at->maxPx, PxFromPoint(at->scroll, rowPitchPx)};
+}
+
+ScrollPoint ScrollLimit(FilePos fileLength, std::int32_t bytesPerLine, std::int32_t lineHeightPx,
+                        std::int32_t rowPitchPx, std::uint64_t pagePx)
+{
+    const ScrollPoint full =
+        PointOfUnits(DocumentRows(fileLength, bytesPerLine), std::max(lineHeightPx, 1), rowPitchPx);
+    return MovePoint(full, -static_cast<std::int64_t>(std::min<std::uint64_t>(pagePx, kMaxI64)), rowPitchPx);
 }
 
 std::uint64_t ScrollLimitPx(FilePos fileLength, std::int32_t bytesPerLine, std::int32_t lineHeightPx,
                             std::uint64_t pagePx)
 {
-    const std::uint64_t full = DocumentRows(fileLength, bytesPerLine) * static_cast<std::uint64_t>(std::max(lineHeightPx, 1));
-    return full > pagePx ? full - pagePx : 0;
+    // With the line height as the pitch every point is a whole number of lines.
+    const std::int32_t line = std::max(lineHeightPx, 1);
+    return PxFromPoint(ScrollLimit(fileLength, bytesPerLine, line, line, pagePx), line);
+}
+
+std::optional<ScrollPoint> ScrollTarget(ScrollCode code, const ScrollPoint& scroll, const ScrollPoint& limit,
+                                        std::int32_t lineHeightPx, std::int32_t rowPitchPx, std::uint64_t pagePx,
+                                        std::optional<ScrollPoint> track)
+{
+    const std::int64_t line = std::max(lineHeightPx, 1);
+    const std::int64_t page = static_cast<std::int64_t>(std::min<std::uint64_t>(pagePx, kMaxI64));
+    const ScrollPoint top{};
+    switch (code) {
+    case ScrollCode::LineUp:
+        if (scroll == top)
+            return std::nullopt;
+        return MovePoint(scroll, -line, rowPitchPx);
+    case ScrollCode::LineDown:
+        if (scroll >= MovePoint(limit, 8, rowPitchPx))
+            return std::nullopt;
+        if (scroll <= limit)
+            return std::min(MovePoint(scroll, line, rowPitchPx), limit);
+        return MovePoint(scroll, line, rowPitchPx);
+    case ScrollCode::PageUp:
+        if (scroll == top)
+            return std::nullopt;
+        return MovePoint(scroll, -page, rowPitchPx);
+    case ScrollCode::PageDown:
+        if (scroll >= limit)
+            return std::nullopt;
+        return std::min(MovePoint(scroll, page, rowPitchPx), limit);
+    case ScrollCode::ThumbPosition: {
+        if (!track)
+            return std::nullopt;
+        ScrollPoint target = *track;
+        const std::uint64_t pitch = Pitch(rowPitchPx);
+        if (target.row < (std::uint64_t{1} << 62) / pitch) {
+            const std::uint64_t px = PxFromPoint(target, rowPitchPx);
+            const std::uint64_t lineStart = px / static_cast<std::uint64_t>(line) * static_cast<std::uint64_t>(line);
+            if (px != lineStart && PointFromPx(lineStart, rowPitchPx) < limit)
+                target = PointFromPx(lineStart + 1, rowPitchPx);
+        } else if (target.px != 0 && ScrollPoint{target.row, 0} < limit) {
+            // A document this tall is mapped onto the bar by rows; lines are rows here.
+            target.px = std::min(1, rowPitchPx - 1);
+        }
+        return target;
+    }
+    case ScrollCode::Top:
+        if (scroll == top)
+            return std::nullopt;
+        return top;
+    case ScrollCode::Bottom:
+        if (scroll >= limit)
+            return std::nullopt;
+        return limit;
+    default:
+        return std::nullopt;
+    }
 }
 
 std::optional<std::int64_t> ScrollDeltaPx(ScrollCode code, std::uint64_t scrollPosPx, std::uint64_t limitPx,
                                           std::int32_t lineHeightPx, std::uint64_t pagePx,
                                           std::optional<std::uint64_t> trackPx)
 {
-    const std::uint64_t line = static_cast<std::uint64_t>(std::max(lineHeightPx, 1));
-    const auto signedPx = [](std::uint64_t px) { return static_cast<std::int64_t>(px); };
-    switch (code) {
-    case ScrollCode::LineUp:
-        if (scrollPosPx == 0)
-            return std::nullopt;
-        return -signedPx(std::min(line, scrollPosPx));
-    case ScrollCode::LineDown:
-        if (scrollPosPx >= limitPx + 8)
-            return std::nullopt;
-        if (scrollPosPx <= limitPx)
-            return signedPx(std::min(line, limitPx - scrollPosPx));
-        return signedPx(line);
-    case ScrollCode::PageUp:
-        if (scrollPosPx == 0)
-            return std::nullopt;
-        return -signedPx(std::min(pagePx, scrollPosPx));
-    case ScrollCode::PageDown:
-        if (scrollPosPx >= limitPx)
-            return std::nullopt;
-        return signedPx(std::min(pagePx, limitPx - scrollPosPx));
-    case ScrollCode::ThumbPosition: {
-        if (!trackPx)
-            return std::nullopt;
-        std::uint64_t target = *trackPx;
-        const std::uint64_t lineStart = target / line * line;
-        if (target != lineStart && lineStart < limitPx)
-            target = lineStart + 1;
-        return signedPx(target) - signedPx(scrollPosPx);
-    }
-    case ScrollCode::Top:
-        if (scrollPosPx == 0)
-            return std::nullopt;
-        return -signedPx(scrollPosPx);
-    case ScrollCode::Bottom:
-        if (scrollPosPx >= limitPx)
-            return std::nullopt;
-        return signedPx(limitPx - scrollPosPx);
-    default:
+    // With a pitch of one pixel a point's row is its pixel offset.
+    std::optional<ScrollPoint> track;
+    if (trackPx)
+        track = ScrollPoint{*trackPx, 0};
+    const ScrollPoint from{scrollPosPx, 0};
+    const auto target = ScrollTarget(code, from, ScrollPoint{limitPx, 0}, lineHeightPx, 1, pagePx, track);
+    if (!target)
         return std::nullopt;
+    return PxBetween(from, *target, 1);
+}
+
+RowSpan DrawRowSpan(const ScrollPoint& scroll, std::int32_t, std::int32_t lineHeightPx,
+                    std::int32_t clientHeightPx, std::int32_t drawMode)
+{
+    const std::uint64_t first = scroll.row;
+    const std::uint64_t visible =
+        static_cast<std::uint64_t>(std::max(clientHeightPx, 0) / std::max(lineHeightPx, 1));
+    const auto after = [&](std::uint64_t rows) { return AddHeld(first, rows); };
+    switch (drawMode) {
+    case 1:
+        return {visible >= 1 ? after(visible - 1) : first, after(visible + 1)};
+    case 0:
+        return {first, after(1)};
+    default:
+        return {first, after(visible + 1)};
     }
 }
 
 RowSpan DrawRowSpan(std::uint64_t scrollPosPx, std::int32_t rowPitchPx, std::int32_t lineHeightPx,
                     std::int32_t clientHeightPx, std::int32_t drawMode)
 {
-    const std::uint64_t first = scrollPosPx / static_cast<std::uint64_t>(std::max(rowPitchPx, 1));
-    const std::uint64_t visible =
-        static_cast<std::uint64_t>(std::max(clientHeightPx, 0) / std::max(lineHeightPx, 1));
-    switch (drawMode) {
-    case 1:
-        return {first + visible >= 1 ? first + visible - 1 : 0, first + visible + 1};
-    case 0:
-        return {first, first + 1};
-    default:
-        return {first, first + visible + 1};
-    }
+    return DrawRowSpan(PointFromPx(scrollPosPx, rowPitchPx), rowPitchPx, lineHeightPx, clientHeightPx, drawMode);
 }
 
-RowSpan RowsInBand(std::uint64_t scrollPosPx, std::int32_t rowPitchPx, std::int32_t topPx, std::int32_t bottomPx)
+RowSpan RowsInBand(const ScrollPoint& scroll, std::int32_t rowPitchPx, std::int32_t topPx, std::int32_t bottomPx)
 {
     if (bottomPx <= topPx)
         return {};
     const std::int64_t pitch = std::max(rowPitchPx, 1);
-    const std::int64_t pos = static_cast<std::int64_t>(scrollPosPx);
-    const std::int64_t top = std::max<std::int64_t>(pos + topPx, 0);
-    const std::int64_t bottom = pos + bottomPx - 1;
-    if (bottom < top)
+    // Pixels from the top row's top edge; rows round toward minus infinity.
+    const std::int64_t top = static_cast<std::int64_t>(scroll.px) + topPx;
+    const std::int64_t bottom = static_cast<std::int64_t>(scroll.px) + bottomPx - 1;
+    const auto floorRows = [pitch](std::int64_t px) { return px >= 0 ? px / pitch : -((-px + pitch - 1) / pitch); };
+    const auto rowAt = [&](std::int64_t rows) -> std::uint64_t {
+        if (rows >= 0)
+            return AddHeld(scroll.row, static_cast<std::uint64_t>(rows));
+        const std::uint64_t up = static_cast<std::uint64_t>(-rows);
+        return up > scroll.row ? 0 : scroll.row - up;
+    };
+    const std::int64_t lastRows = floorRows(bottom);
+    if (lastRows < 0 && static_cast<std::uint64_t>(-lastRows) > scroll.row)
         return {};
-    return {static_cast<std::uint64_t>(top / pitch), static_cast<std::uint64_t>(bottom / pitch + 1)};
+    return {rowAt(floorRows(top)), AddHeld(rowAt(lastRows), 1)};
+}
+
+RowSpan RowsInBand(std::uint64_t scrollPosPx, std::int32_t rowPitchPx, std::int32_t topPx, std::int32_t bottomPx)
+{
+    return RowsInBand(PointFromPx(scrollPosPx, rowPitchPx), rowPitchPx, topPx, bottomPx);
+}
+
+std::int64_t RowTopPx(std::uint64_t row, std::int32_t rowPitchPx, const ScrollPoint& scroll)
+{
+    constexpr std::uint64_t kFar = std::uint64_t{1} << 24;
+    const std::int64_t pitch = std::max(rowPitchPx, 1);
+    std::int64_t rows = 0;
+    if (row >= scroll.row)
+        rows = static_cast<std::int64_t>(std::min(row - scroll.row, kFar));
+    else
+        rows = -static_cast<std::int64_t>(std::min(scroll.row - row, kFar));
+    return rows * pitch - scroll.px;
 }
 
 std::int64_t RowTopPx(std::uint64_t row, std::int32_t rowPitchPx, std::uint64_t scrollPosPx)
 {
-    return static_cast<std::int64_t>(row * static_cast<std::uint64_t>(rowPitchPx))
-           - static_cast<std::int64_t>(scrollPosPx);
+    return RowTopPx(row, rowPitchPx, PointFromPx(scrollPosPx, rowPitchPx));
 }
 
 bool IsSelected(FilePos pos, FilePos anchor, FilePos end)
@@ -270,15 +438,57 @@ ScrollBarMapping ScrollBarMapping::For(std::uint64_t maxPx, std::uint64_t pagePx
     return mapping;
 }
 
+ScrollBarMapping ScrollBarMapping::For(const ScrollPoint& bottom, std::uint64_t pagePx, std::int32_t rowPitchPx)
+{
+    constexpr std::uint64_t kIntMax = static_cast<std::uint64_t>(std::numeric_limits<std::int32_t>::max());
+    const std::uint64_t pitch = Pitch(rowPitchPx);
+    if (bottom.row < (std::uint64_t{1} << 62) / pitch) {
+        ScrollBarMapping mapping = For(PxFromPoint(bottom, rowPitchPx), pagePx);
+        mapping.rowPitchPx = static_cast<std::int32_t>(pitch);
+        return mapping;
+    }
+    // Taller than 2^62 pixels: one bar step is a number of whole rows, and the bar's end is
+    // the last row the view can scroll to.
+    ScrollBarMapping mapping;
+    mapping.rowPitchPx = static_cast<std::int32_t>(pitch);
+    const std::uint64_t lastRow = MovePoint(bottom, -static_cast<std::int64_t>(pagePx), rowPitchPx).row;
+    mapping.lastRow = lastRow;
+    mapping.unitRows = std::max<std::uint64_t>(1, (lastRow + kIntMax - 1) / kIntMax);
+    mapping.unitPx = 0;
+    mapping.maximum = static_cast<std::int32_t>((lastRow + mapping.unitRows - 1) / mapping.unitRows);
+    mapping.pageStep = static_cast<std::int32_t>(std::clamp<std::uint64_t>(pagePx / pitch / mapping.unitRows, 1, kIntMax));
+    return mapping;
+}
+
 std::int32_t ScrollBarMapping::ToBar(std::uint64_t posPx) const
 {
+    if (unitRows > 0)
+        return ToBar(PointFromPx(posPx, rowPitchPx));
     const std::uint64_t value = (posPx + unitPx - 1) / unitPx;
     return static_cast<std::int32_t>(std::min<std::uint64_t>(value, static_cast<std::uint64_t>(maximum)));
 }
 
 std::uint64_t ScrollBarMapping::FromBar(std::int32_t value) const
 {
+    if (unitRows > 0)
+        return PxFromPoint(PointFromBar(value), rowPitchPx);
     return static_cast<std::uint64_t>(std::max(value, 0)) * unitPx;
+}
+
+std::int32_t ScrollBarMapping::ToBar(const ScrollPoint& point) const
+{
+    if (unitRows == 0)
+        return ToBar(PxFromPoint(point, rowPitchPx));
+    const std::uint64_t rows = AddHeld(point.row, point.px > 0 ? 1 : 0);
+    const std::uint64_t value = rows / unitRows + (rows % unitRows != 0 ? 1 : 0);
+    return static_cast<std::int32_t>(std::min<std::uint64_t>(value, static_cast<std::uint64_t>(maximum)));
+}
+
+ScrollPoint ScrollBarMapping::PointFromBar(std::int32_t value) const
+{
+    if (unitRows == 0)
+        return PointFromPx(FromBar(value), rowPitchPx);
+    return {std::min(static_cast<std::uint64_t>(std::max(value, 0)) * unitRows, lastRow), 0};
 }
 
 } // namespace vtx

@@ -79,8 +79,32 @@ struct ColumnTable {
                                   std::int32_t rowPitchPx, std::uint64_t topRow, std::int32_t xPx,
                                   std::int32_t yPx, std::int32_t dc, std::int32_t dr);
 
-// The position a hit stands for without wrapping: negative above the file's start.
+// The position a hit stands for without wrapping: negative above the file's start, and
+// held at the largest int64 rather than overflowing.
 [[nodiscard]] std::int64_t HitPosition(const HitInfo& hit, std::int32_t bytesPerLine, std::uint64_t topRow);
+
+// A scroll position: the file row at the window's top and how many pixels of it lie above
+// the window (0 <= px < the row pitch). Rows are 64-bit and pixels stay within one row, so
+// the position reaches the last row of any file: a file of 2^63 - 1 bytes at one byte a
+// row is more than 2^64 pixels tall. Positions compare as the pixel offsets they stand for.
+struct ScrollPoint {
+    std::uint64_t row = 0;
+    std::int32_t px = 0;
+    friend auto operator<=>(const ScrollPoint&, const ScrollPoint&) = default;
+};
+
+// Pixels from the document's top, as a point.
+[[nodiscard]] ScrollPoint PointFromPx(std::uint64_t px, std::int32_t rowPitchPx);
+// The pixel offset of a point; the largest uint64 when it does not fit.
+[[nodiscard]] std::uint64_t PxFromPoint(const ScrollPoint& point, std::int32_t rowPitchPx);
+// count * unitPx pixels as a point, without overflow (a number of lines of the line
+// height, of rows of the pitch).
+[[nodiscard]] ScrollPoint PointOfUnits(std::uint64_t count, std::int32_t unitPx, std::int32_t rowPitchPx);
+// The point deltaPx pixels further down (up when negative), held at the document's top and
+// at the largest row.
+[[nodiscard]] ScrollPoint MovePoint(const ScrollPoint& point, std::int64_t deltaPx, std::int32_t rowPitchPx);
+// to - from in pixels, held within int64.
+[[nodiscard]] std::int64_t PxBetween(const ScrollPoint& from, const ScrollPoint& to, std::int32_t rowPitchPx);
 
 // Rows of the virtual document: one per bytesPerLine bytes, plus one that is always there.
 [[nodiscard]] std::uint64_t DocumentRows(FilePos fileLength, std::int32_t bytesPerLine);
@@ -95,10 +119,24 @@ struct ScrollRange {
 [[nodiscard]] std::optional<ScrollRange> ComputeScrollRange(FilePos fileLength, std::int32_t bytesPerLine,
                                                             std::int32_t rowPitchPx, std::int64_t clientHeightPx,
                                                             std::uint64_t scrollPosPx);
+// The same for a document of any height: the position is a point, the maximum (the
+// document's height) is held at the largest uint64 where it does not fit.
+struct ScrollRangeAt {
+    std::uint64_t pagePx = 0;
+    std::uint64_t maxPx = 0;
+    ScrollPoint scroll;
+    // The point of the document's bottom: what maxPx stands for; 0 when all of it fits.
+    ScrollPoint bottom;
+};
+[[nodiscard]] std::optional<ScrollRangeAt> ComputeScrollRangeAt(FilePos fileLength, std::int32_t bytesPerLine,
+                                                                std::int32_t rowPitchPx, std::int64_t clientHeightPx,
+                                                                const ScrollPoint& scroll);
 
 // How far the scrolling commands may go: rows * line height - page, never below 0.
 [[nodiscard]] std::uint64_t ScrollLimitPx(FilePos fileLength, std::int32_t bytesPerLine,
                                           std::int32_t lineHeightPx, std::uint64_t pagePx);
+[[nodiscard]] ScrollPoint ScrollLimit(FilePos fileLength, std::int32_t bytesPerLine, std::int32_t lineHeightPx,
+                                      std::int32_t rowPitchPx, std::uint64_t pagePx);
 
 // The scroll bar's codes, numbered as the platform numbered them.
 enum class ScrollCode : int {
@@ -122,6 +160,11 @@ enum class ScrollCode : int {
                                                         std::uint64_t limitPx, std::int32_t lineHeightPx,
                                                         std::uint64_t pagePx,
                                                         std::optional<std::uint64_t> trackPx);
+// The same on points: where the command moves the view, or nullopt when it does nothing.
+[[nodiscard]] std::optional<ScrollPoint> ScrollTarget(ScrollCode code, const ScrollPoint& scroll,
+                                                      const ScrollPoint& limit, std::int32_t lineHeightPx,
+                                                      std::int32_t rowPitchPx, std::uint64_t pagePx,
+                                                      std::optional<ScrollPoint> track);
 
 // A half-open range of file rows.
 struct RowSpan {
@@ -137,14 +180,20 @@ struct RowSpan {
 // Which rows a draw paints: drawMode 1 the two rows at the bottom (uncovered by a one-line
 // scroll down), 0 the top row (uncovered by a one-line scroll up), anything else every row
 // at least partly visible.
+[[nodiscard]] RowSpan DrawRowSpan(const ScrollPoint& scroll, std::int32_t rowPitchPx,
+                                  std::int32_t lineHeightPx, std::int32_t clientHeightPx, std::int32_t drawMode);
 [[nodiscard]] RowSpan DrawRowSpan(std::uint64_t scrollPosPx, std::int32_t rowPitchPx,
                                   std::int32_t lineHeightPx, std::int32_t clientHeightPx, std::int32_t drawMode);
 
 // The rows that a band of window pixels [topPx, bottomPx) shows.
+[[nodiscard]] RowSpan RowsInBand(const ScrollPoint& scroll, std::int32_t rowPitchPx, std::int32_t topPx,
+                                 std::int32_t bottomPx);
 [[nodiscard]] RowSpan RowsInBand(std::uint64_t scrollPosPx, std::int32_t rowPitchPx, std::int32_t topPx,
                                  std::int32_t bottomPx);
 
-// Window y of a row's top edge (negative or beyond the window for rows not shown).
+// Window y of a row's top edge (negative or beyond the window for rows not shown), held
+// within +-2^40 pixels for rows far off the window.
+[[nodiscard]] std::int64_t RowTopPx(std::uint64_t row, std::int32_t rowPitchPx, const ScrollPoint& scroll);
 [[nodiscard]] std::int64_t RowTopPx(std::uint64_t row, std::int32_t rowPitchPx, std::uint64_t scrollPosPx);
 
 // Both ends of a selection are included; kNoSelection as the end means none.
@@ -164,14 +213,22 @@ struct RowSpan {
 // A scroll bar holds int positions; a document's pixel height can exceed them (few bytes
 // per row in a large file). The mapping scales pixel positions down by a whole factor when
 // needed. The largest position is max - page + 1, as the platform's bar allowed.
+// A document too tall for 64 bits of pixels is mapped by rows instead (unitRows > 0).
 struct ScrollBarMapping {
     std::int32_t maximum = 0;  // 0: nothing to scroll
     std::int32_t pageStep = 0;
     std::uint64_t unitPx = 1;  // pixels per bar step
+    std::uint64_t unitRows = 0;  // rows per bar step, for a document mapped by rows
+    std::uint64_t lastRow = 0;   // the row at the bar's end, for a document mapped by rows
+    std::int32_t rowPitchPx = 1;
 
     [[nodiscard]] static ScrollBarMapping For(std::uint64_t maxPx, std::uint64_t pagePx);
+    // bottom: the document's height as a point (ScrollRangeAt::bottom).
+    [[nodiscard]] static ScrollBarMapping For(const ScrollPoint& bottom, std::uint64_t pagePx, std::int32_t rowPitchPx);
     [[nodiscard]] std::int32_t ToBar(std::uint64_t posPx) const;
     [[nodiscard]] std::uint64_t FromBar(std::int32_t value) const;
+    [[nodiscard]] std::int32_t ToBar(const ScrollPoint& point) const;
+    [[nodiscard]] ScrollPoint PointFromBar(std::int32_t value) const;
 };
 
 } // namespace vtx

@@ -292,7 +292,7 @@ TEST(ViewCaretPane, FollowsEveryCaretMoveAndTheSelection)
     harness.Press(Qt::Key_Right);
     EXPECT_EQ(pane, QStringLiteral("Offset: 00000014 (20)"));
 
-    // Home, End and a go-to move the pane but, as before, not the goto and value boxes.
+    // Home, End and a go-to move the pane and the goto and value boxes alike, once each.
     const std::size_t boxes = harness.Frame().caretInfo.size();
     harness.Press(Qt::Key_End);
     EXPECT_EQ(pane, QStringLiteral("Offset: 0000063F (1599)"));
@@ -300,7 +300,8 @@ TEST(ViewCaretPane, FollowsEveryCaretMoveAndTheSelection)
     EXPECT_EQ(pane, QStringLiteral("Offset: 00000000 (0)"));
     view.GotoPosition(0x200);
     EXPECT_EQ(pane, QStringLiteral("Offset: 00000200 (512)"));
-    EXPECT_EQ(harness.Frame().caretInfo.size(), boxes);
+    EXPECT_EQ(harness.Frame().caretInfo.size(), boxes + 3);
+    EXPECT_EQ(harness.Frame().caretInfo.back(), std::make_pair(FilePos{0x200}, std::uint8_t{0x00}));
 
     // Typing moves on; an undo goes back to the byte it restored.
     harness.Type(QStringLiteral("A"));

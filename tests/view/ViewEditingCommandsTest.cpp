@@ -76,12 +76,16 @@ TEST(ViewKeySelection, CtrlASelectsTheWholeFileForTwoNumbers)
     harness.Settle();
     harness.View().repaint();
     EXPECT_LE(harness.View().reads.size(), 8u) << "only the visible rows are read";
-    // Copy stops at the first zero byte, so the whole-file selection copies two bytes.
-    harness.Press(Qt::Key_C, Qt::ControlModifier);
-    EXPECT_EQ(QGuiApplication::clipboard()->text(), QStringLiteral("AB"));
+    // Copy puts every selected byte on the clipboard, so 1.5 GiB is refused with the limit;
+    // the clipboard keeps what it held.
+    SetClipboard(QStringLiteral("kept"));
     MessageBoxRecorder boxes;
-    harness.View().CopyAsHex();
+    harness.Press(Qt::Key_C, Qt::ControlModifier);
     ASSERT_EQ(boxes.Count(), 1);
+    EXPECT_TRUE(boxes.Last().contains(QStringLiteral("256 MiB"))) << boxes.Last().toStdString();
+    EXPECT_EQ(QGuiApplication::clipboard()->text(), QStringLiteral("kept"));
+    harness.View().CopyAsHex();
+    ASSERT_EQ(boxes.Count(), 2);
     EXPECT_TRUE(boxes.Last().startsWith(QStringLiteral("The selection is too large to copy as hex")));
 }
 

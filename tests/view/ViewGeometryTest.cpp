@@ -292,5 +292,52 @@ TEST(ScrollBarMapping, SmallRangesAreExactAndHugeOnesScale)
     EXPECT_LE(scaled.FromBar(scaled.ToBar(middle)) - middle, scaled.unitPx);
 }
 
+TEST(ScrollPoints, ArithmeticReachesTheLastRowOfTheLargestFileWithoutOverflow)
+{
+    constexpr int kP = 19;
+    // Moves carry pixels into rows, both ways, and stop at the top.
+    EXPECT_EQ(MovePoint({5, 18}, 1, kP), (ScrollPoint{6, 0}));
+    EXPECT_EQ(MovePoint({5, 0}, -1, kP), (ScrollPoint{4, 18}));
+    EXPECT_EQ(MovePoint({1, 3}, -100, kP), (ScrollPoint{0, 0}));
+    EXPECT_EQ(MovePoint({0, 0}, std::numeric_limits<std::int64_t>::min(), kP), (ScrollPoint{0, 0}));
+    EXPECT_EQ(PxBetween({4, 18}, {5, 0}, kP), 1);
+    EXPECT_EQ(PxBetween({5, 0}, {4, 18}, kP), -1);
+    EXPECT_EQ(PxBetween({0, 0}, {~std::uint64_t{0}, 0}, kP), std::numeric_limits<std::int64_t>::max());
+    // Lines of another height than the pitch.
+    EXPECT_EQ(PointOfUnits(10, 21, kP), (ScrollPoint{11, 1}));
+    EXPECT_EQ(PointOfUnits(std::uint64_t{1} << 63, kP, kP), (ScrollPoint{std::uint64_t{1} << 63, 0}));
+
+    // 2^63 - 1 bytes at one a row: 2^63 rows, 2^67 pixels.
+    constexpr FilePos kLargest = 0x7FFFFFFFFFFFFFFFull;
+    const auto range = ComputeScrollRangeAt(kLargest, 1, kP, 10 * kP + 5, ScrollPoint{~std::uint64_t{0}, 0});
+    ASSERT_TRUE(range);
+    EXPECT_EQ(range->pagePx, 10u * kP);
+    EXPECT_EQ(range->maxPx, ~std::uint64_t{0}) << "held, not wrapped";
+    EXPECT_EQ(range->scroll, (ScrollPoint{(std::uint64_t{1} << 63) - 10, 0}));
+    const ScrollPoint limit = ScrollLimit(kLargest, 1, kP, kP, range->pagePx);
+    EXPECT_EQ(limit, range->scroll);
+    EXPECT_EQ(ScrollTarget(ScrollCode::Bottom, {}, limit, kP, kP, range->pagePx, std::nullopt), limit);
+    EXPECT_EQ(ScrollTarget(ScrollCode::LineDown, {limit.row - 1, 0}, limit, kP, kP, range->pagePx, std::nullopt), limit);
+    EXPECT_FALSE(ScrollTarget(ScrollCode::PageDown, limit, limit, kP, kP, range->pagePx, std::nullopt));
+
+    // The bar maps such a document by rows; its ends are the top and the limit.
+    const auto bar = ScrollBarMapping::For(range->bottom, range->pagePx, kP);
+    EXPECT_GT(bar.unitRows, 0u);
+    EXPECT_EQ(bar.ToBar(ScrollPoint{}), 0);
+    EXPECT_EQ(bar.ToBar(limit), bar.maximum);
+    EXPECT_EQ(bar.PointFromBar(bar.maximum), (ScrollPoint{limit.row, 0}));
+    const ScrollPoint middle = bar.PointFromBar(bar.maximum / 2);
+    EXPECT_NEAR(static_cast<double>(middle.row), static_cast<double>(limit.row) / 2, static_cast<double>(bar.unitRows));
+
+    // Rows far off the window stay far without overflowing; positions above the file's start
+    // are negative and those past int64 are held.
+    EXPECT_LT(RowTopPx(0, kP, limit), -1000);
+    EXPECT_GT(RowTopPx(~std::uint64_t{0}, kP, ScrollPoint{}), 1000);
+    HitInfo hit;
+    hit.row = 3;
+    hit.column = 0;
+    EXPECT_EQ(HitPosition(hit, 16, ~std::uint64_t{0} / 8), std::numeric_limits<std::int64_t>::max());
+}
+
 } // namespace
 } // namespace vtx

@@ -34,6 +34,12 @@ ViewHarness::ViewHarness(const ViewOnlyFile& file, int rows)
     Open(rows, true);
 }
 
+ViewHarness::ViewHarness(const ExistingFile& file, int rows)
+{
+    m_path = file.path;
+    Open(rows, true);
+}
+
 void ViewHarness::Open(int rows, bool show)
 {
     // A steady caret: pixel comparisons must not depend on when a blink falls.

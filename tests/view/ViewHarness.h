@@ -80,6 +80,11 @@ struct SparseFile {
     std::vector<std::pair<std::uint64_t, QByteArray>> pieces;
 };
 
+// A file made by the test itself, somewhere the harness's own directory cannot hold it.
+struct ExistingFile {
+    QString path;
+};
+
 // A file the user may only read; the harness answers Yes to viewing it.
 struct ViewOnlyFile {
     QByteArray bytes;
@@ -93,6 +98,7 @@ public:
     explicit ViewHarness(const QByteArray& bytes, int rows = 10, bool show = true);
     explicit ViewHarness(const SparseFile& file, int rows = 10, bool show = true);
     explicit ViewHarness(const ViewOnlyFile& file, int rows = 10);
+    explicit ViewHarness(const ExistingFile& file, int rows = 10);
     ~ViewHarness();
     ViewHarness(const ViewHarness&) = delete;
     ViewHarness& operator=(const ViewHarness&) = delete;

@@ -265,7 +265,7 @@ TEST(ViewGoto, ColumnFollowsTheSearchTypeUnlessTheTargetIsShown)
     EXPECT_EQ(view.TopRow(), 1u);
     EXPECT_TRUE(view.LastHit().onHex);
     EXPECT_EQ(view.LastHit().filePos, 0x47u);
-    EXPECT_EQ(view.CaretPos(), QPoint(harness.CellLeft(7, true), 3 * view.RowPitch()));
+    EXPECT_EQ(view.CaretPos(), QPoint(harness.CellLeft(7, true), 3 * view.RowPitch() + 1));
 
     // The top row's first byte: no scrolling either.
     const std::uint64_t before = view.ScrollPos();

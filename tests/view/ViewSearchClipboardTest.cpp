@@ -134,7 +134,7 @@ TEST_F(ViewSearch, SearchTypeDecidesHowTheTextIsSearched)
     EXPECT_EQ(view.LastHit().filePos, 1u);
 }
 
-TEST_F(ViewSearch, SelectsTheMatchInViewAndTellsTheValueBarNothing)
+TEST_F(ViewSearch, SelectsTheMatchInViewAndTellsTheValueBarItsByte)
 {
     QByteArray bytes(16 * 200, '.');
     bytes.replace(16 * 150 + 3, 3, "ABC");
@@ -147,7 +147,9 @@ TEST_F(ViewSearch, SelectsTheMatchInViewAndTellsTheValueBarNothing)
     EXPECT_EQ(view.SelectionAnchor(), 16u * 150 + 3);
     EXPECT_EQ(view.SelectionEnd(), 16u * 150 + 5);
     EXPECT_EQ(view.TopRow(), 150u) << "scrolled to the match";
-    EXPECT_EQ(harness.Frame().caretInfo.size(), told);
+    ASSERT_EQ(harness.Frame().caretInfo.size(), told + 1);
+    EXPECT_EQ(harness.Frame().caretInfo.back(), std::make_pair(FilePos{16 * 150 + 3}, std::uint8_t{'A'}));
+    EXPECT_EQ(harness.Frame().caretPosition, QStringLiteral("Offset: 00000963 (2403)   Selected: 3 bytes"));
 }
 
 // The status bar invites Esc while a search runs; an Esc during a search too short to look
