@@ -1,7 +1,5 @@
 #include "IMainFrameServices.h"
 
-#include "document/CVantorixDoc.h"
-
 namespace vtx {
 
 namespace {
@@ -34,15 +32,6 @@ IMainFrameServices& MainFrameServices()
 void SetMainFrameServices(IMainFrameServices* frame)
 {
     g_frame = frame;
-    // The document's search asks the frame's bars for the type and the case rule, through
-    // these, so the view and the document hear one answer.
-    if (frame) {
-        CVantorixDoc::SetSearchTypeSource([frame] { return frame->GetSearchType(); });
-        CVantorixDoc::SetMatchCaseSource([frame] { return frame->GetMatchCase(); });
-    } else {
-        CVantorixDoc::SetSearchTypeSource(nullptr);
-        CVantorixDoc::SetMatchCaseSource(nullptr);
-    }
 }
 
 } // namespace vtx
