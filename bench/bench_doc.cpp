@@ -199,14 +199,12 @@ void ReadRow(benchmark::State& state, CVantorixDoc* doc, vtx::FilePos position)
 void FindFromStart(benchmark::State& state, CVantorixDoc* doc, SearchType type,
                    const QString& text, std::int64_t expected)
 {
-    CVantorixDoc::SetSearchTypeSource([type] { return type; });
     for (auto _ : state) {
-        if (doc->Find(text, 0) != expected) {
+        if (vtx::DocumentSearch(*doc).FindFrom(text, {type, true}, 0).position != expected) {
             state.SkipWithError("wrong search result");
             break;
         }
     }
-    CVantorixDoc::SetSearchTypeSource(nullptr);
 }
 
 // The search from a caret, as Find Next and Find Previous run it, over the whole file.
@@ -214,7 +212,7 @@ void FindAround(benchmark::State& state, CVantorixDoc* doc, const vtx::SearchPat
                 vtx::FilePos caret, vtx::SearchDirection direction, std::int64_t expected)
 {
     for (auto _ : state) {
-        const vtx::FindResult found = doc->FindAround(*pattern, caret, direction);
+        const vtx::FindResult found = vtx::DocumentSearch(*doc).FindAround(*pattern, caret, direction);
         if (found.position != expected || found.wrapped) {
             state.SkipWithError("wrong search result");
             break;
@@ -229,7 +227,7 @@ void ScanPerGiB(benchmark::State& state, CVantorixDoc* doc, const vtx::SearchPat
     const double gib = static_cast<double>(doc->GetFileLength()) / static_cast<double>(kGiB);
     for (auto _ : state) {
         const double start = ThreadCpuSeconds();
-        const vtx::FindResult found = doc->FindAround(*pattern, 0, vtx::SearchDirection::Forward);
+        const vtx::FindResult found = vtx::DocumentSearch(*doc).FindAround(*pattern, 0, vtx::SearchDirection::Forward);
         state.SetIterationTime((ThreadCpuSeconds() - start) / gib);
         if (found.position >= 0) {
             state.SkipWithError("found a match in a file of zeros");

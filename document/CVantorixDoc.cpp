@@ -36,8 +36,6 @@ constexpr const char* kExceptionInSave = "Exception in Save()";
 constexpr const char* kReadOnlyRefusal = CVantorixDoc::kReadOnlyText;
 constexpr const char* kReadPastEnd = "len < 0";
 constexpr const char* kOpenReadOnlyQuestion = "Open %1 read-only?";
-constexpr const char* kNotEightBit =
-    "The search text may contain only 8-bit (Latin-1) characters.";
 
 // A failure inside one of the document's operations. It carries the text that the
 // operation's boundary shows or traces, and never leaves the operation.
@@ -55,18 +53,6 @@ std::string LocalPath(const QString& path)
 QString FileName(const QString& path)
 {
     return QFileInfo(path).fileName();
-}
-
-CVantorixDoc::SearchTypeSource& SearchTypeSlot()
-{
-    static CVantorixDoc::SearchTypeSource source;
-    return source;
-}
-
-CVantorixDoc::MatchCaseSource& MatchCaseSlot()
-{
-    static CVantorixDoc::MatchCaseSource source;
-    return source;
 }
 
 CVantorixDoc::StatusSink& StatusSlot()
@@ -95,28 +81,6 @@ void CVantorixDoc::SetStatusSink(StatusSink sink)
 }
 
 CVantorixDoc::~CVantorixDoc() = default;
-
-void CVantorixDoc::SetSearchTypeSource(SearchTypeSource source)
-{
-    SearchTypeSlot() = std::move(source);
-}
-
-SearchType CVantorixDoc::CurrentSearchType()
-{
-    const SearchTypeSource& source = SearchTypeSlot();
-    return source ? source() : SearchType::Ascii;
-}
-
-void CVantorixDoc::SetMatchCaseSource(MatchCaseSource source)
-{
-    MatchCaseSlot() = std::move(source);
-}
-
-bool CVantorixDoc::CurrentMatchCase()
-{
-    const MatchCaseSource& source = MatchCaseSlot();
-    return source ? source() : true;
-}
 
 bool CVantorixDoc::OnNewDocument()
 {
@@ -727,169 +691,6 @@ void CVantorixDoc::NotifyIfDirtyChanged(bool wasDirty)
 {
     if (IsDirty() != wasDirty)
         UpdateFrameTitles();
-}
-
-SearchPattern CVantorixDoc::EncodeSearchText(const QString& text, SearchType type, bool matchCase, QString& problem)
-{
-    const bool eightBit = std::all_of(text.begin(), text.end(),
-                                      [](QChar c) { return c.unicode() <= 0xFF; });
-    if (!eightBit) {
-        problem = QString::fromLatin1(kNotEightBit);
-        return {};
-    }
-    SearchPattern pattern = EncodeSearchPattern(text.toLatin1().toStdString(), type, matchCase);
-    problem = QString::fromLatin1(PatternProblemText(pattern.problem));
-    return pattern;
-}
-
-QString CVantorixDoc::SearchTextProblem(const QString& text, SearchType type)
-{
-    QString problem;
-    EncodeSearchText(text, type, true, problem);
-    return problem;
-}
-
-std::optional<SearchPattern> CVantorixDoc::SearchableText(const QString& text)
-{
-    QString problem;
-    SearchPattern pattern = EncodeSearchText(text, CurrentSearchType(), CurrentMatchCase(), problem);
-    if (!problem.isEmpty()) {
-        ShowMessageBox(problem);
-        return std::nullopt;
-    }
-    return pattern;
-}
-
-FindResult CVantorixDoc::Find(const QString& text, FilePos caret, SearchDirection direction,
-                              const FindProgress& progress)
-{
-    try {
-        const std::optional<SearchPattern> pattern = SearchableText(text);
-        if (!pattern)
-            return {};
-        FindResult found = FindAround(*pattern, caret, direction, progress);
-        if (found.position >= 0)
-            found.length = pattern->compareLength;
-        return found;
-    } catch (...) {
-        return {};
-    }
-}
-
-std::int64_t CVantorixDoc::Find(const QString& text, FilePos start)
-{
-    try {
-        const std::optional<SearchPattern> pattern = SearchableText(text);
-        return pattern ? ScanForPattern(*pattern, start) : -1;
-    } catch (...) {
-        return -1;
-    }
-}
-
-std::int64_t CVantorixDoc::ScanForPattern(const SearchPattern& pattern, FilePos start, const ScanProgress& carryOn)
-{
-    return ScanRange(pattern, start, std::numeric_limits<FilePos>::max(), SearchDirection::Forward, carryOn);
-}
-
-std::int64_t CVantorixDoc::ScanRange(const SearchPattern& pattern, FilePos from, FilePos to,
-                                     SearchDirection direction, const ScanProgress& carryOn)
-{
-    const std::size_t compared = pattern.compareLength;
-    if (compared == 0 || pattern.bytes.size() < compared)
-        return -1;
-    to = std::min(to, GetFileLength());
-    if (from >= to || to - from < compared)
-        return -1;
-    const auto block = std::make_unique_for_overwrite<std::uint8_t[]>(kMaxRead);
-    // Consecutive blocks overlap by compared - 1 bytes, so that a match that starts in one
-    // block and ends in the next is seen whole in one of them.
-    const std::uint32_t overlap = static_cast<std::uint32_t>(compared - 1);
-
-    if (direction == SearchDirection::Forward) {
-        FilePos p = from;
-        while (p < to) {
-            const auto wanted = static_cast<std::uint32_t>(std::min<FilePos>(kMaxRead, to - p));
-            const std::int32_t n = ReadBytes(block.get(), wanted, p);
-            if (n <= 0)
-                return -1;
-            const std::size_t delivered = static_cast<std::size_t>(n);
-            const std::ptrdiff_t hit = FindPatternInBlock(block.get(), delivered, pattern, direction);
-            if (hit >= 0)
-                return static_cast<std::int64_t>(p + static_cast<FilePos>(hit));
-            if (p + delivered >= to)
-                return -1;
-            const std::size_t advance = delivered >= compared ? delivered - overlap : 1;
-            p += advance;
-            if (carryOn && !carryOn(p))
-                return -1;
-        }
-        return -1;
-    }
-
-    FilePos end = to;
-    while (end > from) {
-        const FilePos start = end - std::min<FilePos>(kMaxRead, end - from);
-        const std::int32_t n = ReadBytes(block.get(), static_cast<std::uint32_t>(end - start), start);
-        if (n <= 0)
-            return -1;
-        const std::ptrdiff_t hit = FindPatternInBlock(block.get(), static_cast<std::size_t>(n), pattern, direction);
-        if (hit >= 0)
-            return static_cast<std::int64_t>(start + static_cast<FilePos>(hit));
-        if (start == from || end - start <= overlap)
-            return -1;
-        end = start + overlap;
-        if (carryOn && !carryOn(end))
-            return -1;
-    }
-    return -1;
-}
-
-FindResult CVantorixDoc::FindAround(const SearchPattern& pattern, FilePos caret, SearchDirection direction,
-                                    const FindProgress& progress)
-{
-    const FilePos length = GetFileLength();
-    const FilePos compared = pattern.compareLength;
-    // A caret past the end (a click below the data) searches as from the end; clamping
-    // also keeps caret + 1 from wrapping.
-    const FilePos at = std::min(caret, length);
-    // The first pass runs from the caret to the file's end (or start); the second, after
-    // the wrap, covers the rest and meets the first where a match could span both.
-    FilePos firstFrom = 0;
-    FilePos firstTo = 0;
-    FilePos secondFrom = 0;
-    FilePos secondTo = 0;
-    if (direction == SearchDirection::Forward) {
-        firstFrom = at + 1;
-        firstTo = length;
-        secondTo = std::min(length, at + compared);
-    } else {
-        firstTo = at;
-        secondFrom = at + 1 >= compared ? at + 1 - compared : 0;
-        secondTo = length;
-    }
-
-    bool stopped = false;
-    FilePos scannedBefore = 0;
-    const auto pass = [&](FilePos from, FilePos to) -> std::int64_t {
-        if (stopped || from >= to)
-            return -1;
-        const std::int64_t found = ScanRange(pattern, from, to, direction, [&](FilePos next) {
-            if (!progress)
-                return true;
-            const FilePos scanned = direction == SearchDirection::Forward ? next - from : to - next;
-            if (!progress(scannedBefore + scanned))
-                stopped = true;
-            return !stopped;
-        });
-        scannedBefore += to - from;
-        return found;
-    };
-
-    if (const std::int64_t found = pass(firstFrom, firstTo); found >= 0)
-        return {found, false};
-    if (const std::int64_t found = pass(secondFrom, secondTo); found >= 0)
-        return {found, true};
-    return {};
 }
 
 } // namespace vtx

@@ -5,6 +5,7 @@
 // exactly the changed bytes.
 
 #include "document/PendingBytes.h"
+#include "document/DocumentSearch.h"
 #include "document/SearchPattern.h"
 #include "framework/CDocument.h"
 #include "platform/CFile.h"
@@ -26,15 +27,6 @@ struct ByteChange {
     FilePos position;
     std::uint8_t previous;
     bool joinsPrevious = false;
-};
-
-// Where a search that starts at the caret found its match; -1 when the file has none.
-// `wrapped`: found only after passing the end of the file (Forward) or its start (Backward).
-struct FindResult {
-    std::int64_t position = -1;
-    bool wrapped = false;
-    // How many bytes the match covers (the pattern's compared length); 0 without a match.
-    std::size_t length = 0;
 };
 
 // What the document asks of the view it talks to (its first view) after an undo. The hex
@@ -137,15 +129,6 @@ public:
     };
     [[nodiscard]] bool CanUndo() const { return m_pending.CanUndo(); }
     [[nodiscard]] bool CanRedo() const { return m_pending.CanRedo(); }
-    // What a search from the caret tells as it goes: the bytes scanned so far; false stops it.
-    using FindProgress = std::function<bool(std::uint64_t scanned)>;
-    // Find Next and Find Previous: the text, in the search type CurrentSearchType() names
-    // and with CurrentMatchCase(), searched from the caret as FindAround does, with its
-    // progress hook. A text that cannot be searched for is refused with a message (ask
-    // SearchTextProblem first to refuse it before a search begins) and finds nothing.
-    FindResult Find(const QString& text, FilePos caret, SearchDirection direction, const FindProgress& progress = {});
-    // The first match at or after start, without wrapping, or -1; refused texts as above.
-    std::int64_t Find(const QString& text, FilePos start);
 
     // State for the views, the tests and the close question. The document is dirty exactly
     // while some byte shows a value other than the one in the file as last opened or
@@ -170,47 +153,6 @@ public:
     // across a save: Save asks first, and the step cannot be undone afterwards.
     static constexpr std::uint64_t kMaxKeptBytes = std::uint64_t{256} << 20;
 
-    // Where Find learns the current search type: the main frame installs its
-    // GetSearchType here when it is created; without one, Ascii.
-    using SearchTypeSource = std::function<SearchType()>;
-    static void SetSearchTypeSource(SearchTypeSource source);
-    [[nodiscard]] static SearchType CurrentSearchType();
-    // Likewise whether Ascii and Unicode searches match case; without a source, they do.
-    using MatchCaseSource = std::function<bool()>;
-    static void SetMatchCaseSource(MatchCaseSource source);
-    [[nodiscard]] static bool CurrentMatchCase();
-
-    // Find's scan, for callers that encode the pattern themselves (a search that shows its
-    // progress): the first place at or after start where the pattern's compared bytes
-    // appear, read through ReadBytes in kMaxRead blocks that overlap by the pattern's
-    // length, up to the file length taken at the start; -1 when there is none or a read
-    // fails. `carryOn`, when given, is called after each block without a match with the
-    // next position to read; returning false stops the scan (-1).
-    using ScanProgress = std::function<bool(FilePos next)>;
-    std::int64_t ScanForPattern(const SearchPattern& pattern, FilePos start, const ScanProgress& carryOn = {});
-    // The same scan over the bytes [from, to) (cut to the file): the first match lying
-    // wholly inside them (Forward), or the last (Backward, reading blocks from `to` down,
-    // and telling `carryOn` the end of the next block to read).
-    std::int64_t ScanRange(const SearchPattern& pattern, FilePos from, FilePos to, SearchDirection direction,
-                           const ScanProgress& carryOn = {});
-
-    // The search from the caret that Find Next and Find Previous make. Forward: the first
-    // match that starts after `caret`; else, wrapping once, the first in the file. Backward:
-    // the last match that ends before `caret`; else, wrapping once, the last in the file.
-    // Each byte is read once at most (plus the pattern's length where the passes meet).
-    // `progress` hears how many bytes have been scanned so far (out of about the file's
-    // length); returning false stops the search (no match).
-    FindResult FindAround(const SearchPattern& pattern, FilePos caret, SearchDirection direction,
-                          const FindProgress& progress = {});
-
-    // Why Find would refuse this text with this search type, as the message it shows;
-    // empty when the text can be searched for. The view may ask first.
-    [[nodiscard]] static QString SearchTextProblem(const QString& text, SearchType type);
-    // Every search's one way from the user's text to the bytes it looks for: the pattern,
-    // or in `problem` the message that refuses the text.
-    [[nodiscard]] static SearchPattern EncodeSearchText(const QString& text, SearchType type, bool matchCase,
-                                                        QString& problem);
-
     // Whether another program changed, replaced or deleted the file since it was opened or
     // last saved (one fstat and one stat): the text that tells the user, once for each new
     // state of the file, or empty. The window calls it when it becomes active again.
@@ -223,10 +165,6 @@ public:
 
 private:
     enum class ChangedFileChoice { SaveAs, Overwrite, Cancel };
-
-    // The text encoded with the current search type and case rule, or, after telling the
-    // user why it cannot be searched for, nothing.
-    static std::optional<SearchPattern> SearchableText(const QString& text);
 
     bool SaveInPlace();
     // Writes every pending run into the file, ascending, one positioned write each (a long

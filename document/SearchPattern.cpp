@@ -1,56 +1,24 @@
 #include "SearchPattern.h"
 
+#include "HexText.h"
+
 #include <algorithm>
-#include <array>
-#include <cstdlib>
 #include <cstring>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 namespace vtx {
 
 namespace {
 
-bool IsHexDigit(char c)
-{
-    return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
-}
-
-bool IsBlank(char c)
-{
-    return c == ' ' || c == '\t';
-}
-
-// "45 4C 46" as "454C46": blanks may follow any whole byte pair. Anything else (a blank
-// before the first pair or inside one, or a character that is neither digit nor blank)
-// leaves the text as it is, and the encoding then names it as not hex.
-std::string WithoutPairBlanks(const std::string& text)
-{
-    std::string digits;
-    digits.reserve(text.size());
-    for (const char c : text) {
-        if (IsHexDigit(c))
-            digits.push_back(c);
-        else if (!IsBlank(c) || digits.empty() || digits.size() % 2 != 0)
-            return text;
-    }
-    return digits;
-}
-
-std::uint8_t HexGroupValue(const std::string& text, std::size_t first, std::size_t count)
-{
-    // A group holds one or two characters: strtol sees them alone, as it would if the
-    // text were cut at commas placed after every second character.
-    char group[3] = {};
-    std::memcpy(group, text.data() + first, count);
-    return static_cast<std::uint8_t>(std::strtol(group, nullptr, 16) & 0xFF);
-}
-
-SearchPattern EncodeBytes(const std::string& text, SearchType type)
+SearchPattern EncodeBytes(const std::string& text, SearchType type, PatternProblem& problem)
 {
     SearchPattern pattern;
     switch (type) {
     case SearchType::Ascii:
         pattern.bytes.assign(text.begin(), text.end());
-        pattern.compareLength = text.size();
         break;
     case SearchType::Unicode:
         pattern.bytes.reserve(text.size() * 2);
@@ -58,17 +26,18 @@ SearchPattern EncodeBytes(const std::string& text, SearchType type)
             pattern.bytes.push_back(static_cast<std::uint8_t>(c));
             pattern.bytes.push_back(0);
         }
-        pattern.compareLength = text.size() * 2;
         break;
     case SearchType::Hex:
-        if (text.size() >= 2) {
-            pattern.bytes.reserve((text.size() + 1) / 2);
-            for (std::size_t i = 0; i < text.size(); i += 2)
-                pattern.bytes.push_back(HexGroupValue(text, i, std::min<std::size_t>(2, text.size() - i)));
+        switch (ParseHexText(std::string_view(text), pattern.bytes)) {
+        case HexTextProblem::None: break;
+        case HexTextProblem::Empty: problem = PatternProblem::Empty; break;
+        case HexTextProblem::NotHex: problem = PatternProblem::NotHex; break;
+        case HexTextProblem::SplitPair: problem = PatternProblem::HexSplitPair; break;
+        case HexTextProblem::OddDigits: problem = PatternProblem::HexOddDigits; break;
         }
-        pattern.compareLength = text.size() / 2;
         break;
     }
+    pattern.compareLength = pattern.bytes.size();
     return pattern;
 }
 
@@ -81,19 +50,16 @@ std::size_t BufferBytes(const SearchPattern& pattern, SearchType type)
 
 } // namespace
 
-SearchPattern EncodeSearchPattern(const std::string& typed, SearchType type, bool matchCase)
+SearchPattern EncodeSearchPattern(const std::string& text, SearchType type, bool matchCase)
 {
-    const std::string text = type == SearchType::Hex ? WithoutPairBlanks(typed) : typed;
-    SearchPattern pattern = EncodeBytes(text, type);
+    PatternProblem problem = PatternProblem::None;
+    SearchPattern pattern = EncodeBytes(text, type, problem);
     pattern.matchCase = matchCase || type == SearchType::Hex;
     if (text.empty())
-        pattern.problem = PatternProblem::Empty;
-    else if (type == SearchType::Hex && !std::all_of(text.begin(), text.end(), IsHexDigit))
-        pattern.problem = PatternProblem::NotHex;
-    else if (pattern.compareLength == 0)
-        pattern.problem = PatternProblem::NothingToCompare;
-    else if (BufferBytes(pattern, type) > kSearchPatternCapacity)
-        pattern.problem = PatternProblem::TooLong;
+        problem = PatternProblem::Empty;
+    else if (problem == PatternProblem::None && BufferBytes(pattern, type) > kSearchPatternCapacity)
+        problem = PatternProblem::TooLong;
+    pattern.problem = problem;
     return pattern;
 }
 
@@ -105,11 +71,15 @@ const char* PatternProblemText(PatternProblem problem)
     case PatternProblem::NotHex:
         return "A hex search text may contain only the hexadecimal digits 0-9 and A-F, with "
                "spaces between byte pairs.";
-    case PatternProblem::NothingToCompare:
-        return "A hex search needs at least two hexadecimal digits.";
+    case PatternProblem::HexSplitPair:
+        return "In a hex search text a space may stand only between byte pairs, never between "
+               "the two digits of one byte.";
+    case PatternProblem::HexOddDigits:
+        return "A hex search text needs two hexadecimal digits for every byte: the last digit "
+               "has no partner.";
     case PatternProblem::TooLong:
         return "The search text is too long: at most 255 ASCII characters, 128 Unicode "
-               "characters or 512 hex digits can be searched for.";
+               "characters or 256 bytes in hex can be searched for.";
     }
     return nullptr;
 }
@@ -126,90 +96,53 @@ std::ptrdiff_t FindInBlock(const std::uint8_t* data, std::size_t size, const std
 
 namespace {
 
-// A-Z as a-z, every other byte as itself.
-constexpr std::array<std::uint8_t, 256> kFoldCase = [] {
-    std::array<std::uint8_t, 256> table{};
-    for (int c = 0; c < 256; ++c)
-        table[static_cast<std::size_t>(c)] = static_cast<std::uint8_t>(c >= 'A' && c <= 'Z' ? c + ('a' - 'A') : c);
-    return table;
-}();
-
-// The shift table is keyed by two neighbouring bytes with the letter-case bit set, which
-// lets a window move by nearly the pattern's length even in text made of few letters. The
-// key is coarser than the case folding (it also joins a few non-letters), which only costs
-// a shorter shift now and then.
-inline std::size_t PairKey(std::uint8_t previous, std::uint8_t current)
+constexpr std::uint8_t FoldByte(std::uint8_t c)
 {
-    return (static_cast<std::size_t>(current | 0x20) - (static_cast<std::size_t>(previous | 0x20) << 3)) & 0xFF;
+    return static_cast<std::uint8_t>(c >= 'A' && c <= 'Z' ? c + ('a' - 'A') : c);
 }
 
-bool SameIgnoringCase(const std::uint8_t* a, const std::uint8_t* b, std::size_t length)
+#if defined(__SSE2__)
+// A-Z as a-z in 16 bytes at once: the letters are moved to the bottom of the signed range,
+// where one comparison picks them out.
+inline __m128i FoldVector(__m128i v)
 {
-    for (std::size_t i = 0; i < length; ++i)
-        if (kFoldCase[a[i]] != kFoldCase[b[i]])
-            return false;
-    return true;
+    const __m128i shifted = _mm_add_epi8(v, _mm_set1_epi8(static_cast<char>(0x80 - 'A')));
+    const __m128i upper = _mm_cmplt_epi8(shifted, _mm_set1_epi8(static_cast<char>(0x80 + 26)));
+    return _mm_or_si128(v, _mm_and_si128(upper, _mm_set1_epi8(0x20)));
 }
 
-// Horspool's scan on byte pairs, ignoring case: the first match. length >= 2. The block is
-// cut into four lanes of window positions that are scanned side by side: each lane's steps
-// depend on its own previous step only, so the processor overlaps the four.
-std::ptrdiff_t FindIgnoringCase(const std::uint8_t* data, std::size_t size, const std::uint8_t* pattern,
-                                std::size_t length)
+// The 16 bytes in reverse order, with SSE2 alone: swap the bytes of each 16-bit word, then
+// the words.
+inline __m128i ReverseVector(__m128i v)
 {
-    if (length > size)
-        return -1;
-    std::array<std::size_t, 256> shift;
-    shift.fill(length - 1);
-    // A pair of the pattern that ends at i lets the window move so that it lines up there;
-    // the pair at the pattern's very end is the one each window is tested on.
-    for (std::size_t i = 1; i + 1 < length; ++i)
-        shift[PairKey(pattern[i - 1], pattern[i])] = length - 1 - i;
-    const std::size_t last = PairKey(pattern[length - 2], pattern[length - 1]);
+    v = _mm_or_si128(_mm_slli_epi16(v, 8), _mm_srli_epi16(v, 8));
+    v = _mm_shufflelo_epi16(v, 0x1B);
+    v = _mm_shufflehi_epi16(v, 0x1B);
+    return _mm_shuffle_epi32(v, 0x4E);
+}
+#endif
 
-    constexpr std::size_t kLanes = 4;
-    const std::size_t windows = size - length + 1;
-    const std::size_t perLane = (windows + kLanes - 1) / kLanes;
-    std::array<std::size_t, kLanes> end{};
-    std::array<std::size_t, kLanes> stop{};
-    std::array<std::ptrdiff_t, kLanes> found{};
-    for (std::size_t k = 0; k < kLanes; ++k) {
-        end[k] = length - 1 + std::min(windows, k * perLane);
-        stop[k] = length - 1 + std::min(windows, (k + 1) * perLane);
-        found[k] = -1;
+// dst[i] = src[size - 1 - i], folded when asked. dst and src do not overlap.
+void ReverseCopy(const std::uint8_t* src, std::uint8_t* dst, std::size_t size, bool fold)
+{
+    std::size_t i = 0;
+#if defined(__SSE2__)
+    for (; i + 16 <= size; i += 16) {
+        __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(src + size - i - 16));
+        if (fold)
+            v = FoldVector(v);
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(dst + i), ReverseVector(v));
     }
-    for (bool busy = true; busy;) {
-        busy = false;
-        for (std::size_t k = 0; k < kLanes; ++k) {
-            if (end[k] >= stop[k])
-                continue;
-            busy = true;
-            const std::size_t key = PairKey(data[end[k] - 1], data[end[k]]);
-            if (key == last && SameIgnoringCase(data + end[k] + 1 - length, pattern, length)) {
-                found[k] = static_cast<std::ptrdiff_t>(end[k] + 1 - length);
-                stop[k] = 0;
-                continue;
-            }
-            end[k] += shift[key];
-        }
-    }
-    for (const std::ptrdiff_t at : found)
-        if (at >= 0)
-            return at;
-    return -1;
-}
-
-std::ptrdiff_t FindForward(const std::uint8_t* data, std::size_t size, const std::uint8_t* pattern,
-                           std::size_t length, bool matchCase)
-{
-    return matchCase ? FindInBlock(data, size, pattern, length) : FindIgnoringCase(data, size, pattern, length);
+#endif
+    for (; i < size; ++i)
+        dst[i] = fold ? FoldByte(src[size - 1 - i]) : src[size - 1 - i];
 }
 
 // A one-byte pattern: the byte itself, or either case of a letter.
 std::ptrdiff_t FindOneByte(const std::uint8_t* data, std::size_t size, std::uint8_t value, bool matchCase,
                            SearchDirection direction)
 {
-    const std::uint8_t lower = kFoldCase[value];
+    const std::uint8_t lower = FoldByte(value);
     const std::uint8_t upper = lower >= 'a' && lower <= 'z' ? static_cast<std::uint8_t>(lower - ('a' - 'A')) : lower;
     const std::uint8_t other = matchCase ? value : (value == lower ? upper : lower);
     const int kinds = other == value ? 1 : 2;
@@ -227,7 +160,40 @@ std::ptrdiff_t FindOneByte(const std::uint8_t* data, std::size_t size, std::uint
     return best;
 }
 
+// The block copied (folded or reversed) for the scans that the exact forward search cannot
+// do in place. One per thread: a scan never runs inside another on the same thread.
+std::vector<std::uint8_t>& Scratch(std::size_t size)
+{
+    thread_local std::vector<std::uint8_t> scratch;
+    if (scratch.size() < size)
+        scratch.resize(size);
+    return scratch;
+}
+
 } // namespace
+
+void FoldCase(const std::uint8_t* src, std::uint8_t* dst, std::size_t size)
+{
+    std::size_t i = 0;
+#if defined(__SSE2__)
+    for (; i + 16 <= size; i += 16) {
+        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(src + i));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(dst + i), FoldVector(v));
+    }
+#endif
+    for (; i < size; ++i)
+        dst[i] = FoldByte(src[i]);
+}
+
+SearchPattern FoldedPattern(const SearchPattern& pattern)
+{
+    SearchPattern folded = pattern;
+    if (!pattern.matchCase) {
+        FoldCase(pattern.bytes.data(), folded.bytes.data(), pattern.bytes.size());
+        folded.matchCase = true;
+    }
+    return folded;
+}
 
 std::ptrdiff_t FindPatternInBlock(const std::uint8_t* data, std::size_t size, const SearchPattern& pattern,
                                   SearchDirection direction)
@@ -238,20 +204,26 @@ std::ptrdiff_t FindPatternInBlock(const std::uint8_t* data, std::size_t size, co
     const std::uint8_t* bytes = pattern.bytes.data();
     if (length == 1)
         return FindOneByte(data, size, bytes[0], pattern.matchCase, direction);
-    if (direction == SearchDirection::Forward)
-        return FindForward(data, size, bytes, length, pattern.matchCase);
-    // The last match, by the forward scan again after each match: a block without a match,
-    // the common case, is scanned once and as fast as forward.
-    std::ptrdiff_t lastFound = -1;
-    for (std::size_t from = 0; from + length <= size;) {
-        const std::ptrdiff_t hit = FindForward(data + from, size - from, bytes, length, pattern.matchCase);
-        if (hit < 0)
-            break;
-        lastFound = static_cast<std::ptrdiff_t>(from) + hit;
-        from = static_cast<std::size_t>(lastFound) + 1;
+    if (direction == SearchDirection::Forward && pattern.matchCase)
+        return FindInBlock(data, size, bytes, length);
+
+    // Every other scan is the exact forward one over a copy: folded (case-free) and/or
+    // reversed (backward, where the first match of the reversed pattern in the reversed
+    // block is the last match). Linear whatever the bytes, unlike re-scanning after each
+    // match or a shift table on folded pairs.
+    std::vector<std::uint8_t> wanted(length);
+    const std::size_t kept = length;
+    std::vector<std::uint8_t>& scratch = Scratch(size);
+    const bool fold = !pattern.matchCase;
+    if (direction == SearchDirection::Forward) {
+        FoldCase(bytes, wanted.data(), kept);
+        FoldCase(data, scratch.data(), size);
+        return FindInBlock(scratch.data(), size, wanted.data(), kept);
     }
-    return lastFound;
+    ReverseCopy(bytes, wanted.data(), kept, fold);
+    ReverseCopy(data, scratch.data(), size, fold);
+    const std::ptrdiff_t hit = FindInBlock(scratch.data(), size, wanted.data(), kept);
+    return hit < 0 ? -1 : static_cast<std::ptrdiff_t>(size - kept) - hit;
 }
 
 } // namespace vtx
-

@@ -20,14 +20,15 @@ enum class SearchDirection { Forward, Backward };
 enum class PatternProblem {
     None,
     Empty,            // nothing to search for
-    NotHex,           // a Hex text with a character that is not a hexadecimal digit
-    NothingToCompare, // encodes to no compared byte (a Hex text of one digit)
+    NotHex,           // a Hex text with a character that is neither a hex digit nor a blank
+    HexSplitPair,     // a Hex text with a blank between the two digits of a byte
+    HexOddDigits,     // a Hex text whose last digit has no partner
     TooLong,          // the encoded pattern does not fit kSearchPatternCapacity bytes
 };
 
 struct SearchPattern {
-    // The encoded bytes; `compareLength` of them are compared (a Hex text with an odd
-    // number of digits encodes its last digit but does not compare it).
+    // The encoded bytes; `compareLength` of them are compared (all of them, for every
+    // pattern this file makes).
     std::vector<std::uint8_t> bytes;
     std::size_t compareLength = 0;
     PatternProblem problem = PatternProblem::None;
@@ -43,11 +44,8 @@ inline constexpr std::size_t kSearchPatternCapacity = 256;
 // Encodes text (8-bit characters) as the search type says:
 // Ascii   - the bytes of the text;
 // Unicode - each character widened to a little-endian 16-bit unit (c, 0);
-// Hex     - consecutive two-character groups read with strtol base 16 (leading blanks and a
-//           sign accepted, stops at the first non-digit, no digit gives 0), low 8 bits kept;
-//           compareLength = length / 2, so a trailing single digit is not compared; a text
-//           of fewer than two characters gives no byte at all. Blanks after a whole byte
-//           pair ("45 4C 46") only separate pairs and are dropped first.
+// Hex     - the bytes the text stands for as every hex box reads it (HexText.h): two
+//           digits a byte, blanks only between pairs ("45 4C 46").
 // `problem` says whether the result may be searched for. `matchCase` false makes an Ascii
 // or Unicode pattern match letters of either case.
 SearchPattern EncodeSearchPattern(const std::string& text, SearchType type, bool matchCase = true);
@@ -62,8 +60,17 @@ SearchPattern EncodeSearchPattern(const std::string& text, SearchType type, bool
 
 // The first (Forward) or last (Backward) complete match of the pattern's compared bytes in
 // [data, data + size), honouring its matchCase; -1 when there is none. Never looks outside
-// the block.
+// the block. Linear in the block's size whatever its content, in both directions and both
+// case rules: a backward or case-free scan costs one extra pass over the block (copied
+// reversed or folded) on top of the forward exact scan.
 [[nodiscard]] std::ptrdiff_t FindPatternInBlock(const std::uint8_t* data, std::size_t size,
                                                 const SearchPattern& pattern, SearchDirection direction);
+
+// dst[i] = src[i] with A-Z as a-z; dst and src may be the same.
+void FoldCase(const std::uint8_t* src, std::uint8_t* dst, std::size_t size);
+// The pattern with its bytes folded as FoldCase folds them, matching case: searching the
+// folded pattern in a folded block finds what the pattern finds ignoring case. A pattern
+// that matches case comes back as it is.
+[[nodiscard]] SearchPattern FoldedPattern(const SearchPattern& pattern);
 
 } // namespace vtx

@@ -14,6 +14,7 @@
 #include "frame/CCaretNumbersDock.h"
 #include "frame/CPairedEdit.h"
 #include "frame/LockKeyWatcher.h"
+#include "frame/SearchModeKeys.h"
 #include "framework/CDocManager.h"
 #include "framework/CDocument.h"
 #include "framework/CMDIChildWnd.h"
@@ -23,6 +24,8 @@
 #include "framework/MessageBox.h"
 #include "framework/Trace.h"
 #include "res/CommandIds.h"
+#include "tools/findall/CSearchResultsDock.h"
+#include "tools/replace/CReplaceDlg.h"
 #include "view/CVantorixView.h"
 #include "view/ViewColors.h"
 
@@ -95,7 +98,8 @@ const std::vector<PopupLayout>& MenuLayout(int menuId)
                     {SEP, ID_APP_EXIT})},
         {QStringLiteral("&Edit"),
          {ID_EDIT_UNDO, ID_EDIT_REDO, SEP, ID_EDIT_CUT, ID_EDIT_COPY, ID_EDIT_COPY_HEX, ID_EDIT_PASTE, ID_EDIT_FILL,
-          ID_EDIT_SELECT_ALL, SEP, ID_FIND, ID_FIND_PREVIOUS, ID_GOTO_ADDRESS, ID_EDIT_COLOR_CODES}},
+          ID_EDIT_SELECT_ALL, SEP, ID_FIND, ID_FIND_PREVIOUS, ID_EDIT_REPLACE, ID_EDIT_FIND_ALL,
+          ID_GOTO_ADDRESS, ID_EDIT_COLOR_CODES}},
         viewWithDocument,
         {QStringLiteral("&Window"), {ID_WINDOW_NEW, ID_WINDOW_CASCADE, ID_WINDOW_TILE_HORZ, ID_WINDOW_ARRANGE}},
         help,
@@ -418,6 +422,15 @@ void CMainFrame::ConnectEnterKeys()
 {
     // Enter in the search box searches; Enter in either address box goes to the address.
     connect(m_pSearchBox->lineEdit(), &QLineEdit::returnPressed, this, &CMainFrame::OnFind);
+    // The search modes switch from the keyboard without leaving the box. Keys reach the
+    // box or its edit field, whichever holds the focus: both listen.
+    auto* modeKeys = new SearchModeKeys(
+        m_pSearchBox, {{Qt::Key_1, [this] { SetSearchType(SearchType::Ascii); }},
+                       {Qt::Key_2, [this] { SetSearchType(SearchType::Hex); }},
+                       {Qt::Key_3, [this] { SetSearchType(SearchType::Unicode); }},
+                       {Qt::Key_C, [this] { m_commands.Execute(ID_SEARCH_MATCH_CASE); }}});
+    m_pSearchBox->installEventFilter(modeKeys);
+    m_pSearchBox->lineEdit()->installEventFilter(modeKeys);
     for (QComboBox* box : {static_cast<QComboBox*>(m_pHexBox), static_cast<QComboBox*>(m_pDecBox)})
         connect(box->lineEdit(), &QLineEdit::returnPressed, this, &CMainFrame::OnGotoAddress);
 }
@@ -669,6 +682,13 @@ void CMainFrame::AddEditCommands()
     m_commands.Add({ID_FIND_PREVIOUS, QStringLiteral("Search The Document backwards\nFind Previous"),
                     QStringLiteral("Find Pre&vious"), {QKeySequence(Qt::SHIFT | Qt::Key_F3)},
                     [this] { OnFindPrevious(); }, withDocument});
+    // Replace and Find All.
+    m_commands.Add({ID_EDIT_REPLACE, QStringLiteral("Replace matches of a text with another of the same length\nReplace"),
+                    QStringLiteral("&Replace...\tCtrl+H"), {QKeySequence(Qt::CTRL | Qt::Key_H)}, [this] { OnReplace(); },
+                    withDocument});
+    m_commands.Add({ID_EDIT_FIND_ALL, QStringLiteral("List every match of the search text\nFind All"),
+                    QStringLiteral("Find &All"), {},
+                    [this] { FindAll(GetSearchText(), GetSearchSettings()); }, withDocument});
     m_commands.Add({ID_GOTO_ADDRESS, QStringLiteral("Go To Address\nGo To Address"), QStringLiteral("&Goto Address"),
                     {QKeySequence(Qt::CTRL | Qt::Key_J)}, [this] { OnGotoAddress(); }, withDocument});
     m_commands.Add({ID_EDIT_COLOR_CODES, QStringLiteral("Edit Color Codes\nEdit Color Codes"),
@@ -718,6 +738,7 @@ void CMainFrame::AddBarCommands()
                     [this] {
                         m_bMatchCase = !m_bMatchCase;
                         m_commands.Update(ID_SEARCH_MATCH_CASE);
+                        SearchSettingsChanged();
                     },
                     [this](CCmdUI& ui) { ui.SetCheck(m_bMatchCase); }});
     m_commands.Add({ID_SIGN_SIGNED, QStringLiteral("Show Signed Value"), QStringLiteral("Signed"), {},
@@ -765,6 +786,16 @@ void CMainFrame::RebuildMenus()
             ForwardMenuEvents(popup, this, static_cast<int>(i));
             if (layout[i].title == QStringLiteral("&Window"))
                 connect(popup, &QMenu::aboutToShow, this, [this, popup] { UpdateWindowList(popup); });
+            // The search type and Match case, reachable from the keyboard: the same items
+            // as the drop-down beside the magnifier.
+            if (layout[i].title == QStringLiteral("&Edit")) {
+                QMenu* modes = m_commands.BuildMenu(QStringLiteral("&Search Type"),
+                                                    {ID_SEARCH_ASCII, ID_SEARCH_HEX, ID_SEARCH_UNICODE,
+                                                     CommandTable::kSeparator, ID_SEARCH_MATCH_CASE},
+                                                    popup);
+                popup->addSeparator();
+                popup->addMenu(modes);
+            }
             m_menus[menuId].push_back(popup);
         }
     }
@@ -839,6 +870,53 @@ void CMainFrame::SetSearchType(SearchType type)
     for (const SearchTypeItem& item : kSearchTypeItems)
         if (QAction* action = m_commands.Action(item.id))
             action->setChecked(item.type == type);
+    SearchSettingsChanged();
+}
+
+void CMainFrame::SearchSettingsChanged()
+{
+    if (m_pReplaceDlg)
+        m_pReplaceDlg->ShowSettings(GetSearchSettings());
+}
+
+void CMainFrame::OnReplace()
+{
+    if (!m_pReplaceDlg) {
+        CReplaceDlg::Hooks hooks;
+        hooks.activeView = [this] { return ActiveHexView(); };
+        hooks.settings = [this] { return GetSearchSettings(); };
+        hooks.setSettings = [this](SearchSettings settings) {
+            SetSearchType(settings.type);
+            if (settings.matchCase != m_bMatchCase) {
+                m_bMatchCase = settings.matchCase;
+                m_commands.Update(ID_SEARCH_MATCH_CASE);
+            }
+        };
+        hooks.findAll = [this](const QString& text, SearchSettings settings) { FindAll(text, settings); };
+        m_pReplaceDlg = new CReplaceDlg(std::move(hooks), this);
+        // The search bar's text is the first thing to replace.
+        m_pReplaceDlg->FindEdit()->setText(GetSearchText());
+    }
+    m_pReplaceDlg->Present();
+}
+
+void CMainFrame::FindAll(const QString& text, SearchSettings settings)
+{
+    CVantorixView* view = ActiveHexView();
+    if (!view)
+        return;
+    QString problem;
+    const SearchPattern pattern = DocumentSearch::Encode(text, settings, problem);
+    if (!problem.isEmpty()) {
+        ShowMessageBox(problem);
+        return;
+    }
+    if (!m_pSearchResults) {
+        m_pSearchResults = new CSearchResultsDock(this);
+        addDockWidget(Qt::BottomDockWidgetArea, m_pSearchResults);
+    }
+    PatternScanner scanner(pattern);
+    m_pSearchResults->Run(view, scanner);
 }
 
 bool CMainFrame::GetMatchCase() const

@@ -35,6 +35,9 @@ class QTimer;
 
 namespace vtx {
 
+class CReplaceDlg;
+class CSearchResultsDock;
+
 class CCJComboBox;
 class CCaretNumbersDock;
 class CCJDockBar;
@@ -110,6 +113,12 @@ public:
     // Commands of the bars (also reachable through the command table).
     void OnFind();
     void OnFindPrevious();
+    // Edit "Replace...": the Replace dialog, opened or brought forward.
+    void OnReplace();
+    // Edit "Find All": every match of the search bar's text in the "Search Results" dock.
+    void FindAll(const QString& text, SearchSettings settings);
+    [[nodiscard]] CReplaceDlg* ReplaceDialog() const { return m_pReplaceDlg; }
+    [[nodiscard]] CSearchResultsDock* SearchResults() const { return m_pSearchResults; }
     void OnGotoAddress();
     void SetGotoDigits(int addressDigits);
     void OnSignedValue();
@@ -214,6 +223,10 @@ private:
     QTimer* m_pInspectorTimer = nullptr;
     QPointer<CVantorixView> m_pInspectedView;
     QMetaObject::Connection m_inspectedViewConnection;
+    // Replace and Find All; made when first asked for.
+    CReplaceDlg* m_pReplaceDlg = nullptr;
+    CSearchResultsDock* m_pSearchResults = nullptr;
+    void SearchSettingsChanged();
 };
 
 } // namespace vtx

@@ -2,6 +2,7 @@
 
 // this program
 #include "colors/NumberText.h"
+#include "document/HexText.h"
 #include "frame/ColorCodeText.h"
 #include "framework/MessageBox.h"
 #include "view/QtColor.h"
@@ -84,8 +85,7 @@ bool CPairedEdit::Accepts(QChar c) const
     const bool digit = u >= u'0' && u <= u'9';
     if (m_nMode != kModeHex)
         return digit;
-    const bool hexLetter = (u >= u'a' && u <= u'f') || (u >= u'A' && u <= u'F');
-    return digit || hexLetter || (m_bColorMode && u == u'-');
+    return IsHexDigitChar(u) || (m_bColorMode && u == u'-');
 }
 
 bool CPairedEdit::AcceptsText(const QString& text) const

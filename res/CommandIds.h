@@ -76,7 +76,10 @@ inline constexpr int ID_VIEW_DATA_INSPECTOR = 32900;
 inline constexpr int ID_SEARCH_MATCH_CASE = 32920;  // "Match case" in the search type menu
 inline constexpr int ID_EDIT_COPY_HEX = 32921;
 inline constexpr int ID_FIND_PREVIOUS = 32922;
-inline constexpr int ID_EDIT_FILL = 32940;          // Fill Selection...
+// Replace and Find All.
+inline constexpr int ID_EDIT_REPLACE = 32940;
+inline constexpr int ID_EDIT_FIND_ALL = 32941;
+inline constexpr int ID_EDIT_FILL = 32942;          // Fill Selection...
 
 // View toggles of the framework (also the ids of the main toolbar and the status bar).
 inline constexpr int ID_VIEW_TOOLBAR = 59392;

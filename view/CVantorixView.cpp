@@ -738,7 +738,7 @@ void CVantorixView::GotoPosition(FilePos target)
     if (!(first < target && target <= last)) {
         // Out of view (or the top row's first byte): the target's row goes to the top, or
         // as near to it as the limit allows, and the column follows the search type.
-        onHex = CVantorixDoc::CurrentSearchType() == SearchType::Hex;
+        onHex = MainFrameServices().GetSearchType() == SearchType::Hex;
         if (target < first || target >= last)
             ScrollTo(std::min(ScrollPoint{target / bytes, 0}, Limit()));
     }
@@ -1377,20 +1377,23 @@ void CVantorixView::FindPrevious()
 
 void CVantorixView::Find(SearchDirection direction)
 {
+    FindText(MainFrameServices().GetSearchText(), MainFrameServices().GetSearchSettings(), direction);
+}
+
+bool CVantorixView::FindText(const QString& text, SearchSettings settings, SearchDirection direction)
+{
     CVantorixDoc* doc = GetDocument();
     if (!doc || m_bSearching)
-        return;
-    const QString text = MainFrameServices().GetSearchText();
+        return false;
     if (text.isEmpty()) {
         ShowMessageBox(QStringLiteral("You need to enter text to search for"));
-        return;
+        return false;
     }
     // Refused before the search begins, so that the message does not come up while the
     // search holds back the input.
-    if (const QString problem = CVantorixDoc::SearchTextProblem(text, CVantorixDoc::CurrentSearchType());
-        !problem.isEmpty()) {
+    if (const QString problem = DocumentSearch::TextProblem(text, settings); !problem.isEmpty()) {
         ShowMessageBox(problem);
-        return;
+        return false;
     }
     const bool forward = direction == SearchDirection::Forward;
 
@@ -1398,17 +1401,22 @@ void CVantorixView::Find(SearchDirection direction)
     bool reported = false;
     const QPointer<CVantorixView> self(this);
     const SearchOutcome outcome =
-        SearchWithProgress(*doc, text, m_nCaretPos, direction, g_searchProgressDelayMs, [&](int percent) {
+        SearchWithProgress(*doc, text, settings, m_nCaretPos, direction, g_searchProgressDelayMs, [&](int percent) {
             reported = true;
             SetStatus(QStringLiteral("Searching: %1% done. Press Esc to cancel.").arg(percent));
         });
     if (!self)
-        return;
+        return false;
     m_bSearching = false;
 
     switch (outcome.end) {
     case SearchEnd::Cancelled:
         SetStatus(QStringLiteral("Search cancelled."));
+        break;
+    case SearchEnd::Failed:
+        if (reported)
+            SetStatus(QString());
+        ShowMessageBox(outcome.failure);
         break;
     case SearchEnd::NotFound:
         if (reported)
@@ -1429,6 +1437,7 @@ void CVantorixView::Find(SearchDirection direction)
     }
     if (self)
         m_searchEnded.start();
+    return outcome.end == SearchEnd::Found;
 }
 
 // ---------------------------------------------------------------------------------------

@@ -101,6 +101,10 @@ public:
     // view; both directions wrap once round the file.
     void FindNext();
     void FindPrevious();
+    // A search for this text with these settings from the caret (Find Next and Previous
+    // take both from the frame's search bar; the Replace dialog gives its own): the match
+    // is selected, or the user is told why there is none. True when it found one.
+    bool FindText(const QString& text, SearchSettings settings, SearchDirection direction);
     void CopyToClipboard();
     // The selection as two-digit hex values, 16 to a line.
     void CopyAsHex();

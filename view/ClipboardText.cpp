@@ -1,24 +1,10 @@
 #include "ClipboardText.h"
 
+#include "document/HexText.h"
+
 namespace vtx {
 
 namespace {
-
-int HexValue(char16_t c)
-{
-    if (c >= u'0' && c <= u'9')
-        return c - u'0';
-    if (c >= u'a' && c <= u'f')
-        return c - u'a' + 10;
-    if (c >= u'A' && c <= u'F')
-        return c - u'A' + 10;
-    return -1;
-}
-
-bool IsSeparator(char16_t c)
-{
-    return c == u' ' || c == u'\t' || c == u'\r' || c == u'\n';
-}
 
 } // namespace
 
@@ -33,6 +19,9 @@ const char* PasteProblemText(PasteProblem problem)
     case PasteProblem::OddDigits:
         return "The clipboard text cannot be pasted into the hex column: it holds an odd number of "
                "hexadecimal digits, and every byte needs two.";
+    case PasteProblem::SplitPair:
+        return "The clipboard text cannot be pasted into the hex column: a blank or line break may "
+               "stand only between byte pairs, never between the two digits of one byte.";
     case PasteProblem::NotLatin1:
         return "The clipboard text cannot be pasted into the ASCII column: it contains characters "
                "that are not 8-bit (Latin-1).";
@@ -42,25 +31,14 @@ const char* PasteProblemText(PasteProblem problem)
 
 PasteProblem ParseHexBytes(std::u16string_view text, std::vector<std::uint8_t>& bytes)
 {
-    bytes.clear();
-    bytes.reserve(text.size() / 2);
-    int high = -1;
-    for (const char16_t c : text) {
-        if (IsSeparator(c))
-            continue;
-        const int digit = HexValue(c);
-        if (digit < 0)
-            return PasteProblem::NotHex;
-        if (high < 0) {
-            high = digit;
-        } else {
-            bytes.push_back(static_cast<std::uint8_t>(high << 4 | digit));
-            high = -1;
-        }
+    switch (ParseHexText(text, bytes)) {
+    case HexTextProblem::None: return PasteProblem::None;
+    case HexTextProblem::Empty: return PasteProblem::Empty;
+    case HexTextProblem::NotHex: return PasteProblem::NotHex;
+    case HexTextProblem::SplitPair: return PasteProblem::SplitPair;
+    case HexTextProblem::OddDigits: return PasteProblem::OddDigits;
     }
-    if (high >= 0)
-        return PasteProblem::OddDigits;
-    return bytes.empty() ? PasteProblem::Empty : PasteProblem::None;
+    return PasteProblem::NotHex;
 }
 
 PasteProblem ParseLatin1Bytes(std::u16string_view text, std::vector<std::uint8_t>& bytes)

@@ -17,14 +17,16 @@ enum class PasteProblem {
     Empty,      // nothing to paste
     NotHex,     // a character other than a hex digit, a blank or a line break
     OddDigits,  // a last digit without its partner
+    SplitPair,  // a blank between the two digits of one byte
     NotLatin1,  // a character above U+00FF for the ASCII column
 };
 
 // The message a user sees when a paste is refused; null for None.
 [[nodiscard]] const char* PasteProblemText(PasteProblem problem);
 
-// Hex digits in pairs, high digit first; spaces, tabs and line breaks between and inside
-// the pairs are ignored ("45 4C\r\n46" is 45 4C 46).
+// Hex digits in pairs, high digit first, read as every hex box reads them (HexText.h):
+// spaces, tabs and line breaks between the pairs are ignored ("45 4C\r\n46" is 45 4C 46),
+// one inside a pair is refused.
 [[nodiscard]] PasteProblem ParseHexBytes(std::u16string_view text, std::vector<std::uint8_t>& bytes);
 // Each character one byte, as Latin-1.
 [[nodiscard]] PasteProblem ParseLatin1Bytes(std::u16string_view text, std::vector<std::uint8_t>& bytes);

@@ -36,20 +36,14 @@ IMainFrameServices& MainFrameServices()
 void SetMainFrameServices(IMainFrameServices* frame)
 {
     g_frame = frame;
-    // The document's search asks the frame's bars for the type and the case rule, through
-    // these, so the view and the document hear one answer.
+    // A long save tells its progress in the status bar; the bar is painted at once,
+    // without taking any input that could change the document meanwhile.
     if (frame) {
-        CVantorixDoc::SetSearchTypeSource([frame] { return frame->GetSearchType(); });
-        CVantorixDoc::SetMatchCaseSource([frame] { return frame->GetMatchCase(); });
-        // A long save tells its progress in the status bar; the bar is painted at once,
-        // without taking any input that could change the document meanwhile.
         CVantorixDoc::SetStatusSink([frame](const QString& text) {
             frame->SetStatusText(text);
             QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
         });
     } else {
-        CVantorixDoc::SetSearchTypeSource(nullptr);
-        CVantorixDoc::SetMatchCaseSource(nullptr);
         CVantorixDoc::SetStatusSink(nullptr);
     }
 }

@@ -5,6 +5,7 @@
 // application's main window". Without a registered frame (tests of the bare view) a quiet
 // default answers: black colours, empty search text, Ascii, unsigned.
 
+#include "document/DocumentSearch.h"
 #include "document/SearchPattern.h"
 #include "colors/ColorTable.h"
 #include "platform/FilePos.h"
@@ -24,6 +25,8 @@ public:
     [[nodiscard]] virtual SearchType GetSearchType() const = 0;
     // Whether Ascii and Unicode searches match upper and lower case exactly.
     [[nodiscard]] virtual bool GetMatchCase() const { return true; }
+    // The type and the case rule together, as a search takes them.
+    [[nodiscard]] SearchSettings GetSearchSettings() const { return {GetSearchType(), GetMatchCase()}; }
     [[nodiscard]] virtual bool IsSigned() const = 0;
     // Fills the value box and both address boxes, which take addresses of addressDigits
     // hex digits (8 below 4 GiB).
@@ -41,7 +44,6 @@ public:
 // The registered main frame, or the quiet default. Never null.
 [[nodiscard]] IMainFrameServices& MainFrameServices();
 // The main frame registers itself on creation and unregisters (nullptr) on destruction.
-// Registering also makes it the source of the document's search type and case rule.
 void SetMainFrameServices(IMainFrameServices* frame);
 
 } // namespace vtx

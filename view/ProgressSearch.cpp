@@ -69,43 +69,67 @@ bool LongTaskInputGuard::eventFilter(QObject*, QEvent* event)
     }
 }
 
-SearchOutcome SearchWithProgress(CVantorixDoc& doc, const QString& text, FilePos caret,
+LongTaskProgress::LongTaskProgress(std::uint64_t total, int delayMs, std::function<void(int percent)> report)
+    : m_guard(std::make_unique<LongTaskInputGuard>()), m_nTotal(std::max<std::uint64_t>(1, total)),
+      m_report(std::move(report)), m_nNextReportMs(delayMs)
+{
+    m_clock.start();
+}
+
+LongTaskProgress::~LongTaskProgress() = default;
+
+bool LongTaskProgress::Tick(std::uint64_t done)
+{
+    if (m_clock.elapsed() < m_nNextReportMs)
+        return true;
+    m_bReported = true;
+    if (m_report)
+        m_report(static_cast<int>(std::min<std::uint64_t>(100, done * 100 / m_nTotal)));
+    QCoreApplication::processEvents();
+    if (m_guard->Cancelled())
+        return false;
+    m_nNextReportMs = m_clock.elapsed() + kReportIntervalMs;
+    return true;
+}
+
+bool LongTaskProgress::Finish()
+{
+    // Input that came while the task ran, too short a task to look at it: an Esc among it
+    // still cancels, and the rest is held back as during a long task.
+    QCoreApplication::processEvents();
+    return m_guard->Cancelled();
+}
+
+SearchOutcome SearchWithProgress(CVantorixDoc& doc, const QString& text, SearchSettings settings, FilePos caret,
                                  SearchDirection direction, int delayMs,
                                  const std::function<void(int percent)>& progress)
 {
-    const std::uint64_t length = std::max<std::uint64_t>(1, doc.GetFileLength());
-    QElapsedTimer clock;
-    clock.start();
-    qint64 nextReportMs = delayMs;
     // Held from the first block, so that an Esc is a cancel however early it comes.
-    LongTaskInputGuard guard;
-    bool cancelled = false;
-
+    LongTaskProgress task(doc.GetFileLength(), delayMs, progress);
+    bool closed = false;
+    DocumentSearch search(doc);
     // The document scans block by block; between blocks the window gets its turn.
-    const FindResult found = doc.Find(text, caret, direction, [&](std::uint64_t scanned) {
-        if (clock.elapsed() < nextReportMs)
-            return true;
-        if (progress)
-            progress(static_cast<int>(std::min<std::uint64_t>(100, scanned * 100 / length)));
-        QCoreApplication::processEvents();
-        if (guard.Cancelled() || !doc.IsFileOpen()) {
-            cancelled = true;
+    const FindResult found = search.Find(text, settings, caret, direction, [&](std::uint64_t scanned) {
+        if (!task.Tick(scanned))
             return false;
-        }
-        nextReportMs = clock.elapsed() + kReportIntervalMs;
-        return true;
+        closed = !doc.IsFileOpen();
+        return !closed;
     });
-    if (!cancelled) {
-        // Input that came while the search ran, too short a search to look at it: an Esc
-        // among it still cancels, and the rest is held back as during a long search.
-        QCoreApplication::processEvents();
-        cancelled = guard.Cancelled() || !doc.IsFileOpen();
+    const bool cancelled = found.cancelled || closed || task.Finish() || !doc.IsFileOpen();
+    SearchOutcome outcome;
+    if (cancelled) {
+        outcome.end = SearchEnd::Cancelled;
+    } else if (found.Failed()) {
+        outcome.end = SearchEnd::Failed;
+        outcome.position = found.errorAt;
+        outcome.failure = search.FailureText(found);
+    } else if (found.Found()) {
+        outcome.end = SearchEnd::Found;
+        outcome.position = static_cast<FilePos>(found.position);
+        outcome.length = found.length;
+        outcome.wrapped = found.wrapped;
     }
-    if (cancelled)
-        return {SearchEnd::Cancelled, 0};
-    if (found.position < 0)
-        return {};
-    return {SearchEnd::Found, static_cast<FilePos>(found.position), found.length, found.wrapped};
+    return outcome;
 }
 
 } // namespace vtx

@@ -7,16 +7,19 @@
 // looked at when it ends: an Esc among it cancels that search too.
 
 // this program
+#include "document/DocumentSearch.h"
 #include "document/SearchPattern.h"
 #include "platform/FilePos.h"
 
 // Qt
 #include <QObject>
+#include <QElapsedTimer>
 #include <QString>
 
 // std
 #include <cstdint>
 #include <functional>
+#include <memory>
 
 namespace vtx {
 
@@ -42,7 +45,7 @@ private:
     bool m_bCancelled = false;
 };
 
-enum class SearchEnd { Found, NotFound, Cancelled };
+enum class SearchEnd { Found, NotFound, Cancelled, Failed };
 
 struct SearchOutcome {
     SearchEnd end = SearchEnd::NotFound;
@@ -51,12 +54,42 @@ struct SearchOutcome {
     FilePos length = 0;
     // Found only after passing the end (or, backward, the start) of the file.
     bool wrapped = false;
+    // For Failed: what could not be read, as the user is told it.
+    QString failure;
+};
+
+// A long task on the user-interface thread (a search, Replace All, Find All) that keeps
+// the window alive: call Tick between blocks. After delayMs it reports the percentage done
+// about ten times a second and lets pending events run; while it lives, every key and
+// pointer input and every request to close a window is held back, and Esc cancels.
+class LongTaskProgress
+{
+public:
+    LongTaskProgress(std::uint64_t total, int delayMs, std::function<void(int percent)> report);
+    ~LongTaskProgress();
+    LongTaskProgress(const LongTaskProgress&) = delete;
+    LongTaskProgress& operator=(const LongTaskProgress&) = delete;
+    // False once the user pressed Esc.
+    bool Tick(std::uint64_t done);
+    // At the end of the task: looks at input that came during a task too short to report
+    // (an Esc among it cancels that task too); true when the task was cancelled.
+    bool Finish();
+    // Whether progress was ever reported (the caller clears what it showed).
+    [[nodiscard]] bool Reported() const { return m_bReported; }
+
+private:
+    std::unique_ptr<LongTaskInputGuard> m_guard;
+    std::uint64_t m_nTotal;
+    std::function<void(int)> m_report;
+    QElapsedTimer m_clock;
+    qint64 m_nNextReportMs;
+    bool m_bReported = false;
 };
 
 // The document's search for the text from the caret in the given direction, wrapping once
-// (CVantorixDoc::Find). After delayMs the progress callback gets the percentage of the file
+// (DocumentSearch::Find), with the given search type and case rule. After delayMs the progress callback gets the percentage of the file
 // searched so far, about ten times a second, and pending events run between blocks.
-SearchOutcome SearchWithProgress(CVantorixDoc& doc, const QString& text, FilePos caret,
+SearchOutcome SearchWithProgress(CVantorixDoc& doc, const QString& text, SearchSettings settings, FilePos caret,
                                  SearchDirection direction, int delayMs,
                                  const std::function<void(int percent)>& progress);
 

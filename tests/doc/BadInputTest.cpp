@@ -218,23 +218,23 @@ TEST(DocBadInput, SearchTextsThatCannotBeSearchedAreRefused)
         {SearchType::Hex, QString(514, 'a'), "The search text is too long"},
         {SearchType::Hex, QStringLiteral("zz"), "only the hexadecimal digits"},
         // Spaces may separate byte pairs, not split one.
-        {SearchType::Hex, QStringLiteral("4 142"), "spaces between byte pairs"},
+        {SearchType::Hex, QStringLiteral("4 142"), "never between the two digits"},
         // One digit would compare nothing and "match" the first zero byte.
-        {SearchType::Hex, QStringLiteral("4"), "at least two hexadecimal digits"},
+        {SearchType::Hex, QStringLiteral("4"), "the last digit has no partner"},
         {SearchType::Ascii, QStringLiteral("\u20AC"), "8-bit (Latin-1)"},
     };
     for (const Case& c : cases) {
-        ScopedSearchType type(c.type);
+        const SearchSettings type{c.type};
         MessageBoxRecorder boxes;
-        EXPECT_EQ(doc->Find(c.text, 0), -1) << c.message;
+        EXPECT_EQ(FindFrom(*doc, c.text, 0, type), -1) << c.message;
         ASSERT_EQ(boxes.Count(), 1) << c.message;
         EXPECT_TRUE(boxes.Last().contains(QString::fromLatin1(c.message))) << boxes.Last().toStdString();
-        EXPECT_EQ(CVantorixDoc::SearchTextProblem(c.text, c.type), boxes.Last());
+        EXPECT_EQ(DocumentSearch::TextProblem(c.text, type), boxes.Last());
     }
     EXPECT_EQ(doc->PendingChanges(), pending);
     EXPECT_EQ(ReadAll(path), bytes);
     // The same document still searches good texts.
-    ScopedSearchType type(SearchType::Hex);
-    EXPECT_EQ(doc->Find(QStringLiteral("4142"), 0), 200);
-    EXPECT_TRUE(CVantorixDoc::SearchTextProblem(QStringLiteral("4142"), SearchType::Hex).isEmpty());
+    SearchSettings type{SearchType::Hex};
+    EXPECT_EQ(FindFrom(*doc, QStringLiteral("4142"), 0, type), 200);
+    EXPECT_TRUE(DocumentSearch::TextProblem(QStringLiteral("4142"), type).isEmpty());
 }

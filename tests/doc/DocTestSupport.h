@@ -1,6 +1,6 @@
 #pragma once
 // Helpers shared by the document's tests: documents opened on real temporary files, a view
-// that records what the document asks of it, the search type the main frame would answer,
+// that records what the document asks of it, a search with given settings,
 // a small tmpfs for full-disk cases, and this thread's write counters.
 
 #include "document/CVantorixDoc.h"
@@ -73,20 +73,12 @@ public:
     std::vector<std::pair<char, FilePos>> calls;
 };
 
-// Answers Find's question for the search type while it lives.
-class ScopedSearchType
+// The first match of the text at or after start, searched with these settings; -1 when
+// there is none or the search failed.
+inline std::int64_t FindFrom(CVantorixDoc& doc, const QString& text, FilePos start, SearchSettings settings)
 {
-public:
-    explicit ScopedSearchType(SearchType type) : m_type(type)
-    {
-        CVantorixDoc::SetSearchTypeSource([this] { return m_type; });
-    }
-    ~ScopedSearchType() { CVantorixDoc::SetSearchTypeSource(nullptr); }
-    void Set(SearchType type) { m_type = type; }
-
-private:
-    SearchType m_type;
-};
+    return DocumentSearch(doc).FindFrom(text, settings, start).position;
+}
 
 // A tmpfs of `bytes` mounted on a fresh directory, for honest "disk full" failures. Needs
 // the right to mount; callers skip their test when Mounted() is false.

@@ -95,7 +95,7 @@ void RunAgainstAPlainVector(FilePos base, int steps)
     MessageBoxRecorder boxes;
     auto doc = OpenDocument(path);
     ASSERT_TRUE(doc);
-    ScopedSearchType searchType(SearchType::Ascii);
+    SearchSettings searchType{SearchType::Ascii};
 
     // Half of the positions crowd around the block boundaries, where reads are cut.
     const auto randomPosition = [&] {
@@ -175,7 +175,7 @@ void RunAgainstAPlainVector(FilePos base, int steps)
             const std::int64_t expected =
                 found == ref.presented.end() ? -1 : static_cast<std::int64_t>(base) + (found - ref.presented.begin());
             action = "Find from " + std::to_string(start);
-            ASSERT_EQ(doc->Find(QString::fromLatin1(AsBytes(needle)), base + start), expected) << action;
+            ASSERT_EQ(FindFrom(*doc, QString::fromLatin1(AsBytes(needle)), base + start, searchType), expected) << action;
             // Backward from the same place: the last match that ends before it. Past the
             // window lie only zeros, which a wrapped search would read for gigabytes; there
             // the scan that the search from the caret makes is asked within the window.
@@ -183,8 +183,8 @@ void RunAgainstAPlainVector(FilePos base, int steps)
                                               needle.begin(), needle.end());
             const SearchPattern pattern = EncodeSearchPattern(std::string(needle.begin(), needle.end()), SearchType::Ascii);
             const FindResult back = base == 0
-                ? doc->FindAround(pattern, start, SearchDirection::Backward)
-                : FindResult{doc->ScanRange(pattern, base, base + start, SearchDirection::Backward), false};
+                ? DocumentSearch(*doc).FindAround(pattern, start, SearchDirection::Backward)
+                : DocumentSearch(*doc).ScanRange(pattern, base, base + start, SearchDirection::Backward);
             if (before != ref.presented.begin() + start)
                 ASSERT_EQ(back.position, static_cast<std::int64_t>(base) + (before - ref.presented.begin()))
                     << action << " backward";

@@ -96,7 +96,7 @@ TEST(DocReadBytes, EmptyFileReadsNothing)
     std::uint8_t buffer[16];
     EXPECT_EQ(doc->ReadBytes(buffer, 16, 0), 0);
     EXPECT_FALSE(doc->SetByte(1, 0));
-    EXPECT_EQ(doc->Find(QStringLiteral("a"), 0), -1);
+    EXPECT_EQ(FindFrom(*doc, QStringLiteral("a"), 0, SearchSettings{}), -1);
     EXPECT_EQ(boxes.Count(), 0);
 }
 

@@ -31,14 +31,15 @@ TEST(SearchPatternEncoding, ThreeTypes)
     ExpectEncoding("\xE9", SearchType::Unicode, {0xE9, 0}, 2);
     ExpectEncoding("4142", SearchType::Hex, {0x41, 0x42}, 2);
     ExpectEncoding("ff0a", SearchType::Hex, {0xFF, 0x0A}, 2);
-    // A trailing single digit is converted but not compared.
-    ExpectEncoding("414", SearchType::Hex, {0x41, 0x04}, 1);
-    ExpectEncoding("4", SearchType::Hex, {}, 0, PatternProblem::NothingToCompare);
+    // Every byte needs both its digits: a digit without a partner is refused.
+    ExpectEncoding("414", SearchType::Hex, {0x41}, 1, PatternProblem::HexOddDigits);
+    ExpectEncoding("4", SearchType::Hex, {}, 0, PatternProblem::HexOddDigits);
     ExpectEncoding("", SearchType::Ascii, {}, 0, PatternProblem::Empty);
-    // Blanks may follow a whole pair; before the first pair or inside one they are not hex.
+    // Blanks may stand between and around pairs, never inside one.
     ExpectEncoding("45 4C\t46 ", SearchType::Hex, {0x45, 0x4C, 0x46}, 3);
-    ExpectEncoding("45  4", SearchType::Hex, {0x45, 0x04}, 1);
-    ExpectEncoding("4 5", SearchType::Hex, {0x04, 0x05}, 1, PatternProblem::NotHex);
+    ExpectEncoding(" 45 4C", SearchType::Hex, {0x45, 0x4C}, 2);
+    ExpectEncoding("45  4", SearchType::Hex, {0x45}, 1, PatternProblem::HexOddDigits);
+    ExpectEncoding("4 5", SearchType::Hex, {}, 0, PatternProblem::HexSplitPair);
 }
 
 TEST(SearchPatternScan, BothDirectionsAndBothCasesAgreeWithANaiveScan)
@@ -83,15 +84,14 @@ TEST(SearchPatternScan, BothDirectionsAndBothCasesAgreeWithANaiveScan)
     }
 }
 
-TEST(SearchPatternEncoding, HexGroupsFollowStrtolButAreNotSearchable)
+TEST(SearchPatternEncoding, HexTextWithOtherCharactersIsNotSearchable)
 {
-    // Each two-character group alone: leading blank and sign accepted, conversion stops at
-    // the first non-digit, no digit gives 0. Find refuses such texts as not hex.
-    ExpectEncoding(" 4", SearchType::Hex, {0x04}, 1, PatternProblem::NotHex);
-    ExpectEncoding("-1", SearchType::Hex, {0xFF}, 1, PatternProblem::NotHex);
-    ExpectEncoding("4G", SearchType::Hex, {0x04}, 1, PatternProblem::NotHex);
-    ExpectEncoding("GG41", SearchType::Hex, {0x00, 0x41}, 2, PatternProblem::NotHex);
-    ExpectEncoding("4,42", SearchType::Hex, {0x04, 0x42}, 2, PatternProblem::NotHex);
+    // Read as every hex box reads it: a sign, a letter past F or a comma is not hex.
+    ExpectEncoding(" 4", SearchType::Hex, {}, 0, PatternProblem::HexOddDigits);
+    ExpectEncoding("-1", SearchType::Hex, {}, 0, PatternProblem::NotHex);
+    ExpectEncoding("4G", SearchType::Hex, {}, 0, PatternProblem::NotHex);
+    ExpectEncoding("GG41", SearchType::Hex, {}, 0, PatternProblem::NotHex);
+    ExpectEncoding("4,42", SearchType::Hex, {}, 0, PatternProblem::NotHex);
 }
 
 TEST(SearchPatternEncoding, PatternMustFitTheBuffer)
@@ -104,7 +104,7 @@ TEST(SearchPatternEncoding, PatternMustFitTheBuffer)
     EXPECT_EQ(problem(128, 'a', SearchType::Unicode), PatternProblem::None);
     EXPECT_EQ(problem(129, 'a', SearchType::Unicode), PatternProblem::TooLong);
     EXPECT_EQ(problem(512, 'a', SearchType::Hex), PatternProblem::None);
-    EXPECT_EQ(problem(513, 'a', SearchType::Hex), PatternProblem::TooLong);
+    EXPECT_EQ(problem(514, 'a', SearchType::Hex), PatternProblem::TooLong);
 }
 
 TEST(DocFind, EachTypeFindsItsOwnBytesAtOrAfterStart)
@@ -117,21 +117,21 @@ TEST(DocFind, EachTypeFindsItsOwnBytesAtOrAfterStart)
     bytes.replace(200, 3, "ABC");
     auto doc = OpenDocument(dir.Write("a.bin", bytes));
     ASSERT_TRUE(doc);
-    ScopedSearchType type(SearchType::Ascii);
-    EXPECT_EQ(doc->Find(QStringLiteral("ABC"), 0), 50);
-    EXPECT_EQ(doc->Find(QStringLiteral("ABC"), 50), 50);
-    EXPECT_EQ(doc->Find(QStringLiteral("ABC"), 51), 200);
-    EXPECT_EQ(doc->Find(QStringLiteral("ABC"), 201), -1);
-    EXPECT_EQ(doc->Find(QStringLiteral("ABC"), 5000), -1);
-    EXPECT_EQ(doc->Find(QStringLiteral("abc"), 0), 10);
-    type.Set(SearchType::Unicode);
-    EXPECT_EQ(doc->Find(QStringLiteral("AB"), 0), 100);
-    type.Set(SearchType::Hex);
-    EXPECT_EQ(doc->Find(QStringLiteral("414"), 0), 50);
-    EXPECT_EQ(doc->Find(QStringLiteral("2e2e41"), 0), 48);
+    SearchSettings type{SearchType::Ascii};
+    EXPECT_EQ(FindFrom(*doc, QStringLiteral("ABC"), 0, type), 50);
+    EXPECT_EQ(FindFrom(*doc, QStringLiteral("ABC"), 50, type), 50);
+    EXPECT_EQ(FindFrom(*doc, QStringLiteral("ABC"), 51, type), 200);
+    EXPECT_EQ(FindFrom(*doc, QStringLiteral("ABC"), 201, type), -1);
+    EXPECT_EQ(FindFrom(*doc, QStringLiteral("ABC"), 5000, type), -1);
+    EXPECT_EQ(FindFrom(*doc, QStringLiteral("abc"), 0, type), 10);
+    type.type = SearchType::Unicode;
+    EXPECT_EQ(FindFrom(*doc, QStringLiteral("AB"), 0, type), 100);
+    type.type = SearchType::Hex;
+    EXPECT_EQ(FindFrom(*doc, QStringLiteral("41 42"), 0, type), 50);
+    EXPECT_EQ(FindFrom(*doc, QStringLiteral("2e2e41"), 0, type), 48);
     // Pending changes are searched, not the file's old bytes.
     ASSERT_TRUE(doc->SetByte('Z', 50));
-    EXPECT_EQ(doc->Find(QStringLiteral("41"), 0), 100);
+    EXPECT_EQ(FindFrom(*doc, QStringLiteral("41"), 0, type), 100);
 }
 
 TEST(DocFind, MatchesAcrossBlockBoundariesAndNeverPastTheEnd)
@@ -139,7 +139,7 @@ TEST(DocFind, MatchesAcrossBlockBoundariesAndNeverPastTheEnd)
     constexpr int kBlock = 65535;
     const QByteArray needle = "NEEDLE";
     TempDir dir;
-    ScopedSearchType type(SearchType::Ascii);
+    SearchSettings type{SearchType::Ascii};
     // Straddling the first, and the second block boundary, and the last place fully
     // inside the first block.
     for (int at : {kBlock - 3, kBlock - 1, 2 * kBlock - 5, kBlock - 6}) {
@@ -147,8 +147,8 @@ TEST(DocFind, MatchesAcrossBlockBoundariesAndNeverPastTheEnd)
         bytes.replace(at, needle.size(), needle);
         auto doc = OpenDocument(dir.Write("a.bin", bytes));
         ASSERT_TRUE(doc);
-        EXPECT_EQ(doc->Find(QString::fromLatin1(needle), 0), at);
-        EXPECT_EQ(doc->Find(QString::fromLatin1(needle), static_cast<std::uint32_t>(at) + 1), -1);
+        EXPECT_EQ(FindFrom(*doc, QString::fromLatin1(needle), 0, type), at);
+        EXPECT_EQ(FindFrom(*doc, QString::fromLatin1(needle), static_cast<std::uint32_t>(at) + 1, type), -1);
     }
     // A straddling match made of pending changes.
     {
@@ -156,7 +156,7 @@ TEST(DocFind, MatchesAcrossBlockBoundariesAndNeverPastTheEnd)
         ASSERT_TRUE(doc);
         for (int i = 0; i < needle.size(); ++i)
             ASSERT_TRUE(doc->SetByte(static_cast<std::uint8_t>(needle[i]), kBlock - 2 + i));
-        EXPECT_EQ(doc->Find(QString::fromLatin1(needle), 0), kBlock - 2);
+        EXPECT_EQ(FindFrom(*doc, QString::fromLatin1(needle), 0, type), kBlock - 2);
     }
     // The file ends inside the pattern; bytes seen earlier must not complete it.
     {
@@ -165,14 +165,14 @@ TEST(DocFind, MatchesAcrossBlockBoundariesAndNeverPastTheEnd)
         bytes.replace(kBlock, 2, "NE");
         auto doc = OpenDocument(dir.Write("c.bin", bytes));
         ASSERT_TRUE(doc);
-        EXPECT_EQ(doc->Find(QStringLiteral("NEE"), 1), -1);
+        EXPECT_EQ(FindFrom(*doc, QStringLiteral("NEE"), 1, type), -1);
     }
 }
 
-TEST(DocFind, AFailingBlockReadEndsTheSearchWithNoMatch)
+TEST(DocFind, AFileThatGrewIsSearchedToItsNewEnd)
 {
-    // With pending changes the document presents the length it measured at open; a file
-    // that grew behind its back makes the block read past that length fail.
+    // A file that grew behind the document's back is searched as it is now, pending
+    // changes or not: its new bytes are neither skipped nor taken for an error.
     TempDir dir;
     const QString path = dir.Write("a.bin", QByteArray(100, '.'));
     auto doc = OpenDocument(path);
@@ -182,10 +182,8 @@ TEST(DocFind, AFailingBlockReadEndsTheSearchWithNoMatch)
     ASSERT_TRUE(outside.open(QIODevice::Append));
     outside.write(QByteArray(100, '.') + "TARGET");
     outside.close();
-    ScopedSearchType type(SearchType::Ascii);
-    TraceCapture trace;
-    EXPECT_EQ(doc->Find(QStringLiteral("TARGET"), 0), -1);
-    EXPECT_TRUE(trace.Contains("len < 0"));
+    SearchSettings type{SearchType::Ascii};
+    EXPECT_EQ(FindFrom(*doc, QStringLiteral("TARGET"), 0, type), 200);
 }
 
 TEST(DocFind, ScanReportsEachBlockAndCanBeStopped)
@@ -198,12 +196,16 @@ TEST(DocFind, ScanReportsEachBlockAndCanBeStopped)
     ASSERT_TRUE(doc);
     const SearchPattern pattern = EncodeSearchPattern("NEEDLE", SearchType::Ascii);
     std::vector<std::uint32_t> next;
-    EXPECT_EQ(doc->ScanForPattern(pattern, 0, [&](std::uint32_t p) {
-        next.push_back(p);
+    DocumentSearch search(*doc);
+    EXPECT_EQ(search.ScanRange(pattern, 0, kMaxFilePos, SearchDirection::Forward, [&](std::uint64_t p) {
+        next.push_back(static_cast<std::uint32_t>(p));
         return true;
-    }), static_cast<std::int32_t>(3 * kBlock - 6));
+    }).position, static_cast<std::int32_t>(3 * kBlock - 6));
     EXPECT_EQ(next, (std::vector<std::uint32_t>{kBlock - 5, 2 * kBlock - 10, 3 * kBlock - 15}));
-    EXPECT_EQ(doc->ScanForPattern(pattern, 0, [](std::uint32_t) { return false; }), -1);
+    const FindResult stopped =
+        search.ScanRange(pattern, 0, kMaxFilePos, SearchDirection::Forward, [](std::uint64_t) { return false; });
+    EXPECT_EQ(stopped.position, -1);
+    EXPECT_TRUE(stopped.cancelled);
 }
 
 TEST(DocFindAround, EachDirectionWrapsOnceAndMeetsItself)
@@ -243,7 +245,7 @@ TEST(DocFindAround, EachDirectionWrapsOnceAndMeetsItself)
     };
     for (const Case& c : cases) {
         const FindResult result =
-            doc->FindAround(EncodeSearchPattern(c.text, SearchType::Ascii), c.caret, c.direction);
+            DocumentSearch(*doc).FindAround(EncodeSearchPattern(c.text, SearchType::Ascii), c.caret, c.direction);
         EXPECT_EQ(result.position, c.position) << c.text << " from " << c.caret;
         EXPECT_EQ(result.wrapped, c.wrapped) << c.text << " from " << c.caret;
     }
@@ -260,19 +262,19 @@ TEST(DocFindAround, BackwardReadsBlocksFromTheEndAndSeesStraddlingMatches)
     ASSERT_TRUE(doc);
     const SearchPattern exact = EncodeSearchPattern("NEEDLE", SearchType::Ascii);
     const SearchPattern anyCase = EncodeSearchPattern("NEEDLE", SearchType::Ascii, false);
-    EXPECT_EQ(doc->FindAround(anyCase, 3 * kBlock - 1, SearchDirection::Backward).position,
+    EXPECT_EQ(DocumentSearch(*doc).FindAround(anyCase, 3 * kBlock - 1, SearchDirection::Backward).position,
               static_cast<std::int32_t>(2 * kBlock - 3));
-    EXPECT_EQ(doc->FindAround(exact, 3 * kBlock - 1, SearchDirection::Backward).position, 10);
+    EXPECT_EQ(DocumentSearch(*doc).FindAround(exact, 3 * kBlock - 1, SearchDirection::Backward).position, 10);
     // Progress counts the bytes of both passes, and stopping ends the search unfound.
     std::uint64_t scanned = 0;
-    const FindResult stopped = doc->FindAround(exact, 5, SearchDirection::Backward, [&](std::uint64_t n) {
+    const FindResult stopped = DocumentSearch(*doc).FindAround(exact, 5, SearchDirection::Backward, [&](std::uint64_t n) {
         scanned = n;
         return false;
     });
     EXPECT_EQ(stopped.position, -1);
     EXPECT_GT(scanned, 0u);
     std::uint64_t last = 0;
-    EXPECT_EQ(doc->FindAround(exact, 20, SearchDirection::Forward, [&](std::uint64_t n) {
+    EXPECT_EQ(DocumentSearch(*doc).FindAround(exact, 20, SearchDirection::Forward, [&](std::uint64_t n) {
         EXPECT_GE(n, last);
         last = n;
         return true;
@@ -295,7 +297,7 @@ TEST(DocFindAround, MatchesOnBothSidesOfFourGibibytesAndAcrossIt)
     file.close();
     auto doc = OpenDocument(file.fileName());
     ASSERT_TRUE(doc);
-    ScopedSearchType ascii(SearchType::Ascii);
+    SearchSettings ascii{SearchType::Ascii};
 
     const SearchPattern straddling = EncodeSearchPattern("needle", SearchType::Ascii);
     const SearchPattern nearStart = EncodeSearchPattern("NEEDLE", SearchType::Ascii);
@@ -315,41 +317,40 @@ TEST(DocFindAround, MatchesOnBothSidesOfFourGibibytesAndAcrossIt)
         {&straddling, 5, B, static_cast<std::int64_t>(k4G - 3), true},
     };
     for (const Case& c : cases) {
-        const FindResult found = doc->FindAround(*c.pattern, c.caret, c.direction);
+        const FindResult found = DocumentSearch(*doc).FindAround(*c.pattern, c.caret, c.direction);
         EXPECT_EQ(found.position, c.position) << "from " << c.caret;
         EXPECT_EQ(found.wrapped, c.wrapped) << "from " << c.caret;
     }
-    EXPECT_EQ(doc->Find(QStringLiteral("needle"), k4G - 70000), static_cast<std::int64_t>(k4G - 3));
-    EXPECT_EQ(doc->Find(QStringLiteral("needle"), k4G - 2), -1);
+    EXPECT_EQ(FindFrom(*doc, QStringLiteral("needle"), k4G - 70000, ascii), static_cast<std::int64_t>(k4G - 3));
+    EXPECT_EQ(FindFrom(*doc, QStringLiteral("needle"), k4G - 2, ascii), -1);
 }
 
 TEST(DocFind, FromTheCaretAsTheViewAsksIt)
 {
-    // Find Next and Find Previous go through here: the text is encoded with the current
-    // type and case rule, the match's length comes back, a refused text says why.
+    // Find Next and Find Previous go through here: the text is encoded with the type and
+    // case rule given, the match's length comes back, a refused text says why.
     TempDir dir;
     auto doc = OpenDocument(dir.Write("a.bin", QByteArray("xxABxxab")));
     ASSERT_TRUE(doc);
-    ScopedSearchType type(SearchType::Hex);
-    FindResult found = doc->Find(QStringLiteral("41 42"), 7, SearchDirection::Forward);
+    DocumentSearch search(*doc);
+    SearchSettings type{SearchType::Hex};
+    FindResult found = search.Find(QStringLiteral("41 42"), type, 7, SearchDirection::Forward);
     EXPECT_EQ(found.position, 2);
     EXPECT_TRUE(found.wrapped);
     EXPECT_EQ(found.length, 2u);
 
-    type.Set(SearchType::Ascii);
-    bool matchCase = false;
-    CVantorixDoc::SetMatchCaseSource([&matchCase] { return matchCase; });
-    EXPECT_EQ(doc->Find(QStringLiteral("ab"), 0, SearchDirection::Forward).position, 2);
-    EXPECT_EQ(doc->Find(QStringLiteral("ab"), 7, SearchDirection::Backward).position, 2);
-    matchCase = true;
-    EXPECT_EQ(doc->Find(QStringLiteral("ab"), 0, SearchDirection::Forward).position, 6);
-    CVantorixDoc::SetMatchCaseSource(nullptr);
+    type.type = SearchType::Ascii;
+    type.matchCase = false;
+    EXPECT_EQ(search.Find(QStringLiteral("ab"), type, 0, SearchDirection::Forward).position, 2);
+    EXPECT_EQ(search.Find(QStringLiteral("ab"), type, 7, SearchDirection::Backward).position, 2);
+    type.matchCase = true;
+    EXPECT_EQ(search.Find(QStringLiteral("ab"), type, 0, SearchDirection::Forward).position, 6);
 
     MessageBoxRecorder boxes;
     const QString refused = QString(QChar(0x0100));
-    found = doc->Find(refused, 0, SearchDirection::Forward);
+    found = search.Find(refused, type, 0, SearchDirection::Forward);
     EXPECT_EQ(found.position, -1);
     EXPECT_EQ(found.length, 0u);
     ASSERT_EQ(boxes.Count(), 1);
-    EXPECT_EQ(boxes.Last(), CVantorixDoc::SearchTextProblem(refused, SearchType::Ascii));
+    EXPECT_EQ(boxes.Last(), DocumentSearch::TextProblem(refused, type));
 }

@@ -98,8 +98,9 @@ TEST_F(FrameTest, MenusShowTheCommandsOfTheTable)
     Frame()->UpdateCommands();
     EXPECT_EQ(ItemTexts(Frame()->GetMenuPopup(IDR_VANTORTYPE, QStringLiteral("&Edit"))),
               (QStringList{"&Undo\tCtrl+Z", "&Redo\tCtrl+Y", "-", "Cu&t\tCtrl+X", "&Copy\tCtrl+C", "Copy as &Hex",
-                           "&Paste\tCtrl+V", "F&ill Selection...\tCtrl+Shift+F", "Select &All\tCtrl+A", "-", "&Find", "Find Pre&vious", "&Goto Address",
-                           "Edit Color Codes"}));
+                           "&Paste\tCtrl+V", "F&ill Selection...\tCtrl+Shift+F", "Select &All\tCtrl+A", "-", "&Find",
+                           "Find Pre&vious", "&Replace...\tCtrl+H", "Find &All", "&Goto Address", "Edit Color Codes", "-",
+                           "&Search Type"}));
     EXPECT_EQ(ItemTexts(Frame()->GetMenuPopup(IDR_MAINFRAME, QStringLiteral("&Help"))),
               (QStringList{"&About Vantorix...", "-", "More Info...", "Comments?"}));
 
@@ -115,20 +116,20 @@ TEST_F(FrameTest, MenusShowTheCommandsOfTheTable)
     EXPECT_EQ(Frame()->GetSearchType(), SearchType::Ascii);
     EXPECT_FALSE(Frame()->IsSigned());
 
-    // Each choice marks its item and clears the others; the document's search asks the
+    // Each choice marks its item and clears the others; the views' searches are given the
     // same marks.
     EXPECT_TRUE(Frame()->Commands().Execute(ID_SEARCH_UNICODE));
     EXPECT_EQ(CheckedItems(Frame()->SearchMenu()), (QStringList{"Search &Unicode", "Match &case"}));
-    EXPECT_EQ(CVantorixDoc::CurrentSearchType(), SearchType::Unicode);
+    EXPECT_EQ(Frame()->GetSearchSettings().type, SearchType::Unicode);
     EXPECT_TRUE(Frame()->Commands().Execute(ID_SEARCH_HEX));
     EXPECT_EQ(CheckedItems(Frame()->SearchMenu()), (QStringList{"Search &Hex", "Match &case"}));
-    EXPECT_EQ(CVantorixDoc::CurrentSearchType(), SearchType::Hex);
+    EXPECT_EQ(Frame()->GetSearchSettings().type, SearchType::Hex);
     // Match case is a switch of its own, beside whichever type is marked.
     Frame()->Commands().Action(ID_SEARCH_MATCH_CASE)->trigger();
     EXPECT_EQ(CheckedItems(Frame()->SearchMenu()), QStringList{"Search &Hex"});
-    EXPECT_FALSE(CVantorixDoc::CurrentMatchCase());
+    EXPECT_FALSE(Frame()->GetSearchSettings().matchCase);
     EXPECT_TRUE(Frame()->Commands().Execute(ID_SEARCH_MATCH_CASE));
-    EXPECT_TRUE(CVantorixDoc::CurrentMatchCase());
+    EXPECT_TRUE(Frame()->GetSearchSettings().matchCase);
     EXPECT_TRUE(Frame()->Commands().Execute(ID_SIGN_SIGNED));
     EXPECT_EQ(CheckedItems(Frame()->SignMenu()), QStringList{"Signed"});
     EXPECT_TRUE(Frame()->IsSigned());

@@ -119,9 +119,9 @@ TEST(ViewPaste, OverwritesFromTheCaretAsOneUndoStep)
 {
     ViewHarness harness(QByteArray(12, '.'), 3);
     MessageBoxRecorder boxes;
-    // The hex column reads hex digits, whatever spaces and line breaks lie between.
+    // The hex column reads hex digit pairs, whatever spaces and line breaks lie between.
     harness.Click(harness.CellPoint(2, 0, true));
-    SetClipboard(QStringLiteral("41 42\r\n4 3"));
+    SetClipboard(QStringLiteral("41 42\r\n43"));
     harness.Press(Qt::Key_V, Qt::ControlModifier);
     EXPECT_EQ(boxes.Count(), 0);
     // The ASCII column takes the characters as Latin-1 bytes.
@@ -191,6 +191,8 @@ TEST(ClipboardText, HexAndLatin1TextsAsBytes)
     EXPECT_EQ(bytes, (std::vector<std::uint8_t>{0xFF, 0x0A, 0x1B, 0x2C}));
     EXPECT_EQ(ParseHexBytes(u" \r\n", bytes), PasteProblem::Empty);
     EXPECT_EQ(ParseHexBytes(u"41,42", bytes), PasteProblem::NotHex);
+    // Blanks go between pairs, as in every other hex box; one inside a pair is refused.
+    EXPECT_EQ(ParseHexBytes(u"4 1", bytes), PasteProblem::SplitPair);
     EXPECT_EQ(ParseLatin1Bytes(u"A\u00FF", bytes), PasteProblem::None);
     EXPECT_EQ(bytes, (std::vector<std::uint8_t>{0x41, 0xFF}));
     EXPECT_EQ(ParseLatin1Bytes(u"\u0100", bytes), PasteProblem::NotLatin1);

@@ -27,12 +27,10 @@ public:
     FakeFrame()
     {
         SetMainFrameServices(this);
-        CVantorixDoc::SetSearchTypeSource([this] { return searchType; });
     }
     ~FakeFrame() override
     {
         SetMainFrameServices(nullptr);
-        CVantorixDoc::SetSearchTypeSource({});
     }
     FakeFrame(const FakeFrame&) = delete;
     FakeFrame& operator=(const FakeFrame&) = delete;

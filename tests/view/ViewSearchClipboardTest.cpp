@@ -2,13 +2,18 @@
 // and CopyToClipboard.
 #include "ViewHarness.h"
 
+#include "platform/FileFaults.h"
 #include "view/CDisplaySettingsDlg.h"
 
 #include <gtest/gtest.h>
 
 #include <QApplication>
 #include <QClipboard>
+#include <QFile>
+#include <QFileInfo>
 #include <QLineEdit>
+
+#include <cerrno>
 
 namespace vtx::test {
 namespace {
@@ -130,7 +135,7 @@ TEST_F(ViewSearch, SearchTypeDecidesHowTheTextIsSearched)
     // A text the document refuses is refused with the document's message.
     boxes.Clear();
     Find(harness, QStringLiteral("4"));
-    EXPECT_EQ(boxes.Texts(), std::vector<QString>{CVantorixDoc::SearchTextProblem(QStringLiteral("4"), SearchType::Hex)});
+    EXPECT_EQ(boxes.Texts(), std::vector<QString>{DocumentSearch::TextProblem(QStringLiteral("4"), {SearchType::Hex})});
     EXPECT_EQ(view.LastHit().filePos, 1u);
 }
 
@@ -310,6 +315,32 @@ TEST_F(ViewClipboard, SelectionLongerThanOneReadIsCopiedWhole)
     harness.Drag(harness.CellPoint(0, 0, true), harness.CellPoint(10, 1, true));
     harness.View().CopyToClipboard();
     EXPECT_EQ(Clipboard()->text().toLatin1(), bytes.left(65535 + 11));
+}
+
+} // namespace
+} // namespace vtx::test
+
+namespace vtx::test {
+namespace {
+
+TEST_F(ViewSearch, AnUnreadableRangeIsToldNeverReachedEndOrStart)
+{
+    QByteArray bytes(200000, '.');
+    bytes.replace(150000, 6, "TARGET");
+    ViewHarness harness(bytes, 3);
+    const ScopedFileFaults faults;
+    FileFaults::FailReads(QFile::encodeName(harness.Path()).toStdString(), 100000, 100100, EIO);
+    const QString told =
+        QStringLiteral("Could not read %1 at 000186A0: Input/output error.").arg(QFileInfo(harness.Path()).fileName());
+    // Forward from the start the match lies behind the bad bytes.
+    Find(harness, QStringLiteral("TARGET"));
+    EXPECT_EQ(boxes.Texts(), std::vector<QString>{told});
+    EXPECT_EQ(harness.View().LastHit().filePos, 0u);
+    // Backward from between them the bad bytes come first, before the wrap to the match.
+    harness.View().GotoPosition(120000);
+    harness.View().FindPrevious();
+    EXPECT_EQ(boxes.Texts(), (std::vector<QString>{told, told}));
+    EXPECT_EQ(harness.View().LastHit().filePos, 120000u);
 }
 
 } // namespace

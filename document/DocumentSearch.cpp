@@ -1,0 +1,243 @@
+#include "DocumentSearch.h"
+
+// this program
+#include "document/CVantorixDoc.h"
+#include "framework/MessageBox.h"
+
+// std
+#include <algorithm>
+#include <memory>
+
+namespace vtx {
+
+namespace {
+
+constexpr const char* kNotEightBit = "The search text may contain only 8-bit (Latin-1) characters.";
+
+std::unique_ptr<std::uint8_t[]> NewBlock()
+{
+    return std::make_unique_for_overwrite<std::uint8_t[]>(CVantorixDoc::kMaxRead);
+}
+
+FindResult ReadFailure(FilePos at, int error)
+{
+    FindResult result;
+    result.error = error;
+    result.errorAt = at;
+    return result;
+}
+
+} // namespace
+
+// ---------------------------------------------------------------------------------------
+// Texts
+
+SearchPattern DocumentSearch::Encode(const QString& text, SearchSettings settings, QString& problem)
+{
+    const bool eightBit = std::all_of(text.begin(), text.end(), [](QChar c) { return c.unicode() <= 0xFF; });
+    if (!eightBit) {
+        problem = QString::fromLatin1(kNotEightBit);
+        return {};
+    }
+    SearchPattern pattern = EncodeSearchPattern(text.toLatin1().toStdString(), settings.type, settings.matchCase);
+    problem = QString::fromLatin1(PatternProblemText(pattern.problem));
+    return pattern;
+}
+
+QString DocumentSearch::TextProblem(const QString& text, SearchSettings settings)
+{
+    QString problem;
+    (void)Encode(text, settings, problem);
+    return problem;
+}
+
+QString DocumentSearch::FailureText(const FindResult& result) const
+{
+    return m_doc.ReadFailureText(result.errorAt, result.error);
+}
+
+QString DocumentSearch::FailureText(const ScanStatus& status) const
+{
+    return m_doc.ReadFailureText(status.failedAt, status.error);
+}
+
+// ---------------------------------------------------------------------------------------
+// Find Next and Find Previous
+
+FindResult DocumentSearch::Find(const QString& text, SearchSettings settings, FilePos caret,
+                                SearchDirection direction, const ScanProgress& progress)
+{
+    QString problem;
+    const SearchPattern pattern = Encode(text, settings, problem);
+    if (!problem.isEmpty()) {
+        ShowMessageBox(problem);
+        return {};
+    }
+    return FindAround(pattern, caret, direction, progress);
+}
+
+FindResult DocumentSearch::FindFrom(const QString& text, SearchSettings settings, FilePos start)
+{
+    QString problem;
+    const SearchPattern pattern = Encode(text, settings, problem);
+    if (!problem.isEmpty()) {
+        ShowMessageBox(problem);
+        return {};
+    }
+    return ScanRange(pattern, start, kMaxFilePos, SearchDirection::Forward);
+}
+
+FindResult DocumentSearch::ScanRange(const SearchPattern& pattern, FilePos from, FilePos to,
+                                     SearchDirection direction, const ScanProgress& progress)
+{
+    const std::size_t compared = pattern.compareLength;
+    if (compared == 0 || pattern.bytes.size() < compared)
+        return {};
+    to = std::min(to, m_doc.GetFileLength());
+    if (from >= to || to - from < compared)
+        return {};
+    const auto found = [&](FilePos at) {
+        FindResult result;
+        result.position = static_cast<std::int64_t>(at);
+        result.length = compared;
+        return result;
+    };
+    const auto cancelled = [] {
+        FindResult result;
+        result.cancelled = true;
+        return result;
+    };
+    const auto block = NewBlock();
+    // Consecutive blocks overlap by compared - 1 bytes, so that a match that starts in one
+    // block and ends in the next is seen whole in one of them.
+    const auto overlap = static_cast<std::uint32_t>(compared - 1);
+
+    if (direction == SearchDirection::Forward) {
+        for (FilePos p = from; p < to;) {
+            const auto wanted = static_cast<std::uint32_t>(std::min<FilePos>(CVantorixDoc::kMaxRead, to - p));
+            const ReadOutcome read = m_doc.ReadPresented(block.get(), wanted, p);
+            // The bytes read before a failure are searched: a match among them comes
+            // before the place that could not be read.
+            if (const std::ptrdiff_t hit = FindPatternInBlock(block.get(), read.count, pattern, direction); hit >= 0)
+                return found(p + static_cast<FilePos>(hit));
+            if (read.Failed())
+                return ReadFailure(p + read.count, read.error);
+            // Less than asked without an error: the file ends sooner than it did.
+            if (read.count < wanted || p + read.count >= to)
+                return {};
+            p += read.count - overlap;
+            if (progress && !progress(p - from))
+                return cancelled();
+        }
+        return {};
+    }
+
+    for (FilePos end = to; end > from;) {
+        const FilePos start = end - std::min<FilePos>(CVantorixDoc::kMaxRead, end - from);
+        const ReadOutcome read = m_doc.ReadPresented(block.get(), static_cast<std::uint32_t>(end - start), start);
+        // Backward, the bytes behind a failure lie nearer the caret than those before it:
+        // nothing read here may be reported.
+        if (read.Failed())
+            return ReadFailure(start + read.count, read.error);
+        // A short read (the file ends sooner than it did) is searched as what it is.
+        if (const std::ptrdiff_t hit = FindPatternInBlock(block.get(), read.count, pattern, direction); hit >= 0)
+            return found(start + static_cast<FilePos>(hit));
+        if (start == from || end - start <= overlap)
+            return {};
+        end = start + overlap;
+        if (progress && !progress(to - end))
+            return cancelled();
+    }
+    return {};
+}
+
+FindResult DocumentSearch::FindAround(const SearchPattern& pattern, FilePos caret, SearchDirection direction,
+                                      const ScanProgress& progress)
+{
+    const FilePos length = m_doc.GetFileLength();
+    const FilePos compared = pattern.compareLength;
+    // A caret past the end (a click below the data) searches as from the end; clamping
+    // also keeps caret + 1 from wrapping.
+    const FilePos at = std::min(caret, length);
+    // The first pass runs from the caret to the file's end (or start); the second, after
+    // the wrap, covers the rest and meets the first where a match could span both.
+    FilePos firstFrom = 0;
+    FilePos firstTo = 0;
+    FilePos secondFrom = 0;
+    FilePos secondTo = 0;
+    if (direction == SearchDirection::Forward) {
+        firstFrom = at + 1;
+        firstTo = length;
+        secondTo = std::min(length, at + compared);
+    } else {
+        firstTo = at;
+        secondFrom = at + 1 >= compared ? at + 1 - compared : 0;
+        secondTo = length;
+    }
+
+    FilePos scannedBefore = 0;
+    const auto pass = [&](FilePos from, FilePos to) -> FindResult {
+        if (from >= to)
+            return {};
+        FindResult result = ScanRange(pattern, from, to, direction, [&](std::uint64_t scanned) {
+            return !progress || progress(scannedBefore + scanned);
+        });
+        scannedBefore += to - from;
+        return result;
+    };
+
+    FindResult first = pass(firstFrom, firstTo);
+    if (first.Found() || first.Failed() || first.cancelled)
+        return first;
+    FindResult second = pass(secondFrom, secondTo);
+    second.wrapped = second.Found();
+    return second;
+}
+
+// ---------------------------------------------------------------------------------------
+// Every match of a range
+
+PatternScanner::PatternScanner(SearchPattern pattern)
+    : m_pattern(std::move(pattern)), m_folded(FoldedPattern(m_pattern))
+{
+}
+
+ScanStatus PatternScanner::Scan(CVantorixDoc& doc, ByteRange range, const MatchSink& sink,
+                                const ScanProgress& progress)
+{
+    const std::size_t compared = m_pattern.compareLength;
+    const FilePos to = std::min(range.End(), doc.GetFileLength());
+    if (compared == 0 || m_pattern.bytes.size() < compared || range.first >= to || to - range.first < compared)
+        return {};
+    const auto block = NewBlock();
+    const auto overlap = static_cast<std::uint32_t>(compared - 1);
+    // No match may begin before this: the bytes of the last match reported.
+    FilePos nextAllowed = range.first;
+    for (FilePos p = range.first; p < to;) {
+        const auto wanted = static_cast<std::uint32_t>(std::min<FilePos>(CVantorixDoc::kMaxRead, to - p));
+        const ReadOutcome read = doc.ReadPresented(block.get(), wanted, p);
+        if (!m_pattern.matchCase)
+            FoldCase(block.get(), block.get(), read.count);
+        for (auto offset = static_cast<std::size_t>(std::max(nextAllowed, p) - p); offset + compared <= read.count;) {
+            const std::ptrdiff_t hit =
+                FindPatternInBlock(block.get() + offset, read.count - offset, m_folded, SearchDirection::Forward);
+            if (hit < 0)
+                break;
+            const FilePos at = p + offset + static_cast<FilePos>(hit);
+            if (!sink(at, compared))
+                return {ScanStatus::End::Stopped};
+            offset += static_cast<std::size_t>(hit) + compared;
+            nextAllowed = at + compared;
+        }
+        if (read.Failed())
+            return {ScanStatus::End::Failed, p + read.count, read.error};
+        if (read.count < wanted || p + read.count >= to)
+            break;
+        p = std::max<FilePos>(p + read.count - overlap, nextAllowed);
+        if (progress && !progress(p - range.first))
+            return {ScanStatus::End::Cancelled};
+    }
+    return {};
+}
+
+} // namespace vtx
