@@ -98,10 +98,10 @@ TEST_F(FrameTest, MenusShowTheCommandsOfTheTable)
     Frame()->UpdateCommands();
     EXPECT_EQ(ItemTexts(Frame()->GetMenuPopup(IDR_VANTORTYPE, QStringLiteral("&Edit"))),
               (QStringList{"&Undo\tCtrl+Z", "&Redo\tCtrl+Y", "-", "Cu&t\tCtrl+X", "&Copy\tCtrl+C", "Copy as &Hex",
-                           "&Paste\tCtrl+V", "Select &All\tCtrl+A", "-", "&Find", "Find Pre&vious", "&Goto Address",
+                           "&Paste\tCtrl+V", "Select &All\tCtrl+A", "-", "Search &Text", "&Find", "Find Pre&vious", "&Goto Address",
                            "Edit Color Codes"}));
     EXPECT_EQ(ItemTexts(Frame()->GetMenuPopup(IDR_MAINFRAME, QStringLiteral("&Help"))),
-              (QStringList{"&About Vantorix...", "-", "More Info...", "Comments?"}));
+              (QStringList{"&Keyboard Shortcuts", "-", "&About Vantorix...", "-", "More Info...", "Comments?"}));
 
     // The bar menu: its check marks are the search type and the sign, Ascii and Unsigned
     // to begin with.
