@@ -2,6 +2,8 @@
 
 // this program
 #include "document/CVantorixDoc.h"
+#include "framework/CMDIFrameWnd.h"
+#include "framework/CWinApp.h"
 #include "framework/MessageBox.h"
 #include "view/CVantorixView.h"
 
@@ -44,6 +46,16 @@ bool CChildFrame::PreCreateWindow(CREATESTRUCT& cs)
     cs.cx = kWidth;
     if (cs.parentClient.isValid() && cs.parentClient.width() > 0)
         cs.cx = std::min(kWidth, cs.parentClient.width());
+    // The first document has the area to itself: a small window in its corner would only
+    // waste the room. Later ones take the usual size, so they can be told apart.
+    const CWinApp* app = AfxGetApp();
+    const CMDIFrameWnd* host = app ? app->GetMainWnd() : nullptr;
+    if (host && host->ChildFrames().empty() && cs.parentClient.isValid() && !cs.parentClient.isEmpty()) {
+        cs.x = 0;
+        cs.y = 0;
+        cs.cx = cs.parentClient.width();
+        cs.cy = cs.parentClient.height();
+    }
     return CMDIChildWnd::PreCreateWindow(cs);
 }
 

@@ -49,6 +49,8 @@ bool CVantorixApp::InitInstance()
     SetMessageBoxCaption(GetAppName());
     // Every window of the program, dialogs and message boxes included, shows it.
     QApplication::setWindowIcon(ApplicationIcon());
+    // The desktop matches the windows with the installed desktop entry (icon, name, "Open With").
+    QGuiApplication::setDesktopFileName(QStringLiteral("example.dunmerrow.Vantorix"));
     SetRegistryKey(QStringLiteral("Dunmerrow"));
     LoadStdProfileSettings(4);
 

@@ -3,6 +3,7 @@
 #include "colors/NumberText.h"
 
 #include <cerrno>
+#include <cstdlib>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -231,6 +232,42 @@ std::string ColorCodesPath()
     if (ec || !executable.has_parent_path())
         return "colors.dat";
     return (executable.parent_path() / "colors.dat").string();
+}
+
+std::string UserColorCodesPath()
+{
+    fs::path base;
+    if (const char* config = std::getenv("XDG_CONFIG_HOME"); config && *config && fs::path(config).is_absolute())
+        base = config;
+    else if (const char* home = std::getenv("HOME"); home && *home && fs::path(home).is_absolute())
+        base = fs::path(home) / ".config";
+    else
+        return {};
+    return (base / "Dunmerrow" / "colors.dat").string();
+}
+
+std::string ColorCodesPathToRead(const std::string& userPath, const std::string& installedPath)
+{
+    std::error_code ec;
+    if (!userPath.empty() && fs::exists(userPath, ec))
+        return userPath;
+    return installedPath;
+}
+
+bool SaveUserColorCodes(const std::string& userPath, const ColorCodeList& list)
+{
+    if (userPath.empty())
+        return false;
+    const fs::path folder = fs::path(userPath).parent_path();
+    std::error_code ec;
+    if (!folder.empty() && !fs::is_directory(folder, ec)) {
+        fs::create_directories(folder, ec);
+        if (ec)
+            return false;
+        // Only the folder made here: one the user already has keeps its permissions.
+        fs::permissions(folder, fs::perms::owner_all, fs::perm_options::replace, ec);
+    }
+    return SaveColorCodes(userPath, list);
 }
 
 } // namespace vtx

@@ -47,7 +47,21 @@ struct ColorCodeLine {
 // file then still holds the old codes.
 bool SaveColorCodes(const std::string& path, const ColorCodeList& list);
 
-// colors.dat in the directory of the running executable, whatever the current directory.
+// colors.dat in the directory of the running executable, whatever the current directory:
+// the codes every user starts with. An installed copy's folder belongs to root, so the
+// program never writes there on a user's behalf.
 [[nodiscard]] std::string ColorCodesPath();
+
+// The user's own colors.dat: $XDG_CONFIG_HOME/Dunmerrow/colors.dat, with ~/.config in place
+// of XDG_CONFIG_HOME when that is unset, empty or not an absolute path (as the desktop's
+// base directory rules say). Empty when neither it nor HOME names a folder.
+[[nodiscard]] std::string UserColorCodesPath();
+
+// Where the colours are read from: the user's file when it exists (even empty: the user
+// cleared the list), otherwise the one beside the program.
+[[nodiscard]] std::string ColorCodesPathToRead(const std::string& userPath, const std::string& installedPath);
+
+// SaveColorCodes into the user's file, making its folder (private to the user) first.
+bool SaveUserColorCodes(const std::string& userPath, const ColorCodeList& list);
 
 } // namespace vtx

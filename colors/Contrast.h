@@ -15,4 +15,11 @@ inline constexpr double kReadableContrast = 4.5;
 // True when white text reads better on the background than black text does.
 [[nodiscard]] bool IsDarkBackground(ColorRef background);
 
+// The colour itself when it reaches the ratio against the background; otherwise the same
+// hue and saturation with the lightness moved just far enough to reach it (lighter on a
+// dark background, darker on a light one, or the other way where only that way reaches
+// it), as terminal emulators' minimum contrast does. Black or white always reach 4.5 on
+// any background, so for ratios up to 4.5 the result always reads.
+[[nodiscard]] ColorRef WithMinimumContrast(ColorRef color, ColorRef background, double ratio = kReadableContrast);
+
 } // namespace vtx

@@ -4,6 +4,7 @@
 #include "framework/CView.h"
 #include "framework/MessageBox.h"
 #include "framework/Trace.h"
+#include "platform/PathBytes.h"
 
 // Qt
 #include <QFile>
@@ -21,6 +22,7 @@
 #include <stdexcept>
 #include <string_view>
 
+#include <sys/statvfs.h>
 #include <unistd.h>
 
 namespace vtx {
@@ -35,7 +37,7 @@ constexpr const char* kFailedToSaveNew = "Failed To Save New File";
 constexpr const char* kExceptionInSave = "Exception in Save()";
 constexpr const char* kReadOnlyRefusal = CVantorixDoc::kReadOnlyText;
 constexpr const char* kReadPastEnd = "len < 0";
-constexpr const char* kOpenReadOnlyQuestion = "Open %1 read-only?";
+constexpr const char* kOpenReadOnlyQuestion = "Open %1 read-only?\n%2";
 
 // A failure inside one of the document's operations. It carries the text that the
 // operation's boundary shows or traces, and never leaves the operation.
@@ -47,7 +49,7 @@ public:
 
 std::string LocalPath(const QString& path)
 {
-    return QFile::encodeName(path).toStdString();
+    return EncodePathBytes(path).toStdString();
 }
 
 QString FileName(const QString& path)
@@ -107,6 +109,18 @@ QString CVantorixDoc::OpenFailureReason(CFile::OpenError error, int systemError)
     return {};
 }
 
+QString CVantorixDoc::ReadOnlyReason(CFile::OpenError error, const std::string& localPath)
+{
+    // The second line of the read-only question: why the file cannot be written, so the
+    // user knows whether to change its permissions, remount, or close the other program.
+    if (error == CFile::OpenError::Locked)
+        return QStringLiteral("The file is open in another program.");
+    struct statvfs fileSystem {};
+    if (::statvfs(localPath.c_str(), &fileSystem) == 0 && (fileSystem.f_flag & ST_RDONLY) != 0)
+        return QStringLiteral("The file system it is on is read-only.");
+    return QStringLiteral("You have no permission to write to the file.");
+}
+
 bool CVantorixDoc::OnOpenDocument(const QString& path)
 {
     try {
@@ -117,11 +131,13 @@ bool CVantorixDoc::OnOpenDocument(const QString& path)
         // at; the copy a Save As makes must be writable, so there nobody is asked.
         if ((error == CFile::OpenError::ReadOnly || error == CFile::OpenError::Locked) && !m_bOpeningCopy) {
             Trace(QStringLiteral("open %1: %2").arg(path, QString::fromLatin1(OpenErrorText(error))));
+            const CFile::OpenError whyReadOnly = error;
             // Opened before asking, so that a file that cannot even be read says so at once.
             error = m_file.Open(local, CFile::Mode::ViewOnly);
             if (error == CFile::OpenError::None) {
-                const MsgResult answer = ShowMessageBox(
-                    QString::fromLatin1(kOpenReadOnlyQuestion).arg(QFileInfo(path).fileName()), MsgButtons::YesNo);
+                const MsgResult answer = ShowMessageBox(QString::fromLatin1(kOpenReadOnlyQuestion)
+                                                            .arg(QFileInfo(path).fileName(), ReadOnlyReason(whyReadOnly, local)),
+                                                        MsgButtons::YesNo);
                 if (answer != MsgResult::Yes) {
                     m_file.Close();
                     m_bFileOpen = false;

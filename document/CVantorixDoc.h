@@ -72,6 +72,9 @@ public:
     static constexpr const char* kReadOnlyText = "The file is open read-only.";
     // The second line of "Error Opening File": why the open failed.
     [[nodiscard]] static QString OpenFailureReason(CFile::OpenError error, int systemError);
+    // The second line of "Open <name> read-only?": no write permission, a read-only file
+    // system, or the file open in another program.
+    [[nodiscard]] static QString ReadOnlyReason(CFile::OpenError error, const std::string& localPath);
     // Asked of the file on every call; 0 when no file is open.
     [[nodiscard]] FilePos GetFileLength() const;
     // The byte shown at position (pending change or file byte); 0 when it cannot be read.

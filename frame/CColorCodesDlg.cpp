@@ -18,6 +18,8 @@
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
+#include <QPainter>
+#include <QPixmap>
 #include <QPushButton>
 #include <QSignalBlocker>
 #include <QStyledItemDelegate>
@@ -68,9 +70,16 @@ void CColorCodesDlg::SetColorPicker(ColorPicker picker)
 
 CColorCodesDlg::CColorCodesDlg(ColorTable& table, std::string path, std::function<void()> repaintActiveView,
                                QWidget* parent)
+    : CColorCodesDlg(table, path, path, std::move(repaintActiveView), parent)
+{
+}
+
+CColorCodesDlg::CColorCodesDlg(ColorTable& table, std::string readPath, std::string savePath,
+                               std::function<void()> repaintActiveView, QWidget* parent)
     : QDialog(parent)
     , m_table(table)
-    , m_path(std::move(path))
+    , m_path(std::move(readPath))
+    , m_savePath(std::move(savePath))
     , m_repaintActiveView(std::move(repaintActiveView))
 {
     setWindowTitle(QStringLiteral("Edit Color Codes"));
@@ -122,25 +131,23 @@ void CColorCodesDlg::BuildControls()
 
     auto* help = new QGroupBox(codes);
     const QString quote(QLatin1Char('"'));
-    auto* helpFirst = new QLabel(
+    // The two halves of the text run on in one label, so that the words wrap where the
+    // width allows instead of breaking the sentence where the first half ends.
+    auto* helpText = new QLabel(
         QStringLiteral("Enter the hex or Ascii code that you want to have color coded. Once you add it to the list, click ")
             + quote + QStringLiteral("Hex Color") + quote
             + QStringLiteral(" to edit the color it will be displayed in hex view, and ") + quote
-            + QStringLiteral("Ascii Color") + quote + QStringLiteral(" to edit "),
-        help);
-    auto* helpSecond = new QLabel(
-        QStringLiteral("the color it will be displayed in the Ascii view. You can also enter a range. i.e. ") + quote
+            + QStringLiteral("Ascii Color") + quote + QStringLiteral(" to edit ")
+            + QStringLiteral("the color it will be displayed in the Ascii view. You can also enter a range. i.e. ") + quote
             + QStringLiteral("0D-2D") + quote + QStringLiteral(", or ") + quote + QStringLiteral("a-z") + quote
             + QStringLiteral("."),
         help);
-    for (QLabel* label : {helpFirst, helpSecond}) {
-        label->setWordWrap(true);
-        label->setTextFormat(Qt::PlainText);
-    }
+    helpText->setObjectName(QStringLiteral("HelpText"));
+    helpText->setWordWrap(true);
+    helpText->setTextFormat(Qt::PlainText);
+    helpText->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     auto* helpLayout = new QVBoxLayout(help);
-    helpLayout->setSpacing(0);
-    helpLayout->addWidget(helpFirst);
-    helpLayout->addWidget(helpSecond);
+    helpLayout->addWidget(helpText);
 
     auto* boxes = new QGridLayout;
     boxes->addWidget(new QLabel(QStringLiteral("Hex Code:"), codes), 0, 0);
@@ -215,7 +222,38 @@ void CColorCodesDlg::LoadFromFile()
 
 void CColorCodesDlg::AppendRow(const QString& code, const QString& characters)
 {
-    new QTreeWidgetItem(m_list, QStringList{code, characters});
+    UpdateSwatches(new QTreeWidgetItem(m_list, QStringList{code, characters}));
+}
+
+QIcon CColorCodesDlg::Swatch(ColorRef color, int sizePx)
+{
+    QPixmap pixmap(sizePx, sizePx);
+    pixmap.fill(Qt::transparent);
+    QPainter painter(&pixmap);
+    // A frame in the text's colour keeps a swatch the colour of the list visible.
+    painter.setPen(QColor(Qt::gray));
+    painter.setBrush(ToQColor(color));
+    painter.drawRect(QRect(0, 0, sizePx - 1, sizePx - 1));
+    return QIcon(pixmap);
+}
+
+void CColorCodesDlg::UpdateSwatches(QTreeWidgetItem* row)
+{
+    if (!row)
+        return;
+    // Each column shows the colour its bytes are drawn in.
+    const int size = std::max(8, m_list->fontMetrics().height() - 4);
+    if (const ColorPair* colors = m_codes.Find(ToCodeBytes(row->text(0)))) {
+        row->setIcon(0, Swatch(colors->hex, size));
+        row->setIcon(1, Swatch(colors->ascii, size));
+        row->setData(0, Qt::UserRole, static_cast<uint>(colors->hex));
+        row->setData(1, Qt::UserRole, static_cast<uint>(colors->ascii));
+    } else {
+        row->setIcon(0, QIcon());
+        row->setIcon(1, QIcon());
+        row->setData(0, Qt::UserRole, QVariant());
+        row->setData(1, Qt::UserRole, QVariant());
+    }
 }
 
 void CColorCodesDlg::ShowRowInBoxes(QTreeWidgetItem* row)
@@ -258,9 +296,12 @@ void CColorCodesDlg::OnAdd()
         ShowMessageBox(QStringLiteral("You must do low-high. (a-z, not z-a)"));
         return;
     }
+    // A new code starts in the view's own text colour in both columns, whatever the boxes
+    // show (their colours are only a preview): black on a light palette, and readable
+    // rather than black on a dark one.
+    const ColorRef text = ToColorRef(ViewColorsFor(palette()).text);
+    m_codes.Set(key, ColorPair{text, text});
     AppendRow(code, m_asciiEdit->text());
-    // A new code starts black whatever the boxes show: their colours are only a preview.
-    m_codes.Set(key, ColorPair{});
 }
 
 void CColorCodesDlg::OnRemove()
@@ -303,22 +344,27 @@ void CColorCodesDlg::PickColor(bool hexColumn)
             entry->hex = color;
         else
             entry->ascii = color;
+        for (int i = 0; i < m_list->topLevelItemCount(); ++i)
+            if (QTreeWidgetItem* row = m_list->topLevelItem(i); row->text(0) == m_hexEdit->text())
+                UpdateSwatches(row);
     }
 }
 
 void CColorCodesDlg::OnSave()
 {
-    const bool written = SaveColorCodes(m_path, m_codes);
+    const bool written = m_savePath == m_path ? SaveColorCodes(m_savePath, m_codes)
+                                              : SaveUserColorCodes(m_savePath, m_codes);
+    m_bWritten = written;
     m_table.Apply(m_codes);
     if (m_repaintActiveView)
         m_repaintActiveView();
     if (!written) {
         // The colours are in use all the same; the user must learn that they will not
         // come back next time (typically the program's directory is not writable).
-        Trace(QStringLiteral("colors.dat not written: %1").arg(QString::fromStdString(m_path)));
+        Trace(QStringLiteral("colors.dat not written: %1").arg(QString::fromStdString(m_savePath)));
         ShowMessageBox(QStringLiteral("Could not save the color codes to %1. The new colors are used until "
                                       "Vantorix closes.")
-                           .arg(QString::fromStdString(m_path)));
+                           .arg(QString::fromStdString(m_savePath)));
     }
     accept();
 }

@@ -8,8 +8,10 @@
 //     CColorCodesDlg::Run(this, m_colorTable, ColorCodesPath(), [this] { repaint active view });
 
 #include "colors/ColorCodeList.h"
+#include "colors/ColorTable.h"
 
 #include <QColor>
+#include <QIcon>
 #include <QDialog>
 
 #include <functional>
@@ -44,12 +46,21 @@ public:
     // and replace. repaintActiveView: called on Save after the table is rebuilt; may be empty.
     CColorCodesDlg(ColorTable& table, std::string path, std::function<void()> repaintActiveView,
                    QWidget* parent = nullptr);
+    // Reads readPath (the user's colors.dat or, until there is one, the program's) and
+    // saves to savePath (the user's), so that the program's own file is never rewritten.
+    CColorCodesDlg(ColorTable& table, std::string readPath, std::string savePath,
+                   std::function<void()> repaintActiveView, QWidget* parent = nullptr);
 
     // Runs the dialog modally; true when the user saved.
     static bool Run(QWidget* parent, ColorTable& table, const std::string& path,
                     std::function<void()> repaintActiveView);
 
     [[nodiscard]] const ColorCodeList& WorkingList() const { return m_codes; }
+    // After Save: whether the file was written.
+    [[nodiscard]] bool WasWritten() const { return m_bWritten; }
+    [[nodiscard]] const std::string& SavePath() const { return m_savePath; }
+    // The colour swatch a row shows for a colour.
+    [[nodiscard]] static QIcon Swatch(ColorRef color, int sizePx);
 
 private:
     void BuildControls();
@@ -63,8 +74,12 @@ private:
     void OnClearList();
     void OnSave();
 
+    void UpdateSwatches(QTreeWidgetItem* row);
+
     ColorTable& m_table;
-    const std::string m_path;
+    const std::string m_path;     // read at opening
+    const std::string m_savePath; // replaced on Save
+    bool m_bWritten = false;
     std::function<void()> m_repaintActiveView;
 
     QTreeWidget* m_list = nullptr;

@@ -12,6 +12,8 @@
 #include "frame/ApplicationIcon.h"
 #include "frame/CColorCodesDlg.h"
 #include "frame/CCaretNumbersDock.h"
+#include "frame/CKeyboardShortcutsDlg.h"
+#include "frame/WindowPlacement.h"
 #include "frame/CPairedEdit.h"
 #include "frame/LockKeyWatcher.h"
 #include "frame/SearchModeKeys.h"
@@ -27,6 +29,7 @@
 #include "tools/findall/CSearchResultsDock.h"
 #include "tools/replace/CReplaceDlg.h"
 #include "view/CVantorixView.h"
+#include "view/DisplayPreferences.h"
 #include "view/ViewColors.h"
 
 // Qt
@@ -36,6 +39,7 @@
 #include <QDesktopServices>
 #include <QDragEnterEvent>
 #include <QDropEvent>
+#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMdiArea>
@@ -43,6 +47,7 @@
 #include <QMenuBar>
 #include <QMimeData>
 #include <QScreen>
+#include <QSettings>
 #include <QStatusBar>
 #include <QTimer>
 #include <QUrl>
@@ -53,6 +58,11 @@
 namespace vtx {
 
 namespace {
+
+// Where the main window's size and its documents' look are remembered.
+const QString kWindowSizeKey = QStringLiteral("Settings/WindowSize");
+const QString kWindowMaximizedKey = QStringLiteral("Settings/WindowMaximized");
+const QString kTabbedDocumentsKey = QStringLiteral("Settings/TabbedDocuments");
 
 // The recent-file entries the File menu shows.
 constexpr int kRecentFileItems = 4;
@@ -85,7 +95,7 @@ const std::vector<PopupLayout>& MenuLayout(int menuId)
             ids.insert(ids.end(), {SEP, CVantorixView::ID_DISPLAY_SETTINGS});
             return ids;
         }()};
-    static const PopupLayout help{QStringLiteral("&Help"), {ID_APP_ABOUT, SEP, ID_MORE_INFO, ID_COMMENTS}};
+    static const PopupLayout help{QStringLiteral("&Help"), {ID_HELP_KEYBOARD, SEP, ID_APP_ABOUT, SEP, ID_MORE_INFO, ID_COMMENTS}};
     static const std::vector<PopupLayout> noDocument = {
         {QStringLiteral("&File"), withRecent({ID_FILE_OPEN, SEP, ID_FILE_PRINT_SETUP, SEP}, {SEP, ID_APP_EXIT})},
         view,
@@ -98,10 +108,10 @@ const std::vector<PopupLayout>& MenuLayout(int menuId)
                     {SEP, ID_APP_EXIT})},
         {QStringLiteral("&Edit"),
          {ID_EDIT_UNDO, ID_EDIT_REDO, SEP, ID_EDIT_CUT, ID_EDIT_COPY, ID_EDIT_COPY_HEX, ID_EDIT_PASTE, ID_EDIT_FILL,
-          ID_EDIT_SELECT_ALL, SEP, ID_FIND, ID_FIND_PREVIOUS, ID_EDIT_REPLACE, ID_EDIT_FIND_ALL,
+          ID_EDIT_SELECT_ALL, SEP, ID_SEARCH_TEXT, ID_FIND, ID_FIND_PREVIOUS, ID_EDIT_REPLACE, ID_EDIT_FIND_ALL,
           ID_GOTO_ADDRESS, ID_EDIT_COLOR_CODES}},
         viewWithDocument,
-        {QStringLiteral("&Window"), {ID_WINDOW_NEW, ID_WINDOW_CASCADE, ID_WINDOW_TILE_HORZ, ID_WINDOW_ARRANGE}},
+        {QStringLiteral("&Window"), {ID_WINDOW_NEW, ID_WINDOW_CASCADE, ID_WINDOW_TILE_HORZ, ID_WINDOW_ARRANGE, SEP, ID_WINDOW_TABBED}},
         help,
     };
     return menuId == IDR_VANTORTYPE ? withDocument : noDocument;
@@ -141,7 +151,8 @@ QStringList DroppedFiles(const QMimeData* data)
 
 } // namespace
 
-CMainFrame::CMainFrame() : m_strColorCodesPath(ColorCodesPath()), m_commands(this)
+CMainFrame::CMainFrame()
+    : m_strColorCodesPath(ColorCodesPath()), m_strUserColorCodesPath(UserColorCodesPath()), m_commands(this)
 {
     SetMainFrameServices(this);
 
@@ -200,12 +211,10 @@ bool CMainFrame::LoadFrame(int resourceId)
         return false;
     SetTitle(QStringLiteral("Vantorix"));
     setWindowIcon(ApplicationIcon());
-    if (const QScreen* screen = QApplication::primaryScreen()) {
-        const QRect available = screen->availableGeometry();
-        resize(std::min(available.width(), std::max(1024, available.width() * 4 / 5)),
-               std::min(available.height(), std::max(720, available.height() * 4 / 5)));
-    }
+    // Before any view exists: the font and the contrast rule every view draws with.
+    LoadDisplayPreferences();
     BuildCommandTable();
+    RestoreWindowSettings();
     if (OnCreate() == -1)
         return false;
     CreateDataInspector();
@@ -299,7 +308,10 @@ CCJToolBar* CMainFrame::CreateBar(const QString& title, const QString& objectNam
     auto* bar = new CCJToolBar(title, this);
     bar->setObjectName(objectName);
     QString why;
-    if (!bar->LoadToolBar(resourceId, [this](int id) { return m_commands.Action(id); }, DefaultToolbarDirectory(),
+    const auto actionOf = [this, resourceId](int id) {
+        return resourceId == IDR_GOTOBAR && id == ID_GOTO_ADDRESS ? GoButtonAction() : m_commands.Action(id);
+    };
+    if (!bar->LoadToolBar(resourceId, actionOf, DefaultToolbarDirectory(),
                           &why)) {
         Trace(QStringLiteral("Failed to create toolbar %1: %2").arg(resourceId).arg(why));
         delete bar;
@@ -440,13 +452,26 @@ void CMainFrame::LoadColorTable()
     // A missing or unreadable colors.dat leaves every byte in the view's default text
     // colour, without a message. The shipped colors.dat comes in the colours for the
     // palette; the user's own is used as written.
-    m_colorTable.Apply(LoadColorCodesForBackground(m_strColorCodesPath, IsDarkPalette(palette())));
+    m_colorTable.Apply(LoadColorCodesForBackground(ColorCodesFilePath(), IsDarkPalette(palette())));
 }
 
 void CMainFrame::SetColorCodesPath(std::string path)
 {
+    m_strUserColorCodesPath = path;
     m_strColorCodesPath = std::move(path);
     LoadColorTable();
+}
+
+void CMainFrame::SetColorCodesPaths(std::string userPath, std::string installedPath)
+{
+    m_strUserColorCodesPath = std::move(userPath);
+    m_strColorCodesPath = std::move(installedPath);
+    LoadColorTable();
+}
+
+std::string CMainFrame::ColorCodesFilePath() const
+{
+    return ColorCodesPathToRead(m_strUserColorCodesPath, m_strColorCodesPath);
 }
 
 void CMainFrame::FollowPalette()
@@ -536,8 +561,14 @@ void CMainFrame::BuildCommandTable()
     m_commands.Add({ID_FILE_SAVE, QStringLiteral("Save the active document\nSave"), QStringLiteral("&Save\tCtrl+S"),
                     {QKeySequence(QStringLiteral("Ctrl+S"))},
                     [this] {
-                        if (CDocManager* manager = DocManager())
-                            manager->DoFileSave(GetActiveDocument());
+                        CDocManager* manager = DocManager();
+                        auto* doc = dynamic_cast<CVantorixDoc*>(GetActiveDocument());
+                        if (!manager)
+                            return;
+                        // Save writes only the changed bytes: that is the count it reports.
+                        const std::size_t changed = doc ? doc->PendingChanges().size() : 0;
+                        if (manager->DoFileSave(GetActiveDocument()) && doc)
+                            ReportSaved(changed, doc->GetPath());
                     },
                     [this](CCmdUI& ui) {
                         // A view-only document has nothing to write; Save As still copies it.
@@ -547,8 +578,14 @@ void CMainFrame::BuildCommandTable()
     m_commands.Add({ID_FILE_SAVE_AS, QStringLiteral("Save the active document with a new name\nSave As"),
                     QStringLiteral("Save &As..."), {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S)},
                     [this] {
-                        if (CDocManager* manager = DocManager())
-                            manager->DoSave(GetActiveDocument(), QString());
+                        CDocManager* manager = DocManager();
+                        auto* doc = dynamic_cast<CVantorixDoc*>(GetActiveDocument());
+                        if (!manager)
+                            return;
+                        const QString before = doc ? doc->GetPath() : QString();
+                        // A new file gets every byte; a cancelled dialog leaves the path.
+                        if (manager->DoSave(GetActiveDocument(), QString()) && doc && doc->GetPath() != before)
+                            ReportSaved(doc->GetFileLength(), doc->GetPath());
                     },
                     withDocument});
     m_commands.Add({ID_FILE_PRINT, QStringLiteral("Print the active document\nPrint"), QStringLiteral("&Print...\tCtrl+P"),
@@ -626,19 +663,32 @@ void CMainFrame::BuildCommandTable()
                     [this] { statusBar()->setVisible(statusBar()->isHidden()); },
                     [this](CCmdUI& ui) { ui.SetCheck(!statusBar()->isHidden()); }});
 
-    // Window.
+    // Window. Arranging windows means nothing while they are tabs.
+    const auto withWindows = [this](CCmdUI& ui) { ui.Enable(HasActiveDocument() && !IsTabbedDocuments()); };
     m_commands.Add({ID_WINDOW_NEW, QStringLiteral("Open another window for the active document\nNew Window"),
                     QStringLiteral("&New Window"), {}, [this] { OnWindowNew(); }, withDocument});
     m_commands.Add({ID_WINDOW_CASCADE, QStringLiteral("Arrange windows so they overlap\nCascade Windows"),
-                    QStringLiteral("&Cascade"), {}, [this] { MDICascade(); }, withDocument});
+                    QStringLiteral("&Cascade"), {}, [this] { MDICascade(); }, withWindows});
     m_commands.Add({ID_WINDOW_TILE_HORZ, QStringLiteral("Arrange windows as non-overlapping tiles\nTile Windows"),
-                    QStringLiteral("&Tile"), {}, [this] { MDITile(); }, withDocument});
+                    QStringLiteral("&Tile"), {}, [this] { MDITile(); }, withWindows});
     m_commands.Add({ID_WINDOW_ARRANGE, QStringLiteral("Arrange icons at the bottom of the window\nArrange Icons"),
-                    QStringLiteral("&Arrange Icons"), {}, [this] { MDIIconArrange(); }, withDocument});
+                    QStringLiteral("&Arrange Icons"), {}, [this] { MDIIconArrange(); }, withWindows});
+    m_commands.Add({ID_WINDOW_TABBED, QStringLiteral("Show the document windows as tabs\nTabbed Documents"),
+                    QStringLiteral("&Tabbed Documents"), {},
+                    [this] {
+                        SetTabbedDocuments(!IsTabbedDocuments());
+                        SaveWindowSettings();
+                    },
+                    [this](CCmdUI& ui) { ui.SetCheck(IsTabbedDocuments()); }})
+        ->setCheckable(true);
 
     // Help.
+    // F1 is the desktop's help key: it lists the keys; About stays in the menu.
+    m_commands.Add({ID_HELP_KEYBOARD, QStringLiteral("List every command with its keys\nKeyboard Shortcuts"),
+                    QStringLiteral("&Keyboard Shortcuts"), {QKeySequence(Qt::Key_F1)}, [this] { OnKeyboardShortcuts(); },
+                    {}});
     m_commands.Add({ID_APP_ABOUT, QStringLiteral("Display program information, version number and copyright\nAbout"),
-                    QStringLiteral("&About Vantorix..."), {QKeySequence(Qt::Key_F1)}, [app] { if (app()) app()->OnAppAbout(); }, {}});
+                    QStringLiteral("&About Vantorix..."), {}, [app] { if (app()) app()->OnAppAbout(); }, {}});
     m_commands.Add({ID_MORE_INFO, QStringLiteral("Dunmerrow Web Site"), QStringLiteral("More Info..."), {},
                     [this] { OpenShellTarget(HomePageUrl()); }, {}});
     m_commands.Add({ID_COMMENTS, QStringLiteral("Mail Dunmerrow with Comments"), QStringLiteral("Comments?"), {},
@@ -689,8 +739,12 @@ void CMainFrame::AddEditCommands()
     m_commands.Add({ID_EDIT_FIND_ALL, QStringLiteral("List every match of the search text\nFind All"),
                     QStringLiteral("Find &All"), {},
                     [this] { FindAll(GetSearchText(), GetSearchSettings()); }, withDocument});
+    // Ctrl+J goes only from an address box; from anywhere else it leads into the hex box,
+    // so that the digits typed next land there and never in the file. Ctrl+G, the
+    // desktop's key for going to a place, does the same.
     m_commands.Add({ID_GOTO_ADDRESS, QStringLiteral("Go To Address\nGo To Address"), QStringLiteral("&Goto Address"),
-                    {QKeySequence(Qt::CTRL | Qt::Key_J)}, [this] { OnGotoAddress(); }, withDocument});
+                    {QKeySequence(Qt::CTRL | Qt::Key_J), QKeySequence(Qt::CTRL | Qt::Key_G)},
+                    [this] { OnGotoCommand(); }, withDocument});
     m_commands.Add({ID_EDIT_COLOR_CODES, QStringLiteral("Edit Color Codes\nEdit Color Codes"),
                     QStringLiteral("Edit Color Codes"), {QKeySequence(Qt::ALT | Qt::Key_C)},
                     [this] { OnEditColorCodes(); }, {}});
@@ -710,11 +764,11 @@ void CMainFrame::AddBarCommands()
         };
     };
 
-    // Ctrl+F and Ctrl+G, the desktop's keys for find and go to, lead into these boxes.
-    m_commands.Add({ID_SEARCH_TEXT, QStringLiteral("Search The Document for the specified text\nSearch Text"), {},
-                    {QKeySequence(Qt::CTRL | Qt::Key_F)}, focusBox(&CMainFrame::m_pSearchBox), withDocument});
-    m_commands.Add({ID_GOTO_HEX, QStringLiteral("Go To Hex Address\nGo To Hex Address"), {},
-                    {QKeySequence(Qt::CTRL | Qt::Key_G)},
+    // Ctrl+F, the desktop's key for find, leads into the search box; the Edit menu names it.
+    m_commands.Add({ID_SEARCH_TEXT, QStringLiteral("Search The Document for the specified text\nSearch Text"),
+                    QStringLiteral("Search &Text"), {QKeySequence(Qt::CTRL | Qt::Key_F)},
+                    focusBox(&CMainFrame::m_pSearchBox), withDocument});
+    m_commands.Add({ID_GOTO_HEX, QStringLiteral("Go To Hex Address\nGo To Hex Address"), {}, {},
                     focusBox(&CMainFrame::m_pHexBox), {}});
     m_commands.Add({ID_GOTO_DEC, QStringLiteral("Go To Decimal Address\nGo To Decimal Address"), {}, {},
                     focusBox(&CMainFrame::m_pDecBox), {}});
@@ -991,6 +1045,51 @@ void CMainFrame::OnGotoAddress()
     view->GotoPosition(StrToULimited(text.toStdString(), 16, LargestAddress(view->AddressDigits())));
 }
 
+bool CMainFrame::AddressBoxHasFocus() const
+{
+    QLineEdit* edit = BoxEditOf(QApplication::focusWidget());
+    return edit && ((m_pHexBox && edit == m_pHexBox->lineEdit()) || (m_pDecBox && edit == m_pDecBox->lineEdit()));
+}
+
+void CMainFrame::OnGotoCommand()
+{
+    if (AddressBoxHasFocus()) {
+        OnGotoAddress();
+        return;
+    }
+    if (!m_pHexBox)
+        return;
+    if (m_pGotoBar && m_pGotoBar->isHidden())
+        m_pGotoBar->show();
+    m_pHexBox->setFocus(Qt::ShortcutFocusReason);
+    if (QLineEdit* edit = m_pHexBox->lineEdit())
+        edit->selectAll();
+}
+
+QAction* CMainFrame::GoButtonAction()
+{
+    // The goto bar's button always goes to the address the boxes hold, wherever the focus
+    // is: it is what the user presses after typing one. So it has an action of its own,
+    // without keys, that follows the command's enabled state.
+    if (m_pGoButton)
+        return m_pGoButton;
+    QAction* command = m_commands.Action(ID_GOTO_ADDRESS);
+    m_pGoButton = new QAction(this);
+    m_pGoButton->setData(ID_GOTO_ADDRESS);
+    if (command) {
+        m_pGoButton->setText(command->text());
+        m_pGoButton->setToolTip(command->toolTip());
+        m_pGoButton->setStatusTip(command->statusTip());
+        m_pGoButton->setEnabled(command->isEnabled());
+        connect(command, &QAction::enabledChanged, m_pGoButton, &QAction::setEnabled);
+    }
+    connect(m_pGoButton, &QAction::triggered, this, [this] {
+        if (m_commands.Query(ID_GOTO_ADDRESS).IsEnabled())
+            OnGotoAddress();
+    });
+    return m_pGoButton;
+}
+
 void CMainFrame::OnSignedValue()
 {
     if (!m_pValueBox)
@@ -1009,11 +1108,89 @@ void CMainFrame::OnSignedValue()
 
 void CMainFrame::OnEditColorCodes()
 {
-    CColorCodesDlg::Run(this, m_colorTable, m_strColorCodesPath, [this] {
+    // Read from the user's file or, until there is one, the program's; saved to the user's.
+    CColorCodesDlg dialog(m_colorTable, ColorCodesFilePath(), m_strUserColorCodesPath, [this] {
         // The active view shows the new colours at once; the others when they next paint.
         if (CVantorixView* view = ActiveHexView())
             view->RepaintNow();
-    });
+    }, this);
+    if (dialog.exec() == QDialog::Accepted && dialog.WasWritten())
+        ReportSaved(FormatColorCodes(dialog.WorkingList()).size(), QString::fromStdString(dialog.SavePath()));
+}
+
+void CMainFrame::ReportSaved(std::uint64_t bytes, const QString& path)
+{
+    SetStatusText(QStringLiteral("Saved %1 bytes to %2.").arg(bytes).arg(QFileInfo(path).fileName()));
+}
+
+void CMainFrame::OnKeyboardShortcuts()
+{
+    if (!m_pShortcuts)
+        m_pShortcuts = new CKeyboardShortcutsDlg(this);
+    // Made from the table as it is now: commands come and keys change.
+    m_pShortcuts->Fill(m_commands);
+    m_pShortcuts->show();
+    m_pShortcuts->raise();
+    m_pShortcuts->activateWindow();
+}
+
+bool CMainFrame::IsTabbedDocuments() const
+{
+    return MDIClient() && MDIClient()->viewMode() == QMdiArea::TabbedView;
+}
+
+void CMainFrame::SetTabbedDocuments(bool tabbed)
+{
+    QMdiArea* area = MDIClient();
+    if (!area)
+        return;
+    area->setViewMode(tabbed ? QMdiArea::TabbedView : QMdiArea::SubWindowView);
+    if (tabbed) {
+        area->setDocumentMode(true);
+        area->setTabsClosable(true);
+        area->setTabsMovable(true);
+    }
+    m_commands.Update(ID_WINDOW_TABBED);
+}
+
+void CMainFrame::RestoreWindowSettings()
+{
+    QSize remembered;
+    bool maximized = false;
+    bool tabbed = false;
+    if (const CWinApp* app = AfxGetApp()) {
+        const std::unique_ptr<QSettings> settings = app->GetProfile();
+        remembered = settings->value(kWindowSizeKey).toSize();
+        maximized = settings->value(kWindowMaximizedKey, false).toBool();
+        tabbed = settings->value(kTabbedDocumentsKey, false).toBool();
+    }
+    const QScreen* screen = QApplication::primaryScreen();
+    const QRect available = screen ? screen->availableGeometry() : QRect();
+    // The frame around the window takes its share of the screen too; before the window
+    // exists its size is not known, so a usual one is assumed.
+    const QRect placed = FirstWindowRect(remembered, available, QMargins(8, 32, 8, 8));
+    if (placed.isValid())
+        setGeometry(placed);
+    if (maximized)
+        setWindowState(windowState() | Qt::WindowMaximized);
+    SetTabbedDocuments(tabbed);
+}
+
+void CMainFrame::SaveWindowSettings() const
+{
+    const CWinApp* app = AfxGetApp();
+    if (!app)
+        return;
+    const std::unique_ptr<QSettings> settings = app->GetProfile();
+    // A maximised or minimised window keeps the size it had before, to come back to.
+    const bool maximized = isMaximized();
+    if (!maximized && !isMinimized() && !isFullScreen())
+        settings->setValue(kWindowSizeKey, size());
+    settings->setValue(kWindowMaximizedKey, maximized);
+    settings->setValue(kTabbedDocumentsKey, IsTabbedDocuments());
+    settings->sync();
+    if (settings->status() != QSettings::NoError)
+        Trace(QStringLiteral("settings %1 could not be written").arg(settings->fileName()));
 }
 
 void CMainFrame::OpenShellTarget(const QString& url) const
@@ -1136,6 +1313,7 @@ void CMainFrame::closeEvent(QCloseEvent* event)
     }
     if (m_pIdleTimer)
         m_pIdleTimer->stop();
+    SaveWindowSettings();
     event->accept();
 }
 

@@ -27,6 +27,7 @@
 #include <string>
 #include <vector>
 
+class QAction;
 class QComboBox;
 class QLabel;
 class QLineEdit;
@@ -40,6 +41,7 @@ class CSearchResultsDock;
 
 class CCJComboBox;
 class CCaretNumbersDock;
+class CKeyboardShortcutsDlg;
 class CCJDockBar;
 class CCJToolBar;
 class CDocManager;
@@ -104,11 +106,14 @@ public:
     // The Data Inspector dock (hidden until the View menu shows it).
     [[nodiscard]] CCaretNumbersDock* DataInspector() const { return m_pInspector; }
 
-    // The colour codes file: the table is read from it (at once, when set here), and the
-    // Edit Color Codes dialog reads and replaces it. colors.dat beside the program unless
-    // set otherwise.
+    // The colour codes files: the user's own (where Edit Color Codes saves) and the one
+    // beside the program, read until the user has one. The table is read at once when
+    // they are set here. SetColorCodesPath makes one file both.
     void SetColorCodesPath(std::string path);
-    [[nodiscard]] const std::string& ColorCodesFilePath() const { return m_strColorCodesPath; }
+    void SetColorCodesPaths(std::string userPath, std::string installedPath);
+    // The file the colours come from now.
+    [[nodiscard]] std::string ColorCodesFilePath() const;
+    [[nodiscard]] const std::string& UserColorCodesFilePath() const { return m_strUserColorCodesPath; }
 
     // Commands of the bars (also reachable through the command table).
     void OnFind();
@@ -120,9 +125,19 @@ public:
     [[nodiscard]] CReplaceDlg* ReplaceDialog() const { return m_pReplaceDlg; }
     [[nodiscard]] CSearchResultsDock* SearchResults() const { return m_pSearchResults; }
     void OnGotoAddress();
+    // Ctrl+J, Ctrl+G and Edit > Goto Address: go from an address box, else into the hex box.
+    void OnGotoCommand();
     void SetGotoDigits(int addressDigits);
     void OnSignedValue();
     void OnEditColorCodes();
+    // Help > Keyboard Shortcuts: the page of every command and its keys (null until opened).
+    void OnKeyboardShortcuts();
+    [[nodiscard]] CKeyboardShortcutsDlg* KeyboardShortcutsPage() const { return m_pShortcuts; }
+    // Documents as tabs instead of windows; remembered for the next start.
+    [[nodiscard]] bool IsTabbedDocuments() const;
+    void SetTabbedDocuments(bool tabbed);
+    // The status bar's word after a save: "Saved <N> bytes to <name>."
+    void ReportSaved(std::uint64_t bytes, const QString& path);
 
     // The status bar's text while nothing else is shown.
     static const QString& IdleMessage();
@@ -158,6 +173,8 @@ private:
     void SubclassGotoEdits();
     void ConnectEnterKeys();
     void LoadColorTable();
+    void RestoreWindowSettings();
+    void SaveWindowSettings() const;
     // A table of the shipped colour codes changes to their variant for the new palette.
     void FollowPalette();
     void UpdateMenuBar();
@@ -186,10 +203,13 @@ private:
         return [this](CCmdUI& ui) { ui.Enable(HasActiveDocument()); };
     }
     [[nodiscard]] CVantorixView* ActiveHexView() const;
+    [[nodiscard]] bool AddressBoxHasFocus() const;
+    QAction* GoButtonAction();
     [[nodiscard]] CDocManager* DocManager() const;
 
     ColorTable m_colorTable;
-    std::string m_strColorCodesPath;
+    std::string m_strColorCodesPath;     // beside the program
+    std::string m_strUserColorCodesPath; // the user's own
     // The goto bar's edit fields, in goto mode; they take the place of the address boxes'
     // own edit fields during creation.
     QPointer<CPairedEdit> m_pDecAddress;
@@ -218,6 +238,8 @@ private:
     std::map<int, std::vector<QMenu*>> m_menus;
     int m_nMenuBarId = 0;
     QTimer* m_pIdleTimer = nullptr;
+    QAction* m_pGoButton = nullptr;
+    CKeyboardShortcutsDlg* m_pShortcuts = nullptr;
     LockKeyWatcher* m_pLockKeys = nullptr;
     CCaretNumbersDock* m_pInspector = nullptr;
     QTimer* m_pInspectorTimer = nullptr;

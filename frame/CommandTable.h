@@ -56,6 +56,8 @@ public:
     [[nodiscard]] QAction* Action(int id) const;
     // Ids in ascending order.
     [[nodiscard]] std::vector<int> Ids() const;
+    // Ids in the order the commands were first added.
+    [[nodiscard]] const std::vector<int>& IdsInOrder() const { return m_order; }
 
     // The accelerator table: every command's keys, commands in the order they were added.
     // A command's principal key is its last entry, because a menu names the later entry of

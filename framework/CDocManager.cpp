@@ -12,6 +12,8 @@
 #include <QFileDialog>
 #include <QFileInfo>
 
+#include "platform/PathBytes.h"
+
 namespace vtx {
 
 CDocManager::CDocManager() = default;
@@ -41,12 +43,13 @@ QString CDocManager::NormalizePath(const QString& path)
     if (name.isEmpty())
         return {};
     const QFileInfo info(QDir::current().absoluteFilePath(name));
-    const QString canonical = info.canonicalFilePath();
+    // Resolved on the name's own bytes, which need not be UTF-8.
+    const QString canonical = CanonicalPathBytes(info.absoluteFilePath());
     if (!canonical.isEmpty())
         return canonical;
     // Missing file or dangling link: the open will fail and say so, under a name the
     // user recognises.
-    const QString dir = QFileInfo(info.absolutePath()).canonicalFilePath();
+    const QString dir = CanonicalPathBytes(info.absolutePath());
     if (!dir.isEmpty() && !info.fileName().isEmpty())
         return QDir(dir).filePath(info.fileName());
     return QDir::cleanPath(info.absoluteFilePath());

@@ -6,6 +6,7 @@
 #include "CView.h"
 #include "MessageBox.h"
 #include "Trace.h"
+#include "platform/PathBytes.h"
 
 #include <QApplication>
 #include <QDir>
@@ -36,7 +37,7 @@ CWinApp* AfxGetApp()
 
 CWinApp::CWinApp(int& argc, char** argv)
     : m_pOwnedApplication(std::make_unique<QApplication>(argc, argv)),
-      m_arguments(QApplication::arguments().mid(1)),
+      m_arguments(ArgumentsFromArgv(argc, argv)),
       m_strAppName(QStringLiteral("Vantorix"))
 {
     g_app = this;
@@ -45,6 +46,15 @@ CWinApp::CWinApp(int& argc, char** argv)
 CWinApp::CWinApp(QStringList arguments) : m_arguments(std::move(arguments)), m_strAppName(QStringLiteral("Vantorix"))
 {
     g_app = this;
+}
+
+QStringList CWinApp::ArgumentsFromArgv(int argc, char** argv)
+{
+    QStringList arguments;
+    for (int i = 1; i < argc; ++i)
+        if (argv[i])
+            arguments << DecodePathBytes(QByteArrayView(argv[i]));
+    return arguments;
 }
 
 CWinApp::~CWinApp()

@@ -86,6 +86,9 @@ public:
 
     [[nodiscard]] int GetExitCode() const { return m_nExitCode; }
     [[nodiscard]] const QStringList& GetArguments() const { return m_arguments; }
+    // argv[1..argc) as the bytes the system gave (read after QApplication took out its own
+    // arguments): a file name that is not valid UTF-8 still names its file (PathBytes.h).
+    [[nodiscard]] static QStringList ArgumentsFromArgv(int argc, char** argv);
 
 protected:
     void SetExitCode(int code) { m_nExitCode = code; }

@@ -91,6 +91,10 @@ inline constexpr int ID_INDICATOR_NUM = 59138;
 inline constexpr int ID_INDICATOR_SCRL = 59139;
 inline constexpr int ID_INDICATOR_OVR = 59140;
 
+// The desktop's own: a page of every key, documents as tabs.
+inline constexpr int ID_HELP_KEYBOARD = 32950;
+inline constexpr int ID_WINDOW_TABBED = 32951;
+
 // Dock bars of the frame.
 inline constexpr int AFX_IDW_DOCKBAR_TOP = 59419;
 inline constexpr int AFX_IDW_DOCKBAR_LEFT = 59420;

@@ -10,6 +10,9 @@ packages=(
   clang libclang-rt-14-dev
   libx11-dev
   xvfb xauth xdotool x11-utils imagemagick
+  # The Debian package: dpkg-shlibdeps names its library dependencies, and the tests check
+  # its desktop entry and AppStream metainfo with the desktop's own validators.
+  dpkg-dev desktop-file-utils appstream
   # "Courier" maps to Nimbus Mono PS where the URW fonts are installed, as on most
   # desktops: the narrowest face, so the tests run against it too.
   fonts-dejavu-core fonts-liberation fonts-urw-base35

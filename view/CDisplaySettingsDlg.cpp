@@ -5,6 +5,8 @@
 #include "view/ViewGeometry.h"
 
 // Qt
+#include <QCheckBox>
+#include <QFontDialog>
 #include <QFontMetrics>
 #include <QLabel>
 #include <QLineEdit>
@@ -18,6 +20,12 @@ CDisplaySettingsDlg::ModalRunner& Runner()
 {
     static CDisplaySettingsDlg::ModalRunner runner;
     return runner;
+}
+
+CDisplaySettingsDlg::FontPicker& Picker()
+{
+    static CDisplaySettingsDlg::FontPicker picker;
+    return picker;
 }
 
 // The form is laid out in dialog units: a quarter of the font's average character width
@@ -71,11 +79,31 @@ CDisplaySettingsDlg::CDisplaySettingsDlg(QWidget* parent) : QDialog(parent)
         m_edits[row.editId] = edit;
     }
 
+    // Below the template's rows: the font, shared by every view, and the contrast switch.
+    auto* fontCaption = new QLabel(QStringLiteral("Font:"), this);
+    fontCaption->setGeometry(du.Rect(7, 101, 54, 10));
+    m_pFontLabel = new QLabel(this);
+    m_pFontLabel->setObjectName(QStringLiteral("FontName"));
+    m_pFontLabel->setGeometry(du.Rect(63, 101, 166, 10));
+    auto* chooseFont = new QPushButton(QStringLiteral("&Font..."), this);
+    chooseFont->setObjectName(QStringLiteral("ChooseFont"));
+    chooseFont->setGeometry(du.Rect(63, 114, 66, 14));
+    auto* defaultFont = new QPushButton(QStringLiteral("&Default Font"), this);
+    defaultFont->setObjectName(QStringLiteral("DefaultFont"));
+    defaultFont->setGeometry(du.Rect(135, 114, 66, 14));
+    connect(chooseFont, &QPushButton::clicked, this, &CDisplaySettingsDlg::OnChooseFont);
+    connect(defaultFont, &QPushButton::clicked, this, &CDisplaySettingsDlg::OnDefaultFont);
+    m_pContrast = new QCheckBox(QStringLiteral("&Keep colors readable (contrast at least 4.5:1)"), this);
+    m_pContrast->setObjectName(QStringLiteral("MinimumContrast"));
+    m_pContrast->setToolTip(QStringLiteral("A color code's color too close to the background is drawn lighter or "
+                                           "darker, in the same hue. Clear it to see the colors exactly."));
+    m_pContrast->setGeometry(du.Rect(7, 133, 222, 12));
+
     auto* ok = new QPushButton(QStringLiteral("OK"), this);
-    ok->setGeometry(du.Rect(178, 106, 50, 14));
+    ok->setGeometry(du.Rect(178, 152, 50, 14));
     ok->setDefault(true);
     auto* cancel = new QPushButton(QStringLiteral("Cancel"), this);
-    cancel->setGeometry(du.Rect(7, 106, 50, 14));
+    cancel->setGeometry(du.Rect(7, 152, 50, 14));
     connect(ok, &QPushButton::clicked, this, &CDisplaySettingsDlg::OnOK);
     connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
 
@@ -84,10 +112,54 @@ CDisplaySettingsDlg::CDisplaySettingsDlg(QWidget* parent) : QDialog(parent)
     setTabOrder(m_edits[IDC_GROUP_SIZE], m_edits[IDC_ADDRESS_SPACE]);
     setTabOrder(m_edits[IDC_ADDRESS_SPACE], m_edits[IDC_GROUP_SPACE]);
     setTabOrder(m_edits[IDC_GROUP_SPACE], m_edits[IDC_ASCII_SPACE]);
-    setTabOrder(m_edits[IDC_ASCII_SPACE], ok);
+    setTabOrder(m_edits[IDC_ASCII_SPACE], chooseFont);
+    setTabOrder(chooseFont, defaultFont);
+    setTabOrder(defaultFont, m_pContrast);
+    setTabOrder(m_pContrast, ok);
     setTabOrder(ok, cancel);
 
-    setFixedSize(du.Rect(0, 0, 235, 127).size());
+    setFixedSize(du.Rect(0, 0, 235, 173).size());
+}
+
+void CDisplaySettingsDlg::SetFontPicker(FontPicker picker)
+{
+    Picker() = std::move(picker);
+}
+
+void CDisplaySettingsDlg::OnChooseFont()
+{
+    const QFont start = m_dlgFont.value_or(m_shownFont);
+    std::optional<QFont> chosen;
+    if (Picker()) {
+        chosen = Picker()(start, this);
+    } else {
+        bool ok = false;
+        const QFont font = QFontDialog::getFont(&ok, start, this, QStringLiteral("Font"),
+                                                QFontDialog::MonospacedFonts);
+        if (ok)
+            chosen = font;
+    }
+    if (!chosen)
+        return;
+    m_dlgFont = *chosen;
+    ShowFont();
+}
+
+void CDisplaySettingsDlg::OnDefaultFont()
+{
+    m_dlgFont.reset();
+    ShowFont();
+}
+
+void CDisplaySettingsDlg::ShowFont()
+{
+    if (!m_dlgFont) {
+        m_pFontLabel->setText(QStringLiteral("%1, 16 pixels (default)").arg(m_shownFont.family()));
+        return;
+    }
+    const double points = m_dlgFont->pointSizeF();
+    m_pFontLabel->setText(points > 0 ? QStringLiteral("%1, %2 pt").arg(m_dlgFont->family()).arg(points)
+                                     : QStringLiteral("%1, %2 pixels").arg(m_dlgFont->family()).arg(m_dlgFont->pixelSize()));
 }
 
 QLineEdit* CDisplaySettingsDlg::Edit(int id) const
@@ -117,7 +189,15 @@ bool CDisplaySettingsDlg::DoDataExchange(bool saveAndValidate)
         int id;
         int* value;
     };
-    const Binding bindings[] = {{IDC_BYTES_PER_LINE, &m_nDlgBytesPerLine}, {IDC_GROUP_SIZE, &m_nDlgGroupSize}};
+    const Binding bindings[] = {{IDC_BYTES_PER_LINE, &m_nDlgBytesPerLine},
+                                {IDC_GROUP_SIZE, &m_nDlgGroupSize},
+                                {IDC_ADDRESS_SPACE, &m_nDlgAddressSpace},
+                                {IDC_GROUP_SPACE, &m_nDlgGroupSpace},
+                                {IDC_ASCII_SPACE, &m_nDlgAsciiSpace}};
+    if (!saveAndValidate) {
+        m_pContrast->setChecked(m_bDlgMinimumContrast);
+        ShowFont();
+    }
 
     for (const Binding& binding : bindings) {
         QLineEdit* edit = m_edits[binding.id];
@@ -141,8 +221,13 @@ bool CDisplaySettingsDlg::DoDataExchange(bool saveAndValidate)
                             .arg(kMinBytesPerLine)
                             .arg(kMaxBytesPerLine));
         }
+        const bool spacing = binding.id == IDC_ADDRESS_SPACE || binding.id == IDC_GROUP_SPACE
+                             || binding.id == IDC_ASCII_SPACE;
+        if (spacing && (value < 0 || value > kMaxSpaceChars))
+            return fail(QStringLiteral("Please enter a spacing from 0 to %1 characters.").arg(kMaxSpaceChars));
         *binding.value = value;
     }
+    m_bDlgMinimumContrast = m_pContrast->isChecked();
     return true;
 }
 

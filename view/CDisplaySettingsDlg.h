@@ -1,14 +1,19 @@
 #pragma once
-// The display settings dialog (template 137): bytes per line and group size of one hex
-// view. The three spacing boxes below them open empty and change nothing.
+// The display settings dialog (template 137): bytes per line, group size and the three
+// spacings (in characters) of one hex view, and the choices every view shares: the font,
+// picked among the fixed-pitch ones, and whether coded colours are kept readable.
 
 // Qt
 #include <QDialog>
+#include <QFont>
 
 // std
 #include <functional>
 #include <map>
+#include <optional>
 
+class QCheckBox;
+class QLabel;
 class QLineEdit;
 
 namespace vtx {
@@ -43,11 +48,36 @@ public:
     using ModalRunner = std::function<int(CDisplaySettingsDlg&)>;
     static void SetModalRunner(ModalRunner runner);
 
+    // The font picker: gets the current font, returns the choice or nothing (cancelled).
+    // Tests put their own answer here; empty: QFontDialog with fixed-pitch fonts only.
+    using FontPicker = std::function<std::optional<QFont>(const QFont& current, QWidget* parent)>;
+    static void SetFontPicker(FontPicker picker);
+    // "Font..." and "Default Font" do this.
+    void OnChooseFont();
+    void OnDefaultFont();
+    [[nodiscard]] QLabel* FontLabel() const { return m_pFontLabel; }
+    [[nodiscard]] QCheckBox* ContrastCheck() const { return m_pContrast; }
+
     int m_nDlgBytesPerLine = 0;
     int m_nDlgGroupSize = 0;
+    int m_nDlgAddressSpace = 0;
+    int m_nDlgGroupSpace = 0;
+    int m_nDlgAsciiSpace = 0;
+    // The font chosen (nothing: the program's own), the font the view shows now (for the
+    // label and as the picker's start), and whether colours are kept readable.
+    std::optional<QFont> m_dlgFont;
+    QFont m_shownFont;
+    bool m_bDlgMinimumContrast = true;
+
+    // Spacings are whole characters; more than this is no layout anyone reads.
+    static constexpr int kMaxSpaceChars = 64;
 
 private:
+    void ShowFont();
+
     std::map<int, QLineEdit*> m_edits;
+    QLabel* m_pFontLabel = nullptr;
+    QCheckBox* m_pContrast = nullptr;
 };
 
 } // namespace vtx

@@ -7,6 +7,7 @@
 #include "res/CommandIds.h"
 #include "view/CDisplaySettingsDlg.h"
 #include "view/CFillDlg.h"
+#include "view/DisplayPreferences.h"
 #include "view/ClipboardText.h"
 #include "view/DisplayCharacters.h"
 #include "view/IMainFrameServices.h"
@@ -151,6 +152,9 @@ void CVantorixView::OnCreate()
     if (const int natural = QFontMetrics(m_font).horizontalAdvance(QLatin1Char('0'));
         natural > kFontWidthPx)
         m_font.setStretch(std::max(50, (100 * kFontWidthPx + natural / 2) / natural));
+    // A font the user chose in the display settings is taken as it is.
+    if (const std::optional<QFont> chosen = ChosenViewFont())
+        m_font = *chosen;
 
     const QFontMetrics metrics(m_font);
     m_nRowPitch = std::max(1, metrics.height());
@@ -382,8 +386,8 @@ void CVantorixView::DrawRows(QPainter& dc, const RowSpan& rows, const QRect& dir
     CVantorixDoc* doc = GetDocument();
     if (!doc || rows.Empty())
         return;
-    const ColorTable& colors = MainFrameServices().GetColorTable();
     const ViewColors theme = ViewColorsFor(palette());
+    const CellPens& pens = CellPensFor(MainFrameServices().GetColorTable(), theme);
     const QColor window = theme.background;
     const QColor highlight = palette().color(QPalette::Highlight);
     const QColor highlightText = palette().color(QPalette::HighlightedText);
@@ -448,8 +452,7 @@ void CVantorixView::DrawRows(QPainter& dc, const RowSpan& rows, const QRect& dir
                     continue;
                 }
                 const std::uint8_t value = m_rowBuffer[i];
-                const QColor coded = ToQColor(hex ? colors.HexColor(value) : colors.AsciiColor(value));
-                dc.setPen(selected ? highlightText : colors.IsCoded(value) ? coded : theme.text);
+                dc.setPen(selected ? highlightText : hex ? pens.Hex(value) : pens.Ascii(value));
                 dc.drawText(x, baseline, hex ? hexTexts[value] : charTexts[value]);
             }
         }
@@ -1690,8 +1693,23 @@ void CVantorixView::OnDisplaySettings()
     CDisplaySettingsDlg dialog(this);
     dialog.m_nDlgBytesPerLine = m_nBytesPerLine;
     dialog.m_nDlgGroupSize = m_nGroupSize;
+    dialog.m_nDlgAddressSpace = m_nAddressSpace;
+    dialog.m_nDlgGroupSpace = m_nGroupSpace;
+    dialog.m_nDlgAsciiSpace = m_nAsciiSpace;
+    dialog.m_dlgFont = ChosenViewFont();
+    dialog.m_shownFont = m_font;
+    dialog.m_bDlgMinimumContrast = MinimumContrastEnabled();
     if (dialog.DoModal() != QDialog::Accepted)
         return;
+    m_nAddressSpace = dialog.m_nDlgAddressSpace;
+    m_nGroupSpace = dialog.m_nDlgGroupSpace;
+    m_nAsciiSpace = dialog.m_nDlgAsciiSpace;
+    // The font and the contrast rule hold for every view, also those opened later.
+    SetMinimumContrastEnabled(dialog.m_bDlgMinimumContrast);
+    SetChosenViewFont(dialog.m_dlgFont);
+    SaveDisplayPreferences();
+    // The font's metrics are measured again.
+    OnCreate();
     ApplyDisplaySettings(dialog.m_nDlgBytesPerLine, dialog.m_nDlgGroupSize);
     // Views opened from now on, also after a restart, start with these values.
     SaveDisplaySettings();

@@ -120,7 +120,8 @@ TEST_F(AppTest, FileOpenOffersAllFilesAndAFailedOpenLeavesNoWindow)
     answer = MakeFile(QStringLiteral("present.bin"));
     EXPECT_TRUE(Frame()->Commands().Execute(ID_FILE_OPEN));
     ASSERT_EQ(Frames().size(), 1u);
-    EXPECT_EQ(Frames()[0]->width(), ChildWidth(Frame()));
+    // Alone in the area, the window fills it.
+    EXPECT_EQ(Frames()[0]->geometry(), QRect(QPoint(0, 0), Frame()->MDIClientSize()));
 }
 
 TEST_F(AppTest, NewWindowShowsTheSameDocumentAndClosingOneKeepsIt)
@@ -134,8 +135,8 @@ TEST_F(AppTest, NewWindowShowsTheSameDocumentAndClosingOneKeepsIt)
     EXPECT_EQ(document->GetViews().size(), 2u);
     EXPECT_EQ(Frames()[0]->windowTitle(), QStringLiteral("twice.bin:1"));
     EXPECT_EQ(Frames()[1]->windowTitle(), QStringLiteral("twice.bin:2"));
-    for (CMDIChildWnd* frame : Frames())
-        EXPECT_EQ(frame->width(), ChildWidth(Frame()));
+    EXPECT_EQ(Frames()[0]->width(), Frame()->MDIClientSize().width());
+    EXPECT_EQ(Frames()[1]->width(), ChildWidth(Frame()));
 
     EXPECT_TRUE(Frames()[1]->close());
     FlushDeletes();
@@ -213,8 +214,10 @@ TEST_F(AppTest, DroppedFilesOpenEachInAWindow)
                      MakeFile(QStringLiteral("three.bin"))});
     ASSERT_EQ(Frames().size(), 3u);
     EXPECT_EQ(Documents().size(), 3u);
-    for (CMDIChildWnd* frame : Frames())
-        EXPECT_EQ(frame->width(), ChildWidth(Frame()));
+    // The first fills the empty area; the others are a row wide.
+    EXPECT_EQ(Frames()[0]->width(), Frame()->MDIClientSize().width());
+    EXPECT_EQ(Frames()[1]->width(), ChildWidth(Frame()));
+    EXPECT_EQ(Frames()[2]->width(), ChildWidth(Frame()));
     EXPECT_EQ(m_boxes.Count(), 0);
 }
 
@@ -285,6 +288,8 @@ TEST_F(AppTest, ADocumentWindowIsNeverWiderThanTheAreaItOpensIn)
         int frameWidth;
         bool narrow;
     } cases[] = {{1400, false}, {520, true}};
+    // The first window fills the empty area; the rule is that of the windows after it.
+    ASSERT_NE(App().OpenDocumentFile(MakeFile(QStringLiteral("first.bin"))), nullptr);
     for (const auto& c : cases) {
         Frame()->resize(c.frameWidth, 600);
         QCoreApplication::processEvents();

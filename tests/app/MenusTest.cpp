@@ -49,14 +49,16 @@ TEST_F(AppTest, FileAndWindowMenusWithADocument)
     const QMenu* window = Frame()->GetMenuPopup(IDR_VANTORTYPE, QStringLiteral("&Window"));
     ASSERT_NE(window, nullptr);
     EXPECT_EQ(ItemTexts(window), (QStringList{QStringLiteral("&New Window"), QStringLiteral("&Cascade"),
-                                             QStringLiteral("&Tile"), QStringLiteral("&Arrange Icons")}));
+                                             QStringLiteral("&Tile"), QStringLiteral("&Arrange Icons"),
+                                             QStringLiteral("-"), QStringLiteral("&Tabbed Documents")}));
 
     const QMenu* noDocumentFile = Frame()->GetMenuPopup(IDR_MAINFRAME, QStringLiteral("&File"));
     ASSERT_NE(noDocumentFile, nullptr);
     EXPECT_FALSE(ItemTexts(noDocumentFile).contains(QStringLiteral("&Close")));
     const QMenu* help = Frame()->GetMenuPopup(IDR_MAINFRAME, QStringLiteral("&Help"));
     ASSERT_NE(help, nullptr);
-    EXPECT_EQ(ItemTexts(help).first(), QStringLiteral("&About Vantorix..."));
+    EXPECT_EQ(ItemTexts(help).first(), QStringLiteral("&Keyboard Shortcuts"));
+    EXPECT_TRUE(ItemTexts(help).contains(QStringLiteral("&About Vantorix...")));
 }
 
 TEST_F(AppTest, TileAndArrangeIconsPlaceTheWindows)

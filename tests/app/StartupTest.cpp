@@ -164,7 +164,7 @@ TEST_F(AppTest, UnopenablePathEndsStartUpBeforeTheFrameShows)
             m_boxes.Answer(MsgResult::No);
         Start({path});
         EXPECT_FALSE(m_bStarted);
-        EXPECT_EQ(m_boxes.Texts(), std::vector<QString>{reason.isEmpty() ? QStringLiteral("Open readonly.bin read-only?")
+        EXPECT_EQ(m_boxes.Texts(), std::vector<QString>{reason.isEmpty() ? QStringLiteral("Open readonly.bin read-only?\nYou have no permission to write to the file.")
                                                                         : "Error Opening File\n" + reason});
         EXPECT_FALSE(frameVisibleAtMessage);
         EXPECT_TRUE(Documents().empty());
@@ -181,7 +181,7 @@ TEST_F(AppTest, ReadOnlyPathOnTheCommandLineAsksAndOpensViewOnly)
     QFile::setPermissions(readOnly, QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther);
     Start({readOnly});
     ASSERT_TRUE(m_bStarted);
-    EXPECT_EQ(m_boxes.Texts(), std::vector<QString>{QStringLiteral("Open readonly.bin read-only?")});
+    EXPECT_EQ(m_boxes.Texts(), std::vector<QString>{QStringLiteral("Open readonly.bin read-only?\nYou have no permission to write to the file.")});
     ASSERT_EQ(Frames().size(), 1u);
     EXPECT_EQ(Frames()[0]->windowTitle(), QStringLiteral("readonly.bin [read-only]"));
     Frame()->Commands().UpdateAll();

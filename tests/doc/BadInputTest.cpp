@@ -45,10 +45,10 @@ TEST(DocBadInput, FilesThatCannotBeOpenedSayWhyAndUnwritableOnesMayBeViewed)
         {dir.Path(), false, MsgResult::Yes, {error + "It is a folder, not a file."}, false},
         {fifo, false, MsgResult::Yes, {error + "It is neither a file nor a disk."}, false},
         {unreadable, true, MsgResult::Yes, {error + "You have no permission to read the file."}, false},
-        {readOnly, false, MsgResult::No, {"Open ro.bin read-only?"}, false},
-        {readOnly, false, MsgResult::Yes, {"Open ro.bin read-only?"}, true},
-        {othersFile, true, MsgResult::Yes, {"Open theirs.bin read-only?"}, true},
-        {locked, false, MsgResult::Yes, {"Open locked.bin read-only?"}, true},
+        {readOnly, false, MsgResult::No, {"Open ro.bin read-only?\nYou have no permission to write to the file."}, false},
+        {readOnly, false, MsgResult::Yes, {"Open ro.bin read-only?\nYou have no permission to write to the file."}, true},
+        {othersFile, true, MsgResult::Yes, {"Open theirs.bin read-only?\nYou have no permission to write to the file."}, true},
+        {locked, false, MsgResult::Yes, {"Open locked.bin read-only?\nThe file is open in another program."}, true},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.path.toStdString());
@@ -92,7 +92,7 @@ TEST(DocBadInput, AFileOnAReadOnlyFileSystemOpensViewOnly)
     MessageBoxRecorder boxes;
     CVantorixDoc doc;
     ASSERT_TRUE(doc.OnOpenDocument(fs.Path("disk.img")));
-    EXPECT_EQ(boxes.Texts(), std::vector<QString>{"Open disk.img read-only?"});
+    EXPECT_EQ(boxes.Texts(), std::vector<QString>{"Open disk.img read-only?\nThe file system it is on is read-only."});
     EXPECT_TRUE(doc.IsReadOnly());
 }
 

@@ -130,10 +130,11 @@ TEST_F(ColorCodesDlgTest, HelpTextIsShownWordForWord)
     QStringList texts;
     for (QLabel* label : m_dialog->findChildren<QLabel*>())
         texts << label->text();
+    // One text, so that it wraps where the width allows and never breaks mid-sentence.
     EXPECT_TRUE(texts.contains("Enter the hex or Ascii code that you want to have color coded. Once you add it to "
                                "the list, click \"Hex Color\" to edit the color it will be displayed in hex view, "
-                               "and \"Ascii Color\" to edit "));
-    EXPECT_TRUE(texts.contains("the color it will be displayed in the Ascii view. You can also enter a range. i.e. "
+                               "and \"Ascii Color\" to edit "
+                               "the color it will be displayed in the Ascii view. You can also enter a range. i.e. "
                                "\"0D-2D\", or \"a-z\"."));
     EXPECT_TRUE(texts.contains("Hex Code:"));
     EXPECT_TRUE(texts.contains("Ascii Char:"));

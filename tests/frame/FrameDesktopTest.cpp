@@ -3,6 +3,8 @@
 // that outlive the program, and the Data Inspector.
 #include "FrameFixture.h"
 
+#include "frame/CKeyboardShortcutsDlg.h"
+
 #include "app/CAboutDlg.h"
 #include "frame/CCaretNumbersDock.h"
 #include "framework/CSelectWindowDlg.h"
@@ -55,7 +57,7 @@ QStringList WindowListOf(const QMenu* menu)
 {
     QStringList items;
     const QList<QAction*> actions = menu->actions();
-    for (qsizetype i = 5; i < actions.size(); ++i)
+    for (qsizetype i = 7; i < actions.size(); ++i)
         items << (actions[i]->isChecked() ? QStringLiteral("+") : QString()) + actions[i]->text();
     return items;
 }
@@ -63,7 +65,7 @@ QStringList WindowListOf(const QMenu* menu)
 TEST_F(FrameTest, TheDesktopsShortcutsReachTheirCommandsAndTypeNothing)
 {
     const QByteArray bytes = QByteArray("0123456789ABCDEF").repeated(4);
-    enum What { SearchBox, GotoBox, SaveAs, About, Close, Exit };
+    enum What { SearchBox, GotoBox, SaveAs, KeysPage, Close, Exit };
     const struct {
         Qt::Key key;
         Qt::KeyboardModifiers modifiers;
@@ -71,8 +73,9 @@ TEST_F(FrameTest, TheDesktopsShortcutsReachTheirCommandsAndTypeNothing)
     } rows[] = {
         {Qt::Key_F, Qt::ControlModifier, SearchBox},
         {Qt::Key_G, Qt::ControlModifier, GotoBox},
+        {Qt::Key_J, Qt::ControlModifier, GotoBox},
         {Qt::Key_S, Qt::ControlModifier | Qt::ShiftModifier, SaveAs},
-        {Qt::Key_F1, Qt::NoModifier, About},
+        {Qt::Key_F1, Qt::NoModifier, KeysPage},
         {Qt::Key_W, Qt::ControlModifier, Close},
         {Qt::Key_Q, Qt::ControlModifier, Exit},
     };
@@ -103,8 +106,11 @@ TEST_F(FrameTest, TheDesktopsShortcutsReachTheirCommandsAndTypeNothing)
         case SaveAs:
             EXPECT_EQ(prompts, 1);
             break;
-        case About:
-            EXPECT_EQ(dialogs, QStringList{QStringLiteral("About Vantorix")});
+        case KeysPage:
+            EXPECT_TRUE(dialogs.isEmpty());
+            ASSERT_NE(Frame()->KeyboardShortcutsPage(), nullptr);
+            EXPECT_TRUE(Frame()->KeyboardShortcutsPage()->isVisible());
+            Frame()->KeyboardShortcutsPage()->close();
             break;
         case Close:
             FlushDeletes();
@@ -197,9 +203,9 @@ TEST_F(FrameTest, TheWindowMenuListsTheWindowsAndActivatesTheOneChosen)
     Activate();
     QMenu* menu = OpenWindowMenu(Frame());
     ASSERT_NE(menu, nullptr);
-    EXPECT_EQ(menu->actions().at(4)->isSeparator(), true);
+    EXPECT_EQ(menu->actions().at(6)->isSeparator(), true);
     EXPECT_EQ(WindowListOf(menu), (QStringList{"&1 a.bin", "&2 b&&c.bin", "+&3 d.bin"}));
-    menu->actions().at(5)->trigger();
+    menu->actions().at(7)->trigger();
     menu->close();
     EXPECT_EQ(ActiveTitle(), QStringLiteral("a.bin"));
     ReactivateAfterPopup(Frame());

@@ -41,7 +41,8 @@ TEST_F(FrameTest, OpenMenusShowToolbarImagesAndEveryShortcut)
         EXPECT_EQ(ItemText(Frame(), ID_EDIT_PASTE), QStringLiteral("&Paste\tCtrl+V, Shift+Insert"));
         EXPECT_EQ(ItemText(Frame(), ID_EDIT_UNDO), QStringLiteral("&Undo\tCtrl+Z, Alt+Backspace"));
         EXPECT_EQ(ItemText(Frame(), ID_FIND), QStringLiteral("&Find\tF3"));
-        EXPECT_EQ(ItemText(Frame(), ID_GOTO_ADDRESS), QStringLiteral("&Goto Address\tCtrl+J"));
+        EXPECT_EQ(ItemText(Frame(), ID_GOTO_ADDRESS), QStringLiteral("&Goto Address\tCtrl+J, Ctrl+G"));
+        EXPECT_EQ(ItemText(Frame(), ID_SEARCH_TEXT), QStringLiteral("Search &Text\tCtrl+F"));
         EXPECT_EQ(ItemText(Frame(), ID_EDIT_COLOR_CODES), QStringLiteral("Edit Color Codes\tAlt+C"));
         // Images from the main toolbar, the search bar and the goto bar; Undo has no button.
         for (const int id : {ID_EDIT_COPY, ID_EDIT_CUT, ID_EDIT_PASTE, ID_FIND, ID_GOTO_ADDRESS, ID_EDIT_COLOR_CODES})
@@ -66,7 +67,8 @@ TEST_F(FrameTest, OpenMenusShowToolbarImagesAndEveryShortcut)
     ReactivateAfterPopup(Frame());
     QMenu* help = OpenFromMenuBar(Frame(), QStringLiteral("&Help"));
     ASSERT_NE(help, nullptr);
-    EXPECT_EQ(ItemText(Frame(), ID_APP_ABOUT), QStringLiteral("&About Vantorix...\tF1"));
+    EXPECT_EQ(ItemText(Frame(), ID_HELP_KEYBOARD), QStringLiteral("&Keyboard Shortcuts\tF1"));
+    EXPECT_EQ(ItemText(Frame(), ID_APP_ABOUT), QStringLiteral("&About Vantorix..."));
     help->close();
 }
 

@@ -3,9 +3,14 @@
 #include "ViewHarness.h"
 
 #include "view/CDisplaySettingsDlg.h"
+#include "view/DisplayPreferences.h"
+#include "view/ViewColors.h"
 
 #include <gtest/gtest.h>
 
+#include <QCheckBox>
+#include <QFontDatabase>
+#include <QLabel>
 #include <QLineEdit>
 
 namespace vtx::test {
@@ -16,7 +21,13 @@ using Dlg = CDisplaySettingsDlg;
 class DisplaySettings : public ::testing::Test
 {
 protected:
-    ~DisplaySettings() override { Dlg::SetModalRunner({}); }
+    ~DisplaySettings() override
+    {
+        Dlg::SetModalRunner({});
+        Dlg::SetFontPicker({});
+        SetChosenViewFont(std::nullopt);
+        SetMinimumContrastEnabled(true);
+    }
 
     // Each step gets the open dialog; the dialog's result is returned at the end, and if
     // no step closed it, Cancel closes it.
@@ -47,7 +58,7 @@ protected:
     int runs = 0;
 };
 
-TEST_F(DisplaySettings, OpensWithTheViewsValuesAndTheSpacingBoxesEmpty)
+TEST_F(DisplaySettings, OpensWithEveryValueOfTheView)
 {
     ViewHarness harness(Counting(64), 5);
     QStringList seen;
@@ -60,7 +71,8 @@ TEST_F(DisplaySettings, OpensWithTheViewsValuesAndTheSpacingBoxesEmpty)
         return dialog.result();
     });
     EXPECT_TRUE(harness.View().OnCommand(CVantorixView::ID_DISPLAY_SETTINGS));
-    EXPECT_EQ(seen, (QStringList{QStringLiteral("16"), QStringLiteral("4"), QString(), QString(), QString()}));
+    EXPECT_EQ(seen, (QStringList{QStringLiteral("16"), QStringLiteral("4"), QStringLiteral("4"), QStringLiteral("5"),
+                                 QStringLiteral("4")}));
     EXPECT_FALSE(harness.View().OnCommand(CVantorixView::ID_DISPLAY_SETTINGS + 1));
 }
 
@@ -69,8 +81,7 @@ TEST_F(DisplaySettings, EightBytesInGroupsOfFourRelayTheRows)
     ViewHarness harness(Counting(64), 5);
     CountingView& view = harness.View();
     const int asciiBefore = view.AsciiLeft();
-    Script({Fill(Dlg::IDC_BYTES_PER_LINE, QStringLiteral("8")), Fill(Dlg::IDC_GROUP_SIZE, QStringLiteral("4")),
-            Fill(Dlg::IDC_ADDRESS_SPACE, QStringLiteral("40")), Fill(Dlg::IDC_ASCII_SPACE, QStringLiteral("x")), Ok()});
+    Script({Fill(Dlg::IDC_BYTES_PER_LINE, QStringLiteral("8")), Fill(Dlg::IDC_GROUP_SIZE, QStringLiteral("4")), Ok()});
     view.reads.clear();
     view.OnDisplaySettings();
 
@@ -79,7 +90,7 @@ TEST_F(DisplaySettings, EightBytesInGroupsOfFourRelayTheRows)
     EXPECT_EQ(view.ColumnX().size(), 17u);
     EXPECT_EQ(view.AsciiLeft(), view.LeftMargin() + 42 * view.CharWidth());
     EXPECT_LT(view.AsciiLeft(), asciiBefore);
-    EXPECT_EQ(view.HexLeft(), view.LeftMargin() + 13 * view.CharWidth()) << "the unbound boxes change nothing";
+    EXPECT_EQ(view.HexLeft(), view.LeftMargin() + 13 * view.CharWidth()) << "the spacings stay as they were";
     // The window was redrawn at once with rows of 8 bytes.
     ASSERT_GE(view.reads.size(), 2u);
     EXPECT_EQ(view.reads[1], 8u);
@@ -133,6 +144,46 @@ TEST_F(DisplaySettings, AnyGroupSizeIsTakenAndEachViewKeepsItsOwn)
     harness.View().OnDisplaySettings();
     EXPECT_EQ(harness.View().GroupSize(), -1);
     EXPECT_EQ(runs, 2);
+}
+
+TEST_F(DisplaySettings, SpacingsFontAndContrastAreTakenAndCheckedTheirOwnWay)
+{
+    ViewHarness harness(Counting(64), 5);
+    CountingView& view = harness.View();
+    const int charBefore = view.CharWidth();
+    const QFont fixed = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+    QFont big = fixed;
+    big.setPointSize(28);
+    Dlg::SetFontPicker([&](const QFont&, QWidget*) { return std::optional<QFont>(big); });
+    QString fontShown;
+    bool contrastShown = false;
+    Script({[&](Dlg& dialog) { contrastShown = dialog.ContrastCheck()->isChecked(); },
+            Fill(Dlg::IDC_ADDRESS_SPACE, QStringLiteral("65")), Ok(), Fill(Dlg::IDC_ADDRESS_SPACE, QStringLiteral("2")),
+            Fill(Dlg::IDC_ASCII_SPACE, QStringLiteral("1")),
+            [&](Dlg& dialog) {
+                dialog.OnChooseFont();
+                fontShown = dialog.FontLabel()->text();
+                dialog.ContrastCheck()->setChecked(false);
+            },
+            Ok()});
+    view.OnDisplaySettings();
+    EXPECT_TRUE(contrastShown);
+    // A spacing past 64 characters is refused and the box kept for another try.
+    ASSERT_EQ(boxes.Count(), 1);
+    EXPECT_TRUE(boxes.Last().contains(QStringLiteral("0 to 64")));
+    EXPECT_TRUE(fontShown.startsWith(big.family())) << fontShown.toStdString();
+    EXPECT_EQ(view.HexLeft(), view.LeftMargin() + (9 + 2) * view.CharWidth());
+    // The font is every view's from now on, and this view's metrics follow it at once.
+    ASSERT_TRUE(ChosenViewFont().has_value());
+    EXPECT_EQ(ChosenViewFont()->pointSize(), 28);
+    EXPECT_GT(view.CharWidth(), charBefore);
+    EXPECT_FALSE(MinimumContrastEnabled());
+
+    // Default Font goes back to the program's own.
+    Script({[](Dlg& dialog) { dialog.OnDefaultFont(); }, Ok()});
+    view.OnDisplaySettings();
+    EXPECT_FALSE(ChosenViewFont().has_value());
+    EXPECT_EQ(view.CharWidth(), charBefore);
 }
 
 } // namespace

@@ -61,7 +61,7 @@ TEST(ViewTheme, BackgroundTextAndShippedCodesReadWellOnLightAndDarkPalettes)
     EXPECT_EQ(LoadColorCodes(VANTORIX_SOURCE_DIR "/res/colors-dark.dat"), ToColorCodeList(ShippedColorCodeLines(true)));
 }
 
-TEST(ViewTheme, OnADarkPaletteUncodedBytesAreLightAndCodedOnesAsWritten)
+TEST(ViewTheme, OnADarkPaletteUncodedBytesAreLightAndCodedOnesReadableOrAsWritten)
 {
     ViewHarness harness(QByteArray("AB"), 3, false);
     harness.View().setPalette(PaletteWith(QColor(0x2A, 0x2A, 0x2A), QColor(0xE0, 0xE0, 0xE0)));
@@ -78,9 +78,20 @@ TEST(ViewTheme, OnADarkPaletteUncodedBytesAreLightAndCodedOnesAsWritten)
         EXPECT_GT(CountPixels(image, uncoded, light), 0) << hex;
         EXPECT_EQ(CountPixels(image, uncoded, black), 0) << "the background is the palette's, not black";
     }
+    // Kept readable: the red stays red, the black becomes a grey that reads on the dark.
     EXPECT_GT(CountInk(image, harness.CellRect(0, 0, true), Ink::Red), 0);
-    EXPECT_GT(CountPixels(image, harness.CellRect(0, 0, false), black), 0);
-    EXPECT_EQ(CountPixels(image, harness.CellRect(0, 0, false), light), 0);
+    EXPECT_EQ(CountPixels(image, harness.CellRect(0, 0, false), black), 0);
+    EXPECT_GT(CountPixels(image, harness.CellRect(0, 0, false), [](const QColor& c) { return c.lightness() > 120; }), 0);
+
+    // As written, when the user turns the rule off.
+    struct Restore {
+        ~Restore() { SetMinimumContrastEnabled(true); }
+    } restore;
+    SetMinimumContrastEnabled(false);
+    const QImage exact = harness.Grab();
+    EXPECT_GT(CountInk(exact, harness.CellRect(0, 0, true), Ink::Red), 0);
+    EXPECT_GT(CountPixels(exact, harness.CellRect(0, 0, false), black), 0);
+    EXPECT_EQ(CountPixels(exact, harness.CellRect(0, 0, false), light), 0);
 }
 
 } // namespace
