@@ -90,13 +90,15 @@ const std::vector<PopupLayout>& MenuLayout(int menuId)
     };
     static const std::vector<PopupLayout> withDocument = {
         {QStringLiteral("&File"),
-         withRecent({ID_FILE_OPEN, ID_FILE_CLOSE, ID_FILE_SAVE, ID_FILE_SAVE_AS, SEP, ID_FILE_PRINT,
+         withRecent({ID_FILE_OPEN, ID_FILE_CLOSE, ID_FILE_SAVE, ID_FILE_SAVE_AS, ID_FILE_SAVE_SELECTION_AS, SEP,
+                     ID_FILE_PRINT,
                      ID_FILE_PRINT_PREVIEW, ID_FILE_PRINT_SETUP, SEP},
                     {SEP, ID_APP_EXIT})},
         {QStringLiteral("&Edit"),
          {ID_EDIT_UNDO, ID_EDIT_REDO, SEP, ID_EDIT_CUT, ID_EDIT_COPY, ID_EDIT_COPY_HEX, ID_EDIT_PASTE,
           ID_EDIT_SELECT_ALL, SEP, ID_FIND, ID_FIND_PREVIOUS, ID_GOTO_ADDRESS, ID_EDIT_COLOR_CODES}},
         viewWithDocument,
+        {QStringLiteral("&Tools"), {ID_TOOLS_CHECKSUM, SEP, ID_BOOKMARK_TOGGLE, ID_BOOKMARK_NEXT, ID_BOOKMARK_PREVIOUS}},
         {QStringLiteral("&Window"), {ID_WINDOW_NEW, ID_WINDOW_CASCADE, ID_WINDOW_TILE_HORZ, ID_WINDOW_ARRANGE}},
         help,
     };
@@ -586,6 +588,7 @@ void CMainFrame::BuildCommandTable()
     // Edit and the bars.
     AddEditCommands();
     AddBarCommands();
+    AddToolCommands();
 
     // View.
     AddBarToggle(ID_VIEW_TOOLBAR, QStringLiteral("Show or hide the toolbar\nToggle ToolBar"), QStringLiteral("&Toolbar"),
@@ -762,6 +765,8 @@ void CMainFrame::RebuildMenus()
             ForwardMenuEvents(popup, this, static_cast<int>(i));
             if (layout[i].title == QStringLiteral("&Window"))
                 connect(popup, &QMenu::aboutToShow, this, [this, popup] { UpdateWindowList(popup); });
+            if (menuId == IDR_VANTORTYPE && layout[i].title == QStringLiteral("&Edit"))
+                AddCopyAsMenu(popup);
             m_menus[menuId].push_back(popup);
         }
     }

@@ -158,6 +158,12 @@ private:
     void WatchActiveView();
     void RefreshDataInspector();
 
+    // The tools beside the editing commands (MainFrameTools.cpp): checksums, bookmarks,
+    // Copy As and Save Selection As.
+    void AddToolCommands();
+    // The Edit menu's "Copy As" submenu, put in after "Copy as Hex".
+    void AddCopyAsMenu(QMenu* edit);
+
     void SetSearchType(SearchType type);
     void SetSigned(bool on);
     // Copy, Cut, Paste and Undo go to the view or the bar box that has the focus.
