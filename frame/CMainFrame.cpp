@@ -74,7 +74,7 @@ const std::vector<PopupLayout>& MenuLayout(int menuId)
     };
     static const PopupLayout view{QStringLiteral("&View"),
                                   {ID_VIEW_TOOLBAR, ID_VIEW_SEARCH_BAR, ID_VIEW_GOTO_BAR, ID_VIEW_VALUE_BAR,
-                                   ID_VIEW_STATUS_BAR, ID_VIEW_DATA_INSPECTOR}};
+                                   ID_VIEW_STATUS_BAR, ID_VIEW_DATA_INSPECTOR, ID_VIEW_BOOKMARKS}};
     // With a document the View menu also reaches the active window's display settings.
     static const PopupLayout viewWithDocument{
         view.title, [] {
@@ -207,6 +207,7 @@ bool CMainFrame::LoadFrame(int resourceId)
     if (OnCreate() == -1)
         return false;
     CreateDataInspector();
+    CreateBookmarksDock();
     RebuildMenus();
 
     // The update pass runs when a menu opens (see CommandTable::BuildMenu), when the focus

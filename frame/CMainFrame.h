@@ -37,6 +37,7 @@ namespace vtx {
 
 class CCJComboBox;
 class CCaretNumbersDock;
+class CBookmarksDock;
 class CCJDockBar;
 class CCJToolBar;
 class CDocManager;
@@ -99,6 +100,7 @@ public:
     [[nodiscard]] CCoolMenuManager& MenuManager() { return m_menuManager; }
     // The Data Inspector dock (hidden until the View menu shows it).
     [[nodiscard]] CCaretNumbersDock* DataInspector() const { return m_pInspector; }
+    [[nodiscard]] CBookmarksDock* Bookmarks() const { return m_pBookmarks; }
 
     // The colour codes file: the table is read from it (at once, when set here), and the
     // Edit Color Codes dialog reads and replaces it. colors.dat beside the program unless
@@ -163,6 +165,8 @@ private:
     void AddToolCommands();
     // The Edit menu's "Copy As" submenu, put in after "Copy as Hex".
     void AddCopyAsMenu(QMenu* edit);
+    // The Bookmarks dock, following the active document window.
+    void CreateBookmarksDock();
 
     void SetSearchType(SearchType type);
     void SetSigned(bool on);
@@ -219,6 +223,7 @@ private:
     QTimer* m_pInspectorTimer = nullptr;
     QPointer<CVantorixView> m_pInspectedView;
     QMetaObject::Connection m_inspectedViewConnection;
+    CBookmarksDock* m_pBookmarks = nullptr;
 };
 
 } // namespace vtx

@@ -98,7 +98,7 @@ TEST_F(FrameTest, MenusShowTheCommandsOfTheTable)
     Frame()->UpdateCommands();
     EXPECT_EQ(ItemTexts(Frame()->GetMenuPopup(IDR_VANTORTYPE, QStringLiteral("&Edit"))),
               (QStringList{"&Undo\tCtrl+Z", "&Redo\tCtrl+Y", "-", "Cu&t\tCtrl+X", "&Copy\tCtrl+C", "Copy as &Hex",
-                           "&Paste\tCtrl+V", "Select &All\tCtrl+A", "-", "&Find", "Find Pre&vious", "&Goto Address",
+                           "Copy &As", "&Paste\tCtrl+V", "Select &All\tCtrl+A", "-", "&Find", "Find Pre&vious", "&Goto Address",
                            "Edit Color Codes"}));
     EXPECT_EQ(ItemTexts(Frame()->GetMenuPopup(IDR_MAINFRAME, QStringLiteral("&Help"))),
               (QStringList{"&About Vantorix...", "-", "More Info...", "Comments?"}));
