@@ -456,6 +456,11 @@ void CMainFrame::FollowPalette()
 void CMainFrame::CreateDataInspector()
 {
     m_pInspector = new CCaretNumbersDock(this);
+    // A value typed into the inspector goes into the active window's document.
+    m_pInspector->SetDocumentSource([this]() -> CVantorixDoc* {
+        CVantorixView* view = ActiveHexView();
+        return view ? view->GetDocument() : nullptr;
+    });
     addDockWidget(Qt::RightDockWidgetArea, m_pInspector);
     m_pInspector->hide();
     m_pInspectorTimer = new QTimer(this);

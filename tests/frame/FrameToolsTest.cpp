@@ -3,6 +3,7 @@
 // Shift+F2, listed in their dock, marked in the address column and back after a restart.
 #include "FrameFixture.h"
 
+#include "frame/CCaretNumbersDock.h"
 #include "framework/CDocManager.h"
 #include "res/CommandIds.h"
 #include "tools/bookmarks/CBookmarksDock.h"
@@ -12,8 +13,14 @@
 #include <QFile>
 #include <QGuiApplication>
 #include <QLineEdit>
+#include <QCheckBox>
+#include <QLabel>
 #include <QMenu>
 #include <QTreeWidget>
+
+#include <algorithm>
+#include <cstdlib>
+#include <iterator>
 
 namespace vtx::test {
 namespace {
@@ -48,10 +55,10 @@ TEST_F(FrameTest, ChecksumKeyShowsTheSelectionsChecksums)
 TEST_F(FrameTest, SaveSelectionAsAndCopyAsTakeTheSelection)
 {
     StartWith(QByteArray("0123456789abcdef"));
-    EXPECT_FALSE(Frame()->Commands().Query(ID_FILE_SAVE_SELECTION_AS).enabled);
+    EXPECT_FALSE(Frame()->Commands().Query(ID_FILE_SAVE_SELECTION_AS).IsEnabled());
     DragBytes(2, 5);
     Frame()->UpdateCommands();
-    ASSERT_TRUE(Frame()->Commands().Query(ID_FILE_SAVE_SELECTION_AS).enabled);
+    ASSERT_TRUE(Frame()->Commands().Query(ID_FILE_SAVE_SELECTION_AS).IsEnabled());
 
     const QString target = m_dir.Path(QStringLiteral("part.bin"));
     QString proposed;
@@ -132,6 +139,59 @@ TEST_F(FrameTest, BookmarksAreSetWalkedListedMarkedAndKept)
     EXPECT_EQ(TreeRows(Frame()->Bookmarks()->Tree()), (QStringList{"00000020 ", "00000100 header"}));
     Key(Qt::Key_F2);
     EXPECT_EQ(View()->CaretPosition(), 0x20u);
+}
+
+// A value typed into the inspector lands at the caret in the shown byte order, is one
+// undo step, and reaches the disk with Save; bad text changes nothing.
+TEST_F(FrameTest, TheInspectorTakesATypedValue)
+{
+    StartWith(QByteArray("\x00\x01\x02\x03\x04\x05\x06\x07\x08\x09", 10));
+    Frame()->Commands().Execute(ID_VIEW_DATA_INSPECTOR);
+    CCaretNumbersDock* inspector = Frame()->DataInspector();
+    ASSERT_FALSE(inspector->isHidden());
+    inspector->BigEndianBox()->setChecked(true);
+    ClickByte(4);
+    QTest::qWait(20); // the inspector follows the caret on the next turn of the loop
+    ASSERT_EQ(inspector->ValueText(QStringLiteral("Signed 32-bit")), QStringLiteral("67438087"));
+
+    // A double click on the row opens its editor; Enter writes.
+    QLabel* row = nullptr;
+    for (QLabel* label : inspector->findChildren<QLabel*>())
+        if (!row && label->text() == QStringLiteral("67438087")) // Signed comes before Unsigned
+            row = label;
+    ASSERT_NE(row, nullptr);
+    QTest::mouseDClick(row, Qt::LeftButton);
+    ASSERT_NE(inspector->Editor(), nullptr);
+    inspector->Editor()->setText(QStringLiteral("-2"));
+    QTest::keyClick(inspector->Editor(), Qt::Key_Return);
+    EXPECT_EQ(inspector->Editor(), nullptr);
+    EXPECT_EQ(inspector->ValueText(QStringLiteral("Signed 32-bit")), QStringLiteral("-2"));
+    EXPECT_EQ(Doc()->UndoHistory().empty(), false);
+    Doc()->Undo();
+    EXPECT_FALSE(Doc()->IsDirty()); // one undo takes back all four bytes
+    Doc()->Redo();
+
+    // Text that is not a number, or does not fit, is refused and changes nothing.
+    for (const auto& [name, text] : {std::pair{"Signed 32-bit", "twelve"}, std::pair{"Unsigned 8-bit", "256"}}) {
+        ASSERT_TRUE(inspector->BeginEdit(QString::fromLatin1(name)));
+        inspector->Editor()->setText(QString::fromLatin1(text));
+        QTest::keyClick(inspector->Editor(), Qt::Key_Return);
+    }
+    EXPECT_EQ(m_boxes.Texts(), (std::vector<QString>{
+                                   QStringLiteral("\"twelve\" is not a number. Nothing was changed."),
+                                   QStringLiteral("256 does not fit in Unsigned 8-bit (0 to 255). Nothing was changed.")}));
+    EXPECT_EQ(inspector->ValueText(QStringLiteral("Signed 32-bit")), QStringLiteral("-2"));
+
+    App().GetDocManager().DoFileSave(Doc());
+    EXPECT_EQ(ReadAll(FilePath()), QByteArray("\x00\x01\x02\x03\xFF\xFF\xFF\xFE\x08\x09", 10));
+
+    // Near the end a value that would run past it cannot be typed; a byte still can.
+    ClickByte(8);
+    QTest::qWait(20);
+    EXPECT_FALSE(inspector->BeginEdit(QStringLiteral("Signed 32-bit")));
+    EXPECT_TRUE(inspector->BeginEdit(QStringLiteral("Unsigned 8-bit")));
+    QTest::keyClick(inspector->Editor(), Qt::Key_Escape);
+    EXPECT_EQ(inspector->Editor(), nullptr);
 }
 
 } // namespace
