@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <span>
 #include <string>
+#include <string_view>
 
 namespace vtx {
 
@@ -37,5 +38,16 @@ inline constexpr std::size_t kMaxInspectedBytes = 8;
                                                                                bool bigEndian);
 // The first byte as eight binary digits, most significant first; "-" without one.
 [[nodiscard]] std::string BinaryText(std::span<const std::uint8_t> bytes);
+
+// A value typed into the inspector, turned back into bytes. Integers in decimal (a sign
+// allowed where the type has one) or hexadecimal after "0x"; floats as decimal or
+// scientific text, "nan", "inf" and "-inf" included. Blanks around the text are ignored.
+enum class ValueTextProblem { None, NotANumber, OutOfRange };
+// The InspectedTypeSize(type) bytes of the value in `bytes`, in the order asked for;
+// `bytes` is left alone when the text is refused.
+[[nodiscard]] ValueTextProblem EncodeInspectedValue(std::string_view text, InspectedType type, bool bigEndian,
+                                                    std::array<std::uint8_t, kMaxInspectedBytes>& bytes);
+// The values a type can hold, for the message that refuses one ("-128 to 127").
+[[nodiscard]] std::string InspectedRangeText(InspectedType type);
 
 } // namespace vtx

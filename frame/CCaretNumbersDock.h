@@ -11,9 +11,11 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 
 class QCheckBox;
 class QLabel;
+class QLineEdit;
 
 namespace vtx {
 
@@ -35,8 +37,28 @@ public:
 
     static const QString& BinaryRowName();
 
+    // Typing a value: a double click on an integer or float row (or F2 while the row has
+    // the focus) opens its editor; Enter writes the value's bytes at the caret in the
+    // shown byte order, as one undo step; Esc or leaving the editor drops it. A text that
+    // is not a number or does not fit the row is refused with a message and nothing
+    // changes. Rows past the end of the file and a view-only document are not editable.
+    // The frame tells the dock which document is the active one; the dock keeps no pointer
+    // to a document beyond one call.
+    using DocumentSource = std::function<CVantorixDoc*()>;
+    void SetDocumentSource(DocumentSource source) { m_documentSource = std::move(source); }
+    // Opens the editor of the row with this name; false when the row is not editable now.
+    bool BeginEdit(const QString& name);
+    // The open editor, or null.
+    [[nodiscard]] QLineEdit* Editor() const { return m_pEditor; }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
     void ShowValues();
+    bool BeginEditRow(std::size_t row);
+    void CommitEdit();
+    void EndEdit();
 
     QCheckBox* m_pBigEndian;
     QLabel* m_pOffset;
@@ -46,6 +68,12 @@ private:
     // The bytes last read, so that turning the check box reads nothing again.
     std::array<std::uint8_t, 8> m_bytes{};
     std::size_t m_nBytes = 0;
+    // Where the values shown were read, and whether the document there takes edits.
+    FilePos m_nPosition = 0;
+    bool m_bEditable = false;
+    DocumentSource m_documentSource;
+    QLineEdit* m_pEditor = nullptr;
+    std::size_t m_nEditRow = 0;
 };
 
 } // namespace vtx

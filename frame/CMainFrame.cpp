@@ -87,7 +87,7 @@ const std::vector<PopupLayout>& MenuLayout(int menuId)
     };
     static const PopupLayout view{QStringLiteral("&View"),
                                   {ID_VIEW_TOOLBAR, ID_VIEW_SEARCH_BAR, ID_VIEW_GOTO_BAR, ID_VIEW_VALUE_BAR,
-                                   ID_VIEW_STATUS_BAR, ID_VIEW_DATA_INSPECTOR}};
+                                   ID_VIEW_STATUS_BAR, ID_VIEW_DATA_INSPECTOR, ID_VIEW_BOOKMARKS}};
     // With a document the View menu also reaches the active window's display settings.
     static const PopupLayout viewWithDocument{
         view.title, [] {
@@ -103,7 +103,8 @@ const std::vector<PopupLayout>& MenuLayout(int menuId)
     };
     static const std::vector<PopupLayout> withDocument = {
         {QStringLiteral("&File"),
-         withRecent({ID_FILE_OPEN, ID_FILE_CLOSE, ID_FILE_SAVE, ID_FILE_SAVE_AS, SEP, ID_FILE_PRINT,
+         withRecent({ID_FILE_OPEN, ID_FILE_CLOSE, ID_FILE_SAVE, ID_FILE_SAVE_AS, ID_FILE_SAVE_SELECTION_AS, SEP,
+                     ID_FILE_PRINT,
                      ID_FILE_PRINT_PREVIEW, ID_FILE_PRINT_SETUP, SEP},
                     {SEP, ID_APP_EXIT})},
         {QStringLiteral("&Edit"),
@@ -111,6 +112,7 @@ const std::vector<PopupLayout>& MenuLayout(int menuId)
           ID_EDIT_SELECT_ALL, SEP, ID_SEARCH_TEXT, ID_FIND, ID_FIND_PREVIOUS, ID_EDIT_REPLACE, ID_EDIT_FIND_ALL,
           ID_GOTO_ADDRESS, ID_EDIT_COLOR_CODES}},
         viewWithDocument,
+        {QStringLiteral("&Tools"), {ID_TOOLS_CHECKSUM, SEP, ID_BOOKMARK_TOGGLE, ID_BOOKMARK_NEXT, ID_BOOKMARK_PREVIOUS}},
         {QStringLiteral("&Window"), {ID_WINDOW_NEW, ID_WINDOW_CASCADE, ID_WINDOW_TILE_HORZ, ID_WINDOW_ARRANGE, SEP, ID_WINDOW_TABBED}},
         help,
     };
@@ -218,6 +220,7 @@ bool CMainFrame::LoadFrame(int resourceId)
     if (OnCreate() == -1)
         return false;
     CreateDataInspector();
+    CreateBookmarksDock();
     RebuildMenus();
 
     // The update pass runs when a menu opens (see CommandTable::BuildMenu), when the focus
@@ -491,6 +494,11 @@ void CMainFrame::FollowPalette()
 void CMainFrame::CreateDataInspector()
 {
     m_pInspector = new CCaretNumbersDock(this);
+    // A value typed into the inspector goes into the active window's document.
+    m_pInspector->SetDocumentSource([this]() -> CVantorixDoc* {
+        CVantorixView* view = ActiveHexView();
+        return view ? view->GetDocument() : nullptr;
+    });
     addDockWidget(Qt::RightDockWidgetArea, m_pInspector);
     m_pInspector->hide();
     m_pInspectorTimer = new QTimer(this);
@@ -636,6 +644,7 @@ void CMainFrame::BuildCommandTable()
     // Edit and the bars.
     AddEditCommands();
     AddBarCommands();
+    AddToolCommands();
 
     // View.
     AddBarToggle(ID_VIEW_TOOLBAR, QStringLiteral("Show or hide the toolbar\nToggle ToolBar"), QStringLiteral("&Toolbar"),
@@ -840,6 +849,8 @@ void CMainFrame::RebuildMenus()
             ForwardMenuEvents(popup, this, static_cast<int>(i));
             if (layout[i].title == QStringLiteral("&Window"))
                 connect(popup, &QMenu::aboutToShow, this, [this, popup] { UpdateWindowList(popup); });
+            if (menuId == IDR_VANTORTYPE && layout[i].title == QStringLiteral("&Edit"))
+                AddCopyAsMenu(popup);
             // The search type and Match case, reachable from the keyboard: the same items
             // as the drop-down beside the magnifier.
             if (layout[i].title == QStringLiteral("&Edit")) {

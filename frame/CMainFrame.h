@@ -42,6 +42,7 @@ class CSearchResultsDock;
 class CCJComboBox;
 class CCaretNumbersDock;
 class CKeyboardShortcutsDlg;
+class CBookmarksDock;
 class CCJDockBar;
 class CCJToolBar;
 class CDocManager;
@@ -105,6 +106,7 @@ public:
     [[nodiscard]] CCoolMenuManager& MenuManager() { return m_menuManager; }
     // The Data Inspector dock (hidden until the View menu shows it).
     [[nodiscard]] CCaretNumbersDock* DataInspector() const { return m_pInspector; }
+    [[nodiscard]] CBookmarksDock* Bookmarks() const { return m_pBookmarks; }
 
     // The colour codes files: the user's own (where Edit Color Codes saves) and the one
     // beside the program, read until the user has one. The table is read at once when
@@ -185,6 +187,14 @@ private:
     void WatchActiveView();
     void RefreshDataInspector();
 
+    // The tools beside the editing commands (MainFrameTools.cpp): checksums, bookmarks,
+    // Copy As and Save Selection As.
+    void AddToolCommands();
+    // The Edit menu's "Copy As" submenu, put in after "Copy as Hex".
+    void AddCopyAsMenu(QMenu* edit);
+    // The Bookmarks dock, following the active document window.
+    void CreateBookmarksDock();
+
     void SetSearchType(SearchType type);
     void SetSigned(bool on);
     // Copy, Cut, Paste and Undo go to the view or the bar box that has the focus.
@@ -249,6 +259,7 @@ private:
     CReplaceDlg* m_pReplaceDlg = nullptr;
     CSearchResultsDock* m_pSearchResults = nullptr;
     void SearchSettingsChanged();
+    CBookmarksDock* m_pBookmarks = nullptr;
 };
 
 } // namespace vtx

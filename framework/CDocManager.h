@@ -64,6 +64,9 @@ public:
     // chosen path or an empty string for Cancel. Tests replace it.
     using FilePrompt = std::function<QString(bool forOpen, const QString& proposed, const QStringList& filters)>;
     void SetFilePrompt(FilePrompt prompt) { m_filePrompt = std::move(prompt); }
+    // The prompt itself (the replacement when a test set one); tools that write a new file
+    // ask through it too.
+    [[nodiscard]] QString PromptFileName(bool forOpen, const QString& proposed) const;
 
     // Called by the templates.
     void OnDocumentPathChanged(CDocument* document, bool addToRecentFiles);
@@ -79,7 +82,6 @@ signals:
     void recentFilesChanged();
 
 private:
-    [[nodiscard]] QString PromptFileName(bool forOpen, const QString& proposed) const;
 
     std::vector<std::unique_ptr<CDocTemplate>> m_templates;
     CMDIFrameWnd* m_pMainFrame = nullptr;

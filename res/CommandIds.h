@@ -80,6 +80,16 @@ inline constexpr int ID_FIND_PREVIOUS = 32922;
 inline constexpr int ID_EDIT_REPLACE = 32940;
 inline constexpr int ID_EDIT_FIND_ALL = 32941;
 inline constexpr int ID_EDIT_FILL = 32942;          // Fill Selection...
+// The tools: checksums, bookmarks, Copy As and Save Selection As.
+inline constexpr int ID_TOOLS_CHECKSUM = 32960;
+inline constexpr int ID_BOOKMARK_TOGGLE = 32961;
+inline constexpr int ID_BOOKMARK_NEXT = 32962;
+inline constexpr int ID_BOOKMARK_PREVIOUS = 32963;
+inline constexpr int ID_VIEW_BOOKMARKS = 32964;
+inline constexpr int ID_EDIT_COPY_AS_C_ARRAY = 32965;
+inline constexpr int ID_EDIT_COPY_AS_BASE64 = 32966;
+inline constexpr int ID_EDIT_COPY_AS_HEX_DUMP = 32967;
+inline constexpr int ID_FILE_SAVE_SELECTION_AS = 32968;
 
 // View toggles of the framework (also the ids of the main toolbar and the status bar).
 inline constexpr int ID_VIEW_TOOLBAR = 59392;

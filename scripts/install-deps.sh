@@ -16,6 +16,8 @@ packages=(
   # "Courier" maps to Nimbus Mono PS where the URW fonts are installed, as on most
   # desktops: the narrowest face, so the tests run against it too.
   fonts-dejavu-core fonts-liberation fonts-urw-base35
+  # Checksums: libcrypto (EVP) and zlib's crc32.
+  libssl-dev zlib1g-dev
 )
 
 missing=()

@@ -428,8 +428,10 @@ void CVantorixView::DrawRows(QPainter& dc, const RowSpan& rows, const QRect& dir
         const int baseline = y + m_nAscent;
 
         const QString address = QString::fromLatin1(AddressText(start, m_nAddressDigits));
-        dc.fillRect(QRect(m_nLeftMargin, y, (m_nAddressDigits + 1) * m_nCharWidth, m_nRowPitch), window);
-        dc.setPen(addressColor);
+        // A marked row (a bookmark in it) shows its address in the highlight colours.
+        const bool marked = m_rowMarker && m_rowMarker(start, start + bytes);
+        dc.fillRect(QRect(m_nLeftMargin, y, (m_nAddressDigits + 1) * m_nCharWidth, m_nRowPitch), marked ? highlight : window);
+        dc.setPen(marked ? highlightText : addressColor);
         dc.drawText(m_nLeftMargin, baseline, address);
 
         // Each byte is its own opaque cell, so each can have its own colours.

@@ -96,6 +96,14 @@ public:
     // Puts the caret on range.first, brings it into view and selects the range (a match, a
     // bookmark, a difference).
     void SelectRange(const ByteRange& range);
+    // Marks rows in the address column (the rows that hold a bookmark): asked for each row
+    // drawn, with its first byte and the byte after its last.
+    using RowMarker = std::function<bool(FilePos rowStart, FilePos rowEnd)>;
+    void SetRowMarker(RowMarker marker)
+    {
+        m_rowMarker = std::move(marker);
+        update();
+    }
 
     // Search, clipboard, display settings. A match found is selected and scrolled into
     // view; both directions wrap once round the file.
@@ -328,6 +336,7 @@ private:
     std::vector<std::uint8_t> m_rowBuffer;
     // The read failure the status bar was last told while drawing.
     QString m_readFailureShown;
+    RowMarker m_rowMarker;
     std::array<QString, 256> m_charTexts;
     WheelAccumulator m_wheel;
     // The left button went down past the end of the data: until the pointer reaches a byte,

@@ -36,7 +36,8 @@ TEST_F(AppTest, FileAndWindowMenusWithADocument)
     const QStringList items = ItemTexts(file);
     const QStringList expectedHead = {
         QStringLiteral("&Open...\tCtrl+O"), QStringLiteral("&Close"),         QStringLiteral("&Save\tCtrl+S"),
-        QStringLiteral("Save &As..."),      QStringLiteral("-"),              QStringLiteral("&Print...\tCtrl+P"),
+        QStringLiteral("Save &As..."),      QStringLiteral("Save Se&lection As..."), QStringLiteral("-"),
+        QStringLiteral("&Print...\tCtrl+P"),
         QStringLiteral("Print Pre&view"),   QStringLiteral("P&rint Setup..."), QStringLiteral("-")};
     ASSERT_GE(items.size(), expectedHead.size() + 3);
     EXPECT_EQ(items.mid(0, expectedHead.size()), expectedHead);
@@ -44,7 +45,9 @@ TEST_F(AppTest, FileAndWindowMenusWithADocument)
     EXPECT_EQ(items.mid(items.size() - 2), (QStringList{QStringLiteral("-"), QStringLiteral("E&xit")}));
     for (const QAction* action : file->actions())
         if (!action->isSeparator() && action->isVisible())
-            EXPECT_TRUE(action->isEnabled()) << action->text().toStdString();
+            // Save Selection As waits for a selection.
+            EXPECT_EQ(action->isEnabled(), action->text() != QStringLiteral("Save Se&lection As..."))
+                << action->text().toStdString();
 
     const QMenu* window = Frame()->GetMenuPopup(IDR_VANTORTYPE, QStringLiteral("&Window"));
     ASSERT_NE(window, nullptr);

@@ -98,7 +98,7 @@ TEST_F(FrameTest, MenusShowTheCommandsOfTheTable)
     Frame()->UpdateCommands();
     EXPECT_EQ(ItemTexts(Frame()->GetMenuPopup(IDR_VANTORTYPE, QStringLiteral("&Edit"))),
               (QStringList{"&Undo\tCtrl+Z", "&Redo\tCtrl+Y", "-", "Cu&t\tCtrl+X", "&Copy\tCtrl+C", "Copy as &Hex",
-                           "&Paste\tCtrl+V", "F&ill Selection...\tCtrl+Shift+F", "Select &All\tCtrl+A", "-", "Search &Text", "&Find",
+                           "Copy &As", "&Paste\tCtrl+V", "F&ill Selection...\tCtrl+Shift+F", "Select &All\tCtrl+A", "-", "Search &Text", "&Find",
                            "Find Pre&vious", "&Replace...\tCtrl+H", "Find &All", "&Goto Address", "Edit Color Codes", "-",
                            "&Search Type"}));
     EXPECT_EQ(ItemTexts(Frame()->GetMenuPopup(IDR_MAINFRAME, QStringLiteral("&Help"))),

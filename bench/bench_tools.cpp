@@ -1,0 +1,200 @@
+// The tools on 1 GiB against the system's own tools on the same file, measured in one run:
+// SHA-256 beside `openssl dgst -sha256`, CRC-32 beside Python's zlib.crc32, all six checksums
+// in one pass beside the slowest of them alone, and Save Selection As of the whole file
+// beside `cp` plus an fsync of the copy. The file is real data (in the page cache after the
+// first pass, for both sides alike), made under /tmp and removed at the end.
+//
+// Hashing is work for the processor alone, so SHA-256 and CRC-32 are compared on CPU time
+// (user and system, ours from this process with all its threads, theirs from the child
+// process): on a shared machine the wall clock mostly measures the other programs. The
+// one-pass ratio is about using several processors at once and Save Selection As about
+// the disk, so those two are wall-clock ratios; they need a machine that is not busy.
+
+#include "bench/BenchRatios.h"
+#include "bench/BenchScratch.h"
+#include "document/CVantorixDoc.h"
+#include "framework/MessageBox.h"
+#include "tools/checksum/ChecksumTool.h"
+#include "tools/saveselection/SaveSelection.h"
+
+#include <QString>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <random>
+#include <string>
+#include <vector>
+
+#include <sys/resource.h>
+
+namespace {
+
+using vtx::ChecksumAlgorithm;
+using vtx::CVantorixDoc;
+using vtx::FilePos;
+
+constexpr FilePos kGiB = FilePos{1} << 30;
+constexpr int kRepeats = 3;
+
+double Seconds(std::chrono::steady_clock::time_point start)
+{
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+}
+
+// User plus system time of this process (every thread) or of its finished children.
+double CpuSeconds(int who)
+{
+    rusage usage{};
+    ::getrusage(who, &usage);
+    const auto seconds = [](const timeval& t) { return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_usec) / 1e6; };
+    return seconds(usage.ru_utime) + seconds(usage.ru_stime);
+}
+
+enum class Clock { Wall, Cpu };
+
+void Shell(benchmark::State& state, const std::string& command, Clock clock)
+{
+    for (auto _ : state) {
+        const auto start = std::chrono::steady_clock::now();
+        const double cpu = CpuSeconds(RUSAGE_CHILDREN);
+        if (std::system(command.c_str()) != 0) {
+            state.SkipWithError(("failed: " + command).c_str());
+            break;
+        }
+        state.SetIterationTime(clock == Clock::Cpu ? CpuSeconds(RUSAGE_CHILDREN) - cpu : Seconds(start));
+    }
+}
+
+void Checksums(benchmark::State& state, CVantorixDoc* doc, std::vector<ChecksumAlgorithm> algorithms, Clock clock)
+{
+    const vtx::ChecksumTool tool(std::move(algorithms));
+    for (auto _ : state) {
+        const auto start = std::chrono::steady_clock::now();
+        const double cpu = CpuSeconds(RUSAGE_SELF);
+        const vtx::ChecksumOutcome outcome = tool.Compute(*doc, {0, doc->GetFileLength()});
+        state.SetIterationTime(clock == Clock::Cpu ? CpuSeconds(RUSAGE_SELF) - cpu : Seconds(start));
+        if (!outcome.scan.Done()) {
+            state.SkipWithError("checksum failed");
+            break;
+        }
+    }
+}
+
+void SaveSelection(benchmark::State& state, CVantorixDoc* doc, std::string target)
+{
+    for (auto _ : state) {
+        std::filesystem::remove(target);
+        const auto start = std::chrono::steady_clock::now();
+        const vtx::SaveRangeResult result = vtx::SaveRangeAs(*doc, {0, doc->GetFileLength()}, target);
+        state.SetIterationTime(Seconds(start));
+        if (!result.Saved()) {
+            state.SkipWithError("save selection failed");
+            break;
+        }
+    }
+    std::filesystem::remove(target);
+}
+
+void CopyAndSync(benchmark::State& state, std::string source, std::string target)
+{
+    const std::string command = "cp '" + source + "' '" + target + "' && sync '" + target + "'";
+    for (auto _ : state) {
+        std::filesystem::remove(target);
+        const auto start = std::chrono::steady_clock::now();
+        if (std::system(command.c_str()) != 0) {
+            state.SkipWithError("cp failed");
+            break;
+        }
+        state.SetIterationTime(Seconds(start));
+    }
+    std::filesystem::remove(target);
+}
+
+std::string MakeData(const vtx::bench::ScratchDir& dir)
+{
+    const std::string path = dir.File("data.bin");
+    std::ofstream out(path, std::ios::binary);
+    std::mt19937_64 random(28);
+    std::vector<std::uint64_t> block((1u << 20) / sizeof(std::uint64_t));
+    for (FilePos written = 0; written < kGiB; written += 1u << 20) {
+        for (auto& word : block)
+            word = random();
+        out.write(reinterpret_cast<const char*>(block.data()), static_cast<std::streamsize>(block.size() * sizeof(std::uint64_t)));
+    }
+    if (!out)
+        throw std::runtime_error("cannot write the 1 GiB file under /tmp");
+    return path;
+}
+
+} // namespace
+
+static int Run()
+{
+    vtx::MessageBoxRecorder boxes;
+    vtx::bench::ScratchDir dir("vantorix-bench-tools");
+    const std::string data = MakeData(dir);
+    auto doc = std::make_unique<CVantorixDoc>();
+    if (!doc->OnOpenDocument(QString::fromStdString(data)))
+        throw std::runtime_error("cannot open the 1 GiB file");
+
+    using benchmark::RegisterBenchmark;
+    const auto timed = [](benchmark::internal::Benchmark* bench) {
+        bench->Repetitions(kRepeats)->Iterations(1)->UseManualTime()->Unit(benchmark::kMillisecond);
+    };
+    timed(RegisterBenchmark("cpu/sha256/openssl", Shell, "openssl dgst -sha256 '" + data + "' > /dev/null", Clock::Cpu));
+    timed(RegisterBenchmark("cpu/crc32/python", Shell,
+                            "python3 -c 'import sys, zlib\nf = open(sys.argv[1], \"rb\")\nc = 0\n"
+                            "while True:\n    b = f.read(1 << 20)\n    if not b: break\n    c = zlib.crc32(b, c)\n' '" +
+                                data + "'",
+                            Clock::Cpu));
+    timed(RegisterBenchmark("cpu/checksum/SHA-256", Checksums, doc.get(), std::vector{ChecksumAlgorithm::Sha256}, Clock::Cpu));
+    timed(RegisterBenchmark("cpu/checksum/CRC-32", Checksums, doc.get(), std::vector{ChecksumAlgorithm::Crc32}, Clock::Cpu));
+    std::vector<std::string> singles;
+    for (const ChecksumAlgorithm algorithm : vtx::kAllChecksums) {
+        singles.push_back(std::string("wall/checksum/") + vtx::ChecksumName(algorithm));
+        timed(RegisterBenchmark(singles.back().c_str(), Checksums, doc.get(), std::vector<ChecksumAlgorithm>{algorithm}, Clock::Wall));
+    }
+    timed(RegisterBenchmark("wall/checksum/all", Checksums, doc.get(),
+                            std::vector<ChecksumAlgorithm>(vtx::kAllChecksums.begin(), vtx::kAllChecksums.end()), Clock::Wall));
+    timed(RegisterBenchmark("save_selection/ours", SaveSelection, doc.get(), dir.File("ours.bin")));
+    timed(RegisterBenchmark("save_selection/cp", CopyAndSync, data, dir.File("cp.bin")));
+
+    vtx::bench::RatioReporter times;
+    benchmark::RunSpecifiedBenchmarks(&times);
+
+    bool within = true;
+    within &= vtx::bench::PrintRatio(times, "tools_sha256_1GiB_vs_openssl_cpu", "cpu/checksum/SHA-256", "cpu/sha256/openssl", 1.2);
+    within &= vtx::bench::PrintRatio(times, "tools_crc32_1GiB_vs_python_zlib_cpu", "cpu/checksum/CRC-32", "cpu/crc32/python", 1.2);
+    std::string slowest;
+    for (const std::string& single : singles)
+        if (slowest.empty() || times.Seconds(single) > times.Seconds(slowest))
+            slowest = single;
+    within &= vtx::bench::PrintRatio(times, "tools_all_six_checksums_vs_slowest_single", "wall/checksum/all", slowest, 1.2);
+    vtx::bench::PrintFigure("tools_slowest_single_checksum", slowest);
+    within &= vtx::bench::PrintRatio(times, "tools_save_selection_1GiB_vs_cp_fsync", "save_selection/ours", "save_selection/cp", 1.2);
+
+    if (boxes.Count() > 0) {
+        std::fprintf(stderr, "unexpected message: %s\n", boxes.Last().toLocal8Bit().constData());
+        return 1;
+    }
+    return within ? 0 : 1;
+}
+
+int main(int argc, char** argv)
+{
+    std::vector<char*> args(argv, argv + argc);
+    std::string interleave = "--benchmark_enable_random_interleaving=true";
+    args.insert(args.begin() + 1, interleave.data());
+    int count = static_cast<int>(args.size());
+    benchmark::Initialize(&count, args.data());
+    try {
+        return Run();
+    } catch (const std::exception& failure) {
+        std::fprintf(stderr, "bench_tools: %s\n", failure.what());
+        return 1;
+    }
+}
