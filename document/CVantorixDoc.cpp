@@ -473,6 +473,23 @@ ReadOutcome CVantorixDoc::ReadPresented(std::uint8_t* buffer, std::uint32_t coun
     }
 }
 
+ByteRange CVantorixDoc::StoredDataFrom(FilePos position) const
+{
+    if (!m_bFileOpen)
+        return {position, 0};
+    ByteRange region = m_file.DataRegionFrom(position);
+    const auto change = m_changes.lower_bound(position);
+    if (change != m_changes.end() && change->first < region.first && change->first < m_nLength) {
+        // A pending byte inside the hole: the run ends at the next byte that is neither
+        // pending nor in the file's data.
+        FilePos end = change->first + 1;
+        for (auto next = std::next(change); next != m_changes.end() && next->first == end && end < region.first; ++next)
+            ++end;
+        region = {change->first, end - change->first};
+    }
+    return region;
+}
+
 QString CVantorixDoc::ReadFailureText(FilePos offset, int error) const
 {
     const QString reason = QString::fromLocal8Bit(std::strerror(error != 0 ? error : EIO));
