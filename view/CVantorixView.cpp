@@ -368,7 +368,11 @@ void CVantorixView::DrawRows(QPainter& dc, const RowSpan& rows, const QRect& dir
                     continue;
                 const std::uint8_t value = m_rowBuffer[i];
                 const bool selected = IsSelected(start + i, m_nSelAnchor, m_nSelEnd);
-                dc.fillRect(QRect(x, y, cellWidth, m_nRowPitch), selected ? highlight : window);
+                QColor background = selected ? highlight : window;
+                if (!selected && m_cellBackground)
+                    if (const std::optional<QColor> own = m_cellBackground(start + i, value))
+                        background = *own;
+                dc.fillRect(QRect(x, y, cellWidth, m_nRowPitch), background);
                 const QColor coded = ToQColor(hex ? colors.HexColor(value) : colors.AsciiColor(value));
                 dc.setPen(selected ? highlightText : colors.IsCoded(value) ? coded : theme.text);
                 dc.drawText(x, baseline, hex ? hexTexts[value] : charTexts[value]);
@@ -541,10 +545,32 @@ void CVantorixView::OnVScroll(ScrollCode code)
     }
 }
 
+void CVantorixView::SetCellBackground(CellBackground provider)
+{
+    m_cellBackground = std::move(provider);
+    update();
+}
+
+void CVantorixView::SetTopRow(std::uint64_t row)
+{
+    const std::uint64_t pitch = static_cast<std::uint64_t>(m_nRowPitch);
+    const std::uint64_t limit = m_nMax > m_nPage ? m_nMax - m_nPage : 0;
+    const std::uint64_t wanted = std::min(row * pitch, limit / pitch * pitch);
+    if (wanted == m_nScrollPos)
+        return;
+    const std::uint64_t before = m_nScrollPos;
+    m_nScrollPos = wanted;
+    m_nTopRow = m_nScrollPos / pitch;
+    SetScrollBarPos();
+    ScrollPixels(static_cast<std::int64_t>(before) - static_cast<std::int64_t>(m_nScrollPos));
+}
+
 void CVantorixView::ScrollPixels(std::int64_t dyPx)
 {
     if (dyPx == 0)
         return;
+    // Watchers (a comparison scrolling two views together) hear it whatever moved it.
+    emit topRowChanged(m_nScrollPos / static_cast<std::uint64_t>(std::max(m_nRowPitch, 1)));
     // The caret moves with the pixels, as the window's own caret did.
     m_ptCaret.ry() += ToInt(dyPx);
     const QRect area = ClientRect();

@@ -15,6 +15,7 @@
 #include "view/WheelAccumulator.h"
 
 // Qt
+#include <QColor>
 #include <QElapsedTimer>
 #include <QFont>
 #include <QPoint>
@@ -87,6 +88,15 @@ public:
     // bookmark, a difference).
     void SelectRange(const ByteRange& range);
 
+    // Another part of the program may give cells their own background (a comparison
+    // marks the bytes that differ): asked for each byte drawn that is not selected, with
+    // its position and the value shown; nullopt keeps the view's own background.
+    using CellBackground = std::function<std::optional<QColor>(FilePos position, std::uint8_t value)>;
+    void SetCellBackground(CellBackground provider);
+    // Puts `row` at the top of the window (as far as the file's end allows), as a scroll
+    // there would; topRowChanged tells the other way round.
+    void SetTopRow(std::uint64_t row);
+
     // Search, clipboard, display settings. A match found is selected and scrolled into
     // view; both directions wrap once round the file.
     void FindNext();
@@ -148,6 +158,8 @@ signals:
     // The caret moved, or the bytes at it may have changed (typed over, undone). Watchers
     // of the caret's bytes read them again when they see it.
     void caretMoved();
+    // The row at the top of the window changed (scrolling of any kind).
+    void topRowChanged(std::uint64_t row);
 
 protected:
     // Every row the view draws is read here; a subclass may watch the reads.
@@ -270,6 +282,7 @@ private:
     std::vector<std::uint8_t> m_rowBuffer;
     std::array<QString, 256> m_charTexts;
     WheelAccumulator m_wheel;
+    CellBackground m_cellBackground;
     // The left button went down past the end of the data: until the pointer reaches a byte,
     // the drag selects nothing.
     bool m_bAnchorPastEnd = false;
