@@ -124,8 +124,8 @@ bool CVantorixDoc::OnOpenDocument(const QString& path)
 {
     try {
         const std::string local = LocalPath(path);
-        CFile::OpenError error = m_file.Open(local);
-        bool readOnly = false;
+        bool readOnly = m_bOpenViewOnly && !m_bOpeningCopy;
+        CFile::OpenError error = m_file.Open(local, readOnly ? CFile::Mode::ViewOnly : CFile::Mode::ReadWrite);
         // A file the user may not write, or that another editor holds, can still be looked
         // at; the copy a Save As makes must be writable, so there nobody is asked.
         if ((error == CFile::OpenError::ReadOnly || error == CFile::OpenError::Locked) && !m_bOpeningCopy) {

@@ -78,6 +78,9 @@ public:
     [[nodiscard]] bool IsReadOnly() const { return m_bReadOnly; }
     // What a refused edit of a view-only document says.
     static constexpr const char* kReadOnlyText = "The file is open read-only.";
+    // The next OnOpenDocument opens the file view-only without asking (a file opened only
+    // to be compared with another).
+    void SetOpenViewOnly(bool viewOnly) { m_bOpenViewOnly = viewOnly; }
     // The second line of "Error Opening File": why the open failed.
     [[nodiscard]] static QString OpenFailureReason(CFile::OpenError error, int systemError);
     // Asked of the file on every call; 0 when no file is open.
@@ -257,6 +260,7 @@ private:
     // Whether the next change's first record joins the step before it (inside a group
     // that has recorded something already).
     [[nodiscard]] bool JoinsOpenGroup() const { return m_nGroupDepth > 0 && m_undo.size() > m_nGroupStart; }
+    bool m_bOpenViewOnly = false;
     // Set while a Save As opens its copy, which must open for writing or fail.
     bool m_bOpeningCopy = false;
 };
