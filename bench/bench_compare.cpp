@@ -3,16 +3,27 @@
 // through two 64 GiB sparse images that differ only in their last byte it must beat cmp by
 // far, because the holes both files share are stepped over without reading.
 //
-// The files live in a fresh directory under /tmp that is removed at the end.
+// The compare window must open on two 64 GiB files as fast as one window opens on a 1 KiB
+// file, and repaint in little more than twice the time of one view (it shows two).
+//
+// The files live in a fresh directory under /tmp that is removed at the end. The windows
+// run on Qt's offscreen platform.
 
 // this program
 #include "bench/BenchRatios.h"
 #include "bench/BenchScratch.h"
 #include "document/CVantorixDoc.h"
 #include "framework/MessageBox.h"
+#include "colors/ColorCodesFile.h"
+#include "tools/compare/CCompareWindow.h"
 #include "tools/compare/CompareTool.h"
+#include "view/CVantorixView.h"
+#include "view/IMainFrameServices.h"
 
 // Qt
+#include <QApplication>
+#include <QImage>
+#include <QPainter>
 #include <QString>
 
 // std
@@ -27,6 +38,7 @@
 namespace {
 
 using vtx::CVantorixDoc;
+using vtx::CVantorixView;
 using vtx::bench::ScratchDir;
 
 constexpr std::int64_t kGiB = std::int64_t{1} << 30;
@@ -69,6 +81,66 @@ std::string SparseEndingWith(const ScratchDir& dir, const std::string& name, std
     return path;
 }
 
+// The main frame's part: the colour codes shipped with the program, nothing else.
+class BenchFrame final : public vtx::IMainFrameServices
+{
+public:
+    BenchFrame() { m_colors.Apply(vtx::LoadColorCodes(vtx::ColorCodesPath())); }
+    const vtx::ColorTable& GetColorTable() const override { return m_colors; }
+    QString GetSearchText() const override { return {}; }
+    vtx::SearchType GetSearchType() const override { return vtx::SearchType::Hex; }
+    bool IsSigned() const override { return false; }
+    void ShowCaretInfo(vtx::FilePos, std::uint8_t, int) override {}
+    void SetStatusText(const QString&) override {}
+    void SetOverwriteIndicator(bool) override {}
+
+private:
+    vtx::ColorTable m_colors;
+};
+
+constexpr int kWindowWidth = 1800;
+constexpr int kWindowHeight = 900;
+
+// Opening one file in a window of its own: the document, the view, and its first paint.
+void OpenOne(benchmark::State& state, const std::string& path)
+{
+    QImage image(kWindowWidth / 2, kWindowHeight, QImage::Format_RGB32);
+    for (auto _ : state) {
+        auto doc = Open(path);
+        CVantorixView view(doc.get());
+        view.OnInitialUpdate();
+        view.resize(image.size());
+        view.show();
+        QPainter painter(&image);
+        view.render(&painter);
+    }
+}
+
+// Opening a compare window on two files: both documents, the window, its first paint.
+void OpenComparison(benchmark::State& state, const std::string& first, const std::string& second)
+{
+    QImage image(kWindowWidth, kWindowHeight, QImage::Format_RGB32);
+    for (auto _ : state) {
+        auto a = Open(first);
+        auto b = Open(second);
+        vtx::CCompareWindow window(*a, *b, false, nullptr);
+        window.resize(image.size());
+        window.show();
+        QPainter painter(&image);
+        window.render(&painter);
+    }
+}
+
+// One full repaint of a widget, as the window system asks for it.
+void Repaint(benchmark::State& state, QWidget* widget)
+{
+    QImage image(widget->size(), QImage::Format_RGB32);
+    for (auto _ : state) {
+        QPainter painter(&image);
+        widget->render(&painter);
+    }
+}
+
 // Next Difference from the start; `expected` is where the first run must begin (-1: none).
 void NextDifference(benchmark::State& state, vtx::CompareTool* tool, std::int64_t expected)
 {
@@ -98,9 +170,14 @@ void Cmp(benchmark::State& state, const std::string& command)
 
 int main(int argc, char** argv)
 {
+    if (!std::getenv("QT_QPA_PLATFORM"))
+        ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    QApplication app(argc, argv);
     vtx::MessageBoxRecorder boxes;
     benchmark::Initialize(&argc, argv);
     ScratchDir dir("vantorix-bench-compare");
+    BenchFrame frame;
+    vtx::SetMainFrameServices(&frame);
 
     const std::string twinA = dir.File("twin-a.bin");
     const std::string twinB = dir.File("twin-b.bin");
@@ -129,6 +206,32 @@ int main(int argc, char** argv)
     benchmark::RegisterBenchmark("compare_64GiB_sparse/next", NextDifference, &sparse, kLargeFile - 1)
         ->Repetitions(kRepeats)->Iterations(1)->UseRealTime()->Unit(benchmark::kMillisecond);
 
+    // The windows: the sparse images differ in their last byte only, so their first
+    // screens are equal; a second pair differs in every byte shown.
+    const std::string small = dir.Sparse("small.bin", 1024, std::string(1024, 'x'));
+    benchmark::RegisterBenchmark("compare_open/one_1KiB_file", OpenOne, small)
+        ->Repetitions(kRepeats)->MinTime(0.1)->Unit(benchmark::kMicrosecond);
+    benchmark::RegisterBenchmark("compare_open/two_64GiB_files", OpenComparison, sparseA, sparseB)
+        ->Repetitions(kRepeats)->MinTime(0.1)->Unit(benchmark::kMicrosecond);
+    const std::string smallOther = dir.Sparse("small-other.bin", 1024, std::string(1024, 'y'));
+    benchmark::RegisterBenchmark("compare_open/two_1KiB_files", OpenComparison, small, smallOther)
+        ->Repetitions(kRepeats)->MinTime(0.1)->Unit(benchmark::kMicrosecond);
+
+    auto screenA = Open(dir.Sparse("screen-a.bin", kGiB, std::string(65536, 'a')));
+    auto screenB = Open(dir.Sparse("screen-b.bin", kGiB, std::string(65536, 'b')));
+    vtx::CCompareWindow window(*screenA, *screenB, false, nullptr);
+    window.resize(kWindowWidth, kWindowHeight);
+    window.show();
+    CVantorixView single(screenA.get());
+    single.OnInitialUpdate();
+    single.resize(window.FirstView()->size());
+    single.show();
+    QApplication::processEvents();
+    benchmark::RegisterBenchmark("compare_repaint/one_view", Repaint, &single)
+        ->Repetitions(kRepeats)->MinTime(0.1)->Unit(benchmark::kMicrosecond);
+    benchmark::RegisterBenchmark("compare_repaint/compare_window", Repaint, &window)
+        ->Repetitions(kRepeats)->MinTime(0.1)->Unit(benchmark::kMicrosecond);
+
     vtx::bench::RatioReporter times;
     benchmark::RunSpecifiedBenchmarks(&times);
     benchmark::Shutdown();
@@ -137,5 +240,15 @@ int main(int argc, char** argv)
     within &= vtx::bench::PrintRatio(times, "compare_next_1GiB_identical_vs_cmp", "compare_1GiB/next", "compare_1GiB/cmp", 1.2);
     within &= vtx::bench::PrintRatio(times, "compare_next_64GiB_sparse_vs_cmp_first_GiB", "compare_64GiB_sparse/next",
                                      "compare_64GiB_sparse/cmp_first_GiB", 0.1);
+    constexpr auto kCpu = vtx::bench::RatioReporter::Clock::Cpu;
+    // A compare window makes two documents, two views and their two first screens: against
+    // one window on one file it costs about twice as much, whatever the files' size. The
+    // size is what must not count: the same window on two 1 KiB files is the floor.
+    within &= vtx::bench::PrintRatio(times, "compare_open_window_two_64GiB_vs_one_1KiB", "compare_open/two_64GiB_files",
+                                     "compare_open/one_1KiB_file", 0, kCpu);
+    within &= vtx::bench::PrintRatio(times, "compare_open_window_two_64GiB_vs_two_1KiB", "compare_open/two_64GiB_files",
+                                     "compare_open/two_1KiB_files", 1.2, kCpu);
+    within &= vtx::bench::PrintRatio(times, "compare_repaint_window_vs_one_view", "compare_repaint/compare_window",
+                                     "compare_repaint/one_view", 2.2, kCpu);
     return within ? 0 : 1;
 }
