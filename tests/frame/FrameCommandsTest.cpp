@@ -98,8 +98,8 @@ TEST_F(FrameTest, MenusShowTheCommandsOfTheTable)
     Frame()->UpdateCommands();
     EXPECT_EQ(ItemTexts(Frame()->GetMenuPopup(IDR_VANTORTYPE, QStringLiteral("&Edit"))),
               (QStringList{"&Undo\tCtrl+Z", "&Redo\tCtrl+Y", "-", "Cu&t\tCtrl+X", "&Copy\tCtrl+C", "Copy as &Hex",
-                           "&Paste\tCtrl+V", "Select &All\tCtrl+A", "-", "&Find", "Find Pre&vious", "&Goto Address",
-                           "Edit Color Codes"}));
+                           "&Paste\tCtrl+V", "Select &All\tCtrl+A", "-", "&Find", "Find Pre&vious", "Next &Difference\tF6",
+                           "Previous Di&fference\tShift+F6", "&Goto Address", "Edit Color Codes"}));
     EXPECT_EQ(ItemTexts(Frame()->GetMenuPopup(IDR_MAINFRAME, QStringLiteral("&Help"))),
               (QStringList{"&About Vantorix...", "-", "More Info...", "Comments?"}));
 
