@@ -125,8 +125,8 @@ bool CVantorixDoc::OnOpenDocument(const QString& path)
 {
     try {
         const std::string local = LocalPath(path);
-        CFile::OpenError error = m_file.Open(local);
-        bool readOnly = false;
+        bool readOnly = m_bOpenViewOnly && !m_bOpeningCopy;
+        CFile::OpenError error = m_file.Open(local, readOnly ? CFile::Mode::ViewOnly : CFile::Mode::ReadWrite);
         // A file the user may not write, or that another editor holds, can still be looked
         // at; the copy a Save As makes must be writable, so there nobody is asked.
         if ((error == CFile::OpenError::ReadOnly || error == CFile::OpenError::Locked) && !m_bOpeningCopy) {
@@ -531,6 +531,23 @@ ReadOutcome CVantorixDoc::ReadPresented(std::uint8_t* buffer, std::uint32_t coun
     } catch (...) {
         return {0, EIO};
     }
+}
+
+ByteRange CVantorixDoc::StoredDataFrom(FilePos position) const
+{
+    if (!m_bFileOpen)
+        return {position, 0};
+    ByteRange region = m_file.DataRegionFrom(position);
+    const auto change = m_changes.lower_bound(position);
+    if (change != m_changes.end() && change->first < region.first && change->first < m_nLength) {
+        // A pending byte inside the hole: the run ends at the next byte that is neither
+        // pending nor in the file's data.
+        FilePos end = change->first + 1;
+        for (auto next = std::next(change); next != m_changes.end() && next->first == end && end < region.first; ++next)
+            ++end;
+        region = {change->first, end - change->first};
+    }
+    return region;
 }
 
 QString CVantorixDoc::ReadFailureText(FilePos offset, int error) const

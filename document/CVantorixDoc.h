@@ -70,6 +70,9 @@ public:
     [[nodiscard]] bool IsReadOnly() const { return m_bReadOnly; }
     // What a refused edit of a view-only document says.
     static constexpr const char* kReadOnlyText = "The file is open read-only.";
+    // The next OnOpenDocument opens the file view-only without asking (a file opened only
+    // to be compared with another).
+    void SetOpenViewOnly(bool viewOnly) { m_bOpenViewOnly = viewOnly; }
     // The second line of "Error Opening File": why the open failed.
     [[nodiscard]] static QString OpenFailureReason(CFile::OpenError error, int systemError);
     // The second line of "Open <name> read-only?": no write permission, a read-only file
@@ -90,6 +93,12 @@ public:
     // over the document (search, copy, checksums, compare) reads through here, so that a
     // read error is never taken for the end or for "not found".
     ReadOutcome ReadPresented(std::uint8_t* buffer, std::uint32_t count, FilePos position);
+    // The first run at or after position whose presented bytes may be other than zeros: a
+    // data region of the file, or a pending change that comes before it. Between position
+    // and the run's first byte everything reads as zeros (a hole of a sparse file), so a
+    // scan may step over it without reading. Empty (first = the length) when nothing but
+    // a hole follows; the rest of the file where the file system cannot tell.
+    [[nodiscard]] ByteRange StoredDataFrom(FilePos position) const;
     // "Could not read <name> at <offset>: <reason>." for a failed ReadPresented.
     [[nodiscard]] QString ReadFailureText(FilePos offset, int error) const;
     // Records a pending change and its undo record; false when position is not inside the
@@ -207,6 +216,7 @@ private:
     {
         return m_nGroupDepth > 0 && m_pending.UndoRecords().size() > m_nGroupStart;
     }
+    bool m_bOpenViewOnly = false;
     // Set while a Save As opens its copy, which must open for writing or fail.
     bool m_bOpeningCopy = false;
 };

@@ -10,6 +10,7 @@
 #include "colors/NumberText.h"
 #include "colors/ShippedColorCodes.h"
 #include "frame/ApplicationIcon.h"
+#include "tools/compare/CCompareWindow.h"
 #include "frame/CColorCodesDlg.h"
 #include "frame/CCaretNumbersDock.h"
 #include "frame/CKeyboardShortcutsDlg.h"
@@ -103,13 +104,15 @@ const std::vector<PopupLayout>& MenuLayout(int menuId)
     };
     static const std::vector<PopupLayout> withDocument = {
         {QStringLiteral("&File"),
-         withRecent({ID_FILE_OPEN, ID_FILE_CLOSE, ID_FILE_SAVE, ID_FILE_SAVE_AS, ID_FILE_SAVE_SELECTION_AS, SEP,
+         withRecent({ID_FILE_OPEN, ID_FILE_CLOSE, ID_FILE_SAVE, ID_FILE_SAVE_AS, ID_FILE_SAVE_SELECTION_AS,
+                     CCompareWindow::ID_FILE_COMPARE, SEP,
                      ID_FILE_PRINT,
                      ID_FILE_PRINT_PREVIEW, ID_FILE_PRINT_SETUP, SEP},
                     {SEP, ID_APP_EXIT})},
         {QStringLiteral("&Edit"),
          {ID_EDIT_UNDO, ID_EDIT_REDO, SEP, ID_EDIT_CUT, ID_EDIT_COPY, ID_EDIT_COPY_HEX, ID_EDIT_PASTE, ID_EDIT_FILL,
           ID_EDIT_SELECT_ALL, SEP, ID_SEARCH_TEXT, ID_FIND, ID_FIND_PREVIOUS, ID_EDIT_REPLACE, ID_EDIT_FIND_ALL,
+          CCompareWindow::ID_NEXT_DIFFERENCE, CCompareWindow::ID_PREVIOUS_DIFFERENCE,
           ID_GOTO_ADDRESS, ID_EDIT_COLOR_CODES}},
         viewWithDocument,
         {QStringLiteral("&Tools"), {ID_TOOLS_CHECKSUM, SEP, ID_BOOKMARK_TOGGLE, ID_BOOKMARK_NEXT, ID_BOOKMARK_PREVIOUS}},
@@ -544,6 +547,9 @@ CDocManager* CMainFrame::DocManager() const
 
 CVantorixView* CMainFrame::ActiveHexView() const
 {
+    // In a compare window the commands go to the view the user works in.
+    if (const auto* compare = qobject_cast<CCompareWindow*>(MDIClient()->currentSubWindow()))
+        return compare->ActiveView();
     return qobject_cast<CVantorixView*>(GetActiveView());
 }
 
@@ -754,6 +760,44 @@ void CMainFrame::AddEditCommands()
     m_commands.Add({ID_GOTO_ADDRESS, QStringLiteral("Go To Address\nGo To Address"), QStringLiteral("&Goto Address"),
                     {QKeySequence(Qt::CTRL | Qt::Key_J), QKeySequence(Qt::CTRL | Qt::Key_G)},
                     [this] { OnGotoCommand(); }, withDocument});
+    // Comparing two files: File > Compare With, and F6 and Shift+F6 while a compare window
+    // is active (the Edit menu shows them only then).
+    const auto activeCompare = [this] { return qobject_cast<CCompareWindow*>(MDIClient()->currentSubWindow()); };
+    const auto whileComparing = [activeCompare](CCmdUI& ui) {
+        const bool comparing = activeCompare() != nullptr;
+        ui.Enable(comparing);
+        ui.SetVisible(comparing);
+    };
+    m_commands.Add({CCompareWindow::ID_FILE_COMPARE,
+                    QStringLiteral("Compare the active document with another file, side by side\nCompare With"),
+                    QStringLiteral("Co&mpare With..."), {},
+                    [this] {
+                        CVantorixView* view = ActiveHexView();
+                        CDocManager* manager = DocManager();
+                        if (!view || !view->GetDocument() || !manager)
+                            return;
+                        const QString path = manager->AskFileToOpen();
+                        if (!path.isEmpty())
+                            CCompareWindow::Open(*view->GetDocument(), path, *manager, *MDIClient());
+                        UpdateCommands();
+                    },
+                    withDocument});
+    m_commands.Add({CCompareWindow::ID_NEXT_DIFFERENCE,
+                    QStringLiteral("Select the next run of differing bytes in both files\nNext Difference"),
+                    QStringLiteral("Next &Difference\tF6"), {QKeySequence(Qt::Key_F6)},
+                    [activeCompare] {
+                        if (CCompareWindow* compare = activeCompare())
+                            compare->NextDifference();
+                    },
+                    whileComparing});
+    m_commands.Add({CCompareWindow::ID_PREVIOUS_DIFFERENCE,
+                    QStringLiteral("Select the previous run of differing bytes in both files\nPrevious Difference"),
+                    QStringLiteral("Previous Di&fference\tShift+F6"), {QKeySequence(Qt::SHIFT | Qt::Key_F6)},
+                    [activeCompare] {
+                        if (CCompareWindow* compare = activeCompare())
+                            compare->PreviousDifference();
+                    },
+                    whileComparing});
     m_commands.Add({ID_EDIT_COLOR_CODES, QStringLiteral("Edit Color Codes\nEdit Color Codes"),
                     QStringLiteral("Edit Color Codes"), {QKeySequence(Qt::ALT | Qt::Key_C)},
                     [this] { OnEditColorCodes(); }, {}});

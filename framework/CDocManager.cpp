@@ -71,6 +71,26 @@ CDocument* CDocManager::OpenDocumentFile(const QString& path)
     return docTemplate ? docTemplate->OpenDocumentFile(fullPath) : nullptr;
 }
 
+CDocument* CDocManager::FindOpenDocument(const QString& path) const
+{
+    const QString fullPath = NormalizePath(path);
+    if (fullPath.isEmpty())
+        return nullptr;
+    for (const auto& docTemplate : m_templates)
+        if (CDocument* open = docTemplate->FindOpenDocument(fullPath))
+            return open;
+    return nullptr;
+}
+
+CDocument* CDocManager::OpenHiddenDocument(const QString& path, const std::function<void(CDocument*)>& prepare)
+{
+    const QString fullPath = NormalizePath(path);
+    CDocTemplate* docTemplate = GetFirstDocTemplate();
+    if (fullPath.isEmpty() || !docTemplate)
+        return nullptr;
+    return docTemplate->OpenDocumentFile(fullPath, false, prepare);
+}
+
 void CDocManager::OnFileNew()
 {
     // One template: no list of document kinds to choose from.

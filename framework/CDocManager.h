@@ -46,6 +46,15 @@ public:
     // Opens path (after NormalizePath) or activates the document that has it open.
     CDocument* OpenDocumentFile(const QString& path);
 
+    // The open document of path (after NormalizePath), or null; nothing is activated.
+    [[nodiscard]] CDocument* FindOpenDocument(const QString& path) const;
+    // Opens path (after NormalizePath) as a new document whose window stays hidden (a
+    // file opened for another window that shows it, as a comparison does); `prepare`
+    // sees the document before it opens the file. Null when the file cannot be opened
+    // (the document has said why).
+    CDocument* OpenHiddenDocument(const QString& path, const std::function<void(CDocument*)>& prepare = {});
+    // The open dialog (or the tests' prompt): the chosen path, or empty for Cancel.
+    [[nodiscard]] QString AskFileToOpen() const { return PromptFileName(true, QString()); }
     void OnFileNew();
     void OnFileOpen();
     // Save: in place, or as Save As when the document has no path yet.

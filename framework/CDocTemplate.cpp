@@ -40,7 +40,8 @@ QStringList CDocTemplate::GetFileFilters() const
     return filters;
 }
 
-CDocument* CDocTemplate::OpenDocumentFile(const QString& path, bool makeVisible)
+CDocument* CDocTemplate::OpenDocumentFile(const QString& path, bool makeVisible,
+                                          const std::function<void(CDocument*)>& prepare)
 {
     if (!m_makeDocument)
         return nullptr;
@@ -72,6 +73,8 @@ CDocument* CDocTemplate::OpenDocumentFile(const QString& path, bool makeVisible)
             return nullptr;
         }
     } else {
+        if (prepare)
+            prepare(document);
         if (!document->OnOpenDocument(path)) {
             DiscardDocument(document);
             return nullptr;

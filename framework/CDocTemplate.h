@@ -57,7 +57,9 @@ public:
     // empty document (OnNewDocument), else it opens the path (OnOpenDocument) and, on
     // success, sets the document's path name. On failure the frame is discarded, the
     // document closed, and null returned; the document has said why, if anything.
-    CDocument* OpenDocumentFile(const QString& path, bool makeVisible = true);
+    // `prepare`, when given, sees the new document before it opens the file.
+    CDocument* OpenDocumentFile(const QString& path, bool makeVisible = true,
+                                const std::function<void(CDocument*)>& prepare = {});
     // Another frame and view for an open document (not yet shown).
     CMDIChildWnd* CreateNewFrame(CDocument* document);
     // Lets the frame's view initialise itself and, if asked, shows and activates the frame.

@@ -354,6 +354,38 @@ void CFile::WriteAt(const void* buffer, std::uint64_t count, FilePos position)
         ThrowErrno("write");
 }
 
+ByteRange CFile::DataRegionFrom(FilePos position) const
+{
+    FilePos length = 0;
+    try {
+        length = GetLength();
+    } catch (const CFileException&) {
+        // Nothing known: the caller reads, and learns the error there.
+        return {position, kMaxFilePos - std::min(position, kMaxFilePos)};
+    }
+    if (position >= length)
+        return {length, 0};
+    const ByteRange everything{position, length - position};
+    const off_t was = ::lseek(m_fd, 0, SEEK_CUR);
+    if (was < 0)
+        return everything;
+    ByteRange region = everything;
+    const off_t data = ::lseek(m_fd, static_cast<off_t>(position), SEEK_DATA);
+    if (data < 0) {
+        // ENXIO: no data from here to the end. Any other error (no support): all data.
+        if (errno == ENXIO)
+            region = {length, 0};
+    } else if (static_cast<FilePos>(data) >= length) {
+        region = {length, 0};
+    } else {
+        const off_t hole = ::lseek(m_fd, data, SEEK_HOLE);
+        const FilePos end = hole < 0 ? length : std::min<FilePos>(static_cast<FilePos>(hole), length);
+        region = {static_cast<FilePos>(data), end - static_cast<FilePos>(data)};
+    }
+    (void)::lseek(m_fd, was, SEEK_SET);
+    return region;
+}
+
 FilePos CFile::GetLength() const
 {
     if (m_fd < 0)

@@ -84,6 +84,12 @@ public:
     void Write(const void* buffer, std::uint32_t count);
     // Writes all count bytes at position (pwrite: the file position stays) or throws.
     void WriteAt(const void* buffer, std::uint64_t count, FilePos position);
+    // The first run of the file at or after position that may hold data, as the file system
+    // tells it (SEEK_DATA, SEEK_HOLE): past its end and up to the next such run the file is
+    // a hole that reads as zeros. A file system that cannot tell holes apart gives the
+    // whole rest of the file. Empty (first = the length) when only a hole follows. Never
+    // throws and leaves the file position where it was.
+    [[nodiscard]] ByteRange DataRegionFrom(FilePos position) const;
     // Asks the file for its length on every call (never cached); a block device's is the
     // size its driver gives.
     [[nodiscard]] FilePos GetLength() const;

@@ -447,13 +447,18 @@ void CVantorixView::DrawRows(QPainter& dc, const RowSpan& rows, const QRect& dir
                 if (x + cellWidth <= dirtyPx.left())
                     continue;
                 const bool selected = IsSelected(start + i, m_nSelAnchor, m_nSelEnd);
-                dc.fillRect(QRect(x, y, cellWidth, m_nRowPitch), selected ? highlight : window);
                 if (i >= readable) {
+                    dc.fillRect(QRect(x, y, cellWidth, m_nRowPitch), selected ? highlight : window);
                     dc.setPen(selected ? highlightText : theme.text);
                     dc.drawText(x, baseline, hex ? QStringLiteral("??") : QStringLiteral("?"));
                     continue;
                 }
                 const std::uint8_t value = m_rowBuffer[i];
+                QColor background = selected ? highlight : window;
+                if (!selected && m_cellBackground)
+                    if (const std::optional<QColor> own = m_cellBackground(start + i, value))
+                        background = *own;
+                dc.fillRect(QRect(x, y, cellWidth, m_nRowPitch), background);
                 dc.setPen(selected ? highlightText : hex ? pens.Hex(value) : pens.Ascii(value));
                 dc.drawText(x, baseline, hex ? hexTexts[value] : charTexts[value]);
             }
@@ -525,6 +530,7 @@ void CVantorixView::SetScroll(const ScrollPoint& to)
     m_nTopRow = to.row;
     m_nScrollOffsetPx = to.px;
     emit scrolled(m_nTopRow);
+    emit topRowChanged(m_nTopRow);
 }
 
 void CVantorixView::SyncScrollBar()
@@ -653,6 +659,12 @@ void CVantorixView::ScrollTo(const ScrollPoint& to)
 void CVantorixView::SetTopRow(std::uint64_t row)
 {
     ScrollTo(std::min(ScrollPoint{row, 0}, Limit()));
+}
+
+void CVantorixView::SetCellBackground(CellBackground provider)
+{
+    m_cellBackground = std::move(provider);
+    update();
 }
 
 void CVantorixView::ScrollPixels(std::int64_t dyPx)

@@ -15,6 +15,7 @@
 #include "view/WheelAccumulator.h"
 
 // Qt
+#include <QColor>
 #include <QElapsedTimer>
 #include <QFont>
 #include <QPoint>
@@ -105,6 +106,12 @@ public:
         update();
     }
 
+    // Another part of the program may give cells their own background (a comparison
+    // marks the bytes that differ): asked for each byte drawn that is not selected, with
+    // its position and the value shown; nullopt keeps the view's own background.
+    using CellBackground = std::function<std::optional<QColor>(FilePos position, std::uint8_t value)>;
+    void SetCellBackground(CellBackground provider);
+
     // Search, clipboard, display settings. A match found is selected and scrolled into
     // view; both directions wrap once round the file.
     void FindNext();
@@ -190,6 +197,8 @@ signals:
     void caretMoved();
     // The view scrolled: TopRow() changed, or the pixels of the top row shown.
     void scrolled(std::uint64_t topRow);
+    // The row at the top of the window changed (scrolling of any kind).
+    void topRowChanged(std::uint64_t row);
 
 protected:
     // Every row the view draws is read here; a subclass may watch the reads.
@@ -339,6 +348,7 @@ private:
     RowMarker m_rowMarker;
     std::array<QString, 256> m_charTexts;
     WheelAccumulator m_wheel;
+    CellBackground m_cellBackground;
     // The left button went down past the end of the data: until the pointer reaches a byte,
     // the drag selects nothing.
     bool m_bAnchorPastEnd = false;

@@ -36,7 +36,8 @@ TEST_F(AppTest, FileAndWindowMenusWithADocument)
     const QStringList items = ItemTexts(file);
     const QStringList expectedHead = {
         QStringLiteral("&Open...\tCtrl+O"), QStringLiteral("&Close"),         QStringLiteral("&Save\tCtrl+S"),
-        QStringLiteral("Save &As..."),      QStringLiteral("Save Se&lection As..."), QStringLiteral("-"),
+        QStringLiteral("Save &As..."),      QStringLiteral("Save Se&lection As..."),
+        QStringLiteral("Co&mpare With..."), QStringLiteral("-"),
         QStringLiteral("&Print...\tCtrl+P"),
         QStringLiteral("Print Pre&view"),   QStringLiteral("P&rint Setup..."), QStringLiteral("-")};
     ASSERT_GE(items.size(), expectedHead.size() + 3);

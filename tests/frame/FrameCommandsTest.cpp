@@ -99,7 +99,8 @@ TEST_F(FrameTest, MenusShowTheCommandsOfTheTable)
     EXPECT_EQ(ItemTexts(Frame()->GetMenuPopup(IDR_VANTORTYPE, QStringLiteral("&Edit"))),
               (QStringList{"&Undo\tCtrl+Z", "&Redo\tCtrl+Y", "-", "Cu&t\tCtrl+X", "&Copy\tCtrl+C", "Copy as &Hex",
                            "Copy &As", "&Paste\tCtrl+V", "F&ill Selection...\tCtrl+Shift+F", "Select &All\tCtrl+A", "-", "Search &Text", "&Find",
-                           "Find Pre&vious", "&Replace...\tCtrl+H", "Find &All", "&Goto Address", "Edit Color Codes", "-",
+                           "Find Pre&vious", "&Replace...\tCtrl+H", "Find &All",
+                           "Next &Difference\tF6", "Previous Di&fference\tShift+F6", "&Goto Address", "Edit Color Codes", "-",
                            "&Search Type"}));
     EXPECT_EQ(ItemTexts(Frame()->GetMenuPopup(IDR_MAINFRAME, QStringLiteral("&Help"))),
               (QStringList{"&Keyboard Shortcuts", "-", "&About Vantorix...", "-", "More Info...", "Comments?"}));
