@@ -9,6 +9,8 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   clang libclang-rt-14-dev
   libx11-dev
+  # Regular-expression search (streaming matcher).
+  libhyperscan-dev
   xvfb xauth xdotool x11-utils imagemagick
   # "Courier" maps to Nimbus Mono PS where the URW fonts are installed, as on most
   # desktops: the narrowest face, so the tests run against it too.
