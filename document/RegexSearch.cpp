@@ -245,6 +245,7 @@ private:
         m_needRestart = false;
         m_closed = false;
         m_restarted = true;
+        m_step = std::clamp<FilePos>(2 * m_horizon, 256, kBlock);
         m_withContext = m_origin > 0 && m_db.afterStart;
         m_streamBase = m_origin > 0 ? m_origin - 1 : 0;
         m_fed = m_streamBase;
@@ -286,8 +287,8 @@ private:
         }
         // After a restart the held bytes go in in small steps: the next match usually
         // settles within a horizon, and the rest would only be scanned again.
-        const FilePos step = m_restarted ? std::clamp<FilePos>(2 * m_horizon, 256, kBlock) : kBlock;
-        const FilePos count = std::min<FilePos>(step, WindowEnd() - m_fed);
+        const FilePos count = std::min<FilePos>(m_restarted ? m_step : kBlock, WindowEnd() - m_fed);
+        m_step = std::min<FilePos>(m_step * 2, kBlock);
         const char* data = reinterpret_cast<const char*>(m_window.data() + (m_fed - m_windowBase));
         const hs_error_t e =
             hs_scan_stream(m_stream, data, static_cast<unsigned>(count), 0, m_scratch, &Scan::OnMatch, this);
@@ -378,6 +379,7 @@ private:
     std::map<FilePos, Ends> m_starts;
     bool m_needRestart = false;
     bool m_restarted = false;
+    FilePos m_step = kBlock;
 };
 
 RegexProgress Offset(const RegexProgress& progress, const FilePos& before)
