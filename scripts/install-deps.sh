@@ -9,6 +9,8 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   clang libclang-rt-14-dev
   libx11-dev
+  # Regular-expression search (streaming matcher).
+  libhyperscan-dev
   xvfb xauth xdotool x11-utils imagemagick
   # The Debian package: dpkg-shlibdeps names its library dependencies, and the tests check
   # its desktop entry and AppStream metainfo with the desktop's own validators.
