@@ -34,6 +34,7 @@ constexpr const char* kExceptionInSave = "Exception in Save()";
 constexpr const char* kReadOnlyRefusal = CVantorixDoc::kReadOnlyText;
 constexpr const char* kReadPastEnd = "len < 0";
 constexpr const char* kOpenReadOnlyQuestion = "Open %1 read-only?";
+constexpr const char* kRunningProgram = "The file is a program that is running.";
 constexpr const char* kNotEightBit =
     "The search text may contain only 8-bit (Latin-1) characters.";
 
@@ -112,6 +113,7 @@ QString CVantorixDoc::OpenFailureReason(CFile::OpenError error, int systemError)
     case CFile::OpenError::NoAccess: return QStringLiteral("You have no permission to read the file.");
     case CFile::OpenError::Locked: return QStringLiteral("The file is open in another program.");
     case CFile::OpenError::Exists: return QStringLiteral("A file of that name exists already.");
+    case CFile::OpenError::Running: return QString::fromLatin1(kRunningProgram);
     case CFile::OpenError::Other:
         if (systemError != 0)
             return QString::fromLocal8Bit(std::strerror(systemError)) + QLatin1Char('.');
@@ -128,13 +130,18 @@ bool CVantorixDoc::OnOpenDocument(const QString& path)
         bool readOnly = false;
         // A file the user may not write, or that another editor holds, can still be looked
         // at; the copy a Save As makes must be writable, so there nobody is asked.
-        if ((error == CFile::OpenError::ReadOnly || error == CFile::OpenError::Locked) && !m_bOpeningCopy) {
+        if ((error == CFile::OpenError::ReadOnly || error == CFile::OpenError::Locked ||
+             error == CFile::OpenError::Running) &&
+            !m_bOpeningCopy) {
             Trace(QStringLiteral("open %1: %2").arg(path, QString::fromLatin1(OpenErrorText(error))));
+            const bool running = error == CFile::OpenError::Running;
             // Opened before asking, so that a file that cannot even be read says so at once.
             error = m_file.Open(local, CFile::Mode::ViewOnly);
             if (error == CFile::OpenError::None) {
-                const MsgResult answer = ShowMessageBox(
-                    QString::fromLatin1(kOpenReadOnlyQuestion).arg(QFileInfo(path).fileName()), MsgButtons::YesNo);
+                QString question = QString::fromLatin1(kOpenReadOnlyQuestion).arg(QFileInfo(path).fileName());
+                if (running)
+                    question += QLatin1Char('\n') + QString::fromLatin1(kRunningProgram);
+                const MsgResult answer = ShowMessageBox(question, MsgButtons::YesNo);
                 if (answer != MsgResult::Yes) {
                     m_file.Close();
                     m_bFileOpen = false;
@@ -207,6 +214,9 @@ bool CVantorixDoc::SaveInPlace()
         // size is its driver's, and stat gives it as 0.
         if (m_changes.rbegin()->first >= m_file.GetLength())
             throw DocFailure("a change lies past the end of the file");
+        // Open for writing only while saving, so that a program shown in a window can
+        // still run; a program that is running refuses this (ETXTBSY).
+        m_file.BeginWrite();
         // One seek and one one-byte write per changed byte; the file keeps its length.
         for (const auto& [position, value] : m_changes) {
             if (m_file.Seek(position) != position)
@@ -216,6 +226,7 @@ bool CVantorixDoc::SaveInPlace()
         }
         // Only what reached the disk counts as saved.
         m_file.Sync();
+        m_file.EndWrite();
         m_file.RecordIdentity();
         m_noticed.reset();
         // The undo history stays: an undo after a save becomes a new pending change.
@@ -226,8 +237,10 @@ bool CVantorixDoc::SaveInPlace()
         NotifyIfDirtyChanged(wasDirty);
         return true;
     } catch (const std::exception& failure) {
+        m_file.AbandonWrite();
         Trace(QStringLiteral("save %1: %2").arg(m_path, QString::fromLocal8Bit(failure.what())));
     } catch (...) {
+        m_file.AbandonWrite();
     }
     // Some changes may have reached the file and others not: which bytes still differ is
     // no longer known, so the document stays dirty until a save succeeds.
