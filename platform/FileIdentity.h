@@ -24,6 +24,7 @@ struct FileIdentity {
     std::uint32_t mode = 0;
 
     [[nodiscard]] static FileIdentity FromStat(const struct stat& st);
+    bool operator==(const FileIdentity&) const = default;
     // The same file: device and inode.
     [[nodiscard]] bool SameFile(const FileIdentity& other) const
     {
