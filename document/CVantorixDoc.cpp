@@ -72,7 +72,12 @@ CVantorixDoc::MatchCaseSource& MatchCaseSlot()
 
 CVantorixDoc::CVantorixDoc() = default;
 
-CVantorixDoc::~CVantorixDoc() = default;
+CVantorixDoc::~CVantorixDoc()
+{
+    // Only a crash or a kill may leave a journal behind: a document that goes in order has
+    // been asked about its changes.
+    DropJournal();
+}
 
 void CVantorixDoc::SetSearchTypeSource(SearchTypeSource source)
 {
@@ -161,6 +166,10 @@ bool CVantorixDoc::OnOpenDocument(const QString& path)
         m_bReadOnly = readOnly;
         m_path = path;
         m_nLength = m_file.GetLength();
+        // A view-only document keeps no journal: it has nothing to lose, and another
+        // editor may hold the file's journal.
+        if (!readOnly)
+            OpenJournal();
         return true;
     } catch (...) {
         m_file.Close();
@@ -194,7 +203,8 @@ bool CVantorixDoc::SaveInPlace()
         NotifyIfDirtyChanged(wasDirty);
         return true;
     }
-    bool wrote = false;
+    bool touched = false;
+    QString reason;
     try {
         FileCheck check;
         if (!m_file.Check(check))
@@ -215,18 +225,9 @@ bool CVantorixDoc::SaveInPlace()
         if (m_changes.rbegin()->first >= m_file.GetLength())
             throw DocFailure("a change lies past the end of the file");
         // Open for writing only while saving, so that a program shown in a window can
-        // still run; a program that is running refuses this (ETXTBSY).
-        m_file.BeginWrite();
-        // One seek and one one-byte write per changed byte; the file keeps its length.
-        for (const auto& [position, value] : m_changes) {
-            if (m_file.Seek(position) != position)
-                throw DocFailure("seek did not reach the changed byte");
-            wrote = true;
-            m_file.Write(&value, 1);
-        }
-        // Only what reached the disk counts as saved.
-        m_file.Sync();
-        m_file.EndWrite();
+        // still run; a program that is running refuses it (ETXTBSY). A failure half-way
+        // puts the old bytes back before it is reported.
+        WritePendingSafely(touched);
         m_file.RecordIdentity();
         m_noticed.reset();
         // The undo history stays: an undo after a save becomes a new pending change.
@@ -235,27 +236,31 @@ bool CVantorixDoc::SaveInPlace()
         m_nDifferingBytes = 0;
         m_bSavedBytesUnknown = false;
         NotifyIfDirtyChanged(wasDirty);
+        RestartJournal();
         return true;
+    } catch (const CFileException& failure) {
+        reason = WriteFailureReason(failure.Error());
+        Trace(QStringLiteral("save %1: %2").arg(m_path, QString::fromLocal8Bit(failure.what())));
     } catch (const std::exception& failure) {
-        m_file.AbandonWrite();
         Trace(QStringLiteral("save %1: %2").arg(m_path, QString::fromLocal8Bit(failure.what())));
     } catch (...) {
-        m_file.AbandonWrite();
     }
-    // Some changes may have reached the file and others not: which bytes still differ is
-    // no longer known, so the document stays dirty until a save succeeds.
-    const bool wasDirty = IsDirty();
-    m_bSavedBytesUnknown = true;
-    NotifyIfDirtyChanged(wasDirty);
-    // A write that got through changed the file's time: that change is ours, and the next
-    // save must not take it for another program's.
-    if (wrote) {
-        try {
-            m_file.RecordIdentity();
-        } catch (...) {
-        }
+    m_file.AbandonWrite();
+    if (touched) {
+        // Some changes reached the file and could not be taken back: which bytes still
+        // differ is no longer known, so the document stays dirty until a save succeeds.
+        const bool wasDirty = IsDirty();
+        m_bSavedBytesUnknown = true;
+        NotifyIfDirtyChanged(wasDirty);
     }
-    ShowMessageBox(QString::fromLatin1(kExceptionInSave));
+    // Writes that got through (and were put back) changed the file's times: that change is
+    // ours, and the next save must not take it for another program's.
+    try {
+        m_file.RecordIdentity();
+    } catch (...) {
+    }
+    ShowMessageBox(reason.isEmpty() ? QString::fromLatin1(kExceptionInSave)
+                                    : QString::fromLatin1(kExceptionInSave) + QLatin1Char('\n') + reason);
     return false;
 }
 
@@ -313,10 +318,12 @@ bool CVantorixDoc::SaveToNewName(const QString& path)
     const std::int64_t previousDiffering = m_nDifferingBytes;
     const bool previousUnknown = m_bSavedBytesUnknown;
     const bool previousReadOnly = m_bReadOnly;
+    const std::string previousCanonical = m_canonicalPath;
     CFile previousFile = std::move(m_file);
     try {
         m_file = std::move(copy);
         m_path = path;
+        m_canonicalPath = QFile::encodeName(QFileInfo(path).canonicalFilePath()).toStdString();
         m_nLength = m_file.GetLength();
         m_noticed.reset();
         // The copy is the user's own new file: a view-only document becomes editable in it.
@@ -331,6 +338,10 @@ bool CVantorixDoc::SaveToNewName(const QString& path)
         }
         if (!OnSaveDocument(path))
             throw DocFailure(kFailedToSaveNew);
+        // The old file is as it was and holds nothing of this window any more; the new
+        // one's journal starts empty.
+        DropJournal();
+        RestartJournal();
         return true; // previousFile closes here and releases the old file
     } catch (const DocFailure& failure) {
         ShowMessageBox(QString::fromLatin1(failure.what()));
@@ -340,6 +351,7 @@ bool CVantorixDoc::SaveToNewName(const QString& path)
     m_file.RemoveIfStillNamed();
     m_file = std::move(previousFile);
     m_path = previousPath;
+    m_canonicalPath = previousCanonical;
     m_nLength = previousLength;
     m_changes = previousChanges;
     m_noticed = previousNoticed;
@@ -397,6 +409,8 @@ void CVantorixDoc::OnCloseDocument()
         if (answer == MsgResult::Yes && !OnSaveDocument(m_path))
             return;
     }
+    // Saved, discarded or clean: nothing is left to recover.
+    DropJournal();
     if (m_bFileOpen) {
         m_file.Close();
         m_bFileOpen = false;
@@ -532,6 +546,7 @@ bool CVantorixDoc::SetByte(std::uint8_t value, FilePos position)
         }
         // A new change ends what could be redone.
         m_redo.clear();
+        JournalStep(JournalRecord::Kind::Change, m_undo.back().joinsPrevious, {JournalRun{position, 1, false, {value}}});
         NotifyIfDirtyChanged(wasDirty);
         return true;
     } catch (...) {
@@ -578,6 +593,8 @@ std::int32_t CVantorixDoc::SetBytes(const std::uint8_t* values, std::uint32_t co
             PutPending(position + done, values[done], savedAt(done));
         }
         m_redo.clear();
+        JournalStep(JournalRecord::Kind::Change, joins,
+                    {JournalRun{position, count, false, std::vector<std::uint8_t>(values, values + count)}});
         NotifyIfDirtyChanged(wasDirty);
         return static_cast<std::int32_t>(count);
     } catch (...) {
@@ -671,6 +688,7 @@ void CVantorixDoc::TakeStep(std::vector<ByteChange>& from, std::vector<ByteChang
         // An undo after a save is a change the file does not have yet, and one back to
         // the saved value takes a change away: PutPending's count follows both.
         const FilePos position = MoveStep(from, to);
+        JournalStep(&from == &m_undo ? JournalRecord::Kind::Undo : JournalRecord::Kind::Redo);
         NotifyIfDirtyChanged(wasDirty);
         ShowInFirstView(position);
     } catch (...) {

@@ -88,6 +88,22 @@ private:
     SearchType m_type;
 };
 
+// Turns the edit journal on or off while it lives.
+class ScopedJournalSetting
+{
+public:
+    explicit ScopedJournalSetting(bool enabled) : m_previous(CVantorixDoc::JournalEnabled())
+    {
+        CVantorixDoc::SetJournalEnabled(enabled);
+    }
+    ~ScopedJournalSetting() { CVantorixDoc::SetJournalEnabled(m_previous); }
+    ScopedJournalSetting(const ScopedJournalSetting&) = delete;
+    ScopedJournalSetting& operator=(const ScopedJournalSetting&) = delete;
+
+private:
+    bool m_previous;
+};
+
 // A tmpfs of `bytes` mounted on a fresh directory, for honest "disk full" failures. Needs
 // the right to mount; callers skip their test when Mounted() is false.
 class SmallTmpfs
