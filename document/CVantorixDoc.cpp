@@ -11,7 +11,9 @@
 
 // std
 #include <algorithm>
+#include <cctype>
 #include <cerrno>
+#include <chrono>
 #include <cstring>
 #include <limits>
 #include <memory>
@@ -68,9 +70,30 @@ CVantorixDoc::MatchCaseSource& MatchCaseSlot()
     return source;
 }
 
+CVantorixDoc::StatusSink& StatusSlot()
+{
+    static CVantorixDoc::StatusSink sink;
+    return sink;
+}
+
+// A save tells its progress once it has taken this long.
+constexpr double kProgressAfterSeconds = 1.0;
+// A long fill is written in blocks of about this size.
+constexpr std::size_t kFillWriteBlock = std::size_t{4} << 20;
+
 } // namespace
 
-CVantorixDoc::CVantorixDoc() = default;
+CVantorixDoc::CVantorixDoc()
+    : m_pending([this](std::uint8_t* buffer, std::uint32_t count, FilePos position, int& error) {
+          return m_bFileOpen ? m_file.ReadAt(buffer, count, position, error) : 0u;
+      })
+{
+}
+
+void CVantorixDoc::SetStatusSink(StatusSink sink)
+{
+    StatusSlot() = std::move(sink);
+}
 
 CVantorixDoc::~CVantorixDoc()
 {
@@ -197,12 +220,13 @@ bool CVantorixDoc::SaveInPlace()
         return false;
     }
     // Nothing pending: nothing to write, and so nothing to ask about the file either.
-    if (m_changes.empty()) {
+    if (m_pending.Empty()) {
         const bool wasDirty = IsDirty();
-        m_bSavedBytesUnknown = false;
+        m_pending.Saved();
         NotifyIfDirtyChanged(wasDirty);
         return true;
     }
+    bool wrote = false;
     bool touched = false;
     QString reason;
     try {
@@ -222,19 +246,32 @@ bool CVantorixDoc::SaveInPlace()
         // Never past the end the file has now: a write there would grow it, with a gap of
         // zeros in front of the byte. Asked of the file, not taken from the check: a disk's
         // size is its driver's, and stat gives it as 0.
-        if (m_changes.rbegin()->first >= m_file.GetLength())
+        if (m_pending.Runs().back().End() > m_file.GetLength())
             throw DocFailure("a change lies past the end of the file");
+        // The undo history survives the save: the steps that stand for the file's bytes
+        // under a change get a copy of them now, before they are overwritten. A step too
+        // large for that is said before anything is written.
+        if (m_pending.LargestKeepForSave() > kMaxKeptBytes) {
+            const MsgResult answer = ShowMessageBox(
+                QStringLiteral("A change in %1 covers more than %2 MiB of the file. After this save it cannot "
+                               "be undone, nor can any change made before it.\n\nSave anyway?")
+                    .arg(FileName(m_path))
+                    .arg(kMaxKeptBytes >> 20),
+                MsgButtons::OkCancel);
+            if (answer != MsgResult::Ok)
+                return false;
+        }
+        if (const int error = m_pending.KeepOldBytesForSave(kMaxKeptBytes); error != 0)
+            throw DocFailure(ReadFailureText(m_pending.Runs().front().Start(), error).toStdString());
+        wrote = true;
         // Open for writing only while saving, so that a program shown in a window can
         // still run; a program that is running refuses it (ETXTBSY). A failure half-way
         // puts the old bytes back before it is reported.
         WritePendingSafely(touched);
         m_file.RecordIdentity();
         m_noticed.reset();
-        // The undo history stays: an undo after a save becomes a new pending change.
         const bool wasDirty = IsDirty();
-        m_changes.clear();
-        m_nDifferingBytes = 0;
-        m_bSavedBytesUnknown = false;
+        m_pending.Saved();
         NotifyIfDirtyChanged(wasDirty);
         RestartJournal();
         return true;
@@ -246,22 +283,71 @@ bool CVantorixDoc::SaveInPlace()
     } catch (...) {
     }
     m_file.AbandonWrite();
+    if (StatusSlot())
+        StatusSlot()(QString());
     if (touched) {
         // Some changes reached the file and could not be taken back: which bytes still
         // differ is no longer known, so the document stays dirty until a save succeeds.
         const bool wasDirty = IsDirty();
-        m_bSavedBytesUnknown = true;
+        m_pending.SetSavedUnknown();
         NotifyIfDirtyChanged(wasDirty);
     }
     // Writes that got through (and were put back) changed the file's times: that change is
     // ours, and the next save must not take it for another program's.
-    try {
-        m_file.RecordIdentity();
-    } catch (...) {
+    if (wrote) {
+        try {
+            m_file.RecordIdentity();
+        } catch (...) {
+        }
     }
     ShowMessageBox(reason.isEmpty() ? QString::fromLatin1(kExceptionInSave)
                                     : QString::fromLatin1(kExceptionInSave) + QLatin1Char('\n') + reason);
     return false;
+}
+
+void CVantorixDoc::WriteRuns()
+{
+    const std::vector<PendingRun>& runs = m_pending.Runs();
+    std::uint64_t total = 0;
+    for (const PendingRun& run : runs)
+        total += run.Length();
+    std::uint64_t written = 0;
+    const auto started = std::chrono::steady_clock::now();
+    auto told = started;
+    const auto tell = [&] {
+        const auto now = std::chrono::steady_clock::now();
+        if (!StatusSlot() || std::chrono::duration<double>(now - started).count() < kProgressAfterSeconds ||
+            std::chrono::duration<double>(now - told).count() < 0.2)
+            return;
+        told = now;
+        StatusSlot()(QStringLiteral("Saving %1: %2%").arg(FileName(m_path)).arg(written * 100 / std::max<std::uint64_t>(total, 1)));
+    };
+    std::unique_ptr<std::uint8_t[]> block;
+    for (const PendingRun& run : runs) {
+        if (run.GetKind() == PendingRun::Kind::Literal) {
+            m_file.WriteAt(run.Data(), run.Length(), run.Start());
+            written += run.Length();
+            tell();
+            continue;
+        }
+        // A fill: one block of whole patterns, written again and again.
+        const std::size_t size = run.PatternSize();
+        const auto blockBytes =
+            static_cast<std::size_t>(std::min<FilePos>(run.Length(), kFillWriteBlock - kFillWriteBlock % size));
+        block.reset(new std::uint8_t[blockBytes]);
+        run.CopyOut(block.get(), run.Start(), blockBytes);
+        for (FilePos at = run.Start(); at < run.End();) {
+            const auto count = static_cast<std::size_t>(std::min<FilePos>(blockBytes, run.End() - at));
+            m_file.WriteAt(block.get(), count, at);
+            at += count;
+            written += count;
+            tell();
+        }
+    }
+    // Only what reached the disk counts as saved.
+    m_file.Sync();
+    if (StatusSlot() && told != started)
+        StatusSlot()(QString());
 }
 
 CVantorixDoc::ChangedFileChoice CVantorixDoc::AskAboutChangedFile(const FileCheck& check)
@@ -313,10 +399,9 @@ bool CVantorixDoc::SaveToNewName(const QString& path)
 
     const QString previousPath = m_path;
     const FilePos previousLength = m_nLength;
-    const std::map<FilePos, std::uint8_t> previousChanges = m_changes;
+    // The pending changes are not copied: a save that fails leaves them as they were (it
+    // only copies the file's old bytes into undo steps, which mean the same on either file).
     const std::optional<FileCheck> previousNoticed = m_noticed;
-    const std::int64_t previousDiffering = m_nDifferingBytes;
-    const bool previousUnknown = m_bSavedBytesUnknown;
     const bool previousReadOnly = m_bReadOnly;
     const std::string previousCanonical = m_canonicalPath;
     CFile previousFile = std::move(m_file);
@@ -330,11 +415,13 @@ bool CVantorixDoc::SaveToNewName(const QString& path)
         m_bReadOnly = false;
         // Bytes that a truncation by another program took away are not in the window any
         // more, and a change to one has nothing left to land on.
-        const auto pastEnd = m_changes.lower_bound(m_nLength);
-        if (pastEnd != m_changes.end()) {
-            Trace(QStringLiteral("save as %1: %2 changes past the end left out")
-                      .arg(path).arg(std::distance(pastEnd, m_changes.end())));
-            m_changes.erase(pastEnd, m_changes.end());
+        FilePos leftOut = 0;
+        for (const PendingRun& run : m_pending.Runs())
+            if (run.End() > m_nLength)
+                leftOut += run.End() - std::max(run.Start(), m_nLength);
+        if (leftOut > 0) {
+            Trace(QStringLiteral("save as %1: changes past the end left out").arg(path));
+            m_pending.DropPast(m_nLength);
         }
         if (!OnSaveDocument(path))
             throw DocFailure(kFailedToSaveNew);
@@ -342,6 +429,12 @@ bool CVantorixDoc::SaveToNewName(const QString& path)
         // one's journal starts empty.
         DropJournal();
         RestartJournal();
+        if (leftOut > 0)
+            ShowMessageBox(QStringLiteral("%1 was shortened by another program: %2 changed bytes past its end "
+                                          "were left out of %3.")
+                               .arg(FileName(previousPath))
+                               .arg(leftOut)
+                               .arg(FileName(path)));
         return true; // previousFile closes here and releases the old file
     } catch (const DocFailure& failure) {
         ShowMessageBox(QString::fromLatin1(failure.what()));
@@ -353,13 +446,11 @@ bool CVantorixDoc::SaveToNewName(const QString& path)
     m_path = previousPath;
     m_canonicalPath = previousCanonical;
     m_nLength = previousLength;
-    m_changes = previousChanges;
     m_noticed = previousNoticed;
     m_bReadOnly = previousReadOnly;
     // Back on the old file, whose bytes the count was taken against.
     const bool wasDirty = IsDirty();
-    m_nDifferingBytes = previousDiffering;
-    m_bSavedBytesUnknown = previousUnknown;
+    RecountAgainstFile();
     NotifyIfDirtyChanged(wasDirty);
     return false;
 }
@@ -375,10 +466,17 @@ QString CVantorixDoc::FileChangeNotice()
     if (m_noticed && SameOutcome(*m_noticed, check))
         return {};
     m_noticed = check;
+    if (check.change == FileChange::Changed) {
+        // Another program wrote into the file: what differs from it is counted again, so
+        // that the unsaved mark and the close question stay right.
+        const bool wasDirty = IsDirty();
+        RecountAgainstFile();
+        NotifyIfDirtyChanged(wasDirty);
+    }
     QString text = FileChangeText(check.change, FileName(m_path)) + QLatin1Char(' ');
     if (check.change == FileChange::Changed) {
         text += QStringLiteral("The window now shows the file as it is on disk");
-        text += m_changes.empty() ? QStringLiteral(".") : QStringLiteral("; your unsaved changes stay on top of it.");
+        text += m_pending.Empty() ? QStringLiteral(".") : QStringLiteral("; your unsaved changes stay on top of it.");
     } else {
         text += QStringLiteral("The window still shows the file as it was opened; Save As keeps it under a new name.");
     }
@@ -432,16 +530,21 @@ FilePos CVantorixDoc::GetFileLength() const
 
 std::uint8_t CVantorixDoc::GetByte(FilePos position)
 {
-    if (const auto change = m_changes.find(position); change != m_changes.end())
-        return change->second;
-    try {
-        std::uint8_t value = 0;
-        m_file.Seek(position);
-        m_file.Read(&value, 1);
-        return value;
-    } catch (...) {
+    std::uint8_t value = 0;
+    return ReadByte(position, value) == 0 ? value : 0;
+}
+
+int CVantorixDoc::ReadByte(FilePos position, std::uint8_t& value)
+{
+    value = 0;
+    if (m_pending.PendingAt(position, value))
         return 0;
-    }
+    if (!m_bFileOpen)
+        return EBADF;
+    int error = 0;
+    if (m_file.ReadAt(&value, 1, position, error) == 1)
+        return 0;
+    return error != 0 ? error : ESPIPE;
 }
 
 std::int32_t CVantorixDoc::ReadBytes(std::uint8_t* buffer, std::uint32_t count, FilePos position)
@@ -451,7 +554,7 @@ std::int32_t CVantorixDoc::ReadBytes(std::uint8_t* buffer, std::uint32_t count, 
         return -1;
     try {
         m_file.Seek(position);
-        if (m_changes.empty())
+        if (m_pending.Empty())
             return static_cast<std::int32_t>(m_file.Read(buffer, count));
 
         // With pending changes a read is clipped to the length measured at open, so that
@@ -461,10 +564,7 @@ std::int32_t CVantorixDoc::ReadBytes(std::uint8_t* buffer, std::uint32_t count, 
         count = static_cast<std::uint32_t>(std::min<FilePos>(count, m_nLength - position));
         // A file cut short behind our back delivers less; only what it delivered is shown.
         count = m_file.Read(buffer, count);
-        const FilePos end = position + count;
-        for (auto change = m_changes.lower_bound(position);
-             change != m_changes.end() && change->first < end; ++change)
-            buffer[change->first - position] = change->second;
+        m_pending.LayOver(buffer, count, position);
         return static_cast<std::int32_t>(count);
     } catch (const DocFailure& failure) {
         if (failure.what() == std::string_view(kReadPastEnd))
@@ -488,10 +588,7 @@ ReadOutcome CVantorixDoc::ReadPresented(std::uint8_t* buffer, std::uint32_t coun
         count = static_cast<std::uint32_t>(std::min<FilePos>(count, length - position));
         int error = 0;
         const std::uint32_t delivered = m_file.ReadAt(buffer, count, position, error);
-        const FilePos end = position + delivered;
-        for (auto change = m_changes.lower_bound(position); change != m_changes.end() && change->first < end;
-             ++change)
-            buffer[change->first - position] = change->second;
+        m_pending.LayOver(buffer, delivered, position);
         return {delivered, error};
     } catch (const CFileException& failure) {
         return {0, failure.Error() != 0 ? failure.Error() : EIO};
@@ -510,7 +607,7 @@ QString CVantorixDoc::ReadFailureText(FilePos offset, int error) const
 CVantorixDoc::ChangeGroup::ChangeGroup(CVantorixDoc& doc) : m_doc(doc)
 {
     if (m_doc.m_nGroupDepth++ == 0)
-        m_doc.m_nGroupStart = m_doc.m_undo.size();
+        m_doc.m_nGroupStart = m_doc.m_pending.UndoRecords().size();
 }
 
 CVantorixDoc::ChangeGroup::~ChangeGroup()
@@ -518,37 +615,33 @@ CVantorixDoc::ChangeGroup::~ChangeGroup()
     --m_doc.m_nGroupDepth;
 }
 
+int CVantorixDoc::ApplyChange(PendingRun run)
+{
+    const bool wasDirty = IsDirty();
+    const bool joins = JoinsOpenGroup();
+    // The step's record, taken before the store takes the run; on disk before the window
+    // shows the change.
+    std::vector<JournalRun> recorded;
+    if (m_journal.IsOpen() && !m_bReplaying) {
+        const bool fill = run.GetKind() == PendingRun::Kind::Pattern;
+        const std::size_t stored = fill ? run.PatternSize() : static_cast<std::size_t>(run.Length());
+        recorded.push_back(JournalRun{run.Start(), run.Length(), fill, {run.Data(), run.Data() + stored}});
+    }
+    const int error = m_pending.Set(std::move(run), joins);
+    if (error == 0 && !recorded.empty())
+        JournalStep(JournalRecord::Kind::Change, joins, std::move(recorded));
+    NotifyIfDirtyChanged(wasDirty);
+    return error;
+}
+
 bool CVantorixDoc::SetByte(std::uint8_t value, FilePos position)
 {
-    if (m_bReadOnly)
+    // A change past the end would make the next save extend the file.
+    if (m_bReadOnly || !m_bFileOpen || position >= m_nLength)
         return false;
     try {
-        // A change past the end would make the next save extend the file.
-        if (position >= m_nLength)
-            return false;
-        if (m_file.Seek(position) != position)
-            return false;
-        std::uint8_t saved = 0;
-        // A file cut short behind our back has no byte here any more to compare with.
-        const bool savedKnown = m_file.Read(&saved, 1) == 1;
-        std::uint8_t previous = saved;
-        const auto pending = m_changes.find(position);
-        if (pending != m_changes.end())
-            previous = pending->second;
-
-        const bool wasDirty = IsDirty();
-        m_undo.push_back(ByteChange{position, previous, JoinsOpenGroup()});
-        try {
-            PutPending(position, value, savedKnown ? std::optional<std::uint8_t>(saved) : std::nullopt);
-        } catch (...) {
-            m_undo.pop_back();
-            throw;
-        }
-        // A new change ends what could be redone.
-        m_redo.clear();
-        JournalStep(JournalRecord::Kind::Change, m_undo.back().joinsPrevious, {JournalRun{position, 1, false, {value}}});
-        NotifyIfDirtyChanged(wasDirty);
-        return true;
+        // A byte the file cannot give is not typed over: what it held is unknown.
+        return ApplyChange(PendingRun::Literal(position, &value, 1)) == 0;
     } catch (...) {
         return false;
     }
@@ -563,99 +656,52 @@ std::int32_t CVantorixDoc::SetBytes(const std::uint8_t* values, std::uint32_t co
     count = static_cast<std::uint32_t>(std::min<FilePos>(count, m_nLength - position));
     if (!values || count > kMaxStepBytes)
         return -1;
-    const std::size_t undoBefore = m_undo.size();
-    const bool wasDirty = IsDirty();
-    std::vector<std::uint8_t> previous;
-    std::vector<std::uint8_t> saved;
-    std::uint32_t done = 0;
-    // The file's own bytes, read in blocks, so that counting what differs from the file
-    // costs no read per byte; a file cut short behind our back delivers fewer.
-    const auto savedAt = [&](std::uint32_t offset) {
-        return offset < saved.size() ? std::optional<std::uint8_t>(saved[offset]) : std::nullopt;
-    };
     try {
-        // What every byte shows now is read before anything changes, so a failed read
-        // changes nothing.
-        previous.resize(count);
-        for (std::uint32_t offset = 0; offset < count;) {
-            const std::int32_t n = ReadBytes(previous.data() + offset, std::min(kMaxRead, count - offset),
-                                             position + offset);
-            if (n <= 0)
-                return -1;
-            offset += static_cast<std::uint32_t>(n);
-        }
-        saved.resize(count);
-        saved.resize(ReadSavedBytes(saved.data(), count, position));
-        m_undo.reserve(undoBefore + count);
-        const bool joins = JoinsOpenGroup();
-        for (; done < count; ++done) {
-            m_undo.push_back(ByteChange{position + done, previous[done], done != 0 || joins});
-            PutPending(position + done, values[done], savedAt(done));
-        }
-        m_redo.clear();
-        JournalStep(JournalRecord::Kind::Change, joins,
-                    {JournalRun{position, count, false, std::vector<std::uint8_t>(values, values + count)}});
-        NotifyIfDirtyChanged(wasDirty);
-        return static_cast<std::int32_t>(count);
+        return ApplyChange(PendingRun::Literal(position, values, count)) == 0 ? static_cast<std::int32_t>(count) : -1;
     } catch (...) {
-        // Out of memory half-way: the bytes written so far show their old values again
-        // (their entries exist, so this assigns without allocating) and the step is gone.
-        try {
-            for (std::uint32_t i = done; i-- > 0;)
-                PutPending(position + i, previous[i], savedAt(i));
-        } catch (...) {
-            m_bSavedBytesUnknown = true;
-        }
-        m_undo.resize(std::min(m_undo.size(), undoBefore));
-        NotifyIfDirtyChanged(wasDirty);
+        // Out of memory: the store changed nothing.
         return -1;
     }
 }
 
-void CVantorixDoc::PutPending(FilePos position, std::uint8_t value, std::optional<std::uint8_t> saved)
+bool CVantorixDoc::Fill(ByteRange range, const std::vector<std::uint8_t>& pattern)
 {
-    if (!saved) {
-        std::uint8_t fileByte = 0;
-        if (ReadSavedByte(position, fileByte))
-            saved = fileByte;
+    if (m_bReadOnly || !m_bFileOpen || range.first >= m_nLength || range.length == 0 || pattern.empty() ||
+        pattern.size() > PendingRun::kMaxPattern)
+        return false;
+    range.length = std::min(range.length, m_nLength - range.first);
+    try {
+        return ApplyChange(PendingRun::Pattern(range.first, range.length, pattern.data(), pattern.size())) == 0;
+    } catch (...) {
+        return false;
     }
-    const auto [entry, inserted] = m_changes.try_emplace(position, value);
-    const std::uint8_t before = inserted ? saved.value_or(value) : entry->second;
-    entry->second = value;
-    // A byte whose file value cannot be read any more (the file was cut short behind our
-    // back) keeps the document unsaved until a save succeeds.
-    if (saved)
-        CountShownChange(*saved, before, value);
-    else
-        m_bSavedBytesUnknown = true;
 }
 
-FilePos CVantorixDoc::MoveStep(std::vector<ByteChange>& from, std::vector<ByteChange>& to)
+std::vector<std::uint8_t> CVantorixDoc::ParseFillPattern(const QString& text, QString& problem)
 {
-    std::size_t begin = from.size();
-    while (begin > 0 && from[--begin].joinsPrevious) {
-    }
-    to.reserve(to.size() + (from.size() - begin));
-    FilePos lowest = std::numeric_limits<FilePos>::max();
-    // Newest record first; the other stack gets them in the opposite order, so the step
-    // comes back out of it oldest first, as it was made.
-    for (bool first = true; from.size() > begin; first = false) {
-        const ByteChange record = from.back();
-        to.push_back(ByteChange{record.position, GetByte(record.position), !first});
-        try {
-            // Also when it equals the file's byte the value stays a pending change: the
-            // entry is never removed, and the next save writes it.
-            PutPending(record.position, record.previous);
-        } catch (...) {
-            // Out of memory: the records moved so far stay a step of their own on the
-            // other stack, the rest stays where it was.
-            to.pop_back();
-            throw;
+    problem.clear();
+    QString digits;
+    for (const QChar c : text) {
+        if (c.isSpace())
+            continue;
+        if (!std::isxdigit(static_cast<unsigned char>(c.toLatin1())) || c.unicode() > 0x7F) {
+            problem = QStringLiteral("The fill pattern may hold only hex digits (0-9, A-F).");
+            return {};
         }
-        from.pop_back();
-        lowest = std::min(lowest, record.position);
+        digits += c;
     }
-    return lowest;
+    if (digits.isEmpty())
+        problem = QStringLiteral("Type the fill pattern as hex digits, two for each byte.");
+    else if (digits.size() % 2 != 0)
+        problem = QStringLiteral("The fill pattern needs two hex digits for each byte.");
+    else if (digits.size() / 2 > static_cast<qsizetype>(PendingRun::kMaxPattern))
+        problem = QStringLiteral("The fill pattern may be at most %1 bytes long.").arg(PendingRun::kMaxPattern);
+    if (!problem.isEmpty())
+        return {};
+    std::vector<std::uint8_t> pattern;
+    for (qsizetype i = 0; i < digits.size(); i += 2)
+        pattern.push_back(static_cast<std::uint8_t>(digits.mid(i, 2).toUInt(nullptr, 16)));
+    return pattern;
 }
 
 void CVantorixDoc::ShowInFirstView(FilePos position)
@@ -671,60 +717,66 @@ void CVantorixDoc::ShowInFirstView(FilePos position)
 
 void CVantorixDoc::Undo()
 {
-    TakeStep(m_undo, m_redo);
+    TakeStep(false);
 }
 
 void CVantorixDoc::Redo()
 {
-    TakeStep(m_redo, m_undo);
+    TakeStep(true);
 }
 
-void CVantorixDoc::TakeStep(std::vector<ByteChange>& from, std::vector<ByteChange>& to)
+void CVantorixDoc::TakeStep(bool redo)
 {
-    if (from.empty() || m_bReadOnly)
+    if (m_bReadOnly || !(redo ? m_pending.CanRedo() : m_pending.CanUndo()))
         return;
     const bool wasDirty = IsDirty();
     try {
         // An undo after a save is a change the file does not have yet, and one back to
-        // the saved value takes a change away: PutPending's count follows both.
-        const FilePos position = MoveStep(from, to);
-        JournalStep(&from == &m_undo ? JournalRecord::Kind::Undo : JournalRecord::Kind::Redo);
+        // the saved value takes a change away: the store's count follows both.
+        const ByteRange step = redo ? m_pending.Redo() : m_pending.Undo();
+        JournalStep(redo ? JournalRecord::Kind::Redo : JournalRecord::Kind::Undo);
         NotifyIfDirtyChanged(wasDirty);
-        ShowInFirstView(position);
+        ShowInFirstView(step.first);
     } catch (...) {
         NotifyIfDirtyChanged(wasDirty);
     }
 }
 
-bool CVantorixDoc::ReadSavedByte(FilePos position, std::uint8_t& value)
+void CVantorixDoc::RecountAgainstFile()
 {
-    try {
-        return m_bFileOpen && m_file.Seek(position) == position && m_file.Read(&value, 1) == 1;
-    } catch (...) {
-        return false;
-    }
+    m_pending.Recount();
 }
 
-std::uint32_t CVantorixDoc::ReadSavedBytes(std::uint8_t* buffer, std::uint32_t count, FilePos position)
+std::map<FilePos, std::uint8_t> CVantorixDoc::PendingChanges() const
 {
-    std::uint32_t done = 0;
-    try {
-        if (!m_bFileOpen || m_file.Seek(position) != position)
-            return 0;
-        while (done < count) {
-            const std::uint32_t n = m_file.Read(buffer + done, std::min(kMaxRead, count - done));
-            if (n == 0)
-                break;
-            done += n;
+    std::map<FilePos, std::uint8_t> changes;
+    std::vector<std::uint8_t> bytes;
+    for (const PendingRun& run : m_pending.Runs()) {
+        bytes.resize(static_cast<std::size_t>(run.Length()));
+        run.CopyOut(bytes.data(), run.Start(), bytes.size());
+        for (std::size_t k = 0; k < bytes.size(); ++k)
+            changes.emplace_hint(changes.end(), run.Start() + k, bytes[k]);
+    }
+    return changes;
+}
+
+std::vector<ByteChange> CVantorixDoc::UndoHistory() const
+{
+    std::vector<ByteChange> history;
+    std::vector<std::uint8_t> bytes;
+    for (const PendingRun& record : m_pending.UndoRecords()) {
+        bytes.assign(static_cast<std::size_t>(record.Length()), 0);
+        if (record.IsAbsent()) {
+            int error = 0;
+            if (m_bFileOpen)
+                m_file.ReadAt(bytes.data(), static_cast<std::uint32_t>(bytes.size()), record.Start(), error);
+        } else {
+            record.CopyOut(bytes.data(), record.Start(), bytes.size());
         }
-    } catch (...) {
+        for (std::size_t k = 0; k < bytes.size(); ++k)
+            history.push_back(ByteChange{record.Start() + k, bytes[k], k > 0 || record.JoinsPrevious()});
     }
-    return done;
-}
-
-void CVantorixDoc::CountShownChange(std::uint8_t saved, std::uint8_t before, std::uint8_t after)
-{
-    m_nDifferingBytes += static_cast<int>(after != saved) - static_cast<int>(before != saved);
+    return history;
 }
 
 void CVantorixDoc::NotifyIfDirtyChanged(bool wasDirty)

@@ -5,6 +5,7 @@
 // exactly the changed bytes.
 
 #include "document/EditJournal.h"
+#include "document/PendingBytes.h"
 #include "document/SearchPattern.h"
 #include "framework/CDocument.h"
 #include "platform/CFile.h"
@@ -19,10 +20,9 @@
 
 namespace vtx {
 
-// The document's undo record: the value a byte showed before a change. A change of many
-// bytes at once (a paste) is one step: each of its records after the first joins the one
-// before it, and Undo and Redo take the whole step. The redo stack keeps the same records,
-// `previous` there being the value the step had set.
+// The undo record of a one-byte step: the value the byte showed before the change. The
+// document keeps its steps as runs (PendingBytes); UndoHistory spells them out byte by byte
+// in this form, each byte after a step's first joining the one before it.
 struct ByteChange {
     FilePos position;
     std::uint8_t previous;
@@ -85,6 +85,8 @@ public:
     [[nodiscard]] FilePos GetFileLength() const;
     // The byte shown at position (pending change or file byte); 0 when it cannot be read.
     std::uint8_t GetByte(FilePos position);
+    // The same, telling a byte that cannot be read (the errno) from one that can (0).
+    int ReadByte(FilePos position, std::uint8_t& value);
     // Copies up to min(count, kMaxRead) presented bytes at position into buffer and returns
     // how many: 0 at the end of the file without pending changes, -1 there with pending
     // changes ("len < 0" in the trace) and when the file cannot be read. Writes only
@@ -97,15 +99,24 @@ public:
     // "Could not read <name> at <offset>: <reason>." for a failed ReadPresented.
     [[nodiscard]] QString ReadFailureText(FilePos offset, int error) const;
     // Records a pending change and its undo record; false when position is not inside the
-    // file (a save would otherwise extend it) or the document is view-only.
+    // file (a save would otherwise extend it), the document is view-only, or the file's byte
+    // there cannot be read.
     bool SetByte(std::uint8_t value, FilePos position);
     // Overwrites bytes from position on with values, as one pending change that one Undo
     // takes back, never past the end of the file: returns how many bytes were written (0
     // when position is at or past the end), or -1 when the bytes there cannot be read, in
-    // which case nothing changed. More than kMaxStepBytes at once are refused (-1): every
-    // pending byte costs a map entry and an undo record.
-    static constexpr std::uint32_t kMaxStepBytes = 16u << 20;
+    // which case nothing changed. More than kMaxStepBytes at once are refused (-1): the new
+    // bytes are held in memory until they are saved.
+    static constexpr std::uint32_t kMaxStepBytes = 256u << 20;
     std::int32_t SetBytes(const std::uint8_t* values, std::uint32_t count, FilePos position);
+    // Fills `range` (cut to the file) with `pattern` (1 to PendingRun::kMaxPattern bytes)
+    // repeated from its first byte, as one change step; the run is kept as its pattern, so a
+    // fill of gigabytes costs what a fill of a few bytes does. False, with nothing changed,
+    // for a view-only document, an empty range or pattern, or bytes that cannot be read.
+    bool Fill(ByteRange range, const std::vector<std::uint8_t>& pattern);
+    // The fill pattern a user's hex digits give (blanks allowed between bytes), or, in
+    // `problem`, why they give none.
+    [[nodiscard]] static std::vector<std::uint8_t> ParseFillPattern(const QString& text, QString& problem);
     // Takes back the newest change step, marks the document dirty, and moves the first view
     // (when it is an IDocumentPositionView) to the step's first byte.
     void Undo();
@@ -125,8 +136,8 @@ public:
     private:
         CVantorixDoc& m_doc;
     };
-    [[nodiscard]] bool CanUndo() const { return !m_undo.empty(); }
-    [[nodiscard]] bool CanRedo() const { return !m_redo.empty(); }
+    [[nodiscard]] bool CanUndo() const { return m_pending.CanUndo(); }
+    [[nodiscard]] bool CanRedo() const { return m_pending.CanRedo(); }
     // What a search from the caret tells as it goes: the bytes scanned so far; false stops it.
     using FindProgress = std::function<bool(std::uint64_t scanned)>;
     // Find Next and Find Previous: the text, in the search type CurrentSearchType() names
@@ -140,13 +151,25 @@ public:
     // State for the views, the tests and the close question. The document is dirty exactly
     // while some byte shows a value other than the one in the file as last opened or
     // saved: undoing back to the saved values makes it clean again.
-    [[nodiscard]] bool IsDirty() const { return m_bSavedBytesUnknown || m_nDifferingBytes > 0; }
+    [[nodiscard]] bool IsDirty() const { return m_pending.Differs(); }
     // The window title's unsaved mark follows IsDirty.
     [[nodiscard]] bool HasUnsavedChanges() const override { return IsDirty(); }
     [[nodiscard]] const QString& GetPath() const { return m_path; }
-    [[nodiscard]] const std::map<FilePos, std::uint8_t>& PendingChanges() const { return m_changes; }
-    [[nodiscard]] const std::vector<ByteChange>& UndoHistory() const { return m_undo; }
-    [[nodiscard]] const std::vector<ByteChange>& RedoHistory() const { return m_redo; }
+    // The pending changes as runs, and whether there are any.
+    [[nodiscard]] const PendingBytes& Pending() const { return m_pending; }
+    [[nodiscard]] bool HasPendingChanges() const { return !m_pending.Empty(); }
+    // Spelt out byte by byte, for tests and small edits: every pending byte becomes an entry.
+    [[nodiscard]] std::map<FilePos, std::uint8_t> PendingChanges() const;
+    [[nodiscard]] std::vector<ByteChange> UndoHistory() const;
+
+    // Told how far a long save has come ("Saving <name>: N%"), and with an empty text when
+    // it ends; the main frame shows it in the status bar. A save tells only after about a
+    // second, so a short one shows nothing.
+    using StatusSink = std::function<void(const QString& text)>;
+    static void SetStatusSink(StatusSink sink);
+    // A step that covered more than this many bytes of the file keeps no copy of them
+    // across a save: Save asks first, and the step cannot be undone afterwards.
+    static constexpr std::uint64_t kMaxKeptBytes = std::uint64_t{256} << 20;
 
     // Where Find learns the current search type: the main frame installs its
     // GetSearchType here when it is created; without one, Ascii.
@@ -224,27 +247,20 @@ private:
     static std::optional<SearchPattern> SearchableText(const QString& text);
 
     bool SaveInPlace();
-    // The file's byte at position (as last opened or saved); false when it cannot be read.
-    bool ReadSavedByte(FilePos position, std::uint8_t& value);
-    // Up to count of the file's own bytes at position (no pending changes laid over them);
-    // how many could be read.
-    std::uint32_t ReadSavedBytes(std::uint8_t* buffer, std::uint32_t count, FilePos position);
-    // Keeps the count of bytes that differ from the file up to date when the byte at a
-    // position, whose file value is saved, goes from showing before to showing after; every
-    // change of a shown byte (set, undo, redo) passes through here.
-    void CountShownChange(std::uint8_t saved, std::uint8_t before, std::uint8_t after);
+    // Writes every pending run into the file, ascending, one positioned write each (a long
+    // fill in blocks), then syncs; throws on failure.
+    void WriteRuns();
+    // A new change (set, paste, fill): the one way in, so that the store counts what differs
+    // and keeps the step. 0, or the errno of a read that failed (nothing changed).
+    int ApplyChange(PendingRun run);
+    // The differing bytes counted again against the file as it is now.
+    void RecountAgainstFile();
     // Retitles the windows when IsDirty changed since wasDirty.
     void NotifyIfDirtyChanged(bool wasDirty);
     bool SaveToNewName(const QString& path);
-    // Every change of a pending value goes through here (typing, pasting, undo and redo),
-    // so the count of bytes that differ from the file stays exact. `saved` is the file's
-    // byte when the caller has read it already; without it, it is read here.
-    void PutPending(FilePos position, std::uint8_t value, std::optional<std::uint8_t> saved = std::nullopt);
-    // Moves one step from `from` to `to` (Undo: undo to redo; Redo: the other way),
-    // applying its values, and returns the step's lowest position.
-    FilePos MoveStep(std::vector<ByteChange>& from, std::vector<ByteChange>& to);
-    // Undo and Redo: MoveStep, then the windows' unsaved mark and the first view follow.
-    void TakeStep(std::vector<ByteChange>& from, std::vector<ByteChange>& to);
+    // Undo and Redo: the store takes the step, then the windows' unsaved mark and the first
+    // view follow.
+    void TakeStep(bool redo);
     void ShowInFirstView(FilePos position);
     ChangedFileChoice AskAboutChangedFile(const FileCheck& check);
 
@@ -273,15 +289,11 @@ private:
     bool m_bJournalWarned = false;
     bool m_bFileOpen = false;
     FilePos m_nLength = 0;
-    std::map<FilePos, std::uint8_t> m_changes;
-    std::vector<ByteChange> m_undo;
-    std::vector<ByteChange> m_redo;
+    // The pending changes, the undo and redo steps and the count of bytes that differ from
+    // the file. When the file's bytes are no longer known for certain (a save failed
+    // half-way, a byte could not be read back) it stays dirty until the next save succeeds.
+    PendingBytes m_pending;
     QString m_path;
-    // Pending changes whose value differs from the file's byte.
-    std::int64_t m_nDifferingBytes = 0;
-    // Set when the file's bytes are no longer known for certain (a save failed half-way, a
-    // byte could not be read back): dirty until the next save succeeds.
-    bool m_bSavedBytesUnknown = false;
     // The state of the file the user was last told about (FileChangeNotice).
     std::optional<FileCheck> m_noticed;
     bool m_bReadOnly = false;
@@ -290,7 +302,10 @@ private:
     std::size_t m_nGroupStart = 0;
     // Whether the next change's first record joins the step before it (inside a group
     // that has recorded something already).
-    [[nodiscard]] bool JoinsOpenGroup() const { return m_nGroupDepth > 0 && m_undo.size() > m_nGroupStart; }
+    [[nodiscard]] bool JoinsOpenGroup() const
+    {
+        return m_nGroupDepth > 0 && m_pending.UndoRecords().size() > m_nGroupStart;
+    }
     // Set while a Save As opens its copy, which must open for writing or fail.
     bool m_bOpeningCopy = false;
 };

@@ -198,14 +198,17 @@ void CVantorixDoc::RecoverFrom(const JournalContents& contents)
                 }
                 std::vector<std::uint8_t> chunk;
                 for (const JournalRun& run : record.runs) {
-                    for (FilePos done = 0; done < run.length;) {
+                    const FilePos end = run.position + run.length;
+                    // Past the end of a file that became shorter there is nothing to set.
+                    if (end > m_nLength)
+                        leftOut += end - std::max(run.position, m_nLength);
+                    if (run.fill) {
+                        (void)Fill(ByteRange{run.position, run.length}, run.bytes);
+                        continue;
+                    }
+                    for (FilePos done = 0; done < run.length && run.position + done < m_nLength;) {
                         const auto size = static_cast<std::uint32_t>(std::min<FilePos>(run.length - done, kMaxStepBytes));
-                        chunk.resize(size);
-                        for (std::uint32_t i = 0; i < size; ++i)
-                            chunk[i] = run.At(done + i);
-                        const std::int32_t set = SetBytes(chunk.data(), size, run.position + done);
-                        // Past the end of a file that became shorter there is nothing to set.
-                        leftOut += size - static_cast<std::uint32_t>(std::max(set, 0));
+                        (void)SetBytes(run.bytes.data() + done, size, run.position + done);
                         done += size;
                     }
                 }
@@ -265,29 +268,24 @@ void CVantorixDoc::GiveUpJournal(int error)
 void CVantorixDoc::WritePendingSafely(bool& touched)
 {
     touched = false;
-    // Runs of neighbouring changed bytes: one positioned write each.
-    std::vector<RollbackRecord::Span> runs;
-    for (const auto& [position, value] : m_changes) {
-        if (!runs.empty() && runs.back().position + runs.back().bytes.size() == position)
-            runs.back().bytes.push_back(value);
-        else
-            runs.push_back({position, {value}});
-    }
     // Opened for writing first: a program that is running refuses here, before anything.
     m_file.BeginWrite();
     RollbackRecord rollback;
     rollback.path = m_canonicalPath.empty() ? CanonicalOf(m_path) : m_canonicalPath;
     rollback.identity = m_file.Identity();
     rollback.length = m_file.GetLength();
-    rollback.spans.reserve(runs.size());
-    for (const RollbackRecord::Span& run : runs) {
-        RollbackRecord::Span old{run.position, std::vector<std::uint8_t>(run.bytes.size())};
-        int error = 0;
-        const std::uint32_t read = m_file.ReadAt(old.bytes.data(), static_cast<std::uint32_t>(old.bytes.size()),
-                                                 run.position, error);
-        // Bytes that cannot be read could not be put back: nothing is written.
-        if (read != old.bytes.size())
-            throw CFileException("read before saving", error != 0 ? error : EIO);
+    rollback.spans.reserve(m_pending.Runs().size());
+    for (const PendingRun& run : m_pending.Runs()) {
+        RollbackRecord::Span old{run.Start(), std::vector<std::uint8_t>(static_cast<std::size_t>(run.Length()))};
+        for (std::size_t done = 0; done < old.bytes.size();) {
+            const auto wanted = static_cast<std::uint32_t>(std::min<std::size_t>(old.bytes.size() - done, 1u << 30));
+            int error = 0;
+            const std::uint32_t read = m_file.ReadAt(old.bytes.data() + done, wanted, run.Start() + done, error);
+            // Bytes that cannot be read could not be put back: nothing is written.
+            if (read == 0)
+                throw CFileException("read before saving", error != 0 ? error : EIO);
+            done += read;
+        }
         rollback.spans.push_back(std::move(old));
     }
     const std::string rollbackPath = EditJournal::RollbackPathFor(rollback.path);
@@ -304,24 +302,18 @@ void CVantorixDoc::WritePendingSafely(bool& touched)
         }
     }
     try {
-        for (const RollbackRecord::Span& run : runs) {
-            touched = true;
-            m_file.WriteAt(run.bytes.data(), run.bytes.size(), run.position);
-        }
-        // Only what reached the disk counts as saved.
-        m_file.Sync();
+        touched = true;
+        WriteRuns();
         m_file.EndWrite();
     } catch (const CFileException&) {
-        if (touched) {
-            try {
-                PutBack(m_file, rollback);
-                touched = false;
-                if (recorded)
-                    EditJournal::ClearRollback(rollbackPath);
-            } catch (...) {
-                // The record stays on disk; the next open of the file puts the bytes back.
-                m_file.AbandonWrite();
-            }
+        try {
+            PutBack(m_file, rollback);
+            touched = false;
+            if (recorded)
+                EditJournal::ClearRollback(rollbackPath);
+        } catch (...) {
+            // The record stays on disk; the next open of the file puts the bytes back.
+            m_file.AbandonWrite();
         }
         throw;
     }

@@ -415,13 +415,13 @@ void CFile::Write(const void* buffer, std::uint32_t count)
         ThrowErrno("seek");
 }
 
-void CFile::WriteAt(const void* buffer, std::size_t count, FilePos position)
+void CFile::WriteAt(const void* buffer, std::uint64_t count, FilePos position)
 {
-    if (position > kMaxFilePos)
-        throw CFileException("write beyond the largest file offset", EINVAL);
+    if (position > kMaxFilePos || count > kMaxFilePos - position)
+        throw CFileException("write past the largest file position", EINVAL);
     const bool ownSession = m_writeFd < 0;
     BeginWrite();
-    if (!WriteAll(m_writeFd, buffer, count, static_cast<off_t>(position))) {
+    if (!WriteAll(m_writeFd, buffer, static_cast<size_t>(count), static_cast<off_t>(position))) {
         const int error = errno;
         if (ownSession)
             AbandonWrite();

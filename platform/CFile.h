@@ -88,7 +88,7 @@ public:
     void Write(const void* buffer, std::uint32_t count);
     // Writes all count bytes at position (the file position stays) or throws; the
     // exception's error is the system's (ENOSPC, EIO, EROFS, ETXTBSY...).
-    void WriteAt(const void* buffer, std::size_t count, FilePos position);
+    void WriteAt(const void* buffer, std::uint64_t count, FilePos position);
     // A save opens the file for writing here and closes it in EndWrite; writes outside a
     // session open and close a descriptor of their own. Throws when the file cannot be
     // opened for writing now (ETXTBSY: it has become a program that is running).

@@ -11,6 +11,8 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <array>
+
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -56,6 +58,10 @@ void MakeChanges(CVantorixDoc& doc, QByteArray& expected)
     set(0x43, 12);
     doc.Undo();
     expected[12] = beforeUndo[12];
+    // A fill is journaled as its pattern.
+    ASSERT_TRUE(doc.Fill({2000, 500}, {0xAB, 0xCD, 0xEF}));
+    for (int k = 0; k < 500; ++k)
+        expected[2000 + k] = static_cast<char>(std::array<std::uint8_t, 3>{0xAB, 0xCD, 0xEF}[static_cast<std::size_t>(k % 3)]);
     CVantorixDoc::ChangeGroup group(doc);
     paste(QByteArray(40, 'g'), 100);
     paste(QByteArray(2, 'h'), 90000);
@@ -91,7 +97,7 @@ TEST(DocJournal, AKilledEditorsChangesAreOfferedAndComeBackWithTheirUndoSteps)
         ASSERT_TRUE(doc);
         ASSERT_EQ(boxes.Count(), 1);
         EXPECT_TRUE(boxes.Last().startsWith("Vantorix found unsaved changes to killed.bin from "));
-        EXPECT_TRUE(boxes.Last().endsWith(QStringLiteral(" (%1 bytes). Recover them?").arg(1 + 1 + 3000 + 1 + 40 + 2)))
+        EXPECT_TRUE(boxes.Last().endsWith(QStringLiteral(" (%1 bytes). Recover them?").arg(1 + 1 + 3000 + 1 + 500 + 40 + 2)))
             << boxes.Last().toStdString();
         EXPECT_EQ(boxes.Records()[0].buttons, MsgButtons::YesNoCancel);
         EXPECT_FALSE(doc->IsDirty());
@@ -105,10 +111,14 @@ TEST(DocJournal, AKilledEditorsChangesAreOfferedAndComeBackWithTheirUndoSteps)
     EXPECT_EQ(boxes.Count(), 1);
     EXPECT_EQ(PresentedAll(*doc), expected);
     EXPECT_TRUE(doc->IsDirty());
-    // One Undo takes the group back, the next the paste (the undone byte stays undone).
+    // One Undo takes the group back, the next the fill, the next the paste (the undone
+    // byte stays undone).
     doc->Undo();
     EXPECT_EQ(doc->GetByte(100), static_cast<std::uint8_t>(original[100]));
     EXPECT_EQ(doc->GetByte(90000), static_cast<std::uint8_t>(original[90000]));
+    doc->Undo();
+    EXPECT_EQ(doc->GetByte(2001), static_cast<std::uint8_t>(original[2001]));
+    EXPECT_EQ(doc->GetByte(64000), static_cast<std::uint8_t>(Filler(3000, 7)[0]));
     doc->Undo();
     EXPECT_EQ(doc->GetByte(64000), static_cast<std::uint8_t>(original[64000]));
     EXPECT_EQ(doc->GetByte(11), 0x42);
@@ -119,7 +129,7 @@ TEST(DocJournal, AKilledEditorsChangesAreOfferedAndComeBackWithTheirUndoSteps)
     const QByteArray shown = PresentedAll(*doc);
     const JournalContents again = EditJournal::Read(JournalOf(path).toStdString());
     EXPECT_EQ(again.status, JournalContents::Status::Complete);
-    EXPECT_EQ(again.records.size(), 9u);
+    EXPECT_EQ(again.records.size(), 11u);
 
     // A save empties the journal; closing removes it.
     ASSERT_TRUE(doc->OnSaveDocument(path));
@@ -304,7 +314,8 @@ TEST(DocJournal, AFullDiskOrAnIoErrorHalfWayPutsTheOldBytesBackAndSaysWhy)
             ScopedFileFaults faults;
             // Past the rollback record, into the changes: the way back then fails too, and
             // the record on disk puts the bytes back at the next open.
-            FileFaults::FailWritesAfter(EditJournal::EncodeRollback({}).size() + 3200, row.error);
+            // (The record holds the 3544 old bytes and less than 200 of path and positions.)
+            FileFaults::FailWritesAfter(EditJournal::EncodeRollback({}).size() + 200 + 3544 + 1000, row.error);
             EXPECT_FALSE(doc->OnSaveDocument(path));
         }
         EXPECT_EQ(boxes.Last(), QStringLiteral("Exception in Save()\n") + row.reason);

@@ -1,0 +1,633 @@
+#include "PendingBytes.h"
+
+// std
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <iterator>
+#include <memory>
+#include <stdexcept>
+#include <utility>
+
+namespace vtx {
+
+namespace {
+
+// The file's bytes are compared with the runs in blocks of this size.
+constexpr std::uint32_t kCompareBlock = 1u << 16;
+
+// Grows a vector geometrically before a splice, so that appending run after run stays
+// linear, and so that the splice itself, moving only, cannot fail half-way.
+void MakeRoom(std::vector<PendingRun>& runs, std::size_t needed)
+{
+    if (needed > runs.capacity())
+        runs.reserve(std::max(needed, runs.capacity() * 2));
+}
+
+} // namespace
+
+// ---- PendingRun -------------------------------------------------------------------------
+
+PendingRun PendingRun::Literal(FilePos start, const std::uint8_t* bytes, FilePos length)
+{
+    if (length == 0 || length > kMaxLength)
+        throw std::length_error("a pending run of this length");
+    PendingRun run;
+    run.m_start = start;
+    run.m_meta = length | (static_cast<std::uint64_t>(Kind::Literal) << 56);
+    if (run.IsInline()) {
+        std::memcpy(run.m_inline, bytes, static_cast<std::size_t>(length));
+    } else {
+        run.m_heap = nullptr;
+        run.m_heap = new std::uint8_t[static_cast<std::size_t>(length)];
+        std::memcpy(run.m_heap, bytes, static_cast<std::size_t>(length));
+    }
+    return run;
+}
+
+PendingRun PendingRun::Pattern(FilePos start, FilePos length, const std::uint8_t* pattern, std::size_t patternSize)
+{
+    if (length == 0 || length > kMaxLength || patternSize == 0 || patternSize > kMaxPattern)
+        throw std::length_error("a pending pattern of this length");
+    PendingRun run;
+    run.m_start = start;
+    run.m_meta = length | (static_cast<std::uint64_t>(Kind::Pattern) << 56) |
+                 (static_cast<std::uint64_t>(patternSize - 1) << 58);
+    if (run.IsInline()) {
+        std::memcpy(run.m_inline, pattern, patternSize);
+    } else {
+        run.m_heap = nullptr;
+        run.m_heap = new std::uint8_t[patternSize];
+        std::memcpy(run.m_heap, pattern, patternSize);
+    }
+    return run;
+}
+
+PendingRun PendingRun::Absent(FilePos start, FilePos length)
+{
+    if (length > kMaxLength)
+        throw std::length_error("a pending run of this length");
+    PendingRun run;
+    run.m_start = start;
+    run.m_meta = length | (static_cast<std::uint64_t>(Kind::Absent) << 56);
+    return run;
+}
+
+PendingRun::~PendingRun()
+{
+    Release();
+}
+
+void PendingRun::Release()
+{
+    if (!IsInline())
+        delete[] m_heap;
+    m_meta = static_cast<std::uint64_t>(Kind::Absent) << 56;
+}
+
+void PendingRun::CopyFrom(const PendingRun& other)
+{
+    if (other.IsInline()) {
+        std::memcpy(m_inline, other.m_inline, sizeof m_inline);
+    } else {
+        const std::size_t size = other.StoredSize();
+        m_heap = new std::uint8_t[size];
+        std::memcpy(m_heap, other.m_heap, size);
+    }
+    m_start = other.m_start;
+    m_meta = other.m_meta;
+}
+
+PendingRun::PendingRun(const PendingRun& other)
+{
+    CopyFrom(other);
+}
+
+PendingRun& PendingRun::operator=(const PendingRun& other)
+{
+    if (this != &other) {
+        PendingRun copy(other);
+        *this = std::move(copy);
+    }
+    return *this;
+}
+
+PendingRun::PendingRun(PendingRun&& other) noexcept : m_start(other.m_start), m_meta(other.m_meta)
+{
+    std::memcpy(m_inline, other.m_inline, sizeof m_inline);
+    other.m_meta = static_cast<std::uint64_t>(Kind::Absent) << 56;
+}
+
+PendingRun& PendingRun::operator=(PendingRun&& other) noexcept
+{
+    if (this != &other) {
+        Release();
+        m_start = other.m_start;
+        m_meta = other.m_meta;
+        std::memcpy(m_inline, other.m_inline, sizeof m_inline);
+        other.m_meta = static_cast<std::uint64_t>(Kind::Absent) << 56;
+    }
+    return *this;
+}
+
+std::size_t PendingRun::PatternSize() const
+{
+    return GetKind() == Kind::Pattern ? static_cast<std::size_t>((m_meta >> 58) & 15u) + 1 : 0;
+}
+
+std::size_t PendingRun::StoredSize() const
+{
+    switch (GetKind()) {
+    case Kind::Literal: return static_cast<std::size_t>(Length());
+    case Kind::Pattern: return PatternSize();
+    case Kind::Absent: break;
+    }
+    return 0;
+}
+
+const std::uint8_t* PendingRun::Data() const
+{
+    if (IsAbsent())
+        return nullptr;
+    return IsInline() ? m_inline : m_heap;
+}
+
+void PendingRun::SetBit(int bit, bool on)
+{
+    const std::uint64_t mask = std::uint64_t{1} << bit;
+    m_meta = on ? (m_meta | mask) : (m_meta & ~mask);
+}
+
+void PendingRun::CopyOut(std::uint8_t* out, FilePos from, std::size_t count) const
+{
+    if (count == 0)
+        return;
+    const FilePos offset = from - m_start;
+    if (GetKind() == Kind::Literal) {
+        std::memcpy(out, Data() + offset, count);
+    } else if (GetKind() == Kind::Pattern) {
+        const std::size_t size = PatternSize();
+        const std::uint8_t* pattern = Data();
+        std::size_t phase = static_cast<std::size_t>(offset % size);
+        // One pass over the pattern, then the block doubles by copying itself.
+        const std::size_t first = std::min(count, size);
+        for (std::size_t i = 0; i < first; ++i) {
+            out[i] = pattern[phase];
+            phase = phase + 1 == size ? 0 : phase + 1;
+        }
+        for (std::size_t done = first; done < count;) {
+            const std::size_t chunk = std::min(done - done % size, count - done);
+            std::memcpy(out + done, out, chunk);
+            done += chunk;
+        }
+    }
+}
+
+PendingRun PendingRun::Slice(FilePos from, FilePos to) const
+{
+    PendingRun part;
+    switch (GetKind()) {
+    case Kind::Literal: part = Literal(from, Data() + (from - m_start), to - from); break;
+    case Kind::Pattern: {
+        std::uint8_t rotated[kMaxPattern];
+        CopyOut(rotated, from, PatternSize());
+        part = Pattern(from, to - from, rotated, PatternSize());
+        break;
+    }
+    case Kind::Absent: part = Absent(from, to - from); break;
+    }
+    part.SetCounted(Counted());
+    return part;
+}
+
+// ---- PendingBytes -----------------------------------------------------------------------
+
+PendingBytes::PendingBytes(SavedReader reader) : m_reader(std::move(reader)) {}
+
+std::size_t PendingBytes::FirstEndingAfter(FilePos position) const
+{
+    const auto it = std::partition_point(m_runs.begin(), m_runs.end(),
+                                         [position](const PendingRun& run) { return run.End() <= position; });
+    return static_cast<std::size_t>(it - m_runs.begin());
+}
+
+void PendingBytes::LayOver(std::uint8_t* buffer, std::size_t count, FilePos position) const
+{
+    const FilePos end = position + count;
+    for (std::size_t i = FirstEndingAfter(position); i < m_runs.size() && m_runs[i].Start() < end; ++i) {
+        const PendingRun& run = m_runs[i];
+        const FilePos from = std::max(run.Start(), position);
+        const FilePos to = std::min(run.End(), end);
+        run.CopyOut(buffer + (from - position), from, static_cast<std::size_t>(to - from));
+    }
+}
+
+bool PendingBytes::PendingAt(FilePos position, std::uint8_t& value) const
+{
+    const std::size_t i = FirstEndingAfter(position);
+    if (i == m_runs.size() || m_runs[i].Start() > position)
+        return false;
+    m_runs[i].CopyOut(&value, position, 1);
+    return true;
+}
+
+std::size_t PendingBytes::UndoSteps() const
+{
+    return static_cast<std::size_t>(
+        std::count_if(m_undo.begin(), m_undo.end(), [](const PendingRun& r) { return !r.JoinsPrevious(); }));
+}
+
+bool PendingBytes::CanMerge(const PendingRun& left, const PendingRun& right)
+{
+    if (left.End() != right.Start() || left.GetKind() != right.GetKind() || left.IsAbsent() ||
+        left.Counted() != right.Counted())
+        return false;
+    if (left.GetKind() == PendingRun::Kind::Literal)
+        return left.Length() + right.Length() <= kMergeLimit;
+    const std::size_t size = left.PatternSize();
+    if (right.PatternSize() != size || left.Length() + right.Length() > PendingRun::kMaxLength)
+        return false;
+    // The right run must go on with the left one's pattern where the left one stops.
+    std::uint8_t continued[PendingRun::kMaxPattern];
+    left.CopyOut(continued, left.End(), size);
+    return std::memcmp(continued, right.Data(), size) == 0;
+}
+
+PendingRun PendingBytes::Merge(const PendingRun& left, const PendingRun& right)
+{
+    PendingRun merged;
+    if (left.GetKind() == PendingRun::Kind::Literal) {
+        const auto length = static_cast<std::size_t>(left.Length() + right.Length());
+        std::unique_ptr<std::uint8_t[]> bytes(new std::uint8_t[length]);
+        left.CopyOut(bytes.get(), left.Start(), static_cast<std::size_t>(left.Length()));
+        right.CopyOut(bytes.get() + left.Length(), right.Start(), static_cast<std::size_t>(right.Length()));
+        merged = PendingRun::Literal(left.Start(), bytes.get(), length);
+    } else {
+        merged = PendingRun::Pattern(left.Start(), left.Length() + right.Length(), left.Data(), left.PatternSize());
+    }
+    merged.SetCounted(left.Counted());
+    return merged;
+}
+
+std::uint64_t PendingBytes::CountDiffering(const PendingRun& run, FilePos from, FilePos to, bool& readable,
+                                           int& error) const
+{
+    std::uint64_t differing = 0;
+    const auto block = static_cast<std::size_t>(std::min<FilePos>(kCompareBlock, to - from));
+    // A typed byte compares on the stack; larger steps take a block from the heap.
+    std::uint8_t small[2][64];
+    std::unique_ptr<std::uint8_t[]> large;
+    std::uint8_t* saved = small[0];
+    std::uint8_t* shown = small[1];
+    if (block > sizeof small[0]) {
+        large.reset(new std::uint8_t[2 * block]);
+        saved = large.get();
+        shown = large.get() + block;
+    }
+    for (FilePos p = from; p < to;) {
+        const auto count = static_cast<std::uint32_t>(std::min<FilePos>(kCompareBlock, to - p));
+        int readError = 0;
+        const std::uint32_t got = m_reader ? m_reader(saved, count, p, readError) : 0;
+        run.CopyOut(shown, p, got);
+        for (std::uint32_t k = 0; k < got; ++k)
+            differing += shown[k] != saved[k];
+        if (got < count) {
+            // The file ends early (cut short behind our back) or cannot be read here.
+            readable = false;
+            if (error == 0)
+                error = readError != 0 ? readError : EIO;
+            return differing;
+        }
+        p += count;
+    }
+    return differing;
+}
+
+int PendingBytes::Place(std::vector<PendingRun>& pieces, std::vector<PendingRun>* capture, bool joinsFirst,
+                        bool refuseOnReadError)
+{
+    if (pieces.empty())
+        return 0;
+    const FilePos first = pieces.front().Start();
+    const FilePos end = pieces.back().End();
+    const std::size_t i = FirstEndingAfter(first);
+    std::size_t j = i;
+    while (j < m_runs.size() && m_runs[j].Start() < end)
+        ++j;
+
+    // The count first: it reads the file, and a refused read must change nothing.
+    std::uint64_t plus = 0;
+    std::uint64_t minus = 0;
+    std::uint64_t uncountedPlus = 0;
+    std::uint64_t uncountedMinus = 0;
+    bool readable = true;
+    int error = 0;
+    for (std::size_t k = i; k < j; ++k) {
+        const PendingRun& run = m_runs[k];
+        const FilePos from = std::max(run.Start(), first);
+        const FilePos to = std::min(run.End(), end);
+        if (run.Counted())
+            minus += CountDiffering(run, from, to, readable, error);
+        else
+            uncountedMinus += to - from;
+    }
+    for (const PendingRun& piece : pieces) {
+        if (piece.IsAbsent())
+            continue;
+        if (piece.Counted())
+            plus += CountDiffering(piece, piece.Start(), piece.End(), readable, error);
+        else
+            uncountedPlus += piece.Length();
+    }
+    if (!readable && refuseOnReadError)
+        return error;
+
+    // What showed before, for the other stack.
+    std::vector<PendingRun> before;
+    if (capture) {
+        FilePos at = first;
+        for (std::size_t k = i; k < j; ++k) {
+            const PendingRun& run = m_runs[k];
+            const FilePos from = std::max(run.Start(), first);
+            if (at < from)
+                before.push_back(PendingRun::Absent(at, from - at));
+            before.push_back(run.Slice(from, std::min(run.End(), end)));
+            at = std::min(run.End(), end);
+        }
+        if (at < end)
+            before.push_back(PendingRun::Absent(at, end - at));
+        for (std::size_t k = 0; k < before.size(); ++k)
+            before[k].SetJoinsPrevious(k == 0 ? joinsFirst : true);
+    }
+
+    // The runs that replace [i, j): what is left of the runs cut at either end, the new
+    // pieces, and the neighbours they join with.
+    std::vector<PendingRun> replacement;
+    std::size_t from = i;
+    std::size_t to = j;
+    if (i < j && m_runs[i].Start() < first)
+        replacement.push_back(m_runs[i].Slice(m_runs[i].Start(), first));
+    for (const PendingRun& piece : pieces) {
+        if (!piece.IsAbsent()) {
+            replacement.push_back(piece);
+            replacement.back().SetJoinsPrevious(false);
+        }
+    }
+    if (i < j && m_runs[j - 1].End() > end)
+        replacement.push_back(m_runs[j - 1].Slice(end, m_runs[j - 1].End()));
+    if (!replacement.empty() && from > 0 && CanMerge(m_runs[from - 1], replacement.front())) {
+        --from;
+        replacement.insert(replacement.begin(), m_runs[from]);
+    }
+    if (!replacement.empty() && to < m_runs.size() && CanMerge(replacement.back(), m_runs[to])) {
+        replacement.push_back(m_runs[to]);
+        ++to;
+    }
+    std::vector<PendingRun> merged;
+    merged.reserve(replacement.size());
+    for (PendingRun& run : replacement) {
+        if (!merged.empty() && CanMerge(merged.back(), run))
+            merged.back() = Merge(merged.back(), run);
+        else
+            merged.push_back(std::move(run));
+    }
+
+    // Nothing below can fail: room is made first, and runs only move.
+    if (capture)
+        MakeRoom(*capture, capture->size() + before.size());
+    MakeRoom(m_runs, m_runs.size() - (to - from) + merged.size());
+    if (capture)
+        std::move(before.begin(), before.end(), std::back_inserter(*capture));
+    const std::size_t common = std::min(to - from, merged.size());
+    std::move(merged.begin(), merged.begin() + static_cast<std::ptrdiff_t>(common),
+              m_runs.begin() + static_cast<std::ptrdiff_t>(from));
+    if (merged.size() > common)
+        m_runs.insert(m_runs.begin() + static_cast<std::ptrdiff_t>(from + common),
+                      std::make_move_iterator(merged.begin() + static_cast<std::ptrdiff_t>(common)),
+                      std::make_move_iterator(merged.end()));
+    else
+        m_runs.erase(m_runs.begin() + static_cast<std::ptrdiff_t>(from + common),
+                     m_runs.begin() + static_cast<std::ptrdiff_t>(to));
+
+    m_differing = m_differing + plus >= minus ? m_differing + plus - minus : 0;
+    m_uncounted = m_uncounted + uncountedPlus >= uncountedMinus ? m_uncounted + uncountedPlus - uncountedMinus : 0;
+    if (!readable)
+        m_savedUnknown = true;
+    if (m_observer)
+        m_observer(pieces);
+    return 0;
+}
+
+int PendingBytes::Set(PendingRun run, bool joinsStep)
+{
+    if (run.IsAbsent() || run.Length() == 0)
+        return 0;
+    run.SetCounted(run.GetKind() == PendingRun::Kind::Literal || run.Length() <= kCountedFillLimit);
+    std::vector<PendingRun> pieces;
+    pieces.push_back(std::move(run));
+    const int error = Place(pieces, &m_undo, joinsStep && !m_undo.empty(), true);
+    if (error == 0)
+        m_redo.clear();
+    return error;
+}
+
+ByteRange PendingBytes::MoveStep(std::vector<PendingRun>& from, std::vector<PendingRun>& to)
+{
+    if (from.empty())
+        return {};
+    std::size_t begin = from.size() - 1;
+    while (begin > 0 && from[begin].JoinsPrevious())
+        --begin;
+    FilePos lowest = from[begin].Start();
+    FilePos highest = from[begin].End();
+    // Newest record first; the other stack gets them in the opposite order, so that the step
+    // comes back out of it oldest first, as it was made.
+    bool first = true;
+    std::vector<PendingRun> pieces(1);
+    while (from.size() > begin) {
+        pieces[0] = std::move(from.back());
+        lowest = std::min(lowest, pieces[0].Start());
+        highest = std::max(highest, pieces[0].End());
+        try {
+            Place(pieces, &to, !first, false);
+        } catch (...) {
+            // Out of memory: the records moved so far are a step of their own on the other
+            // stack; the rest stays where it was.
+            from.back() = std::move(pieces[0]);
+            if (from.size() - 1 > begin)
+                from.back().SetJoinsPrevious(true);
+            throw;
+        }
+        from.pop_back();
+        first = false;
+    }
+    return {lowest, highest - lowest};
+}
+
+int PendingBytes::Recount()
+{
+    std::uint64_t differing = 0;
+    bool readable = true;
+    int error = 0;
+    for (const PendingRun& run : m_runs) {
+        if (run.Counted())
+            differing += CountDiffering(run, run.Start(), run.End(), readable, error);
+    }
+    m_differing = differing;
+    m_savedUnknown = !readable;
+    return error;
+}
+
+namespace {
+
+// For each step of `records` (as index ranges), the bytes its Absent records have under
+// the runs.
+template <typename Visit>
+void ForEachKeep(const std::vector<PendingRun>& records, const std::vector<PendingRun>& runs, Visit visit)
+{
+    for (std::size_t r = 0; r < records.size(); ++r) {
+        const PendingRun& record = records[r];
+        if (!record.IsAbsent())
+            continue;
+        const auto it = std::partition_point(runs.begin(), runs.end(),
+                                             [&](const PendingRun& run) { return run.End() <= record.Start(); });
+        for (auto run = it; run != runs.end() && run->Start() < record.End(); ++run)
+            visit(r, std::max(run->Start(), record.Start()), std::min(run->End(), record.End()));
+    }
+}
+
+// The index of the step each record belongs to (its first record's index).
+std::vector<std::size_t> StepStarts(const std::vector<PendingRun>& records)
+{
+    std::vector<std::size_t> starts(records.size());
+    for (std::size_t r = 0; r < records.size(); ++r)
+        starts[r] = records[r].JoinsPrevious() && r > 0 ? starts[r - 1] : r;
+    return starts;
+}
+
+} // namespace
+
+std::uint64_t PendingBytes::LargestKeepForSave() const
+{
+    std::uint64_t largest = 0;
+    for (const auto* records : {&m_undo, &m_redo}) {
+        const std::vector<std::size_t> starts = StepStarts(*records);
+        std::vector<std::uint64_t> need(records->size(), 0);
+        ForEachKeep(*records, m_runs, [&](std::size_t r, FilePos from, FilePos to) { need[starts[r]] += to - from; });
+        for (const std::uint64_t n : need)
+            largest = std::max(largest, n);
+    }
+    return largest;
+}
+
+int PendingBytes::KeepOldBytesForSave(std::uint64_t limit)
+{
+    struct Rebuilt {
+        std::vector<PendingRun> records;
+        std::size_t dropBefore = 0;
+    };
+    Rebuilt rebuilt[2];
+    std::vector<PendingRun>* stacks[2] = {&m_undo, &m_redo};
+    for (int s = 0; s < 2; ++s) {
+        const std::vector<PendingRun>& records = *stacks[s];
+        const std::vector<std::size_t> starts = StepStarts(records);
+        std::vector<std::uint64_t> need(records.size(), 0);
+        ForEachKeep(records, m_runs, [&](std::size_t r, FilePos from, FilePos to) { need[starts[r]] += to - from; });
+        // A step too large to keep goes, with every step that can only be reached past it.
+        std::size_t& dropBefore = rebuilt[s].dropBefore;
+        for (std::size_t r = 0; r < records.size(); ++r) {
+            if (need[r] > limit) {
+                dropBefore = r + 1;
+                while (dropBefore < records.size() && records[dropBefore].JoinsPrevious())
+                    ++dropBefore;
+            }
+        }
+        // Every record is copied, its Absent parts under a run as the file's bytes now.
+        std::vector<PendingRun>& out = rebuilt[s].records;
+        out.reserve(records.size() - dropBefore);
+        std::vector<std::uint8_t> bytes;
+        for (std::size_t r = dropBefore; r < records.size(); ++r) {
+            const PendingRun& record = records[r];
+            const std::size_t firstPiece = out.size();
+            if (!record.IsAbsent() || need[starts[r]] == 0) {
+                out.push_back(record);
+            } else {
+                FilePos at = record.Start();
+                const auto it = std::partition_point(m_runs.begin(), m_runs.end(),
+                                                     [&](const PendingRun& run) { return run.End() <= at; });
+                for (auto run = it; run != m_runs.end() && run->Start() < record.End(); ++run) {
+                    const FilePos from = std::max(run->Start(), record.Start());
+                    const FilePos to = std::min(run->End(), record.End());
+                    if (at < from)
+                        out.push_back(PendingRun::Absent(at, from - at));
+                    bytes.resize(static_cast<std::size_t>(to - from));
+                    for (FilePos p = from; p < to;) {
+                        const auto count = static_cast<std::uint32_t>(std::min<FilePos>(kCompareBlock, to - p));
+                        int error = 0;
+                        const std::uint32_t got = m_reader ? m_reader(bytes.data() + (p - from), count, p, error) : 0;
+                        if (got < count)
+                            return error != 0 ? error : EIO;
+                        p += count;
+                    }
+                    out.push_back(PendingRun::Literal(from, bytes.data(), to - from));
+                    out.back().SetCounted(true);
+                    at = to;
+                }
+                if (at < record.End())
+                    out.push_back(PendingRun::Absent(at, record.End() - at));
+            }
+            for (std::size_t k = firstPiece; k < out.size(); ++k)
+                out[k].SetJoinsPrevious(k == firstPiece ? (r > dropBefore && record.JoinsPrevious()) : true);
+        }
+    }
+    m_undo = std::move(rebuilt[0].records);
+    m_redo = std::move(rebuilt[1].records);
+    return 0;
+}
+
+void PendingBytes::Saved()
+{
+    m_runs.clear();
+    m_differing = 0;
+    m_uncounted = 0;
+    m_savedUnknown = false;
+}
+
+void PendingBytes::DropPast(FilePos length)
+{
+    const std::size_t i = FirstEndingAfter(length);
+    if (i == m_runs.size())
+        return;
+    for (std::size_t k = i; k < m_runs.size(); ++k) {
+        if (!m_runs[k].Counted())
+            m_uncounted -= std::min(m_uncounted, m_runs[k].End() - std::max(m_runs[k].Start(), length));
+    }
+    if (m_runs[i].Start() < length) {
+        m_runs[i] = m_runs[i].Slice(m_runs[i].Start(), length);
+        m_runs.erase(m_runs.begin() + static_cast<std::ptrdiff_t>(i + 1), m_runs.end());
+    } else {
+        m_runs.erase(m_runs.begin() + static_cast<std::ptrdiff_t>(i), m_runs.end());
+    }
+    Recount();
+}
+
+std::string PendingRunsFault(const PendingBytes& pending)
+{
+    const std::vector<PendingRun>& runs = pending.Runs();
+    for (std::size_t k = 0; k < runs.size(); ++k) {
+        const std::string at = "run " + std::to_string(k) + " at " + std::to_string(runs[k].Start());
+        if (runs[k].Length() == 0)
+            return at + " is empty";
+        if (runs[k].IsAbsent())
+            return at + " is absent";
+        if (runs[k].JoinsPrevious())
+            return at + " carries a step flag";
+        if (k > 0 && runs[k - 1].End() > runs[k].Start())
+            return at + " overlaps the one before";
+        if (k > 0 && PendingBytes::CanMerge(runs[k - 1], runs[k]))
+            return at + " could have joined the one before";
+    }
+    return {};
+}
+
+} // namespace vtx

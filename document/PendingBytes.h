@@ -1,0 +1,201 @@
+#pragma once
+// The changes a document holds before they are saved: runs of new bytes laid over the file,
+// and the undo and redo steps as lists of runs. Nothing here touches a file: the bytes the
+// file holds come through a reader the owner hands in, so that the whole store can be
+// tested against a plain byte vector.
+//
+// Memory follows the runs, not the bytes: a run of up to eight bytes lives inside its
+// 24-byte record, a fill is kept as its pattern whatever its length, and a step that
+// covered bytes with no pending change remembers only that range (the file still holds
+// those bytes), not a copy of them.
+
+// this program
+#include "platform/FilePos.h"
+
+// std
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace vtx {
+
+class PendingRun
+{
+public:
+    enum class Kind : std::uint8_t {
+        // The bytes themselves.
+        Literal,
+        // A pattern of 1 to kMaxPattern bytes repeated from the run's start.
+        Pattern,
+        // No pending change: the file's own bytes show. Only in undo and redo steps.
+        Absent,
+    };
+    static constexpr std::size_t kMaxPattern = 16;
+    // Lengths are kept in 56 bits.
+    static constexpr FilePos kMaxLength = (FilePos{1} << 56) - 1;
+
+    PendingRun() = default;
+    static PendingRun Literal(FilePos start, const std::uint8_t* bytes, FilePos length);
+    // `pattern` gives the bytes from `start` on: pattern[0] shows at start.
+    static PendingRun Pattern(FilePos start, FilePos length, const std::uint8_t* pattern, std::size_t patternSize);
+    static PendingRun Absent(FilePos start, FilePos length);
+
+    ~PendingRun();
+    PendingRun(const PendingRun& other);
+    PendingRun& operator=(const PendingRun& other);
+    PendingRun(PendingRun&& other) noexcept;
+    PendingRun& operator=(PendingRun&& other) noexcept;
+
+    [[nodiscard]] FilePos Start() const { return m_start; }
+    [[nodiscard]] FilePos Length() const { return m_meta & kMaxLength; }
+    [[nodiscard]] FilePos End() const { return m_start + Length(); }
+    [[nodiscard]] Kind GetKind() const { return static_cast<Kind>((m_meta >> 56) & 3u); }
+    [[nodiscard]] bool IsAbsent() const { return GetKind() == Kind::Absent; }
+    // The pattern's length; 0 unless a Pattern.
+    [[nodiscard]] std::size_t PatternSize() const;
+    // The literal bytes or the pattern (nullptr for Absent).
+    [[nodiscard]] const std::uint8_t* Data() const;
+    // Copies the run's bytes [from, from + count) (positions in the file, inside the run).
+    void CopyOut(std::uint8_t* out, FilePos from, std::size_t count) const;
+    // The part [from, to) of this run, as its own run of the same kind.
+    [[nodiscard]] PendingRun Slice(FilePos from, FilePos to) const;
+
+    // Whether the store compared this run's bytes with the file's, so that they are in its
+    // count of differing bytes (a huge fill is not read to be compared).
+    [[nodiscard]] bool Counted() const { return (m_meta >> 62) & 1u; }
+    void SetCounted(bool counted) { SetBit(62, counted); }
+    // In a step: whether this record belongs to the same step as the one before it.
+    [[nodiscard]] bool JoinsPrevious() const { return (m_meta >> 63) & 1u; }
+    void SetJoinsPrevious(bool joins) { SetBit(63, joins); }
+
+private:
+    [[nodiscard]] std::size_t StoredSize() const;
+    [[nodiscard]] bool IsInline() const { return StoredSize() <= sizeof(m_inline); }
+    void SetBit(int bit, bool on);
+    void Release();
+    void CopyFrom(const PendingRun& other);
+
+    FilePos m_start = 0;
+    // Bits 0-55 the length, 56-57 the kind, 58-61 the pattern's length - 1, 62 counted,
+    // 63 joins the previous record.
+    std::uint64_t m_meta = static_cast<std::uint64_t>(Kind::Absent) << 56;
+    union {
+        std::uint8_t m_inline[8];
+        std::uint8_t* m_heap;
+    };
+};
+
+class PendingBytes
+{
+public:
+    // Reads up to count of the file's own bytes at position into buffer and returns how many
+    // were read; `error` is set (errno) when the file could not be read at position + result.
+    using SavedReader = std::function<std::uint32_t(std::uint8_t* buffer, std::uint32_t count, FilePos position,
+                                                    int& error)>;
+    // Told of every change of the presented bytes (a new change, an undo, a redo) with the
+    // runs now showing over the range it covers (Absent where the file's bytes show again),
+    // after the store took it.
+    using StepObserver = std::function<void(const std::vector<PendingRun>& placed)>;
+
+    // Fills larger than this are not compared with the file: until they are undone or
+    // saved they count as differing.
+    static constexpr FilePos kCountedFillLimit = FilePos{64} << 20;
+    // Literal neighbours join into one run while the result stays this small; larger runs
+    // stay side by side rather than be copied together.
+    static constexpr FilePos kMergeLimit = FilePos{64} << 10;
+
+    explicit PendingBytes(SavedReader reader = {});
+    PendingBytes(PendingBytes&&) noexcept = default;
+    PendingBytes& operator=(PendingBytes&&) noexcept = default;
+    PendingBytes(const PendingBytes&) = delete;
+    PendingBytes& operator=(const PendingBytes&) = delete;
+
+    void SetReader(SavedReader reader) { m_reader = std::move(reader); }
+    void SetObserver(StepObserver observer) { m_observer = std::move(observer); }
+
+    // The pending runs, ascending, never overlapping, never Absent.
+    [[nodiscard]] const std::vector<PendingRun>& Runs() const { return m_runs; }
+    [[nodiscard]] bool Empty() const { return m_runs.empty(); }
+    // Lays the runs over `count` bytes of the file read into buffer from position: one
+    // lookup, then one copy per run.
+    void LayOver(std::uint8_t* buffer, std::size_t count, FilePos position) const;
+    // The pending byte at position, if there is one.
+    [[nodiscard]] bool PendingAt(FilePos position, std::uint8_t& value) const;
+
+    // A new change: `run` (Literal or Pattern) shows from now on; it starts a new step, or
+    // joins the newest one when `joinsStep`. Ends what could be redone. Returns 0, or the
+    // errno of a failed read of the file's bytes underneath, in which case nothing changed.
+    int Set(PendingRun run, bool joinsStep);
+    // Takes back the newest step (or makes the last undone one again): the range the step
+    // covered, or an empty range when there is none.
+    ByteRange Undo() { return MoveStep(m_undo, m_redo); }
+    ByteRange Redo() { return MoveStep(m_redo, m_undo); }
+    [[nodiscard]] bool CanUndo() const { return !m_undo.empty(); }
+    [[nodiscard]] bool CanRedo() const { return !m_redo.empty(); }
+    [[nodiscard]] const std::vector<PendingRun>& UndoRecords() const { return m_undo; }
+    [[nodiscard]] const std::vector<PendingRun>& RedoRecords() const { return m_redo; }
+    [[nodiscard]] std::size_t UndoSteps() const;
+
+    // Bytes that differ from the file, as last counted; fills too large to compare; and
+    // whether some file bytes could not be read to be compared.
+    [[nodiscard]] std::uint64_t DifferingBytes() const { return m_differing; }
+    [[nodiscard]] std::uint64_t UncountedBytes() const { return m_uncounted; }
+    [[nodiscard]] bool SavedUnknown() const { return m_savedUnknown; }
+    void SetSavedUnknown() { m_savedUnknown = true; }
+    // Whether some presented byte may differ from the file.
+    [[nodiscard]] bool Differs() const { return m_differing > 0 || m_uncounted > 0 || m_savedUnknown; }
+    // Counts the differing bytes again against the file as it is now (another program may
+    // have written it). Returns 0 or the errno of a failed read.
+    int Recount();
+
+    // Saving. Before the runs are written, every undo and redo record that stands for the
+    // file's bytes under a run must get a copy of them, for the file will hold other bytes.
+    // The largest such copy one step needs, in bytes:
+    [[nodiscard]] std::uint64_t LargestKeepForSave() const;
+    // Makes those copies. A step that would need more than `limit` bytes is dropped with
+    // every step behind it on its stack (it could not be taken back after the save).
+    // Returns 0 or the errno of a failed read, in which case nothing changed.
+    int KeepOldBytesForSave(std::uint64_t limit);
+    // The runs reached the file: nothing is pending any more.
+    void Saved();
+    // Runs past `length` (the file was cut short behind our back) are left out.
+    void DropPast(FilePos length);
+
+    // Whether two neighbouring runs are kept as one: the same kind and count rule, and
+    // literals small enough together or a pattern that goes on.
+    [[nodiscard]] static bool CanMerge(const PendingRun& left, const PendingRun& right);
+
+private:
+    // The one place the presented bytes change: `pieces` (ascending, adjacent, Absent
+    // allowed) replace what shows over their range. What showed there before is appended
+    // to `capture` when given, the first record with joinsFirst. With refuseOnReadError a
+    // failed read of the file's bytes changes nothing and is returned.
+    int Place(std::vector<PendingRun>& pieces, std::vector<PendingRun>* capture, bool joinsFirst,
+              bool refuseOnReadError);
+    // Undo and Redo: the newest step of `from` is applied, newest record first, and what it
+    // covered goes to `to` as one step.
+    ByteRange MoveStep(std::vector<PendingRun>& from, std::vector<PendingRun>& to);
+    // How many of the bytes [from, to) of `run` differ from the file's; `readable` turns
+    // false when the file could not be read there (error set).
+    std::uint64_t CountDiffering(const PendingRun& run, FilePos from, FilePos to, bool& readable, int& error) const;
+    // Index of the first run that ends after position.
+    [[nodiscard]] std::size_t FirstEndingAfter(FilePos position) const;
+    static PendingRun Merge(const PendingRun& left, const PendingRun& right);
+
+    SavedReader m_reader;
+    StepObserver m_observer;
+    std::vector<PendingRun> m_runs;
+    std::vector<PendingRun> m_undo;
+    std::vector<PendingRun> m_redo;
+    std::uint64_t m_differing = 0;
+    std::uint64_t m_uncounted = 0;
+    bool m_savedUnknown = false;
+};
+
+// For tests: whether the runs are in order, without overlap or empty runs, with no two
+// neighbours that could have been one; the text of the first fault, or empty.
+[[nodiscard]] std::string PendingRunsFault(const PendingBytes& pending);
+
+} // namespace vtx
