@@ -237,7 +237,7 @@ EditJournal::~EditJournal()
 std::string EditJournal::StateFolder()
 {
     QString base = qEnvironmentVariable("XDG_STATE_HOME");
-    // The base directory specification ignores a relative path.
+    // XDG rules: a relative state folder is ignored.
     if (base.isEmpty() || !QDir::isAbsolutePath(base))
         base = QDir::homePath() + QStringLiteral("/.local/state");
     return QFile::encodeName(base + QStringLiteral("/vantorix")).toStdString();
@@ -249,8 +249,8 @@ bool EditJournal::EnsureStateFolder()
     struct stat st {};
     if (::stat(folder.c_str(), &st) == 0)
         return S_ISDIR(st.st_mode) || (errno = ENOTDIR, false);
-    // Every folder made on the way is the user's own, as the specification of the base
-    // directories asks.
+    // Every folder made on the way is the user's own, as the XDG rules for these
+    // directories ask.
     std::string partial;
     for (std::size_t at = 1; at != std::string::npos;) {
         at = folder.find('/', at + 1);
