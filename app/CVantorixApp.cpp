@@ -12,6 +12,7 @@
 
 // Qt
 #include <QApplication>
+#include <QSettings>
 
 namespace vtx {
 
@@ -53,6 +54,10 @@ bool CVantorixApp::InitInstance()
     QGuiApplication::setDesktopFileName(QStringLiteral("example.dunmerrow.Vantorix"));
     SetRegistryKey(QStringLiteral("Dunmerrow"));
     LoadStdProfileSettings(4);
+    // Users who do not want typed bytes kept on disk set Settings/EditJournal to false.
+    if (const auto settings = GetProfile())
+        CVantorixDoc::SetJournalEnabled(
+            settings->value(QStringLiteral("Settings/EditJournal"), true).toBool());
 
     AddDocTemplate(std::make_unique<CDocTemplate>(
         IDR_VANTORTYPE, DocString(), [] { return std::make_unique<CVantorixDoc>(); },
@@ -75,6 +80,9 @@ bool CVantorixApp::InitInstance()
         return false;
 
     mainFrame->show();
+    // Files whose save a crash cut short are put back, and unsaved changes that a crash or
+    // a kill left behind are offered, each file that the user wants opened with them.
+    CVantorixDoc::RecoverAtStartup([this](const QString& path) { OpenDocumentFile(path); });
     return true;
 }
 

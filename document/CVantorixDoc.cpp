@@ -38,6 +38,7 @@ constexpr const char* kExceptionInSave = "Exception in Save()";
 constexpr const char* kReadOnlyRefusal = CVantorixDoc::kReadOnlyText;
 constexpr const char* kReadPastEnd = "len < 0";
 constexpr const char* kOpenReadOnlyQuestion = "Open %1 read-only?\n%2";
+constexpr const char* kRunningProgram = "The file is a program that is running.";
 
 // A failure inside one of the document's operations. It carries the text that the
 // operation's boundary shows or traces, and never leaves the operation.
@@ -82,7 +83,12 @@ void CVantorixDoc::SetStatusSink(StatusSink sink)
     StatusSlot() = std::move(sink);
 }
 
-CVantorixDoc::~CVantorixDoc() = default;
+CVantorixDoc::~CVantorixDoc()
+{
+    // Only a crash or a kill may leave a journal behind: a document that goes in order has
+    // been asked about its changes.
+    DropJournal();
+}
 
 bool CVantorixDoc::OnNewDocument()
 {
@@ -101,6 +107,7 @@ QString CVantorixDoc::OpenFailureReason(CFile::OpenError error, int systemError)
     case CFile::OpenError::NoAccess: return QStringLiteral("You have no permission to read the file.");
     case CFile::OpenError::Locked: return QStringLiteral("The file is open in another program.");
     case CFile::OpenError::Exists: return QStringLiteral("A file of that name exists already.");
+    case CFile::OpenError::Running: return QString::fromLatin1(kRunningProgram);
     case CFile::OpenError::Other:
         if (systemError != 0)
             return QString::fromLocal8Bit(std::strerror(systemError)) + QLatin1Char('.');
@@ -129,14 +136,19 @@ bool CVantorixDoc::OnOpenDocument(const QString& path)
         CFile::OpenError error = m_file.Open(local, readOnly ? CFile::Mode::ViewOnly : CFile::Mode::ReadWrite);
         // A file the user may not write, or that another editor holds, can still be looked
         // at; the copy a Save As makes must be writable, so there nobody is asked.
-        if ((error == CFile::OpenError::ReadOnly || error == CFile::OpenError::Locked) && !m_bOpeningCopy) {
+        if ((error == CFile::OpenError::ReadOnly || error == CFile::OpenError::Locked ||
+             error == CFile::OpenError::Running) &&
+            !m_bOpeningCopy) {
             Trace(QStringLiteral("open %1: %2").arg(path, QString::fromLatin1(OpenErrorText(error))));
             const CFile::OpenError whyReadOnly = error;
             // Opened before asking, so that a file that cannot even be read says so at once.
             error = m_file.Open(local, CFile::Mode::ViewOnly);
             if (error == CFile::OpenError::None) {
                 const MsgResult answer = ShowMessageBox(QString::fromLatin1(kOpenReadOnlyQuestion)
-                                                            .arg(QFileInfo(path).fileName(), ReadOnlyReason(whyReadOnly, local)),
+                                                            .arg(QFileInfo(path).fileName(),
+                                                                 whyReadOnly == CFile::OpenError::Running
+                                                                     ? QString::fromLatin1(kRunningProgram)
+                                                                     : ReadOnlyReason(whyReadOnly, local)),
                                                         MsgButtons::YesNo);
                 if (answer != MsgResult::Yes) {
                     m_file.Close();
@@ -157,6 +169,10 @@ bool CVantorixDoc::OnOpenDocument(const QString& path)
         m_bReadOnly = readOnly;
         m_path = path;
         m_nLength = m_file.GetLength();
+        // A view-only document keeps no journal: it has nothing to lose, and another
+        // editor may hold the file's journal.
+        if (!readOnly)
+            OpenJournal();
         return true;
     } catch (...) {
         m_file.Close();
@@ -191,6 +207,8 @@ bool CVantorixDoc::SaveInPlace()
         return true;
     }
     bool wrote = false;
+    bool touched = false;
+    QString reason;
     try {
         FileCheck check;
         if (!m_file.Check(check))
@@ -229,34 +247,44 @@ bool CVantorixDoc::SaveInPlace()
         if (const int error = m_pending.KeepOldBytesForSave(kMaxKeptBytes); error != 0)
             throw DocFailure(ReadFailureText(m_pending.Runs().front().Start(), error).toStdString());
         wrote = true;
-        WriteRuns();
+        // Open for writing only while saving, so that a program shown in a window can
+        // still run; a program that is running refuses it (ETXTBSY). A failure half-way
+        // puts the old bytes back before it is reported.
+        WritePendingSafely(touched);
         m_file.RecordIdentity();
         m_noticed.reset();
         const bool wasDirty = IsDirty();
         m_pending.Saved();
         NotifyIfDirtyChanged(wasDirty);
+        RestartJournal();
         return true;
+    } catch (const CFileException& failure) {
+        reason = WriteFailureReason(failure.Error());
+        Trace(QStringLiteral("save %1: %2").arg(m_path, QString::fromLocal8Bit(failure.what())));
     } catch (const std::exception& failure) {
         Trace(QStringLiteral("save %1: %2").arg(m_path, QString::fromLocal8Bit(failure.what())));
     } catch (...) {
     }
+    m_file.AbandonWrite();
     if (StatusSlot())
         StatusSlot()(QString());
-    // Some changes may have reached the file and others not: which bytes still differ is
-    // no longer known, so the document stays dirty until a save succeeds.
-    const bool wasDirty = IsDirty();
-    if (wrote)
+    if (touched) {
+        // Some changes reached the file and could not be taken back: which bytes still
+        // differ is no longer known, so the document stays dirty until a save succeeds.
+        const bool wasDirty = IsDirty();
         m_pending.SetSavedUnknown();
-    NotifyIfDirtyChanged(wasDirty);
-    // A write that got through changed the file's time: that change is ours, and the next
-    // save must not take it for another program's.
+        NotifyIfDirtyChanged(wasDirty);
+    }
+    // Writes that got through (and were put back) changed the file's times: that change is
+    // ours, and the next save must not take it for another program's.
     if (wrote) {
         try {
             m_file.RecordIdentity();
         } catch (...) {
         }
     }
-    ShowMessageBox(QString::fromLatin1(kExceptionInSave));
+    ShowMessageBox(reason.isEmpty() ? QString::fromLatin1(kExceptionInSave)
+                                    : QString::fromLatin1(kExceptionInSave) + QLatin1Char('\n') + reason);
     return false;
 }
 
@@ -358,22 +386,38 @@ bool CVantorixDoc::SaveToNewName(const QString& path)
     // only copies the file's old bytes into undo steps, which mean the same on either file).
     const std::optional<FileCheck> previousNoticed = m_noticed;
     const bool previousReadOnly = m_bReadOnly;
+    const std::string previousCanonical = m_canonicalPath;
     CFile previousFile = std::move(m_file);
     try {
         m_file = std::move(copy);
         m_path = path;
+        m_canonicalPath = QFile::encodeName(QFileInfo(path).canonicalFilePath()).toStdString();
         m_nLength = m_file.GetLength();
         m_noticed.reset();
         // The copy is the user's own new file: a view-only document becomes editable in it.
         m_bReadOnly = false;
         // Bytes that a truncation by another program took away are not in the window any
         // more, and a change to one has nothing left to land on.
-        if (!m_pending.Empty() && m_pending.Runs().back().End() > m_nLength) {
+        FilePos leftOut = 0;
+        for (const PendingRun& run : m_pending.Runs())
+            if (run.End() > m_nLength)
+                leftOut += run.End() - std::max(run.Start(), m_nLength);
+        if (leftOut > 0) {
             Trace(QStringLiteral("save as %1: changes past the end left out").arg(path));
             m_pending.DropPast(m_nLength);
         }
         if (!OnSaveDocument(path))
             throw DocFailure(kFailedToSaveNew);
+        // The old file is as it was and holds nothing of this window any more; the new
+        // one's journal starts empty.
+        DropJournal();
+        RestartJournal();
+        if (leftOut > 0)
+            ShowMessageBox(QStringLiteral("%1 was shortened by another program: %2 changed bytes past its end "
+                                          "were left out of %3.")
+                               .arg(FileName(previousPath))
+                               .arg(leftOut)
+                               .arg(FileName(path)));
         return true; // previousFile closes here and releases the old file
     } catch (const DocFailure& failure) {
         ShowMessageBox(QString::fromLatin1(failure.what()));
@@ -383,6 +427,7 @@ bool CVantorixDoc::SaveToNewName(const QString& path)
     m_file.RemoveIfStillNamed();
     m_file = std::move(previousFile);
     m_path = previousPath;
+    m_canonicalPath = previousCanonical;
     m_nLength = previousLength;
     m_noticed = previousNoticed;
     m_bReadOnly = previousReadOnly;
@@ -445,6 +490,8 @@ void CVantorixDoc::OnCloseDocument()
         if (answer == MsgResult::Yes && !OnSaveDocument(m_path))
             return;
     }
+    // Saved, discarded or clean: nothing is left to recover.
+    DropJournal();
     if (m_bFileOpen) {
         m_file.Close();
         m_bFileOpen = false;
@@ -571,7 +618,18 @@ CVantorixDoc::ChangeGroup::~ChangeGroup()
 int CVantorixDoc::ApplyChange(PendingRun run)
 {
     const bool wasDirty = IsDirty();
-    const int error = m_pending.Set(std::move(run), JoinsOpenGroup());
+    const bool joins = JoinsOpenGroup();
+    // The step's record, taken before the store takes the run; on disk before the window
+    // shows the change.
+    std::vector<JournalRun> recorded;
+    if (m_journal.IsOpen() && !m_bReplaying) {
+        const bool fill = run.GetKind() == PendingRun::Kind::Pattern;
+        const std::size_t stored = fill ? run.PatternSize() : static_cast<std::size_t>(run.Length());
+        recorded.push_back(JournalRun{run.Start(), run.Length(), fill, {run.Data(), run.Data() + stored}});
+    }
+    const int error = m_pending.Set(std::move(run), joins);
+    if (error == 0 && !recorded.empty())
+        JournalStep(JournalRecord::Kind::Change, joins, std::move(recorded));
     NotifyIfDirtyChanged(wasDirty);
     return error;
 }
@@ -676,6 +734,7 @@ void CVantorixDoc::TakeStep(bool redo)
         // An undo after a save is a change the file does not have yet, and one back to
         // the saved value takes a change away: the store's count follows both.
         const ByteRange step = redo ? m_pending.Redo() : m_pending.Undo();
+        JournalStep(redo ? JournalRecord::Kind::Redo : JournalRecord::Kind::Undo);
         NotifyIfDirtyChanged(wasDirty);
         ShowInFirstView(step.first);
     } catch (...) {

@@ -4,6 +4,7 @@
 // when it is drawn, and a change waits in memory as a pending change until Save writes
 // exactly the changed bytes.
 
+#include "document/EditJournal.h"
 #include "document/PendingBytes.h"
 #include "document/DocumentSearch.h"
 #include "document/SearchPattern.h"
@@ -172,6 +173,23 @@ public:
     // "<name> was replaced by another program since it was opened." and its kin.
     [[nodiscard]] static QString FileChangeText(FileChange change, const QString& name);
 
+    // The edit journal: every change, undo and redo of a writable document is on disk
+    // before the window shows it, so a crash loses nothing typed. On by default; users who
+    // do not want typed bytes kept on disk turn it off (documents opened afterwards keep
+    // none). A save's rollback record is written either way.
+    static void SetJournalEnabled(bool enabled);
+    [[nodiscard]] static bool JournalEnabled();
+    [[nodiscard]] bool IsJournaled() const { return m_journal.IsOpen(); }
+    [[nodiscard]] const EditJournal& Journal() const { return m_journal; }
+    // At start-up: puts back the files whose save a crash cut short (complete rollback
+    // records), then asks about each journal whose file is not open. `open` opens a file as
+    // a document (through the framework) and is called for each the user wants recovered;
+    // that document then recovers without asking again.
+    using OpenForRecovery = std::function<void(const QString& path)>;
+    static void RecoverAtStartup(const OpenForRecovery& open);
+    // "Vantorix found unsaved changes to <name> from <date and time> (<N> bytes). Recover them?"
+    [[nodiscard]] static QString RecoveryQuestion(const QString& name, const JournalContents& contents);
+
     // The largest count ReadBytes delivers in one call; a larger count is cut to it.
     static constexpr std::uint32_t kMaxRead = 65535;
 
@@ -196,7 +214,29 @@ private:
     void ShowInFirstView(FilePos position);
     ChangedFileChoice AskAboutChangedFile(const FileCheck& check);
 
+    // The journal's part (CVantorixDocJournal.cpp).
+    // After a writable open: puts back a save a crash cut short, offers what a journal
+    // holds, and starts journaling.
+    void OpenJournal();
+    void RecoverFrom(const JournalContents& contents);
+    // Appends a step's record before the change shows; a journal that fails is given up
+    // with one warning, and editing goes on.
+    void JournalStep(JournalRecord::Kind kind, bool joinsPrevious = false, std::vector<JournalRun> runs = {});
+    void GiveUpJournal(int error);
+    // Writes every pending change into the file, or, when that fails, puts back the bytes
+    // it overwrote and throws CFileException with the system's reason. A rollback record
+    // of those bytes is synced before the first byte goes in, so a crash half-way is put
+    // right at the next open. `touched`: the file may hold a mix (the way back failed too).
+    void WritePendingSafely(bool& touched);
+    // After a completed save, or when the document's file changes (Save As).
+    void RestartJournal();
+    void DropJournal();
+
     CFile m_file;
+    EditJournal m_journal;
+    std::string m_canonicalPath;
+    bool m_bReplaying = false;
+    bool m_bJournalWarned = false;
     bool m_bFileOpen = false;
     FilePos m_nLength = 0;
     // The pending changes, the undo and redo steps and the count of bytes that differ from

@@ -87,7 +87,7 @@ CFile::~CFile()
 }
 
 CFile::CFile(CFile&& other) noexcept
-    : m_fd(std::exchange(other.m_fd, -1)), m_path(std::move(other.m_path)), m_identity(other.m_identity),
+    : m_fd(std::exchange(other.m_fd, -1)), m_writeFd(std::exchange(other.m_writeFd, -1)), m_path(std::move(other.m_path)), m_identity(other.m_identity),
       m_bViewOnly(std::exchange(other.m_bViewOnly, false)), m_bLocked(std::exchange(other.m_bLocked, false)),
       m_lastErrno(other.m_lastErrno)
 {
@@ -98,6 +98,7 @@ CFile& CFile::operator=(CFile&& other) noexcept
     if (this != &other) {
         Close();
         m_fd = std::exchange(other.m_fd, -1);
+        m_writeFd = std::exchange(other.m_writeFd, -1);
         m_path = std::move(other.m_path);
         m_identity = other.m_identity;
         m_bViewOnly = std::exchange(other.m_bViewOnly, false);
@@ -130,12 +131,34 @@ CFile::OpenError CFile::Open(const std::string& path, Mode mode)
     if (!viewOnly && (st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0)
         return OpenError::ReadOnly;
 
-    const int fd = OpenNoIntr(path.c_str(), (viewOnly ? O_RDONLY : O_RDWR) | O_CLOEXEC);
+    // Whether the file could be written is asked without holding it for writing. Only a
+    // program needs the brief open for writing that finds it running (the one question the
+    // system answers truthfully); every other file is asked through access, which a file
+    // watcher does not see as a write.
+    if (!viewOnly) {
+        if (::faccessat(AT_FDCWD, path.c_str(), W_OK, AT_EACCESS) != 0) {
+            if (errno == EACCES || errno == EPERM || errno == EROFS)
+                return fail(OpenError::ReadOnly);
+            if (errno == ETXTBSY)
+                return fail(OpenError::Running);
+            return fail(OpenError::Other);
+        }
+        if (S_ISREG(st.st_mode) && (st.st_mode & (S_IXUSR | S_IXGRP | S_IXOTH)) != 0) {
+            const int probe = OpenNoIntr(path.c_str(), O_WRONLY | O_CLOEXEC | O_NOCTTY);
+            if (probe < 0) {
+                if (errno == ETXTBSY)
+                    return fail(OpenError::Running);
+                if (errno == EACCES || errno == EPERM || errno == EROFS)
+                    return fail(OpenError::ReadOnly);
+                return fail(OpenError::Other);
+            }
+            ::close(probe);
+        }
+    }
+    const int fd = OpenNoIntr(path.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0) {
         if (errno == EACCES || errno == EPERM)
             return fail(viewOnly ? OpenError::NoAccess : OpenError::ReadOnly);
-        if (errno == EROFS || errno == ETXTBSY)
-            return fail(OpenError::ReadOnly);
         return fail(OpenError::Other);
     }
     bool locked = true;
@@ -212,6 +235,7 @@ CFile::OpenError CFile::CreateNew(const std::string& path, std::uint32_t permiss
 
 bool CFile::Close()
 {
+    AbandonWrite();
     if (m_fd < 0)
         return true;
     // Closing releases the flock as well. The descriptor is gone even when close fails
@@ -242,8 +266,55 @@ void CFile::Sync()
 {
     if (m_fd < 0)
         throw CFileException("sync of a closed file", EBADF);
-    if (::fsync(m_fd) != 0)
+    if (::fsync(m_writeFd >= 0 ? m_writeFd : m_fd) != 0)
         ThrowErrno("fsync");
+}
+
+int CFile::OpenForWriting() const
+{
+    // Through the descriptor's own entry, so the file written is the one held open even
+    // when another program has put a different file under its name meanwhile.
+    const std::string self = "/proc/self/fd/" + std::to_string(m_fd);
+    int fd = OpenNoIntr(self.c_str(), O_WRONLY | O_CLOEXEC | O_NOCTTY);
+    if (fd < 0 && errno == ENOENT)
+        fd = OpenNoIntr(m_path.c_str(), O_WRONLY | O_CLOEXEC | O_NOCTTY);
+    if (fd < 0)
+        return -1;
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || !FileIdentity::FromStat(st).SameFile(m_identity)) {
+        ::close(fd);
+        errno = ESTALE;
+        return -1;
+    }
+    return fd;
+}
+
+void CFile::BeginWrite()
+{
+    if (m_fd < 0)
+        throw CFileException("write to a closed file", EBADF);
+    if (m_bViewOnly)
+        throw CFileException("write to a view-only file", EBADF);
+    if (m_writeFd >= 0)
+        return;
+    m_writeFd = OpenForWriting();
+    if (m_writeFd < 0)
+        ThrowErrno("open for writing");
+}
+
+void CFile::EndWrite()
+{
+    if (m_writeFd < 0)
+        return;
+    const int fd = std::exchange(m_writeFd, -1);
+    if (::close(fd) != 0)
+        ThrowErrno("close after writing");
+}
+
+void CFile::AbandonWrite() noexcept
+{
+    if (m_writeFd >= 0)
+        ::close(std::exchange(m_writeFd, -1));
 }
 
 bool CFile::RemoveIfStillNamed()
@@ -336,22 +407,29 @@ void CFile::Write(const void* buffer, std::uint32_t count)
 {
     if (m_fd < 0)
         throw CFileException("write on a closed file", EBADF);
-    if (m_bViewOnly)
-        throw CFileException("write to a view-only file", EBADF);
-    if (!WriteAll(m_fd, buffer, count))
-        ThrowErrno("write");
+    const off_t at = ::lseek(m_fd, 0, SEEK_CUR);
+    if (at < 0)
+        ThrowErrno("seek");
+    WriteAt(buffer, count, static_cast<FilePos>(at));
+    if (::lseek(m_fd, at + static_cast<off_t>(count), SEEK_SET) < 0)
+        ThrowErrno("seek");
 }
 
 void CFile::WriteAt(const void* buffer, std::uint64_t count, FilePos position)
 {
-    if (m_fd < 0)
-        throw CFileException("write on a closed file", EBADF);
-    if (m_bViewOnly)
-        throw CFileException("write to a view-only file", EBADF);
     if (position > kMaxFilePos || count > kMaxFilePos - position)
         throw CFileException("write past the largest file position", EINVAL);
-    if (!WriteAll(m_fd, buffer, static_cast<size_t>(count), static_cast<off_t>(position)))
+    const bool ownSession = m_writeFd < 0;
+    BeginWrite();
+    if (!WriteAll(m_writeFd, buffer, static_cast<size_t>(count), static_cast<off_t>(position))) {
+        const int error = errno;
+        if (ownSession)
+            AbandonWrite();
+        errno = error;
         ThrowErrno("write");
+    }
+    if (ownSession)
+        EndWrite();
 }
 
 ByteRange CFile::DataRegionFrom(FilePos position) const
@@ -414,6 +492,7 @@ const char* OpenErrorText(CFile::OpenError error)
     case CFile::OpenError::Locked: return "locked by another program";
     case CFile::OpenError::NoAccess: return "no permission to read";
     case CFile::OpenError::Exists: return "already exists";
+    case CFile::OpenError::Running: return "a program that is running";
     case CFile::OpenError::Other: return "cannot be opened";
     }
     return "cannot be opened";
@@ -507,6 +586,11 @@ CFile::OpenError CFile::CreateCopyOf(const CFile& source, const std::string& pat
         return OpenError::Other;
     }
     return OpenError::None;
+}
+
+bool WriteFully(int fd, const void* buffer, std::size_t count, std::int64_t offset)
+{
+    return WriteAll(fd, buffer, count, static_cast<off_t>(offset));
 }
 
 bool CopyFileNoOverwrite(const std::string& from, const std::string& to)

@@ -1,6 +1,9 @@
 #pragma once
-// A file opened in binary mode, either for reading and writing with an exclusive lock or
-// view-only with a shared one: the one way the editor touches the files it edits.
+// A file opened in binary mode, either for editing with an exclusive lock or view-only with
+// a shared one: the one way the editor touches the files it edits. Even an edited file is
+// held open only for reading; a second descriptor opened for writing lives just as long as
+// a save. Linux refuses to start a program that some process holds open for writing, so a
+// window that merely shows /usr/bin/ls must not hold it that way.
 
 #include "FileIdentity.h"
 #include "FilePos.h"
@@ -28,7 +31,7 @@ class CFile
 public:
     // Why an Open failed; the document turns all of them into one message, but tests and
     // the trace want to know which.
-    enum class OpenError { None, NotFound, IsDirectory, NotRegular, ReadOnly, NoAccess, Locked, Exists, Other };
+    enum class OpenError { None, NotFound, IsDirectory, NotRegular, ReadOnly, NoAccess, Locked, Exists, Running, Other };
 
     CFile() = default;
     ~CFile();
@@ -38,8 +41,9 @@ public:
     CFile& operator=(CFile&& other) noexcept;
 
     enum class Mode {
-        // Read-write under an exclusive advisory lock (flock): a second editor cannot
-        // open the file too.
+        // Editable, under an exclusive advisory lock (flock): a second editor cannot open
+        // the file too. Held open for reading; Open checks that it could be written
+        // (permissions, a read-only file system, a program that is running: Running).
         ReadWrite,
         // Read only, under a shared lock so that no editor opens the file for writing
         // meanwhile; when another editor holds it exclusively, without any lock.
@@ -82,7 +86,8 @@ public:
     std::uint32_t ReadAt(void* buffer, std::uint32_t count, FilePos position, int& error) const;
     // Writes all count bytes at the current position or throws.
     void Write(const void* buffer, std::uint32_t count);
-    // Writes all count bytes at position (pwrite: the file position stays) or throws.
+    // Writes all count bytes at position (the file position stays) or throws; the
+    // exception's error is the system's (ENOSPC, EIO, EROFS, ETXTBSY...).
     void WriteAt(const void* buffer, std::uint64_t count, FilePos position);
     // The first run of the file at or after position that may hold data, as the file system
     // tells it (SEEK_DATA, SEEK_HOLE): past its end and up to the next such run the file is
@@ -90,6 +95,16 @@ public:
     // whole rest of the file. Empty (first = the length) when only a hole follows. Never
     // throws and leaves the file position where it was.
     [[nodiscard]] ByteRange DataRegionFrom(FilePos position) const;
+    // A save opens the file for writing here and closes it in EndWrite; writes outside a
+    // session open and close a descriptor of their own. Throws when the file cannot be
+    // opened for writing now (ETXTBSY: it has become a program that is running).
+    void BeginWrite();
+    // Closes the writing descriptor and throws when the system reports an error on closing
+    // (data may not have reached the disk). Nothing when no session is open.
+    void EndWrite();
+    // Closes the writing descriptor, errors ignored: for the way out of a failed save.
+    void AbandonWrite() noexcept;
+    [[nodiscard]] bool IsWriting() const { return m_writeFd >= 0; }
     // Asks the file for its length on every call (never cached); a block device's is the
     // size its driver gives.
     [[nodiscard]] FilePos GetLength() const;
@@ -103,14 +118,19 @@ public:
     // Compares the recorded identity with the descriptor and the path now: one fstat and
     // one stat. False (and result untouched) when the file is closed or fstat fails.
     bool Check(FileCheck& result) const;
-    // Flushes the file's data to the disk; throws when the system reports an error.
+    // Flushes the file's data to the disk (through the writing descriptor while a save has
+    // one); throws when the system reports an error.
     void Sync();
     // Removes the path only while it still names this open file, so that a file another
     // program put under the name in the meantime is left alone.
     bool RemoveIfStillNamed();
 
 private:
+    // A descriptor for writing to the file m_fd is (never merely the one its name names now).
+    int OpenForWriting() const;
+
     int m_fd = -1;
+    int m_writeFd = -1;
     std::string m_path;
     FileIdentity m_identity;
     int m_lastError = 0;
@@ -126,5 +146,10 @@ private:
 // under the umask. On failure a partly written target that this call created is removed
 // again.
 bool CopyFileNoOverwrite(const std::string& from, const std::string& to);
+
+// Writes all count bytes to fd, at offset or, when offset is negative, at the file position,
+// through the file layer's fault seam (a test's full disk or crash acts here too). False
+// with errno set on failure.
+bool WriteFully(int fd, const void* buffer, std::size_t count, std::int64_t offset = -1);
 
 } // namespace vtx

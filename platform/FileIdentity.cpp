@@ -11,6 +11,7 @@ FileIdentity FileIdentity::FromStat(const struct stat& st)
     id.inode = static_cast<std::uint64_t>(st.st_ino);
     id.size = static_cast<std::int64_t>(st.st_size);
     id.mtimeNs = static_cast<std::int64_t>(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
+    id.ctimeNs = static_cast<std::int64_t>(st.st_ctim.tv_sec) * 1000000000 + st.st_ctim.tv_nsec;
     id.mode = static_cast<std::uint32_t>(st.st_mode);
     return id;
 }

@@ -18,18 +18,22 @@ struct FileIdentity {
     std::uint64_t inode = 0;
     std::int64_t size = 0;
     std::int64_t mtimeNs = 0;
+    // The change time: no program can set it back, so a writer that restores the
+    // modification time after writing is still noticed.
+    std::int64_t ctimeNs = 0;
     std::uint32_t mode = 0;
 
     [[nodiscard]] static FileIdentity FromStat(const struct stat& st);
+    bool operator==(const FileIdentity&) const = default;
     // The same file: device and inode.
     [[nodiscard]] bool SameFile(const FileIdentity& other) const
     {
         return device == other.device && inode == other.inode;
     }
-    // The same file with the same size and modification time.
+    // The same file with the same size, modification and change time.
     [[nodiscard]] bool SameState(const FileIdentity& other) const
     {
-        return SameFile(other) && size == other.size && mtimeNs == other.mtimeNs;
+        return SameFile(other) && size == other.size && mtimeNs == other.mtimeNs && ctimeNs == other.ctimeNs;
     }
 };
 

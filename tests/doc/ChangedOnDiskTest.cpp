@@ -134,7 +134,11 @@ TEST(DocChangedOnDisk, SaveAsksAndSaveAsWritesWhatTheWindowShows)
         doc->SetSaveAsHandler([&](CDocument* d) { return d->OnSaveDocument(copy); });
         boxes.Clear();
         EXPECT_TRUE(doc->OnSaveDocument(path));
-        EXPECT_EQ(boxes.Count(), 1);
+        // After a truncation the change at 900 has nothing to land on: the user is told.
+        const bool leftOut = onPathAfter.size() > 0 && onPathAfter.size() <= 900;
+        EXPECT_EQ(boxes.Count(), leftOut ? 2 : 1);
+        if (leftOut)
+            EXPECT_EQ(boxes.Last(), "a.bin was shortened by another program: 1 changed bytes past its end were left out of copy.bin.");
         EXPECT_EQ(ReadAll(copy), expected);
         EXPECT_EQ(QFile::exists(path) ? ReadAll(path) : QByteArray(), onPathAfter);
         EXPECT_EQ(doc->GetPath(), copy);

@@ -80,6 +80,22 @@ inline std::int64_t FindFrom(CVantorixDoc& doc, const QString& text, FilePos sta
     return DocumentSearch(doc).FindFrom(text, settings, start).position;
 }
 
+// Turns the edit journal on or off while it lives.
+class ScopedJournalSetting
+{
+public:
+    explicit ScopedJournalSetting(bool enabled) : m_previous(CVantorixDoc::JournalEnabled())
+    {
+        CVantorixDoc::SetJournalEnabled(enabled);
+    }
+    ~ScopedJournalSetting() { CVantorixDoc::SetJournalEnabled(m_previous); }
+    ScopedJournalSetting(const ScopedJournalSetting&) = delete;
+    ScopedJournalSetting& operator=(const ScopedJournalSetting&) = delete;
+
+private:
+    bool m_previous;
+};
+
 // A tmpfs of `bytes` mounted on a fresh directory, for honest "disk full" failures. Needs
 // the right to mount; callers skip their test when Mounted() is false.
 class SmallTmpfs

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QScopeGuard>
 
@@ -18,6 +19,8 @@ TEST(DocSaveInPlace, WritesExactlyTheChangedBytesOneWriteEach)
     const QByteArray original = Filler(300000);
     const QString path = dir.Write("a.bin", original);
     MessageBoxRecorder boxes;
+    // Without the journal, the save's only other write is its rollback record.
+    ScopedJournalSetting journalOff(false);
     auto doc = OpenDocument(path);
     ASSERT_TRUE(doc);
 
@@ -38,9 +41,12 @@ TEST(DocSaveInPlace, WritesExactlyTheChangedBytesOneWriteEach)
     const WriteCounters start = ThreadWrites();
     ASSERT_TRUE(doc->OnSaveDocument(path));
     const WriteCounters end = ThreadWrites();
+    RollbackRecord rollback;
+    rollback.path = QFileInfo(path).canonicalFilePath().toStdString();
+    rollback.spans = {{0, {0}}, {12345, {0}}, {65535, {0}}, {299999, {0}}};
     if (kExactWriteCounters) {
-        EXPECT_EQ(end.calls - start.calls, 4u);
-        EXPECT_EQ(end.bytes - start.bytes, 4u);
+        EXPECT_EQ(end.calls - start.calls, 4u + 1u);
+        EXPECT_EQ(end.bytes - start.bytes, 4u + EditJournal::EncodeRollback(rollback).size());
     }
     EXPECT_EQ(ReadAll(path), expected);
     EXPECT_TRUE(doc->PendingChanges().empty());
@@ -73,7 +79,9 @@ TEST(DocSaveInPlace, AFailedWriteKeepsEveryPendingChange)
     const auto pending = doc->PendingChanges();
 
     EXPECT_FALSE(doc->OnSaveDocument(path));
-    EXPECT_EQ(boxes.Texts(), std::vector<QString>{"Exception in Save()"});
+    EXPECT_EQ(boxes.Texts(), std::vector<QString>{"Exception in Save()\nThe disk is full."});
+    // The byte that got in before the disk filled up is taken back at once.
+    EXPECT_EQ(ReadAll(path).left(4), QByteArray("head"));
     EXPECT_EQ(doc->PendingChanges(), pending);
     EXPECT_TRUE(doc->IsDirty());
     EXPECT_EQ(doc->GetByte(2 * 1024 * 1024), 'M');

@@ -20,6 +20,7 @@ int main(int argc, char** argv)
     ::setenv("XDG_CONFIG_HOME", home.filePath("config").toLocal8Bit().constData(), 1);
     ::setenv("XDG_DATA_HOME", home.filePath("data").toLocal8Bit().constData(), 1);
     ::setenv("XDG_CACHE_HOME", home.filePath("cache").toLocal8Bit().constData(), 1);
+    ::setenv("XDG_STATE_HOME", home.filePath("state").toLocal8Bit().constData(), 1);
 
     QApplication app(argc, argv);
     QApplication::setOrganizationName(QStringLiteral("Dunmerrow"));

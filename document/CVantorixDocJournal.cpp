@@ -1,0 +1,406 @@
+// The document's edit journal and its safe save: what keeps a crash, a kill or a full disk
+// from costing the user a typed byte or leaving a file that is part old, part new.
+
+#include "CVantorixDoc.h"
+
+// this program
+#include "framework/MessageBox.h"
+#include "framework/Trace.h"
+
+// Qt
+#include <QDateTime>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QLocale>
+
+// std
+#include <algorithm>
+#include <cerrno>
+#include <set>
+
+#include <unistd.h>
+
+namespace vtx {
+
+namespace {
+
+bool& JournalSwitch()
+{
+    static bool enabled = true;
+    return enabled;
+}
+
+// Files whose journal the user chose to recover at start-up: their open does not ask again.
+std::set<std::string>& RecoverWithoutAsking()
+{
+    static std::set<std::string> paths;
+    return paths;
+}
+
+std::string LocalName(const QString& path)
+{
+    return QFile::encodeName(path).toStdString();
+}
+
+QString DisplayName(const std::string& canonicalPath)
+{
+    return QFileInfo(QFile::decodeName(canonicalPath.c_str())).fileName();
+}
+
+std::string CanonicalOf(const QString& path)
+{
+    const QString canonical = QFileInfo(path).canonicalFilePath();
+    return LocalName(canonical.isEmpty() ? QFileInfo(path).absoluteFilePath() : canonical);
+}
+
+std::int64_t NowMs()
+{
+    return QDateTime::currentMSecsSinceEpoch();
+}
+
+// Puts back the bytes a save overwrote, through the file's writing descriptor, and waits
+// for them to reach the disk. Throws CFileException.
+void PutBack(CFile& file, const RollbackRecord& record)
+{
+    file.BeginWrite();
+    for (const RollbackRecord::Span& span : record.spans)
+        file.WriteAt(span.bytes.data(), span.bytes.size(), span.position);
+    file.Sync();
+    file.EndWrite();
+}
+
+} // namespace
+
+void CVantorixDoc::SetJournalEnabled(bool enabled)
+{
+    JournalSwitch() = enabled;
+}
+
+bool CVantorixDoc::JournalEnabled()
+{
+    return JournalSwitch();
+}
+
+QString CVantorixDoc::RecoveryQuestion(const QString& name, const JournalContents& contents)
+{
+    const QDateTime when = QDateTime::fromMSecsSinceEpoch(contents.LastWrittenMs());
+    return QStringLiteral("Vantorix found unsaved changes to %1 from %2 (%3 bytes). Recover them?")
+        .arg(name, QLocale().toString(when, QLocale::ShortFormat))
+        .arg(contents.ChangedBytes());
+}
+
+void CVantorixDoc::OpenJournal()
+{
+    m_canonicalPath = CanonicalOf(m_path);
+    const QString name = DisplayName(m_canonicalPath);
+
+    // A save that a crash cut short: its record was synced before the save's first byte,
+    // so a complete one holds every byte the save may have overwritten.
+    const std::string rollbackPath = EditJournal::RollbackPathFor(m_canonicalPath);
+    RollbackRecord rollback;
+    switch (EditJournal::ReadRollback(rollbackPath, rollback)) {
+    case EditJournal::RollbackStatus::Missing: break;
+    case EditJournal::RollbackStatus::Torn:
+        // Cut short while it was written: the save had not touched the file yet.
+        EditJournal::ClearRollback(rollbackPath);
+        break;
+    case EditJournal::RollbackStatus::NewerFormat:
+        Trace(QStringLiteral("rollback record of %1 is of a newer format; left alone").arg(name));
+        break;
+    case EditJournal::RollbackStatus::Complete:
+        if (rollback.path != m_canonicalPath || !rollback.identity.SameFile(m_file.Identity()) ||
+            rollback.length != m_file.GetLength()) {
+            Trace(QStringLiteral("rollback record of %1 belongs to another file; left alone").arg(name));
+            break;
+        }
+        try {
+            PutBack(m_file, rollback);
+            m_file.RecordIdentity();
+            EditJournal::ClearRollback(rollbackPath);
+            ShowMessageBox(QStringLiteral("A save of %1 was cut short. The file is back as it was before that save.")
+                               .arg(name));
+        } catch (const CFileException& failure) {
+            m_file.AbandonWrite();
+            ShowMessageBox(QStringLiteral("A save of %1 was cut short, and the file could not be put back as it "
+                                          "was.\n%2\nVantorix tries again the next time it opens the file.")
+                               .arg(name, WriteFailureReason(failure.Error())));
+        }
+        break;
+    }
+
+    if (!JournalEnabled())
+        return;
+    const JournalContents contents = EditJournal::Read(EditJournal::JournalPathFor(m_canonicalPath));
+    switch (contents.status) {
+    case JournalContents::Status::NewerFormat:
+        ShowMessageBox(QStringLiteral("The unsaved changes to %1 were kept by a newer version of Vantorix and are "
+                                      "left for it.\nChanges made now are not protected against a crash.")
+                           .arg(name));
+        return;
+    case JournalContents::Status::Unreadable:
+        Trace(QStringLiteral("journal of %1 cannot be read; started afresh").arg(name));
+        break;
+    case JournalContents::Status::Complete:
+    case JournalContents::Status::Torn:
+        // Another file's journal under this name: not ours to touch or to replace.
+        if (contents.path != m_canonicalPath) {
+            Trace(QStringLiteral("journal for %1 names another file; ignored").arg(name));
+            return;
+        }
+        if (!contents.records.empty()) {
+            RecoverFrom(contents);
+            return;
+        }
+        break;
+    case JournalContents::Status::Missing: break;
+    }
+    if (!m_journal.Start(m_canonicalPath, m_file.Identity()))
+        GiveUpJournal(m_journal.LastError());
+}
+
+void CVantorixDoc::RecoverFrom(const JournalContents& contents)
+{
+    const QString name = DisplayName(m_canonicalPath);
+    const bool changedSince = !contents.identity.SameState(m_file.Identity());
+    MsgResult answer = MsgResult::Yes;
+    if (RecoverWithoutAsking().erase(m_canonicalPath) == 0) {
+        QString question = RecoveryQuestion(name, contents);
+        if (changedSince)
+            question += QStringLiteral("\n\n%1 has changed since then: the changes would lie over the file as it is "
+                                       "now. Save As can keep the result under a new name.")
+                            .arg(name);
+        answer = ShowMessageBox(question, MsgButtons::YesNoCancel);
+    }
+    if (answer == MsgResult::Cancel) {
+        // Kept for next time; a second journal beside it cannot be kept under its name.
+        Trace(QStringLiteral("journal of %1 kept for later; this window keeps none").arg(name));
+        return;
+    }
+    if (answer == MsgResult::Yes) {
+        const bool wasDirty = IsDirty();
+        m_bReplaying = true;
+        std::uint64_t leftOut = 0;
+        {
+            std::optional<ChangeGroup> group;
+            for (const JournalRecord& record : contents.records) {
+                if (record.kind != JournalRecord::Kind::Change) {
+                    group.reset();
+                    if (record.kind == JournalRecord::Kind::Undo)
+                        Undo();
+                    else
+                        Redo();
+                    continue;
+                }
+                if (!record.joinsPrevious || !group) {
+                    group.reset();
+                    group.emplace(*this);
+                }
+                std::vector<std::uint8_t> chunk;
+                for (const JournalRun& run : record.runs) {
+                    const FilePos end = run.position + run.length;
+                    // Past the end of a file that became shorter there is nothing to set.
+                    if (end > m_nLength)
+                        leftOut += end - std::max(run.position, m_nLength);
+                    if (run.fill) {
+                        (void)Fill(ByteRange{run.position, run.length}, run.bytes);
+                        continue;
+                    }
+                    for (FilePos done = 0; done < run.length && run.position + done < m_nLength;) {
+                        const auto size = static_cast<std::uint32_t>(std::min<FilePos>(run.length - done, kMaxStepBytes));
+                        (void)SetBytes(run.bytes.data() + done, size, run.position + done);
+                        done += size;
+                    }
+                }
+            }
+        }
+        m_bReplaying = false;
+        NotifyIfDirtyChanged(wasDirty);
+        QStringList notes;
+        if (contents.status == JournalContents::Status::Torn)
+            notes << QStringLiteral("The end of the record of %1's changes was damaged: the changes up to %2 were "
+                                    "recovered, %3 bytes after them could not be read.")
+                         .arg(name, QLocale().toString(QDateTime::fromMSecsSinceEpoch(contents.LastWrittenMs()),
+                                                       QLocale::ShortFormat))
+                         .arg(contents.discardedBytes());
+        if (leftOut > 0)
+            notes << QStringLiteral("%1 changed bytes lie past the end of %2 as it is now and were left out.")
+                         .arg(leftOut)
+                         .arg(name);
+        if (!notes.isEmpty())
+            ShowMessageBox(notes.join(QLatin1Char('\n')));
+        // The journal goes on from what was recovered, for the file as it is now; a torn
+        // tail is not kept.
+        if (!m_journal.Start(m_canonicalPath, m_file.Identity(), contents.records))
+            GiveUpJournal(m_journal.LastError());
+        return;
+    }
+    if (!m_journal.Start(m_canonicalPath, m_file.Identity()))
+        GiveUpJournal(m_journal.LastError());
+}
+
+void CVantorixDoc::JournalStep(JournalRecord::Kind kind, bool joinsPrevious, std::vector<JournalRun> runs)
+{
+    if (m_bReplaying || !m_journal.IsOpen())
+        return;
+    JournalRecord record;
+    record.kind = kind;
+    record.joinsPrevious = joinsPrevious;
+    record.timeMs = NowMs();
+    record.runs = std::move(runs);
+    if (!m_journal.Append(record))
+        GiveUpJournal(m_journal.LastError());
+}
+
+void CVantorixDoc::GiveUpJournal(int error)
+{
+    // A journal that lacks a step would offer a wrong state after a crash: better none.
+    m_journal.Remove();
+    Trace(QStringLiteral("journal of %1: %2").arg(m_path, WriteFailureReason(error)));
+    if (m_bJournalWarned)
+        return;
+    m_bJournalWarned = true;
+    ShowNotice(QStringLiteral("Unsaved changes to %1 cannot be protected against a crash.\n%2")
+                   .arg(QFileInfo(m_path).fileName(), WriteFailureReason(error)),
+               nullptr);
+}
+
+void CVantorixDoc::WritePendingSafely(bool& touched)
+{
+    touched = false;
+    // Opened for writing first: a program that is running refuses here, before anything.
+    m_file.BeginWrite();
+    RollbackRecord rollback;
+    rollback.path = m_canonicalPath.empty() ? CanonicalOf(m_path) : m_canonicalPath;
+    rollback.identity = m_file.Identity();
+    rollback.length = m_file.GetLength();
+    rollback.spans.reserve(m_pending.Runs().size());
+    for (const PendingRun& run : m_pending.Runs()) {
+        RollbackRecord::Span old{run.Start(), std::vector<std::uint8_t>(static_cast<std::size_t>(run.Length()))};
+        for (std::size_t done = 0; done < old.bytes.size();) {
+            const auto wanted = static_cast<std::uint32_t>(std::min<std::size_t>(old.bytes.size() - done, 1u << 30));
+            int error = 0;
+            const std::uint32_t read = m_file.ReadAt(old.bytes.data() + done, wanted, run.Start() + done, error);
+            // Bytes that cannot be read could not be put back: nothing is written.
+            if (read == 0)
+                throw CFileException("read before saving", error != 0 ? error : EIO);
+            done += read;
+        }
+        rollback.spans.push_back(std::move(old));
+    }
+    const std::string rollbackPath = EditJournal::RollbackPathFor(rollback.path);
+    const bool recorded = EditJournal::WriteRollback(rollbackPath, rollback);
+    if (!recorded) {
+        const int error = errno;
+        Trace(QStringLiteral("rollback record for %1: %2").arg(m_path, WriteFailureReason(error)));
+        if (!m_bJournalWarned) {
+            m_bJournalWarned = true;
+            ShowNotice(QStringLiteral("A crash while %1 is saved could leave it part old, part new: the state "
+                                      "folder cannot hold the save's rollback record.\n%2")
+                           .arg(QFileInfo(m_path).fileName(), WriteFailureReason(error)),
+                       nullptr);
+        }
+    }
+    try {
+        touched = true;
+        WriteRuns();
+        m_file.EndWrite();
+    } catch (const CFileException&) {
+        try {
+            PutBack(m_file, rollback);
+            touched = false;
+            if (recorded)
+                EditJournal::ClearRollback(rollbackPath);
+        } catch (...) {
+            // The record stays on disk; the next open of the file puts the bytes back.
+            m_file.AbandonWrite();
+        }
+        throw;
+    }
+    if (recorded)
+        EditJournal::ClearRollback(rollbackPath);
+}
+
+void CVantorixDoc::RestartJournal()
+{
+    if (m_bReadOnly || !JournalEnabled())
+        return;
+    const std::string canonical = CanonicalOf(m_path);
+    if (m_journal.IsOpen() && canonical == m_canonicalPath) {
+        if (!m_journal.Reset(m_file.Identity()))
+            GiveUpJournal(m_journal.LastError());
+        return;
+    }
+    m_journal.Remove();
+    m_canonicalPath = canonical;
+    if (!m_journal.Start(m_canonicalPath, m_file.Identity()))
+        GiveUpJournal(m_journal.LastError());
+}
+
+void CVantorixDoc::DropJournal()
+{
+    m_journal.Remove();
+}
+
+void CVantorixDoc::RecoverAtStartup(const OpenForRecovery& open)
+{
+    // First the files whose save was cut short, so that no file stays torn even when the
+    // user recovers nothing.
+    const QDir folder(QFile::decodeName(EditJournal::StateFolder().c_str()));
+    for (const QString& entry : folder.entryList({QStringLiteral("*.rollback")}, QDir::Files)) {
+        const std::string rollbackPath = LocalName(folder.filePath(entry));
+        RollbackRecord rollback;
+        if (EditJournal::ReadRollback(rollbackPath, rollback) != EditJournal::RollbackStatus::Complete) {
+            continue; // a torn one is cleared when its file opens; a newer one is left alone
+        }
+        if (EditJournal::RollbackPathFor(rollback.path) != rollbackPath)
+            continue;
+        try {
+            CFile file;
+            // Held by an editor that runs now: that one is saving it, not crashed.
+            if (file.Open(rollback.path) != CFile::OpenError::None || !file.Identity().SameFile(rollback.identity) ||
+                file.GetLength() != rollback.length)
+                continue;
+            PutBack(file, rollback);
+            EditJournal::ClearRollback(rollbackPath);
+            Trace(QStringLiteral("put back %1 after a save that was cut short").arg(DisplayName(rollback.path)));
+        } catch (const CFileException& failure) {
+            Trace(QStringLiteral("could not put back %1: %2")
+                      .arg(DisplayName(rollback.path), WriteFailureReason(failure.Error())));
+        }
+    }
+    for (const std::string& journalPath : EditJournal::AllJournals()) {
+        const JournalContents contents = EditJournal::Read(journalPath);
+        if ((contents.status != JournalContents::Status::Complete && contents.status != JournalContents::Status::Torn) ||
+            EditJournal::JournalPathFor(contents.path) != journalPath)
+            continue;
+        const QString path = QFile::decodeName(contents.path.c_str());
+        const QString name = DisplayName(contents.path);
+        if (contents.records.empty()) {
+            ::unlink(journalPath.c_str());
+            continue;
+        }
+        if (!QFileInfo::exists(path)) {
+            const MsgResult answer = ShowMessageBox(
+                RecoveryQuestion(name, contents) +
+                    QStringLiteral("\n\n%1 no longer exists, so they cannot be recovered. Yes keeps them for when "
+                                   "the file is back; No discards them.")
+                        .arg(path),
+                MsgButtons::YesNo);
+            if (answer == MsgResult::No)
+                ::unlink(journalPath.c_str());
+            continue;
+        }
+        const MsgResult answer = ShowMessageBox(RecoveryQuestion(name, contents), MsgButtons::YesNoCancel);
+        if (answer == MsgResult::No) {
+            ::unlink(journalPath.c_str());
+        } else if (answer == MsgResult::Yes) {
+            RecoverWithoutAsking().insert(contents.path);
+            if (open)
+                open(path);
+            RecoverWithoutAsking().erase(contents.path);
+        }
+    }
+}
+
+} // namespace vtx

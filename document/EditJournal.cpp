@@ -1,0 +1,610 @@
+#include "EditJournal.h"
+
+// this program
+#include "platform/CFile.h"
+
+// Qt
+#include <QCoreApplication>
+#include <QCryptographicHash>
+#include <QDateTime>
+#include <QDir>
+#include <QTimer>
+
+// std
+#include <array>
+#include <cerrno>
+#include <cstring>
+#include <utility>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace vtx {
+
+namespace {
+
+constexpr char kJournalMagic[8] = {'V', 'T', 'X', 'J', 'O', 'U', 'R', 'N'};
+constexpr char kRollbackMagic[8] = {'V', 'T', 'X', 'R', 'O', 'L', 'L', 'B'};
+constexpr std::uint32_t kRecordMagic = 0x52445856; // "VXDR"
+constexpr const char* kJournalSuffix = ".journal";
+constexpr const char* kRollbackSuffix = ".rollback";
+// No single record or path is larger; a length field above these is damage, not data.
+constexpr std::uint64_t kMaxRecordBody = std::uint64_t{1} << 36;
+constexpr std::uint32_t kMaxPath = 1 << 16;
+
+std::uint32_t Crc32(const std::uint8_t* data, std::size_t size, std::uint32_t crc = 0)
+{
+    static const std::array<std::uint32_t, 256> table = [] {
+        std::array<std::uint32_t, 256> t{};
+        for (std::uint32_t i = 0; i < 256; ++i) {
+            std::uint32_t c = i;
+            for (int k = 0; k < 8; ++k)
+                c = (c & 1) ? 0xEDB88320u ^ (c >> 1) : c >> 1;
+            t[i] = c;
+        }
+        return t;
+    }();
+    crc = ~crc;
+    for (std::size_t i = 0; i < size; ++i)
+        crc = table[(crc ^ data[i]) & 0xFF] ^ (crc >> 8);
+    return ~crc;
+}
+
+// Little-endian fields into a byte vector, and out of one without reading past its end.
+class Writer
+{
+public:
+    explicit Writer(std::vector<std::uint8_t>& out) : m_out(out) {}
+    template <typename T> void Put(T value)
+    {
+        auto u = static_cast<std::make_unsigned_t<T>>(value);
+        for (std::size_t i = 0; i < sizeof(T); ++i)
+            m_out.push_back(static_cast<std::uint8_t>(u >> (8 * i)));
+    }
+    void Bytes(const void* data, std::size_t size)
+    {
+        const auto* p = static_cast<const std::uint8_t*>(data);
+        m_out.insert(m_out.end(), p, p + size);
+    }
+
+private:
+    std::vector<std::uint8_t>& m_out;
+};
+
+class Reader
+{
+public:
+    Reader(const std::uint8_t* data, std::size_t size) : m_p(data), m_end(data + size) {}
+    template <typename T> bool Get(T& value)
+    {
+        if (static_cast<std::size_t>(m_end - m_p) < sizeof(T))
+            return false;
+        std::make_unsigned_t<T> u = 0;
+        for (std::size_t i = 0; i < sizeof(T); ++i)
+            u |= static_cast<std::make_unsigned_t<T>>(static_cast<std::make_unsigned_t<T>>(m_p[i]) << (8 * i));
+        value = static_cast<T>(u);
+        m_p += sizeof(T);
+        return true;
+    }
+    bool Bytes(std::vector<std::uint8_t>& out, std::uint64_t size)
+    {
+        if (static_cast<std::uint64_t>(m_end - m_p) < size)
+            return false;
+        out.assign(m_p, m_p + size);
+        m_p += size;
+        return true;
+    }
+    [[nodiscard]] std::size_t Left() const { return static_cast<std::size_t>(m_end - m_p); }
+    [[nodiscard]] const std::uint8_t* Here() const { return m_p; }
+
+private:
+    const std::uint8_t* m_p;
+    const std::uint8_t* m_end;
+};
+
+void PutIdentity(Writer& w, const FileIdentity& id)
+{
+    w.Put(id.device);
+    w.Put(id.inode);
+    w.Put(id.size);
+    w.Put(id.mtimeNs);
+    w.Put(id.ctimeNs);
+}
+
+bool GetIdentity(Reader& r, FileIdentity& id)
+{
+    return r.Get(id.device) && r.Get(id.inode) && r.Get(id.size) && r.Get(id.mtimeNs) && r.Get(id.ctimeNs);
+}
+
+bool GetPath(Reader& r, std::string& path)
+{
+    std::uint32_t size = 0;
+    std::vector<std::uint8_t> bytes;
+    if (!r.Get(size) || size > kMaxPath || !r.Bytes(bytes, size))
+        return false;
+    path.assign(bytes.begin(), bytes.end());
+    return true;
+}
+
+void PutPath(Writer& w, const std::string& path)
+{
+    w.Put(static_cast<std::uint32_t>(path.size()));
+    w.Bytes(path.data(), path.size());
+}
+
+std::int64_t NowMs()
+{
+    return QDateTime::currentMSecsSinceEpoch();
+}
+
+bool ReadWholeFile(const std::string& path, std::vector<std::uint8_t>& out, int& error)
+{
+    error = 0;
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) {
+        error = errno;
+        return false;
+    }
+    struct stat st {};
+    if (::fstat(fd, &st) != 0) {
+        error = errno;
+        ::close(fd);
+        return false;
+    }
+    out.resize(static_cast<std::size_t>(st.st_size));
+    std::size_t done = 0;
+    while (done < out.size()) {
+        const ssize_t n = ::pread(fd, out.data() + done, out.size() - done, static_cast<off_t>(done));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0) {
+            error = errno;
+            ::close(fd);
+            return false;
+        }
+        if (n == 0)
+            break;
+        done += static_cast<std::size_t>(n);
+    }
+    out.resize(done);
+    ::close(fd);
+    return true;
+}
+
+// Makes a new directory entry durable: the folder is synced after a create or a rename.
+void SyncFolder(const std::string& folder)
+{
+    const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd >= 0) {
+        ::fsync(fd);
+        ::close(fd);
+    }
+}
+
+bool DecodeRecordBody(Reader& r, JournalRecord& record)
+{
+    std::uint8_t kind = 0;
+    std::uint8_t flags = 0;
+    std::uint32_t runs = 0;
+    if (!r.Get(kind) || !r.Get(flags) || !r.Get(record.timeMs) || !r.Get(runs))
+        return false;
+    if (kind < 1 || kind > 3)
+        return false;
+    record.kind = static_cast<JournalRecord::Kind>(kind);
+    record.joinsPrevious = (flags & 1) != 0;
+    record.runs.clear();
+    for (std::uint32_t i = 0; i < runs; ++i) {
+        JournalRun run;
+        std::uint8_t fill = 0;
+        std::uint64_t size = 0;
+        if (!r.Get(run.position) || !r.Get(run.length) || !r.Get(fill) || !r.Get(size) || !r.Bytes(run.bytes, size))
+            return false;
+        run.fill = fill != 0;
+        // A run that sets nothing, or a pattern that does not cover it, is damage.
+        if (run.length == 0 || run.bytes.empty() || (!run.fill && run.bytes.size() != run.length) ||
+            run.position + run.length < run.position)
+            return false;
+        record.runs.push_back(std::move(run));
+    }
+    return r.Left() == 0;
+}
+
+} // namespace
+
+std::uint64_t JournalContents::ChangedBytes() const
+{
+    std::uint64_t total = 0;
+    for (const JournalRecord& record : records)
+        if (record.kind == JournalRecord::Kind::Change)
+            for (const JournalRun& run : record.runs)
+                total += run.length;
+    return total;
+}
+
+std::int64_t JournalContents::LastWrittenMs() const
+{
+    return records.empty() ? createdMs : records.back().timeMs;
+}
+
+EditJournal::EditJournal() = default;
+
+EditJournal::~EditJournal()
+{
+    Close();
+}
+
+std::string EditJournal::StateFolder()
+{
+    QString base = qEnvironmentVariable("XDG_STATE_HOME");
+    // XDG rules: a relative state folder is ignored.
+    if (base.isEmpty() || !QDir::isAbsolutePath(base))
+        base = QDir::homePath() + QStringLiteral("/.local/state");
+    return QFile::encodeName(base + QStringLiteral("/vantorix")).toStdString();
+}
+
+bool EditJournal::EnsureStateFolder()
+{
+    const std::string folder = StateFolder();
+    struct stat st {};
+    if (::stat(folder.c_str(), &st) == 0)
+        return S_ISDIR(st.st_mode) || (errno = ENOTDIR, false);
+    // Every folder made on the way is the user's own, as the XDG rules for these
+    // directories ask.
+    std::string partial;
+    for (std::size_t at = 1; at != std::string::npos;) {
+        at = folder.find('/', at + 1);
+        partial = folder.substr(0, at);
+        if (::mkdir(partial.c_str(), 0700) != 0 && errno != EEXIST)
+            return false;
+    }
+    return ::stat(folder.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+namespace {
+
+std::string NameFor(const std::string& canonicalPath)
+{
+    const QByteArray hash =
+        QCryptographicHash::hash(QByteArray::fromStdString(canonicalPath), QCryptographicHash::Sha256).toHex();
+    return EditJournal::StateFolder() + "/" + hash.left(40).toStdString();
+}
+
+} // namespace
+
+std::string EditJournal::JournalPathFor(const std::string& canonicalPath)
+{
+    return NameFor(canonicalPath) + kJournalSuffix;
+}
+
+std::string EditJournal::RollbackPathFor(const std::string& canonicalPath)
+{
+    return NameFor(canonicalPath) + kRollbackSuffix;
+}
+
+std::vector<std::string> EditJournal::AllJournals()
+{
+    std::vector<std::string> found;
+    const QDir folder(QFile::decodeName(StateFolder().c_str()));
+    const QStringList names =
+        folder.entryList({QStringLiteral("*") + QLatin1String(kJournalSuffix)}, QDir::Files, QDir::Name);
+    for (const QString& name : names)
+        found.push_back(QFile::encodeName(folder.filePath(name)).toStdString());
+    return found;
+}
+
+std::vector<std::uint8_t> EditJournal::EncodeHeader(const std::string& canonicalPath, const FileIdentity& identity,
+                                                    std::int64_t createdMs)
+{
+    std::vector<std::uint8_t> out;
+    Writer w(out);
+    w.Bytes(kJournalMagic, sizeof kJournalMagic);
+    w.Put(kFormatVersion);
+    PutIdentity(w, identity);
+    w.Put(createdMs);
+    PutPath(w, canonicalPath);
+    w.Put(Crc32(out.data(), out.size()));
+    return out;
+}
+
+std::vector<std::uint8_t> EditJournal::EncodeRecord(const JournalRecord& record)
+{
+    std::vector<std::uint8_t> body;
+    Writer b(body);
+    b.Put(static_cast<std::uint8_t>(record.kind));
+    b.Put(static_cast<std::uint8_t>(record.joinsPrevious ? 1 : 0));
+    b.Put(record.timeMs);
+    b.Put(static_cast<std::uint32_t>(record.runs.size()));
+    for (const JournalRun& run : record.runs) {
+        b.Put(run.position);
+        b.Put(run.length);
+        b.Put(static_cast<std::uint8_t>(run.fill ? 1 : 0));
+        b.Put(static_cast<std::uint64_t>(run.bytes.size()));
+        b.Bytes(run.bytes.data(), run.bytes.size());
+    }
+    std::vector<std::uint8_t> out;
+    out.reserve(body.size() + 20);
+    Writer w(out);
+    w.Put(kRecordMagic);
+    w.Put(static_cast<std::uint64_t>(body.size()));
+    w.Bytes(body.data(), body.size());
+    // The checksum covers the length too: a torn length cannot pass for a shorter record.
+    w.Put(Crc32(out.data(), out.size()));
+    return out;
+}
+
+JournalContents EditJournal::Read(const std::string& journalPath)
+{
+    JournalContents contents;
+    std::vector<std::uint8_t> data;
+    int error = 0;
+    if (!ReadWholeFile(journalPath, data, error)) {
+        contents.status = error == ENOENT ? JournalContents::Status::Missing : JournalContents::Status::Unreadable;
+        return contents;
+    }
+    contents.fileBytes = data.size();
+    contents.status = JournalContents::Status::Unreadable;
+    Reader r(data.data(), data.size());
+    std::vector<std::uint8_t> magic;
+    std::uint32_t version = 0;
+    if (!r.Bytes(magic, sizeof kJournalMagic) || std::memcmp(magic.data(), kJournalMagic, sizeof kJournalMagic) != 0 ||
+        !r.Get(version))
+        return contents;
+    if (version > kFormatVersion) {
+        contents.status = JournalContents::Status::NewerFormat;
+        return contents;
+    }
+    std::uint32_t crc = 0;
+    if (!GetIdentity(r, contents.identity) || !r.Get(contents.createdMs) || !GetPath(r, contents.path))
+        return contents;
+    const std::size_t headerSize = static_cast<std::size_t>(r.Here() - data.data());
+    if (!r.Get(crc) || crc != Crc32(data.data(), headerSize))
+        return contents;
+    contents.recoveredBytes = headerSize + sizeof crc;
+    contents.status = JournalContents::Status::Complete;
+
+    while (r.Left() > 0) {
+        const std::uint8_t* start = r.Here();
+        std::uint32_t recordMagic = 0;
+        std::uint64_t bodySize = 0;
+        std::vector<std::uint8_t> body;
+        std::uint32_t recordCrc = 0;
+        if (!r.Get(recordMagic) || recordMagic != kRecordMagic || !r.Get(bodySize) || bodySize > kMaxRecordBody ||
+            !r.Bytes(body, bodySize)) {
+            contents.status = JournalContents::Status::Torn;
+            break;
+        }
+        const std::size_t covered = static_cast<std::size_t>(r.Here() - start);
+        JournalRecord record;
+        Reader br(body.data(), body.size());
+        if (!r.Get(recordCrc) || recordCrc != Crc32(start, covered) || !DecodeRecordBody(br, record)) {
+            contents.status = JournalContents::Status::Torn;
+            break;
+        }
+        contents.records.push_back(std::move(record));
+        contents.recoveredBytes = static_cast<std::uint64_t>(r.Here() - data.data());
+    }
+    return contents;
+}
+
+bool EditJournal::Fail(int error)
+{
+    m_lastError = error != 0 ? error : EIO;
+    return false;
+}
+
+bool EditJournal::Start(const std::string& canonicalPath, const FileIdentity& identity,
+                        const std::vector<JournalRecord>& records)
+{
+    Close();
+    if (!EnsureStateFolder())
+        return Fail(errno);
+    const std::string path = JournalPathFor(canonicalPath);
+    const std::string temporary = path + ".new";
+    std::vector<std::uint8_t> content = EncodeHeader(canonicalPath, identity, NowMs());
+    for (const JournalRecord& record : records) {
+        const std::vector<std::uint8_t> encoded = EncodeRecord(record);
+        content.insert(content.end(), encoded.begin(), encoded.end());
+    }
+    const int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
+    if (fd < 0)
+        return Fail(errno);
+    // The new journal replaces the old one whole, or not at all: written under a
+    // temporary name, synced, then renamed over it.
+    if (!WriteFully(fd, content.data(), content.size(), 0) || ::fdatasync(fd) != 0 ||
+        ::rename(temporary.c_str(), path.c_str()) != 0) {
+        const int error = errno;
+        ::close(fd);
+        ::unlink(temporary.c_str());
+        return Fail(error);
+    }
+    SyncFolder(StateFolder());
+    m_fd = fd;
+    m_end = content.size();
+    m_journalPath = path;
+    m_canonicalPath = canonicalPath;
+    m_lastError = 0;
+    return true;
+}
+
+bool EditJournal::Append(const JournalRecord& record)
+{
+    if (m_fd < 0)
+        return Fail(EBADF);
+    const std::vector<std::uint8_t> encoded = EncodeRecord(record);
+    // At the end of the last whole record: a record torn by an earlier failure is written
+    // over, never left between two whole ones.
+    if (!WriteFully(m_fd, encoded.data(), encoded.size(), static_cast<std::int64_t>(m_end)))
+        return Fail(errno);
+    m_end += encoded.size();
+    if (!m_deadline) {
+        m_deadline = std::chrono::steady_clock::now() + kSyncDelay;
+        ArmTimer();
+    }
+    return true;
+}
+
+void EditJournal::ArmTimer()
+{
+    // Where an event loop runs, the grouped sync comes by itself; elsewhere the caller
+    // polls SyncIfDue.
+    if (!QCoreApplication::instance())
+        return;
+    if (!m_timer) {
+        m_timer = std::make_unique<QTimer>();
+        m_timer->setSingleShot(true);
+        QObject::connect(m_timer.get(), &QTimer::timeout, [this] { SyncNow(); });
+    }
+    if (!m_timer->isActive())
+        m_timer->start(kSyncDelay);
+}
+
+bool EditJournal::SyncNow()
+{
+    if (!m_deadline)
+        return true;
+    m_deadline.reset();
+    if (m_timer)
+        m_timer->stop();
+    if (m_fd < 0)
+        return Fail(EBADF);
+    if (::fdatasync(m_fd) != 0)
+        return Fail(errno);
+    return true;
+}
+
+bool EditJournal::SyncIfDue(std::chrono::steady_clock::time_point now)
+{
+    return !m_deadline || now < *m_deadline || SyncNow();
+}
+
+bool EditJournal::Reset(const FileIdentity& identity)
+{
+    if (m_canonicalPath.empty())
+        return Fail(EBADF);
+    const std::string canonical = m_canonicalPath;
+    return Start(canonical, identity);
+}
+
+void EditJournal::Remove()
+{
+    const std::string path = m_journalPath;
+    if (m_timer)
+        m_timer->stop();
+    m_deadline.reset();
+    if (m_fd >= 0)
+        ::close(std::exchange(m_fd, -1));
+    if (!path.empty())
+        ::unlink(path.c_str());
+    m_journalPath.clear();
+    m_canonicalPath.clear();
+}
+
+void EditJournal::Close()
+{
+    if (m_fd < 0)
+        return;
+    SyncNow();
+    ::close(std::exchange(m_fd, -1));
+}
+
+std::vector<std::uint8_t> EditJournal::EncodeRollback(const RollbackRecord& record)
+{
+    std::vector<std::uint8_t> out;
+    Writer w(out);
+    w.Bytes(kRollbackMagic, sizeof kRollbackMagic);
+    w.Put(kFormatVersion);
+    PutIdentity(w, record.identity);
+    w.Put(record.length);
+    PutPath(w, record.path);
+    w.Put(static_cast<std::uint64_t>(record.spans.size()));
+    for (const RollbackRecord::Span& span : record.spans) {
+        w.Put(span.position);
+        w.Put(static_cast<std::uint64_t>(span.bytes.size()));
+        w.Bytes(span.bytes.data(), span.bytes.size());
+    }
+    w.Put(Crc32(out.data(), out.size()));
+    return out;
+}
+
+bool EditJournal::WriteRollback(const std::string& rollbackPath, const RollbackRecord& record)
+{
+    if (!EnsureStateFolder())
+        return false;
+    const std::vector<std::uint8_t> content = EncodeRollback(record);
+    const int fd = ::open(rollbackPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
+    if (fd < 0)
+        return false;
+    bool ok = WriteFully(fd, content.data(), content.size(), 0) && ::fdatasync(fd) == 0;
+    int error = errno;
+    if (::close(fd) != 0 && ok) {
+        ok = false;
+        error = errno;
+    }
+    if (!ok) {
+        // A torn record is harmless (it is never applied), but a clear folder is better.
+        ::unlink(rollbackPath.c_str());
+        errno = error;
+        return false;
+    }
+    SyncFolder(StateFolder());
+    return true;
+}
+
+EditJournal::RollbackStatus EditJournal::ReadRollback(const std::string& rollbackPath, RollbackRecord& record)
+{
+    std::vector<std::uint8_t> data;
+    int error = 0;
+    if (!ReadWholeFile(rollbackPath, data, error))
+        return error == ENOENT ? RollbackStatus::Missing : RollbackStatus::Torn;
+    Reader r(data.data(), data.size());
+    std::vector<std::uint8_t> magic;
+    std::uint32_t version = 0;
+    if (!r.Bytes(magic, sizeof kRollbackMagic) ||
+        std::memcmp(magic.data(), kRollbackMagic, sizeof kRollbackMagic) != 0 || !r.Get(version))
+        return RollbackStatus::Torn;
+    if (version > kFormatVersion)
+        return RollbackStatus::NewerFormat;
+    RollbackRecord read;
+    std::uint64_t spans = 0;
+    if (!GetIdentity(r, read.identity) || !r.Get(read.length) || !GetPath(r, read.path) || !r.Get(spans))
+        return RollbackStatus::Torn;
+    for (std::uint64_t i = 0; i < spans; ++i) {
+        RollbackRecord::Span span;
+        std::uint64_t size = 0;
+        if (!r.Get(span.position) || !r.Get(size) || !r.Bytes(span.bytes, size))
+            return RollbackStatus::Torn;
+        read.spans.push_back(std::move(span));
+    }
+    const std::size_t covered = static_cast<std::size_t>(r.Here() - data.data());
+    std::uint32_t crc = 0;
+    if (!r.Get(crc) || crc != Crc32(data.data(), covered) || r.Left() != 0)
+        return RollbackStatus::Torn;
+    record = std::move(read);
+    return RollbackStatus::Complete;
+}
+
+bool EditJournal::ClearRollback(const std::string& rollbackPath)
+{
+    if (::unlink(rollbackPath.c_str()) != 0 && errno != ENOENT)
+        return false;
+    SyncFolder(StateFolder());
+    return true;
+}
+
+QString WriteFailureReason(int error)
+{
+    switch (error) {
+    case ENOSPC:
+    case EDQUOT: return QStringLiteral("The disk is full.");
+    case EROFS: return QStringLiteral("The file system is read-only.");
+    case EIO: return QStringLiteral("The disk reported an input/output error.");
+    case EACCES:
+    case EPERM: return QStringLiteral("You have no permission to write the file.");
+    case ETXTBSY: return QStringLiteral("The file is a program that is running.");
+    default: break;
+    }
+    return QString::fromLocal8Bit(std::strerror(error != 0 ? error : EIO)) + QLatin1Char('.');
+}
+
+} // namespace vtx

@@ -1,0 +1,360 @@
+// A killed editor loses nothing typed, and a save cut short by a crash or a full disk never
+// leaves a file part old, part new. The editor is killed for real: a child process makes
+// the changes and ends without cleaning up (or ends at an exact written byte through the
+// file layer's fault seam), and this process opens the file afterwards.
+#include "DocTestSupport.h"
+
+#include "platform/FileFaults.h"
+
+#include <gtest/gtest.h>
+
+#include <QFile>
+#include <QFileInfo>
+
+#include <array>
+
+#include <sys/wait.h>
+#include <unistd.h>
+
+using namespace vtx;
+using namespace vtx::test;
+
+namespace {
+
+// Runs f in a child process that ends without any clean-up, as a killed editor does; its
+// exit status, or -1 when it did not exit.
+template <typename F> int InKilledEditor(F f)
+{
+    std::fflush(nullptr);
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        MessageBoxRecorder boxes;
+        f();
+        ::_exit(0);
+    }
+    int status = 0;
+    ::waitpid(pid, &status, 0);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+// The changes every test makes: typing, a paste across a block boundary, an undo and a
+// group of two pastes that one Undo takes back. What the window then shows is `expected`.
+void MakeChanges(CVantorixDoc& doc, QByteArray& expected)
+{
+    const auto set = [&](std::uint8_t value, FilePos position) {
+        ASSERT_TRUE(doc.SetByte(value, position));
+        expected[static_cast<int>(position)] = static_cast<char>(value);
+    };
+    const auto paste = [&](const QByteArray& bytes, FilePos position) {
+        ASSERT_EQ(doc.SetBytes(reinterpret_cast<const std::uint8_t*>(bytes.data()),
+                               static_cast<std::uint32_t>(bytes.size()), position),
+                  bytes.size());
+        expected.replace(static_cast<int>(position), bytes.size(), bytes);
+    };
+    set(0x41, 10);
+    set(0x42, 11);
+    paste(Filler(3000, 7), 64000);
+    const QByteArray beforeUndo = expected;
+    set(0x43, 12);
+    doc.Undo();
+    expected[12] = beforeUndo[12];
+    // A fill is journaled as its pattern.
+    ASSERT_TRUE(doc.Fill({2000, 500}, {0xAB, 0xCD, 0xEF}));
+    for (int k = 0; k < 500; ++k)
+        expected[2000 + k] = static_cast<char>(std::array<std::uint8_t, 3>{0xAB, 0xCD, 0xEF}[static_cast<std::size_t>(k % 3)]);
+    CVantorixDoc::ChangeGroup group(doc);
+    paste(QByteArray(40, 'g'), 100);
+    paste(QByteArray(2, 'h'), 90000);
+}
+
+QString JournalOf(const QString& path)
+{
+    return QFile::decodeName(EditJournal::JournalPathFor(QFileInfo(path).canonicalFilePath().toStdString()).c_str());
+}
+
+} // namespace
+
+TEST(DocJournal, AKilledEditorsChangesAreOfferedAndComeBackWithTheirUndoSteps)
+{
+    TempDir dir;
+    const QByteArray original = Filler(100000);
+    const QString path = dir.Write("killed.bin", original);
+    QByteArray expected = original;
+    ASSERT_EQ(InKilledEditor([&] {
+                  auto* doc = OpenDocument(path).release();
+                  MakeChanges(*doc, expected);
+              }),
+              0);
+    MakeChanges(*OpenDocument(dir.Write("scratch.bin", original)), expected); // the same changes, here
+    EXPECT_EQ(ReadAll(path), original) << "nothing was saved";
+    ASSERT_TRUE(QFile::exists(JournalOf(path)));
+
+    {
+        // Cancel puts the question off: the journal stays for the next open.
+        MessageBoxRecorder boxes;
+        boxes.Answer(MsgResult::Cancel);
+        auto doc = OpenDocument(path);
+        ASSERT_TRUE(doc);
+        ASSERT_EQ(boxes.Count(), 1);
+        EXPECT_TRUE(boxes.Last().startsWith("Vantorix found unsaved changes to killed.bin from "));
+        EXPECT_TRUE(boxes.Last().endsWith(QStringLiteral(" (%1 bytes). Recover them?").arg(1 + 1 + 3000 + 1 + 500 + 40 + 2)))
+            << boxes.Last().toStdString();
+        EXPECT_EQ(boxes.Records()[0].buttons, MsgButtons::YesNoCancel);
+        EXPECT_FALSE(doc->IsDirty());
+        EXPECT_FALSE(doc->IsJournaled());
+    }
+    ASSERT_TRUE(QFile::exists(JournalOf(path)));
+
+    MessageBoxRecorder boxes; // Yes, the default
+    auto doc = OpenDocument(path);
+    ASSERT_TRUE(doc);
+    EXPECT_EQ(boxes.Count(), 1);
+    EXPECT_EQ(PresentedAll(*doc), expected);
+    EXPECT_TRUE(doc->IsDirty());
+    // One Undo takes the group back, the next the fill, the next the paste (the undone
+    // byte stays undone).
+    doc->Undo();
+    EXPECT_EQ(doc->GetByte(100), static_cast<std::uint8_t>(original[100]));
+    EXPECT_EQ(doc->GetByte(90000), static_cast<std::uint8_t>(original[90000]));
+    doc->Undo();
+    EXPECT_EQ(doc->GetByte(2001), static_cast<std::uint8_t>(original[2001]));
+    EXPECT_EQ(doc->GetByte(64000), static_cast<std::uint8_t>(Filler(3000, 7)[0]));
+    doc->Undo();
+    EXPECT_EQ(doc->GetByte(64000), static_cast<std::uint8_t>(original[64000]));
+    EXPECT_EQ(doc->GetByte(11), 0x42);
+
+    // The journal goes on from the recovery, the undos included: killed again, the same
+    // state comes back.
+    EXPECT_TRUE(doc->IsJournaled());
+    const QByteArray shown = PresentedAll(*doc);
+    const JournalContents again = EditJournal::Read(JournalOf(path).toStdString());
+    EXPECT_EQ(again.status, JournalContents::Status::Complete);
+    EXPECT_EQ(again.records.size(), 11u);
+
+    // A save empties the journal; closing removes it.
+    ASSERT_TRUE(doc->OnSaveDocument(path));
+    EXPECT_EQ(ReadAll(path), shown);
+    EXPECT_TRUE(EditJournal::Read(JournalOf(path).toStdString()).records.empty());
+    doc.reset();
+    EXPECT_FALSE(QFile::exists(JournalOf(path)));
+}
+
+TEST(DocJournal, NoDiscardsAndATornTailEndsRecoveryAtTheLastWholeStep)
+{
+    TempDir dir;
+    const QByteArray original = Filler(100000);
+    const QString path = dir.Write("torn.bin", original);
+    QByteArray expected = original;
+    ASSERT_EQ(InKilledEditor([&] {
+                  auto* doc = OpenDocument(path).release();
+                  MakeChanges(*doc, expected);
+              }),
+              0);
+    // The last record (the 2-byte paste at 90000) was cut off by the crash.
+    const QString journal = JournalOf(path);
+    ASSERT_TRUE(QFile::resize(journal, QFileInfo(journal).size() - 3));
+    {
+        MessageBoxRecorder boxes;
+        auto doc = OpenDocument(path);
+        ASSERT_TRUE(doc);
+        ASSERT_EQ(boxes.Count(), 2) << boxes.Last().toStdString();
+        EXPECT_TRUE(boxes.Texts()[1].contains("could not be read")) << boxes.Texts()[1].toStdString();
+        EXPECT_EQ(doc->GetByte(90000), static_cast<std::uint8_t>(original[90000]));
+        EXPECT_EQ(doc->GetByte(100), 'g');
+        EXPECT_EQ(doc->GetByte(64000), static_cast<std::uint8_t>(Filler(3000, 7)[0]));
+        // Close the way the user does, answering No to saving: nothing is left to recover.
+        boxes.Answer(MsgResult::No);
+        doc->OnCloseDocument();
+        doc.release(); // the framework deleted it
+    }
+    EXPECT_FALSE(QFile::exists(journal));
+
+    // No at the question discards the journal and shows the file as it is.
+    ASSERT_EQ(InKilledEditor([&] {
+                  auto* doc = OpenDocument(path).release();
+                  (void)doc->SetByte(1, 1);
+              }),
+              0);
+    MessageBoxRecorder boxes;
+    boxes.Answer(MsgResult::No);
+    auto doc = OpenDocument(path);
+    EXPECT_EQ(boxes.Count(), 1);
+    EXPECT_FALSE(doc->IsDirty());
+    EXPECT_EQ(PresentedAll(*doc), original);
+    EXPECT_TRUE(EditJournal::Read(journal.toStdString()).records.empty());
+}
+
+TEST(DocJournal, AFileChangedSinceIsSaidSoAndGetsTheChangesOnTopOfItAsItIsNow)
+{
+    TempDir dir;
+    const QByteArray original = Filler(1000);
+    const QString path = dir.Write("moved.bin", original);
+    ASSERT_EQ(InKilledEditor([&] {
+                  auto* doc = OpenDocument(path).release();
+                  (void)doc->SetByte(0xEE, 5);
+              }),
+              0);
+    // Another program writes into the file afterwards, and shortens it.
+    QByteArray theirs = original.left(900);
+    theirs[6] = 0x66;
+    {
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::ReadWrite | QIODevice::Truncate));
+        file.write(theirs);
+    }
+    MessageBoxRecorder boxes;
+    auto doc = OpenDocument(path);
+    ASSERT_TRUE(doc);
+    ASSERT_GE(boxes.Count(), 1);
+    EXPECT_TRUE(boxes.Texts()[0].contains("moved.bin has changed since then")) << boxes.Texts()[0].toStdString();
+    EXPECT_EQ(doc->GetByte(5), 0xEE);
+    EXPECT_EQ(doc->GetByte(6), 0x66);
+}
+
+TEST(DocJournal, OffViewOnlyOrStateFolderUnusableMeansNoJournalButEditingGoesOn)
+{
+    TempDir dir;
+    const QString path = dir.Write("plain.bin", Filler(100));
+    {
+        ScopedJournalSetting off(false);
+        MessageBoxRecorder boxes;
+        auto doc = OpenDocument(path);
+        ASSERT_TRUE(doc->SetByte(1, 1));
+        EXPECT_FALSE(doc->IsJournaled());
+        EXPECT_FALSE(QFile::exists(JournalOf(path)));
+        EXPECT_EQ(boxes.Count(), 0);
+    }
+    {
+        // A file another editor holds opens view-only and journals nothing.
+        MessageBoxRecorder boxes;
+        auto editor = OpenDocument(path);
+        ASSERT_TRUE(editor->IsJournaled());
+        auto viewer = OpenDocument(path);
+        ASSERT_TRUE(viewer && viewer->IsReadOnly());
+        EXPECT_FALSE(viewer->IsJournaled());
+    }
+    // A state folder that cannot be made: one notice, then editing and saving as usual.
+    const std::string saved = std::getenv("XDG_STATE_HOME");
+    ::setenv("XDG_STATE_HOME", dir.Write("blocker", QByteArray("x")).toLocal8Bit().constData(), 1);
+    {
+        MessageBoxRecorder boxes;
+        auto doc = OpenDocument(path);
+        ASSERT_TRUE(doc);
+        ASSERT_TRUE(doc->SetByte(0x77, 2));
+        ASSERT_TRUE(doc->SetByte(0x78, 3));
+        ASSERT_TRUE(doc->OnSaveDocument(path));
+        EXPECT_EQ(ReadAll(path).mid(2, 2), QByteArray("\x77\x78"));
+        EXPECT_EQ(boxes.Count(), 1);
+        EXPECT_FALSE(boxes.Records()[0].modal);
+        EXPECT_TRUE(boxes.Last().startsWith("Unsaved changes to plain.bin cannot be protected against a crash.\n"));
+    }
+    ::setenv("XDG_STATE_HOME", saved.c_str(), 1);
+}
+
+TEST(DocJournal, ASaveCutShortAtAnyByteLeavesTheOldFileAndOffersTheChanges)
+{
+    TempDir dir;
+    const QByteArray original = Filler(100000);
+    const QString path = dir.Path("saved.bin");
+    QByteArray expected = original;
+    MakeChanges(*OpenDocument(dir.Write("scratch.bin", original)), expected);
+
+    int crashes = 0;
+    int putBack = 0;
+    bool completed = false;
+    // Every few bytes of the save's writes: its rollback record, the changes, the
+    // journal's fresh start.
+    for (std::uint64_t crashAt = 0; !completed && crashAt < 100000; crashAt += crashAt < 24 ? 1 : 131) {
+        dir.Write("saved.bin", original);
+        const int status = InKilledEditor([&] {
+            QByteArray ignored = original;
+            auto* doc = OpenDocument(path).release();
+            MakeChanges(*doc, ignored);
+            FileFaults::CrashAfterWrittenBytes(crashAt);
+            (void)doc->OnSaveDocument(path);
+        });
+        if (status == 0) {
+            completed = true;
+            EXPECT_EQ(ReadAll(path), expected);
+            continue;
+        }
+        ASSERT_EQ(status, FileFaults::kCrashExitStatus) << crashAt;
+        ++crashes;
+        const QByteArray torn = ReadAll(path);
+        MessageBoxRecorder boxes;
+        auto doc = OpenDocument(path);
+        ASSERT_TRUE(doc);
+        const QByteArray onDisk = ReadAll(path);
+        ASSERT_TRUE(onDisk == original || onDisk == expected) << "torn file after a crash at byte " << crashAt;
+        if (torn != onDisk)
+            ++putBack;
+        ASSERT_EQ(PresentedAll(*doc), expected) << "changes lost after a crash at byte " << crashAt;
+    }
+    EXPECT_TRUE(completed);
+    EXPECT_GT(crashes, 50);
+    EXPECT_GT(putBack, 10) << "no crash fell into the writing of the changes";
+}
+
+TEST(DocJournal, AFullDiskOrAnIoErrorHalfWayPutsTheOldBytesBackAndSaysWhy)
+{
+    struct Row {
+        int error;
+        const char* reason;
+    };
+    for (const Row row : {Row{ENOSPC, "The disk is full."}, Row{EIO, "The disk reported an input/output error."},
+                          Row{EROFS, "The file system is read-only."}}) {
+        TempDir dir;
+        const QByteArray original = Filler(100000);
+        const QString path = dir.Write("fault.bin", original);
+        MessageBoxRecorder boxes;
+        auto doc = OpenDocument(path);
+        QByteArray expected = original;
+        MakeChanges(*doc, expected);
+        {
+            ScopedFileFaults faults;
+            // Past the rollback record, into the changes: the way back then fails too, and
+            // the record on disk puts the bytes back at the next open.
+            // (The record holds the 3544 old bytes and less than 200 of path and positions.)
+            FileFaults::FailWritesAfter(EditJournal::EncodeRollback({}).size() + 200 + 3544 + 1000, row.error);
+            EXPECT_FALSE(doc->OnSaveDocument(path));
+        }
+        EXPECT_EQ(boxes.Last(), QStringLiteral("Exception in Save()\n") + row.reason);
+        EXPECT_EQ(PresentedAll(*doc), expected);
+        EXPECT_TRUE(doc->IsDirty());
+        EXPECT_NE(ReadAll(path), original) << "the fault let the whole save through";
+        doc.reset();
+        auto reopened = OpenDocument(path);
+        EXPECT_EQ(ReadAll(path), original) << row.reason;
+    }
+}
+
+TEST(DocJournal, AProgramThatIsRunningRefusesTheSaveAndKeepsTheChanges)
+{
+    TempDir dir;
+    const QString program = dir.Path("sleeper");
+    ASSERT_TRUE(QFile::copy("/bin/sleep", program));
+    ASSERT_TRUE(QFile::setPermissions(program, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+    MessageBoxRecorder boxes;
+    auto doc = OpenDocument(program);
+    ASSERT_TRUE(doc);
+    ASSERT_TRUE(doc->SetByte(0x7F, 0));
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        ::execl(program.toLocal8Bit().constData(), "sleeper", "30", nullptr);
+        ::_exit(127);
+    }
+    const std::string exe = "/proc/" + std::to_string(pid) + "/exe";
+    for (int i = 0; i < 400 && QFile::symLinkTarget(QString::fromStdString(exe)) != program; ++i)
+        ::usleep(5000);
+    if (QFile::symLinkTarget(QString::fromStdString(exe)) != program) {
+        ::kill(pid, SIGKILL);
+        ::waitpid(pid, nullptr, 0);
+        GTEST_SKIP() << "programs cannot run from the temporary folder";
+    }
+    EXPECT_FALSE(doc->OnSaveDocument(program));
+    ::kill(pid, SIGKILL);
+    ::waitpid(pid, nullptr, 0);
+    EXPECT_EQ(boxes.Last(), "Exception in Save()\nThe file is a program that is running.");
+    EXPECT_EQ(doc->GetByte(0), 0x7F);
+    EXPECT_TRUE(doc->OnSaveDocument(program));
+}
