@@ -39,11 +39,11 @@ void CMainFrame::AddToolCommands()
                     withDocument});
 
     // Bookmarks at the caret of the active window.
-    const auto bookmarks = [this](void (CBookmarksDock::*step)()) {
-        return [this, step] {
-            if (m_pBookmarks) {
-                m_pBookmarks->Follow(ActiveHexView());
-                (m_pBookmarks->*step)();
+    const auto bookmarks = [frame = this](void (CBookmarksDock::*step)()) -> std::function<void()> {
+        return [frame, step] {
+            if (CBookmarksDock* dock = frame->m_pBookmarks) {
+                dock->Follow(frame->ActiveHexView());
+                (dock->*step)();
             }
         };
     };
@@ -65,13 +65,13 @@ void CMainFrame::AddToolCommands()
                     [this](CCmdUI& ui) { ui.SetCheck(m_pBookmarks && !m_pBookmarks->isHidden()); }});
 
     // Copy As: the active window's selection in other formats, under Copy's rules.
-    const auto copyAs = [this](CopyAsFormat format) {
-        return [this, format] {
-            CVantorixView* view = ActiveHexView();
+    const auto copyAs = [frame = this](CopyAsFormat format) -> std::function<void()> {
+        return [frame, format] {
+            CVantorixView* view = frame->ActiveHexView();
             CVantorixDoc* doc = view ? view->GetDocument() : nullptr;
             const std::optional<ByteRange> range = view ? view->SelectedRange() : std::nullopt;
             if (doc && doc->IsFileOpen() && range)
-                RunCopyAsCommand(this, *doc, *range, format);
+                RunCopyAsCommand(frame, *doc, *range, format);
         };
     };
     m_commands.Add({ID_EDIT_COPY_AS_C_ARRAY, QStringLiteral("Copy the selection as a C array of bytes\nCopy as C Array"),
