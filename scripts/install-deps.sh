@@ -13,6 +13,8 @@ packages=(
   # "Courier" maps to Nimbus Mono PS where the URW fonts are installed, as on most
   # desktops: the narrowest face, so the tests run against it too.
   fonts-dejavu-core fonts-liberation fonts-urw-base35
+  # the edit journal's checksum
+  zlib1g-dev
 )
 
 missing=()
