@@ -585,14 +585,16 @@ ByteRange CVantorixDoc::StoredDataFrom(FilePos position) const
     if (!m_bFileOpen)
         return {position, 0};
     ByteRange region = m_file.DataRegionFrom(position);
-    const auto change = m_changes.lower_bound(position);
-    if (change != m_changes.end() && change->first < region.first && change->first < m_nLength) {
-        // A pending byte inside the hole: the run ends at the next byte that is neither
-        // pending nor in the file's data.
-        FilePos end = change->first + 1;
-        for (auto next = std::next(change); next != m_changes.end() && next->first == end && end < region.first; ++next)
-            ++end;
-        region = {change->first, end - change->first};
+    // The first pending run that reaches past position (runs are sorted and never overlap).
+    const std::vector<PendingRun>& runs = m_pending.Runs();
+    const auto run = std::upper_bound(runs.begin(), runs.end(), position,
+                                      [](FilePos p, const PendingRun& r) { return p < r.End(); });
+    if (run != runs.end()) {
+        const FilePos start = std::max(run->Start(), position);
+        if (start < region.first && start < m_nLength) {
+            // Pending bytes inside the hole: they are data until the file's own data begins.
+            region = {start, std::min(run->End(), region.first) - start};
+        }
     }
     return region;
 }

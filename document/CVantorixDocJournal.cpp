@@ -340,6 +340,8 @@ void CVantorixDoc::RestartJournal()
 void CVantorixDoc::DropJournal()
 {
     m_journal.Remove();
+    if (!m_canonicalPath.empty())
+        EditJournal::RemoveEmptyRollback(EditJournal::RollbackPathFor(m_canonicalPath));
 }
 
 void CVantorixDoc::RecoverAtStartup(const OpenForRecovery& open)

@@ -11,14 +11,16 @@
 #include <QTimer>
 
 // std
-#include <array>
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <functional>
 #include <utility>
 
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <zlib.h>
 
 namespace vtx {
 
@@ -35,20 +37,15 @@ constexpr std::uint32_t kMaxPath = 1 << 16;
 
 std::uint32_t Crc32(const std::uint8_t* data, std::size_t size, std::uint32_t crc = 0)
 {
-    static const std::array<std::uint32_t, 256> table = [] {
-        std::array<std::uint32_t, 256> t{};
-        for (std::uint32_t i = 0; i < 256; ++i) {
-            std::uint32_t c = i;
-            for (int k = 0; k < 8; ++k)
-                c = (c & 1) ? 0xEDB88320u ^ (c >> 1) : c >> 1;
-            t[i] = c;
-        }
-        return t;
-    }();
-    crc = ~crc;
-    for (std::size_t i = 0; i < size; ++i)
-        crc = table[(crc ^ data[i]) & 0xFF] ^ (crc >> 8);
-    return ~crc;
+    // zlib's table-driven, word-at-a-time CRC: a 16 MiB paste is checksummed twice per save.
+    uLong value = crc;
+    while (size > 0) {
+        const auto chunk = static_cast<uInt>(std::min<std::size_t>(size, 1u << 30));
+        value = ::crc32(value, data, chunk);
+        data += chunk;
+        size -= chunk;
+    }
+    return static_cast<std::uint32_t>(value);
 }
 
 // Little-endian fields into a byte vector, and out of one without reading past its end.
@@ -309,25 +306,26 @@ std::vector<std::uint8_t> EditJournal::EncodeHeader(const std::string& canonical
 
 std::vector<std::uint8_t> EditJournal::EncodeRecord(const JournalRecord& record)
 {
-    std::vector<std::uint8_t> body;
-    Writer b(body);
-    b.Put(static_cast<std::uint8_t>(record.kind));
-    b.Put(static_cast<std::uint8_t>(record.joinsPrevious ? 1 : 0));
-    b.Put(record.timeMs);
-    b.Put(static_cast<std::uint32_t>(record.runs.size()));
-    for (const JournalRun& run : record.runs) {
-        b.Put(run.position);
-        b.Put(run.length);
-        b.Put(static_cast<std::uint8_t>(run.fill ? 1 : 0));
-        b.Put(static_cast<std::uint64_t>(run.bytes.size()));
-        b.Bytes(run.bytes.data(), run.bytes.size());
-    }
+    // One buffer, sized up front: this runs on every key the user types.
+    std::size_t bodySize = 1 + 1 + sizeof record.timeMs + sizeof(std::uint32_t);
+    for (const JournalRun& run : record.runs)
+        bodySize += sizeof run.position + sizeof run.length + 1 + sizeof(std::uint64_t) + run.bytes.size();
     std::vector<std::uint8_t> out;
-    out.reserve(body.size() + 20);
+    out.reserve(sizeof kRecordMagic + sizeof(std::uint64_t) + bodySize + sizeof(std::uint32_t));
     Writer w(out);
     w.Put(kRecordMagic);
-    w.Put(static_cast<std::uint64_t>(body.size()));
-    w.Bytes(body.data(), body.size());
+    w.Put(static_cast<std::uint64_t>(bodySize));
+    w.Put(static_cast<std::uint8_t>(record.kind));
+    w.Put(static_cast<std::uint8_t>(record.joinsPrevious ? 1 : 0));
+    w.Put(record.timeMs);
+    w.Put(static_cast<std::uint32_t>(record.runs.size()));
+    for (const JournalRun& run : record.runs) {
+        w.Put(run.position);
+        w.Put(run.length);
+        w.Put(static_cast<std::uint8_t>(run.fill ? 1 : 0));
+        w.Put(static_cast<std::uint64_t>(run.bytes.size()));
+        w.Bytes(run.bytes.data(), run.bytes.size());
+    }
     // The checksum covers the length too: a torn length cannot pass for a shorter record.
     w.Put(Crc32(out.data(), out.size()));
     return out;
@@ -482,8 +480,25 @@ bool EditJournal::Reset(const FileIdentity& identity)
 {
     if (m_canonicalPath.empty())
         return Fail(EBADF);
-    const std::string canonical = m_canonicalPath;
-    return Start(canonical, identity);
+    if (m_fd < 0) {
+        const std::string canonical = m_canonicalPath;
+        return Start(canonical, identity);
+    }
+    // After a save: emptied and given the new identity in place, with no rename and no
+    // folder sync. It reaches the disk with the grouped sync; a crash before that offers
+    // the saved changes once more (the same bytes the file now holds), never loses any.
+    // Emptied first, so that a crash between the two never pairs the new header with the
+    // old records.
+    const std::vector<std::uint8_t> header = EncodeHeader(m_canonicalPath, identity, NowMs());
+    if (::ftruncate(m_fd, 0) != 0 || !WriteFully(m_fd, header.data(), header.size(), 0))
+        return Fail(errno);
+    m_end = header.size();
+    if (!m_deadline) {
+        m_deadline = std::chrono::steady_clock::now() + kSyncDelay;
+        ArmTimer();
+    }
+    m_lastError = 0;
+    return true;
 }
 
 void EditJournal::Remove()
@@ -508,12 +523,27 @@ void EditJournal::Close()
     ::close(std::exchange(m_fd, -1));
 }
 
-std::vector<std::uint8_t> EditJournal::EncodeRollback(const RollbackRecord& record)
+namespace {
+
+// The rollback record, handed to `sink` in pieces: small fields and spans gathered into
+// one buffer, large spans passed straight from the record, so a save of a big paste
+// neither copies its old bytes again nor checksums them byte by byte.
+bool StreamRollback(const RollbackRecord& record,
+                    const std::function<bool(const std::uint8_t*, std::size_t)>& sink)
 {
-    std::vector<std::uint8_t> out;
-    Writer w(out);
+    constexpr std::size_t kGathered = std::size_t{1} << 20;
+    std::vector<std::uint8_t> buffer;
+    buffer.reserve(kGathered + 64);
+    std::uint32_t crc = 0;
+    const auto flush = [&] {
+        crc = Crc32(buffer.data(), buffer.size(), crc);
+        const bool ok = buffer.empty() || sink(buffer.data(), buffer.size());
+        buffer.clear();
+        return ok;
+    };
+    Writer w(buffer);
     w.Bytes(kRollbackMagic, sizeof kRollbackMagic);
-    w.Put(kFormatVersion);
+    w.Put(EditJournal::kFormatVersion);
     PutIdentity(w, record.identity);
     w.Put(record.length);
     PutPath(w, record.path);
@@ -521,9 +551,30 @@ std::vector<std::uint8_t> EditJournal::EncodeRollback(const RollbackRecord& reco
     for (const RollbackRecord::Span& span : record.spans) {
         w.Put(span.position);
         w.Put(static_cast<std::uint64_t>(span.bytes.size()));
-        w.Bytes(span.bytes.data(), span.bytes.size());
+        if (buffer.size() + span.bytes.size() <= kGathered) {
+            w.Bytes(span.bytes.data(), span.bytes.size());
+            continue;
+        }
+        if (!flush())
+            return false;
+        crc = Crc32(span.bytes.data(), span.bytes.size(), crc);
+        if (!sink(span.bytes.data(), span.bytes.size()))
+            return false;
     }
-    w.Put(Crc32(out.data(), out.size()));
+    crc = Crc32(buffer.data(), buffer.size(), crc);
+    w.Put(crc);
+    return sink(buffer.data(), buffer.size());
+}
+
+} // namespace
+
+std::vector<std::uint8_t> EditJournal::EncodeRollback(const RollbackRecord& record)
+{
+    std::vector<std::uint8_t> out;
+    StreamRollback(record, [&out](const std::uint8_t* data, std::size_t size) {
+        out.insert(out.end(), data, data + size);
+        return true;
+    });
     return out;
 }
 
@@ -531,11 +582,23 @@ bool EditJournal::WriteRollback(const std::string& rollbackPath, const RollbackR
 {
     if (!EnsureStateFolder())
         return false;
-    const std::vector<std::uint8_t> content = EncodeRollback(record);
-    const int fd = ::open(rollbackPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
+    // The file stays between saves (emptied, not removed): only its first creation adds a
+    // directory entry that needs the folder synced; later saves pay one fdatasync.
+    int fd = ::open(rollbackPath.c_str(), O_WRONLY | O_CLOEXEC);
+    const bool created = fd < 0 && errno == ENOENT;
+    if (created)
+        fd = ::open(rollbackPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
     if (fd < 0)
         return false;
-    bool ok = WriteFully(fd, content.data(), content.size(), 0) && ::fdatasync(fd) == 0;
+    std::uint64_t written = 0;
+    bool ok = StreamRollback(record,
+                             [fd, &written](const std::uint8_t* data, std::size_t size) {
+                                 if (!WriteFully(fd, data, size, static_cast<std::int64_t>(written)))
+                                     return false;
+                                 written += size;
+                                 return true;
+                             }) &&
+              ::ftruncate(fd, static_cast<off_t>(written)) == 0 && ::fdatasync(fd) == 0;
     int error = errno;
     if (::close(fd) != 0 && ok) {
         ok = false;
@@ -547,7 +610,8 @@ bool EditJournal::WriteRollback(const std::string& rollbackPath, const RollbackR
         errno = error;
         return false;
     }
-    SyncFolder(StateFolder());
+    if (created)
+        SyncFolder(StateFolder());
     return true;
 }
 
@@ -557,6 +621,9 @@ EditJournal::RollbackStatus EditJournal::ReadRollback(const std::string& rollbac
     int error = 0;
     if (!ReadWholeFile(rollbackPath, data, error))
         return error == ENOENT ? RollbackStatus::Missing : RollbackStatus::Torn;
+    // An emptied record: the save it covered finished.
+    if (data.empty())
+        return RollbackStatus::Missing;
     Reader r(data.data(), data.size());
     std::vector<std::uint8_t> magic;
     std::uint32_t version = 0;
@@ -586,10 +653,26 @@ EditJournal::RollbackStatus EditJournal::ReadRollback(const std::string& rollbac
 
 bool EditJournal::ClearRollback(const std::string& rollbackPath)
 {
-    if (::unlink(rollbackPath.c_str()) != 0 && errno != ENOENT)
-        return false;
-    SyncFolder(StateFolder());
-    return true;
+    // Emptied in place and synced: the truncation is the file's own metadata, so its
+    // fdatasync makes it durable without the folder's. It must be durable before the
+    // journal forgets the saved changes, or a crash could put the old bytes back with
+    // nothing left to offer.
+    const int fd = ::open(rollbackPath.c_str(), O_WRONLY | O_CLOEXEC);
+    if (fd < 0)
+        return errno == ENOENT;
+    const bool ok = ::ftruncate(fd, 0) == 0 && ::fdatasync(fd) == 0;
+    const int error = errno;
+    ::close(fd);
+    errno = error;
+    return ok;
+}
+
+void EditJournal::RemoveEmptyRollback(const std::string& rollbackPath)
+{
+    // A record that still holds bytes is a save not put back yet: it stays for the next open.
+    struct stat st {};
+    if (::stat(rollbackPath.c_str(), &st) == 0 && S_ISREG(st.st_mode) && st.st_size == 0)
+        ::unlink(rollbackPath.c_str());
 }
 
 QString WriteFailureReason(int error)

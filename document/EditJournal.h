@@ -150,8 +150,11 @@ public:
     enum class RollbackStatus { Missing, Complete, Torn, NewerFormat };
     // A record that is not complete was cut short before the save wrote anything.
     [[nodiscard]] static RollbackStatus ReadRollback(const std::string& rollbackPath, RollbackRecord& record);
-    // Removes the record once the save's data has reached the disk.
+    // Empties the record (durably) once the save's data has reached the disk; an empty
+    // record reads as Missing.
     static bool ClearRollback(const std::string& rollbackPath);
+    // Removes the record's file if it is empty; called when the document closes.
+    static void RemoveEmptyRollback(const std::string& rollbackPath);
 
     // Serialised forms, exposed for the tests that cut and damage them.
     [[nodiscard]] static std::vector<std::uint8_t> EncodeHeader(const std::string& canonicalPath,

@@ -252,11 +252,28 @@ TEST(RollbackRecord, OnlyAWholeRecordIsComplete)
     EXPECT_EQ(read, record);
 
     const std::vector<std::uint8_t> whole = EditJournal::EncodeRollback(record);
-    for (std::size_t cut = 0; cut < whole.size(); ++cut) {
+    // Cut to nothing it is an emptied record, as a finished save leaves it: Missing.
+    for (std::size_t cut = 1; cut < whole.size(); ++cut) {
         Truncate(path, cut);
         RollbackRecord partial;
         ASSERT_EQ(EditJournal::ReadRollback(path, partial), EditJournal::RollbackStatus::Torn) << cut;
     }
+    ASSERT_TRUE(EditJournal::WriteRollback(path, record));
     ASSERT_TRUE(EditJournal::ClearRollback(path));
     EXPECT_EQ(EditJournal::ReadRollback(path, read), EditJournal::RollbackStatus::Missing);
+    // Written again over the emptied file, then a shorter record over a longer one: the
+    // file holds exactly the new record, with no tail of the old.
+    ASSERT_TRUE(EditJournal::WriteRollback(path, record));
+    RollbackRecord shorter = record;
+    shorter.spans.pop_back();
+    ASSERT_TRUE(EditJournal::WriteRollback(path, shorter));
+    ASSERT_EQ(EditJournal::ReadRollback(path, read), EditJournal::RollbackStatus::Complete);
+    EXPECT_EQ(read, shorter);
+    EXPECT_EQ(QFileInfo(QString::fromStdString(path)).size(),
+              static_cast<qint64>(EditJournal::EncodeRollback(shorter).size()));
+    EditJournal::RemoveEmptyRollback(path);
+    EXPECT_TRUE(QFileInfo::exists(QString::fromStdString(path))) << "a record with bytes stays";
+    ASSERT_TRUE(EditJournal::ClearRollback(path));
+    EditJournal::RemoveEmptyRollback(path);
+    EXPECT_FALSE(QFileInfo::exists(QString::fromStdString(path)));
 }
