@@ -8,6 +8,7 @@
 #include "bench/BenchRatios.h"
 #include "bench/BenchScratch.h"
 #include "document/CVantorixDoc.h"
+#include "document/DocumentSearch.h"
 #include "document/RegexSearch.h"
 #include "framework/MessageBox.h"
 
@@ -107,7 +108,7 @@ void FindRegex(benchmark::State& state, CVantorixDoc* doc, const vtx::RegexPatte
 void FindExact(benchmark::State& state, CVantorixDoc* doc, const vtx::SearchPattern* pattern, FilePos expected)
 {
     for (auto _ : state) {
-        const vtx::FindResult found = doc->FindAround(*pattern, 0, vtx::SearchDirection::Forward);
+        const vtx::FindResult found = vtx::DocumentSearch(*doc).FindAround(*pattern, 0, vtx::SearchDirection::Forward);
         if (found.position != static_cast<std::int64_t>(expected)) {
             state.SkipWithError("wrong search result");
             break;
