@@ -27,6 +27,7 @@
 #include "framework/MessageBox.h"
 #include "framework/Trace.h"
 #include "res/CommandIds.h"
+#include "tools/bookmarks/CBookmarksDock.h"
 #include "tools/findall/CSearchResultsDock.h"
 #include "tools/replace/CReplaceDlg.h"
 #include "view/CVantorixView.h"
@@ -182,6 +183,14 @@ CMainFrame::~CMainFrame()
         disconnect(manager, nullptr, this, nullptr);
     disconnect(this, &CMDIFrameWnd::activeFrameChanged, this, nullptr);
     disconnect(m_inspectedViewConnection);
+    // The docks' followers of the active window ask this frame for it.
+    for (QObject* dock : std::initializer_list<QObject*>{m_pBookmarks, m_pSearchResults}) {
+        if (!dock)
+            continue;
+        disconnect(this, nullptr, dock, nullptr);
+        if (CDocManager* manager = DocManager())
+            disconnect(manager, nullptr, dock, nullptr);
+    }
     // The toolbars go with the base class, and their boxes with them.
     for (QComboBox* box : Boxes())
         if (box && box->lineEdit())
