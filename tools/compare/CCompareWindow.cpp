@@ -7,6 +7,7 @@
 #include "framework/MessageBox.h"
 #include "view/CVantorixView.h"
 #include "view/IMainFrameServices.h"
+#include "view/ProgressSearch.h"
 #include "view/ViewColors.h"
 
 // Qt
@@ -31,52 +32,6 @@ namespace {
 constexpr std::uint32_t kRowCacheBytes = 4096;
 constexpr qint64 kReportIntervalMs = 100;
 
-// Holds back the user's input while a scan runs, so that nothing edits or closes the
-// documents under it; Esc ends the scan.
-class ScanInputGuard final : public QObject
-{
-public:
-    ScanInputGuard() { QCoreApplication::instance()->installEventFilter(this); }
-    ~ScanInputGuard() override { QCoreApplication::instance()->removeEventFilter(this); }
-    ScanInputGuard(const ScanInputGuard&) = delete;
-    ScanInputGuard& operator=(const ScanInputGuard&) = delete;
-
-    [[nodiscard]] bool Cancelled() const { return m_bCancelled; }
-
-protected:
-    bool eventFilter(QObject*, QEvent* event) override
-    {
-        switch (event->type()) {
-        case QEvent::ShortcutOverride:
-        case QEvent::KeyPress:
-            if (static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape)
-                m_bCancelled = true;
-            event->accept();
-            return true;
-        case QEvent::Close:
-            event->ignore();
-            return true;
-        case QEvent::KeyRelease:
-        case QEvent::Shortcut:
-        case QEvent::MouseButtonPress:
-        case QEvent::MouseButtonRelease:
-        case QEvent::MouseButtonDblClick:
-        case QEvent::MouseMove:
-        case QEvent::Wheel:
-        case QEvent::ContextMenu:
-        case QEvent::DragEnter:
-        case QEvent::DragMove:
-        case QEvent::Drop:
-        case QEvent::InputMethod:
-            return true;
-        default:
-            return false;
-        }
-    }
-
-private:
-    bool m_bCancelled = false;
-};
 
 QString RunOffsetText(FilePos offset)
 {
@@ -288,7 +243,7 @@ void CCompareWindow::Step(bool forward)
     const QPointer<CCompareWindow> self(this);
     CompareOutcome outcome;
     {
-        ScanInputGuard guard;
+        LongTaskInputGuard guard;
         m_bBusy = true;
         CompareTool tool(*first, *second);
         const CompareTool::Progress progress = [&](std::uint64_t done, std::uint64_t total) {

@@ -1,10 +1,10 @@
 #include "ProgressRun.h"
 
+// this program
+#include "view/ProgressSearch.h"
+
 // Qt
 #include <QCoreApplication>
-#include <QEvent>
-#include <QKeyEvent>
-#include <QObject>
 #include <QProgressDialog>
 
 // std
@@ -20,55 +20,8 @@ constexpr qint64 kLookIntervalMs = 100;
 
 } // namespace
 
-// Holds back user input while a walk runs; Esc ends it.
-class ProgressRun::InputGuard final : public QObject
-{
-public:
-    InputGuard() { QCoreApplication::instance()->installEventFilter(this); }
-    ~InputGuard() override { QCoreApplication::instance()->removeEventFilter(this); }
-    InputGuard(const InputGuard&) = delete;
-    InputGuard& operator=(const InputGuard&) = delete;
-
-    bool m_bCancelled = false;
-
-protected:
-    bool eventFilter(QObject*, QEvent* event) override
-    {
-        switch (event->type()) {
-        case QEvent::ShortcutOverride:
-        case QEvent::KeyPress:
-            if (static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape)
-                m_bCancelled = true;
-            // Claiming the override keeps a shortcut from firing.
-            event->accept();
-            return true;
-        case QEvent::Close:
-            event->ignore();
-            return true;
-        case QEvent::KeyRelease:
-        case QEvent::Shortcut:
-        case QEvent::MouseButtonPress:
-        case QEvent::MouseButtonRelease:
-        case QEvent::MouseButtonDblClick:
-        case QEvent::MouseMove:
-        case QEvent::Wheel:
-        case QEvent::ContextMenu:
-        case QEvent::TouchBegin:
-        case QEvent::TouchUpdate:
-        case QEvent::TouchEnd:
-        case QEvent::DragEnter:
-        case QEvent::DragMove:
-        case QEvent::Drop:
-        case QEvent::InputMethod:
-            return true;
-        default:
-            return false;
-        }
-    }
-};
-
 ProgressRun::ProgressRun(QWidget* parent, const QString& what)
-    : m_guard(std::make_unique<InputGuard>()), m_parent(parent), m_what(what)
+    : m_guard(std::make_unique<LongTaskInputGuard>()), m_parent(parent), m_what(what)
 {
     m_clock.start();
     m_nNextLookMs = g_delayMs;
@@ -81,7 +34,7 @@ ProgressRun::~ProgressRun()
 
 bool ProgressRun::Step(FilePos done, FilePos total)
 {
-    if (m_guard->m_bCancelled)
+    if (m_guard->Cancelled())
         return false;
     if (m_clock.elapsed() < m_nNextLookMs)
         return true;
@@ -98,7 +51,7 @@ bool ProgressRun::Step(FilePos done, FilePos total)
     m_pDialog->setValue(percent);
     QCoreApplication::processEvents();
     m_nNextLookMs = m_clock.elapsed() + kLookIntervalMs;
-    return !m_guard->m_bCancelled;
+    return !m_guard->Cancelled();
 }
 
 bool ProgressRun::Finish()
@@ -106,12 +59,12 @@ bool ProgressRun::Finish()
     QCoreApplication::processEvents();
     delete m_pDialog;
     m_pDialog = nullptr;
-    return !m_guard->m_bCancelled;
+    return !m_guard->Cancelled();
 }
 
 bool ProgressRun::Cancelled() const
 {
-    return m_guard->m_bCancelled;
+    return m_guard->Cancelled();
 }
 
 void ProgressRun::SetDelayMs(int ms)

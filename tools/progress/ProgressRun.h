@@ -21,6 +21,8 @@ class QWidget;
 
 namespace vtx {
 
+class LongTaskInputGuard;
+
 class ProgressRun
 {
 public:
@@ -44,8 +46,7 @@ public:
     [[nodiscard]] static int DelayMs();
 
 private:
-    class InputGuard;
-    std::unique_ptr<InputGuard> m_guard;
+    std::unique_ptr<LongTaskInputGuard> m_guard;
     QPointer<QWidget> m_parent;
     QString m_what;
     QElapsedTimer m_clock;
