@@ -164,19 +164,26 @@ void CReplaceDlg::FindNext()
     view->FindText(m_pFind->text(), ChosenSettings(), SearchDirection::Forward);
 }
 
+std::optional<ReplacePlan> CReplaceDlg::PreparePlan()
+{
+    QString problem;
+    std::optional<ReplacePlan> plan = ReplaceTool::Prepare(m_pFind->text(), m_pReplace->text(), ChosenSettings(), problem);
+    if (!plan) {
+        Tell(problem);
+        ShowMessageBox(problem);
+    }
+    return plan;
+}
+
 void CReplaceDlg::Replace()
 {
     const QPointer<CVantorixView> view = m_hooks.activeView ? m_hooks.activeView() : nullptr;
     CVantorixDoc* doc = view ? view->GetDocument() : nullptr;
     if (!doc || m_bBusy)
         return;
-    QString problem;
-    const std::optional<ReplacePlan> plan = ReplaceTool::Prepare(m_pFind->text(), m_pReplace->text(), ChosenSettings(), problem);
-    if (!plan) {
-        Tell(problem);
-        ShowMessageBox(problem);
+    const std::optional<ReplacePlan> plan = PreparePlan();
+    if (!plan)
         return;
-    }
     // The selected match (as Find Next leaves it) is replaced; then, either way, the next
     // match is looked for.
     if (const std::optional<ByteRange> selected = view->SelectedRange();
@@ -199,13 +206,9 @@ void CReplaceDlg::ReplaceAll()
     CVantorixDoc* doc = view ? view->GetDocument() : nullptr;
     if (!doc || m_bBusy)
         return;
-    QString problem;
-    const std::optional<ReplacePlan> plan = ReplaceTool::Prepare(m_pFind->text(), m_pReplace->text(), ChosenSettings(), problem);
-    if (!plan) {
-        Tell(problem);
-        ShowMessageBox(problem);
+    const std::optional<ReplacePlan> plan = PreparePlan();
+    if (!plan)
         return;
-    }
     // A selection longer than one match is the range to work on; one match selected (as
     // Find Next leaves it) or none means the whole document.
     ByteRange range{0, doc->GetFileLength()};

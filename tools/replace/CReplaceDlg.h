@@ -4,10 +4,12 @@
 // a change there), and Find Next, Replace, Replace All, Find All and Close.
 
 #include "document/DocumentSearch.h"
+#include "tools/replace/ReplaceTool.h"
 
 #include <QDialog>
 
 #include <functional>
+#include <optional>
 
 class QCheckBox;
 class QLabel;
@@ -54,6 +56,8 @@ private:
     [[nodiscard]] SearchSettings ChosenSettings() const;
     void SettingsChanged();
     void Tell(const QString& message);
+    // The texts as a plan for replacing, or, after telling the user why not, nothing.
+    std::optional<ReplacePlan> PreparePlan();
 
     Hooks m_hooks;
     QLineEdit* m_pFind;
