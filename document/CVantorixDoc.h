@@ -100,6 +100,9 @@ public:
     // scan may step over it without reading. Empty (first = the length) when nothing but
     // a hole follows; the rest of the file where the file system cannot tell.
     [[nodiscard]] ByteRange StoredDataFrom(FilePos position) const;
+    // The open file itself, without the pending changes: for a tool that copies stretches
+    // no change covers straight from it (Save Selection As).
+    [[nodiscard]] const CFile& StoredFile() const { return m_file; }
     // "Could not read <name> at <offset>: <reason>." for a failed ReadPresented.
     [[nodiscard]] QString ReadFailureText(FilePos offset, int error) const;
     // Records a pending change and its undo record; false when position is not inside the

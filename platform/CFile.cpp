@@ -432,6 +432,121 @@ void CFile::WriteAt(const void* buffer, std::uint64_t count, FilePos position)
         EndWrite();
 }
 
+namespace {
+
+// How much one step of CopyRangeTo moves: large, so that the calls cost nothing beside the
+// copy, and below 4 GiB, which the fault seam counts in.
+constexpr std::uint64_t kCopyStep = std::uint64_t{64} << 20;
+
+// copy_file_range cannot copy between these two files at all (two file systems on an old
+// kernel, a file system or special file without support): only a plain copy can.
+bool KernelCopyUnsupported(int error)
+{
+    return error == EXDEV || error == ENOSYS || error == EINVAL || error == EOPNOTSUPP;
+}
+
+// Copies between two descriptors at given offsets, in the kernel while it can, otherwise
+// through a block of memory.
+struct RangeCopier {
+    int in = -1;
+    int out = -1;
+    bool kernel = true;
+    std::vector<char> block;
+
+    // One call's worth: how many bytes were copied, 0 at the end of `in`, -1 with errno.
+    ssize_t Step(off_t from, off_t to, std::uint64_t count)
+    {
+        if (kernel) {
+            off_t inAt = from;
+            off_t outAt = to;
+            const ssize_t n = ::copy_file_range(in, &inAt, out, &outAt, static_cast<size_t>(count), 0);
+            if (n >= 0 || !KernelCopyUnsupported(errno))
+                return n;
+            kernel = false; // nothing was copied by the failed call
+        }
+        if (block.empty())
+            block.resize(std::size_t{1} << 20);
+        const ssize_t n = ::pread(in, block.data(), static_cast<size_t>(std::min<std::uint64_t>(count, block.size())), from);
+        if (n > 0 && !WriteAllRaw(out, block.data(), static_cast<size_t>(n), to))
+            return -1;
+        return n;
+    }
+
+    // Up to count bytes: fewer at the end of `in` (error 0) or after a failure (its errno).
+    std::uint64_t Copy(FilePos from, FilePos to, std::uint64_t count, int& error)
+    {
+        std::uint64_t done = 0;
+        while (done < count) {
+            const ssize_t n = Step(static_cast<off_t>(from + done), static_cast<off_t>(to + done), count - done);
+            if (n < 0 && errno == EINTR)
+                continue;
+            if (n < 0)
+                error = errno;
+            if (n <= 0)
+                break;
+            done += static_cast<std::uint64_t>(n);
+        }
+        return done;
+    }
+};
+
+} // namespace
+
+CFile::CopyOutcome CFile::CopyRangeTo(CFile& target, FilePos from, std::uint64_t count, FilePos to) const
+{
+    RangeCopier copier;
+    copier.in = m_fd;
+    copier.out = target.m_writeFd >= 0 ? target.m_writeFd : target.m_fd;
+    if (copier.in < 0 || copier.out < 0)
+        return {0, EBADF};
+    if (from > kMaxFilePos || to > kMaxFilePos || count > kMaxFilePos - std::max(from, to))
+        return {0, EINVAL};
+    CopyOutcome outcome;
+    while (outcome.copied < count) {
+        std::uint64_t step = std::min(count - outcome.copied, kCopyStep);
+        if (FileFaults::Armed()) {
+            // A test's bad region or full disk: the bytes before it are copied, then the
+            // copy stops (or the process ends) where the system would have failed.
+            int error = 0;
+            bool crash = false;
+            step = FileFaults::ReadAllowance(m_path, from + outcome.copied, static_cast<std::uint32_t>(step), error);
+            const std::uint64_t writable = step == 0 ? 0 : FileFaults::WriteAllowance(step, error, crash);
+            if (writable < step || step == 0) {
+                outcome.copied += copier.Copy(from + outcome.copied, to + outcome.copied, writable, outcome.error);
+                if (crash)
+                    FileFaults::Crash();
+                if (outcome.error == 0)
+                    outcome.error = error;
+                break;
+            }
+        }
+        const std::uint64_t copied = copier.Copy(from + outcome.copied, to + outcome.copied, step, outcome.error);
+        outcome.copied += copied;
+        if (copied < step)
+            break;
+    }
+    return outcome;
+}
+
+void CFile::SetLength(FilePos length)
+{
+    if (m_fd < 0)
+        throw CFileException("set the length of a closed file", EBADF);
+    if (length > kMaxFilePos)
+        throw CFileException("length past the largest file position", EINVAL);
+    const bool ownSession = m_writeFd < 0;
+    BeginWrite();
+    if (::ftruncate(m_writeFd, static_cast<off_t>(length)) != 0) {
+        const int error = errno;
+        if (ownSession)
+            AbandonWrite();
+        errno = error;
+        ThrowErrno("set length");
+    }
+    if (ownSession)
+        EndWrite();
+}
+
 ByteRange CFile::DataRegionFrom(FilePos position) const
 {
     FilePos length = 0;

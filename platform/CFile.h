@@ -95,6 +95,21 @@ public:
     // whole rest of the file. Empty (first = the length) when only a hole follows. Never
     // throws and leaves the file position where it was.
     [[nodiscard]] ByteRange DataRegionFrom(FilePos position) const;
+    // What CopyRangeTo did: the bytes copied, and why it stopped short (errno; 0 at the end
+    // of this file).
+    struct CopyOutcome {
+        std::uint64_t copied = 0;
+        int error = 0;
+    };
+    // Copies count bytes of this file at `from` into `target` at `to` without passing them
+    // through the process (copy_file_range), or, where the two file systems cannot do that,
+    // through pread and pwrite in large blocks. Stops short at this file's end and at the
+    // first failure. The system does not say whether a failed copy could not read or could
+    // not write: a caller that must tell the user reads and writes the rest itself. Goes
+    // through the fault seam like ReadAt and WriteAt. Never throws.
+    CopyOutcome CopyRangeTo(CFile& target, FilePos from, std::uint64_t count, FilePos to) const;
+    // Makes the file `length` bytes long (ftruncate): cut, or grown by a hole. Throws.
+    void SetLength(FilePos length);
     // A save opens the file for writing here and closes it in EndWrite; writes outside a
     // session open and close a descriptor of their own. Throws when the file cannot be
     // opened for writing now (ETXTBSY: it has become a program that is running).

@@ -16,6 +16,11 @@
 #include <gtest/gtest.h>
 
 #include <cerrno>
+#include <string>
+#include <vector>
+
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace vtx::test {
 namespace {
@@ -108,6 +113,115 @@ TEST_F(SaveSelection, FailuresRemoveTheNewFile)
     EXPECT_EQ(boxes.Count(), 0);
     EXPECT_FALSE(QFile::exists(target));
     ExpectDocumentUntouched();
+}
+
+// A sparse file of 8 MiB: 4 KiB of data at its start, 100 KiB at 3 MiB, holes elsewhere.
+constexpr FilePos kMiB = FilePos{1} << 20;
+constexpr FilePos kSparseSize = 8 * kMiB + 5;
+constexpr FilePos kDataAt = 3 * kMiB;
+constexpr int kDataBytes = 100 << 10;
+
+QByteArray SparseBytes()
+{
+    QByteArray bytes(static_cast<int>(kSparseSize), '\0');
+    bytes.replace(0, 4096, Filler(4096, 1));
+    bytes.replace(static_cast<int>(kDataAt), kDataBytes, Filler(kDataBytes, 2));
+    return bytes;
+}
+
+QString WriteSparse(const TempDir& dir)
+{
+    const QString path = dir.Path(QStringLiteral("sparse.bin"));
+    QFile file(path);
+    const QByteArray bytes = SparseBytes();
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes.left(4096)) != 4096 || !file.seek(static_cast<qint64>(kDataAt)) ||
+        file.write(bytes.mid(static_cast<int>(kDataAt), kDataBytes)) != kDataBytes || !file.resize(static_cast<qint64>(kSparseSize)))
+        return {};
+    return path;
+}
+
+struct SparseRow {
+    const char* name;
+    ByteRange range;
+    // Pending changes: bytes of `length` copies of `value` at `at`.
+    struct Change {
+        FilePos at;
+        int length;
+        char value;
+    };
+    std::vector<Change> changes;
+};
+
+class SaveSelectionOfASparseFile : public ::testing::TestWithParam<SparseRow>
+{
+};
+
+// The new file holds exactly the bytes the window shows: the file's data, its holes as
+// zeros, the pending changes wherever they lie (inside data, inside a hole, across the edge
+// of the two), and it stays sparse: holes are not written out.
+TEST_P(SaveSelectionOfASparseFile, HoldsTheShownBytesAndKeepsTheHoles)
+{
+    const SparseRow& row = GetParam();
+    TempDir dir;
+    const QString path = WriteSparse(dir);
+    ASSERT_FALSE(path.isEmpty());
+    auto doc = OpenDocument(path);
+    ASSERT_TRUE(doc);
+    QByteArray shown = SparseBytes();
+    for (const SparseRow::Change& change : row.changes) {
+        const QByteArray bytes(change.length, change.value);
+        ASSERT_EQ(doc->SetBytes(reinterpret_cast<const std::uint8_t*>(bytes.data()), static_cast<std::uint32_t>(bytes.size()), change.at),
+                  change.length);
+        shown.replace(static_cast<int>(change.at), change.length, bytes);
+    }
+
+    const QString target = dir.Path(QStringLiteral("part.bin"));
+    ASSERT_TRUE(SaveRangeAs(*doc, row.range, target.toStdString()).Saved());
+    const QByteArray saved = ReadAll(target);
+    ASSERT_EQ(saved.size(), static_cast<int>(row.range.length));
+    EXPECT_TRUE(saved == shown.mid(static_cast<int>(row.range.first), static_cast<int>(row.range.length)));
+    struct stat st {};
+    ASSERT_EQ(::stat(target.toLocal8Bit().constData(), &st), 0);
+    EXPECT_LT(static_cast<FilePos>(st.st_blocks) * 512, row.range.length / 2) << "holes were written out";
+    EXPECT_EQ(ReadAll(path), SparseBytes());
+}
+
+std::vector<SparseRow::Change> NearChanges()
+{
+    // Every 1000 bytes through the data at 3 MiB: copied as one stretch with the gaps.
+    std::vector<SparseRow::Change> changes;
+    for (FilePos at = kDataAt + 17; at < kDataAt + kDataBytes; at += 1000)
+        changes.push_back({at, 3, '\x5A'});
+    return changes;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Layouts, SaveSelectionOfASparseFile,
+    ::testing::Values(SparseRow{"WholeFile", {0, kSparseSize}, {}},
+                      SparseRow{"StartsAndEndsInsideHoles", {kMiB, 5 * kMiB}, {}},
+                      SparseRow{"ChangeInsideAHole", {0, kSparseSize}, {{5 * kMiB + 3, 10, '\x11'}}},
+                      SparseRow{"ChangeAcrossTheEndOfData", {kDataAt, 4 * kMiB}, {{kDataAt + kDataBytes - 4, 9, '\x22'}}},
+                      SparseRow{"ChangeAtTheLastByte", {kMiB, kSparseSize - kMiB}, {{kSparseSize - 1, 1, '\x33'}}},
+                      SparseRow{"LargeChangeInAHole", {0, kSparseSize}, {{6 * kMiB, 1 << 20, '\x44'}}},
+                      SparseRow{"ManyChangesCloseTogether", {kDataAt - 100, kMiB}, NearChanges()}),
+    [](const ::testing::TestParamInfo<SparseRow>& info) { return std::string(info.param.name); });
+
+// Another program cut the file after the range was taken: the save fails at the new end
+// instead of passing the missing bytes off as a hole.
+TEST(SaveSelectionOfACutFile, FailsAtTheNewEnd)
+{
+    TempDir dir;
+    const QString path = WriteSparse(dir);
+    ASSERT_FALSE(path.isEmpty());
+    auto doc = OpenDocument(path);
+    ASSERT_TRUE(doc);
+    ASSERT_EQ(::truncate(path.toLocal8Bit().constData(), static_cast<off_t>(6 * kMiB)), 0);
+    const QString target = dir.Path(QStringLiteral("part.bin"));
+    const SaveRangeResult result = SaveRangeAs(*doc, {kMiB, kSparseSize - kMiB}, target.toStdString());
+    EXPECT_EQ(result.end, SaveRangeEnd::ReadFailed);
+    EXPECT_EQ(result.failedAt, 6 * kMiB);
+    EXPECT_EQ(result.error, EIO);
+    EXPECT_FALSE(QFile::exists(target));
 }
 
 TEST(SaveSelectionName, OffersANameBesideTheDocument)
