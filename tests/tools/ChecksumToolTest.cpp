@@ -19,7 +19,9 @@
 #include <gtest/gtest.h>
 
 #include <cerrno>
+#include <algorithm>
 #include <map>
+#include <vector>
 
 #include <fcntl.h>
 #include <unistd.h>
@@ -141,6 +143,54 @@ INSTANTIATE_TEST_SUITE_P(Algorithms, ChecksumAgainstSystemTools,
                                            SystemToolRow{"Sha512", ChecksumAlgorithm::Sha512},
                                            SystemToolRow{"Sha3_256", ChecksumAlgorithm::Sha3_256}),
                          [](const auto& info) { return std::string(info.param.name); });
+
+struct BalanceRow {
+    const char* name;
+    std::vector<double> costs;
+    std::size_t workers;
+    // The cost of the dearest share in the best split.
+    double dearest;
+};
+
+class ChecksumBalance : public ::testing::TestWithParam<BalanceRow>
+{
+};
+
+// The hashes shared out over the hashing threads: each exactly once, no thread idle while
+// another has two, and the slowest thread no slower than it has to be.
+TEST_P(ChecksumBalance, EachOnceAndTheDearestShareAsCheapAsItCanBe)
+{
+    const BalanceRow& row = GetParam();
+    const auto groups = BalanceByCost(row.costs, row.workers);
+    ASSERT_EQ(groups.size(), std::max<std::size_t>(1, std::min(row.workers, row.costs.size())));
+    std::vector<int> seen(row.costs.size(), 0);
+    double dearest = 0;
+    for (const auto& group : groups) {
+        EXPECT_TRUE(!group.empty() || row.costs.empty());
+        double cost = 0;
+        for (const std::size_t item : group) {
+            ASSERT_LT(item, row.costs.size());
+            ++seen[item];
+            cost += row.costs[item];
+        }
+        dearest = std::max(dearest, cost);
+    }
+    EXPECT_EQ(seen, std::vector<int>(row.costs.size(), 1));
+    EXPECT_NEAR(dearest, row.dearest, 1e-9);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Shares, ChecksumBalance,
+    ::testing::Values(BalanceRow{"SixHashesOnTwoProcessors", {2.1, 1.5, 1.1, 0.65, 0.64, 0.2}, 2, 3.2},
+                      // Dearest first to the lightest thread gives 7 here; 3+3 and 2+2+2 is 6.
+                      BalanceRow{"WhereTheSimpleRuleMisses", {3, 3, 2, 2, 2}, 2, 6},
+                      BalanceRow{"ThreeProcessors", {4, 3, 3, 2, 2, 1}, 3, 5},
+                      BalanceRow{"MoreProcessorsThanHashes", {1, 2}, 8, 2},
+                      BalanceRow{"OneProcessor", {1, 2, 3}, 1, 6},
+                      BalanceRow{"NoProcessorCount", {1, 2}, 0, 3},
+                      BalanceRow{"NothingToShare", {}, 2, 0},
+                      BalanceRow{"ManyEqualItems", std::vector<double>(12, 1.0), 3, 4}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 TEST(ChecksumTool, SelectionAcrossFourGibibytesOfASparseFile)
 {

@@ -10,10 +10,14 @@
 // std
 #include <algorithm>
 #include <condition_variable>
+#include <limits>
 #include <mutex>
 #include <new>
 #include <stdexcept>
 #include <thread>
+
+#include <sched.h>
+#include <time.h>
 
 namespace vtx {
 
@@ -62,6 +66,15 @@ std::string Hex(const unsigned char* bytes, std::size_t count)
     return text;
 }
 
+// Processor time this thread has used: a measurement that other programs running at the
+// same moment do not disturb.
+double ThreadCpuSeconds()
+{
+    timespec now{};
+    ::clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
+    return static_cast<double>(now.tv_sec) + static_cast<double>(now.tv_nsec) / 1e9;
+}
+
 } // namespace
 
 Hasher::Hasher(ChecksumAlgorithm algorithm) : m_algorithm(algorithm)
@@ -108,11 +121,99 @@ ChecksumTool::ChecksumTool(std::vector<ChecksumAlgorithm> algorithms) : m_algori
 
 namespace {
 
+// Tries every way to share out order[next...] among the groups, dearest items first, and
+// keeps the best in `bestOwner`; a branch whose dearest group already costs as much as the
+// best found so far is cut off. For the few algorithms there are this is instant; past
+// kExactItems each item simply goes to the group with the least work so far.
+struct CostSharing {
+    static constexpr std::size_t kExactItems = 10;
+
+    const std::vector<double>& costs;
+    std::vector<std::size_t> order;
+    std::vector<double> load;
+    std::vector<std::size_t> members;
+    std::vector<std::size_t> owner;
+    std::vector<std::size_t> bestOwner;
+    double best = std::numeric_limits<double>::infinity();
+
+    void Try(std::size_t next, double dearest)
+    {
+        if (dearest >= best)
+            return;
+        if (next == order.size()) {
+            best = dearest;
+            bestOwner = owner;
+            return;
+        }
+        const std::size_t item = order[next];
+        const bool greedy = order.size() > kExactItems;
+        const auto lightest = static_cast<std::size_t>(std::min_element(load.begin(), load.end()) - load.begin());
+        for (std::size_t group = greedy ? lightest : 0; group < load.size(); ++group) {
+            load[group] += costs[item];
+            ++members[group];
+            owner[item] = group;
+            Try(next + 1, std::max(dearest, load[group]));
+            --members[group];
+            load[group] -= costs[item];
+            // Groups still empty are alike: trying the first of them is enough.
+            if (greedy || members[group] == 0)
+                break;
+        }
+    }
+};
+
+} // namespace
+
+std::vector<std::vector<std::size_t>> BalanceByCost(const std::vector<double>& costs, std::size_t workers)
+{
+    const std::size_t count = std::max<std::size_t>(1, std::min(workers, costs.size()));
+    CostSharing sharing{costs, {}, std::vector<double>(count, 0.0), std::vector<std::size_t>(count, 0),
+                        std::vector<std::size_t>(costs.size(), 0), {}};
+    for (std::size_t i = 0; i < costs.size(); ++i)
+        sharing.order.push_back(i);
+    std::stable_sort(sharing.order.begin(), sharing.order.end(), [&](std::size_t a, std::size_t b) { return costs[a] > costs[b]; });
+    sharing.Try(0, 0.0);
+    std::vector<std::vector<std::size_t>> groups(count);
+    for (std::size_t item = 0; item < sharing.bestOwner.size(); ++item)
+        groups[sharing.bestOwner[item]].push_back(item);
+    return groups;
+}
+
+double ChecksumCost(ChecksumAlgorithm algorithm)
+{
+    // Measured once, on this machine: its hash instructions make SHA-256 the cheapest of the
+    // hashes on one processor and among the dearest on another.
+    static const std::array<double, kAllChecksums.size()> costs = [] {
+        std::array<double, kAllChecksums.size()> measured{};
+        std::vector<std::uint8_t> sample(std::size_t{256} << 10);
+        for (std::size_t i = 0; i < sample.size(); ++i)
+            sample[i] = static_cast<std::uint8_t>(i * 131 + (i >> 9));
+        for (std::size_t i = 0; i < kAllChecksums.size(); ++i) {
+            measured[i] = 1.0;
+            try {
+                Hasher hasher(kAllChecksums[i]);
+                hasher.Update(sample.data(), sample.size() / 8); // warm
+                const double start = ThreadCpuSeconds();
+                hasher.Update(sample.data(), sample.size());
+                measured[i] = std::max(1e-9, ThreadCpuSeconds() - start);
+            } catch (const std::exception&) {
+                // Not available here: Compute will say so.
+            }
+        }
+        return measured;
+    }();
+    return costs[static_cast<std::size_t>(algorithm)];
+}
+
+namespace {
+
 // The blocks that the reading thread fills and every hashing thread reads once, in turn.
 class BlockRing
 {
 public:
-    static constexpr std::size_t kSlots = 4;
+    // Enough that a hashing thread running a little behind the other does not hold up the
+    // reading.
+    static constexpr std::size_t kSlots = 8;
 
     explicit BlockRing(int readers) : m_nReaders(readers)
     {
@@ -120,7 +221,7 @@ public:
             slot.bytes.resize(ChecksumTool::kBlockBytes);
     }
 
-    // Reading side: the next slot to fill, once every reader is done with it; null after Stop.
+    // Reading side: the next slot to fill, once every hashing thread is done with it.
     std::vector<std::uint8_t>* NextToFill()
     {
         std::unique_lock lock(m_mutex);
@@ -139,7 +240,8 @@ public:
         }
         m_changed.notify_all();
     }
-    // No more blocks; `abandon` makes the readers stop without finishing those they have.
+    // No more blocks; `abandon` makes the hashing threads stop without finishing those
+    // they have.
     void Close(bool abandon)
     {
         {
@@ -150,11 +252,13 @@ public:
         m_changed.notify_all();
     }
 
-    // Hashing side: feeds every published block, in order, to hasher until the ring closes.
-    void Drain(Hasher& hasher)
+    // Hashing side: feeds every published block, in order, to each of the hashers until
+    // the ring closes. A block goes to them a piece at a time, so that each piece is still
+    // in the processor's cache when the next hasher reads it.
+    void Drain(const std::vector<Hasher*>& hashers)
     {
-        std::uint64_t next = 0;
-        for (;;) {
+        constexpr std::size_t kPiece = std::size_t{64} << 10;
+        for (std::uint64_t next = 0;; ++next) {
             Slot* slot = nullptr;
             {
                 std::unique_lock lock(m_mutex);
@@ -163,13 +267,16 @@ public:
                     return;
                 slot = &m_slots[next % kSlots];
             }
-            hasher.Update(slot->bytes.data(), slot->count);
+            for (std::size_t at = 0; at < slot->count; at += kPiece)
+                for (Hasher* hasher : hashers)
+                    hasher->Update(slot->bytes.data() + at, std::min(kPiece, slot->count - at));
+            bool freed = false;
             {
                 std::lock_guard lock(m_mutex);
-                --slot->pending;
+                freed = --slot->pending == 0;
             }
-            m_changed.notify_all();
-            ++next;
+            if (freed)
+                m_changed.notify_all();
         }
     }
 
@@ -188,6 +295,73 @@ private:
     bool m_bAbandoned = false;
 };
 
+using CarryOn = std::function<bool(FilePos done)>;
+
+// Reads the range block by block into the ring, on the calling thread, until it is all
+// read, a read fails or carryOn says stop.
+ScanResult ReadIntoRing(CVantorixDoc& doc, ByteRange range, BlockRing& ring, const CarryOn& carryOn)
+{
+    FilePos done = 0;
+    while (done < range.length) {
+        std::vector<std::uint8_t>* block = ring.NextToFill();
+        const auto wanted = static_cast<std::size_t>(std::min<FilePos>(ChecksumTool::kBlockBytes, range.length - done));
+        ScanResult read = ReadPresentedFully(doc, block->data(), wanted, range.first + done);
+        if (!read.Done()) {
+            read.scanned += done;
+            return read;
+        }
+        ring.Publish(wanted);
+        done += wanted;
+        if (done < range.length && !carryOn(done))
+            return {ScanEnd::Cancelled, done};
+    }
+    return {ScanEnd::Done, done};
+}
+
+// How many threads hash at once: one per processor this process may run on.
+std::size_t HashingThreads()
+{
+    cpu_set_t allowed;
+    CPU_ZERO(&allowed);
+    if (::sched_getaffinity(0, sizeof(allowed), &allowed) == 0)
+        return static_cast<std::size_t>(std::max(1, CPU_COUNT(&allowed)));
+    return std::max(1u, std::thread::hardware_concurrency());
+}
+
+// The hashers shared out over the processors by their cost, each share hashed on a thread of
+// its own while the calling thread reads ahead.
+ScanResult HashOnThreads(CVantorixDoc& doc, ByteRange range, std::vector<Hasher>& hashers, const CarryOn& carryOn)
+{
+    std::vector<double> costs;
+    for (const Hasher& hasher : hashers)
+        costs.push_back(ChecksumCost(hasher.Algorithm()));
+    std::vector<std::vector<Hasher*>> shares;
+    for (const std::vector<std::size_t>& group : BalanceByCost(costs, HashingThreads())) {
+        shares.emplace_back();
+        for (const std::size_t index : group)
+            shares.back().push_back(&hashers[index]);
+    }
+    BlockRing ring(static_cast<int>(shares.size()));
+    std::vector<std::thread> threads;
+    threads.reserve(shares.size());
+    const auto stop = [&](bool abandon) {
+        ring.Close(abandon);
+        for (std::thread& thread : threads)
+            thread.join();
+    };
+    ScanResult scan;
+    try {
+        for (const std::vector<Hasher*>& share : shares)
+            threads.emplace_back([&ring, &share] { ring.Drain(share); });
+        scan = ReadIntoRing(doc, range, ring, carryOn);
+    } catch (...) {
+        stop(true);
+        throw;
+    }
+    stop(!scan.Done());
+    return scan;
+}
+
 } // namespace
 
 ChecksumOutcome ChecksumTool::Compute(CVantorixDoc& doc, ByteRange range, const Progress& progress) const
@@ -199,56 +373,18 @@ ChecksumOutcome ChecksumTool::Compute(CVantorixDoc& doc, ByteRange range, const 
     for (const ChecksumAlgorithm algorithm : m_algorithms)
         hashers.emplace_back(algorithm);
 
-    const auto carryOn = [&](FilePos done) { return !progress || progress(done, range.length); };
-
-    // One algorithm, or a range that takes a moment anyway: no threads.
-    if (hashers.size() < 2 || range.length <= 2 * kBlockBytes) {
-        outcome.scan = ScanRange(
-            doc, range, kBlockBytes,
-            [&](const std::uint8_t* bytes, std::size_t count) {
-                for (Hasher& hasher : hashers)
-                    hasher.Update(bytes, count);
-                return true;
-            },
-            carryOn);
+    const CarryOn carryOn = [&](FilePos done) { return !progress || progress(done, range.length); };
+    // One algorithm, one processor, or a range that takes a moment anyway: no threads.
+    if (hashers.size() < 2 || range.length <= 2 * kBlockBytes || HashingThreads() < 2) {
+        const auto hashAll = [&](const std::uint8_t* bytes, std::size_t count) {
+            for (Hasher& hasher : hashers)
+                hasher.Update(bytes, count);
+            return true;
+        };
+        outcome.scan = ScanRange(doc, range, kBlockBytes, hashAll, carryOn);
     } else {
-        BlockRing ring(static_cast<int>(hashers.size()));
-        std::vector<std::thread> threads;
-        threads.reserve(hashers.size());
-        for (Hasher& hasher : hashers)
-            threads.emplace_back([&ring, &hasher] { ring.Drain(hasher); });
-        FilePos done = 0;
-        outcome.scan = {};
-        try {
-            while (done < range.length) {
-                std::vector<std::uint8_t>* block = ring.NextToFill();
-                const auto wanted = static_cast<std::size_t>(std::min<FilePos>(kBlockBytes, range.length - done));
-                ScanResult read = ReadPresentedFully(doc, block->data(), wanted, range.first + done);
-                if (!read.Done()) {
-                    read.scanned += done;
-                    outcome.scan = read;
-                    break;
-                }
-                ring.Publish(wanted);
-                done += wanted;
-                if (done < range.length && !carryOn(done)) {
-                    outcome.scan = {ScanEnd::Cancelled, done};
-                    break;
-                }
-            }
-            if (outcome.scan.Done())
-                outcome.scan.scanned = done;
-        } catch (...) {
-            ring.Close(true);
-            for (std::thread& thread : threads)
-                thread.join();
-            throw;
-        }
-        ring.Close(!outcome.scan.Done());
-        for (std::thread& thread : threads)
-            thread.join();
+        outcome.scan = HashOnThreads(doc, range, hashers, carryOn);
     }
-
     if (outcome.scan.Done())
         for (Hasher& hasher : hashers)
             outcome.values.push_back({hasher.Algorithm(), hasher.HexDigest()});
