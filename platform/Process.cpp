@@ -112,6 +112,61 @@ pid_t ForkWithReportPipe(int report[2], int& error)
     return child;
 }
 
+// Finds the program and forks with the report pipe open: the child's pid in the parent, 0 in
+// the child, -1 with error set when the program is missing or the pipe or fork fails.
+pid_t ForkForCommand(const Command& command, int report[2], int& error)
+{
+    if (command.Error() != 0) {
+        error = command.Error();
+        return -1;
+    }
+    return ForkWithReportPipe(report, error);
+}
+
+// In the child that becomes the program: on a failed exec the errno goes into the report
+// pipe, which otherwise closes with the exec.
+[[noreturn]] void ExecOrReport(Command& command, int reportFd)
+{
+    ResetSignals();
+    ::execv(command.File(), command.Argv());
+    const int error = errno;
+    WriteFully(reportFd, &error, sizeof error);
+    ::_exit(127);
+}
+
+int Reap(pid_t child)
+{
+    int status = 0;
+    while (::waitpid(child, &status, 0) < 0 && errno == EINTR) {
+    }
+    return status;
+}
+
+// Waits for a started child until the deadline; a child still running then is killed with
+// its group and reaped, and the result says it did not finish.
+void WaitUntilDeadline(pid_t child, int timeoutMs, FinishedProcess& result)
+{
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+    for (;;) {
+        int status = 0;
+        const pid_t ended = ::waitpid(child, &status, WNOHANG);
+        if (ended == child) {
+            result.finished = true;
+            result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+            return;
+        }
+        if (ended < 0 && errno != EINTR) {
+            result.error = errno;
+            return;
+        }
+        if (std::chrono::steady_clock::now() >= deadline)
+            break;
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    ::kill(-child, SIGKILL);
+    Reap(child);
+}
+
 } // namespace
 
 StartedProcess StartDetached(const QString& program, const QStringList& arguments,
@@ -119,15 +174,10 @@ StartedProcess StartDetached(const QString& program, const QStringList& argument
 {
     StartedProcess result;
     Command command(program, arguments, argv0);
-    if (command.Error() != 0) {
-        result.error = command.Error();
-        return result;
-    }
-
     // The grandchild reports its pid, then (only if exec fails) the errno. The pipe closes
     // on a successful exec, so end of data after the pid means the program runs.
     int report[2];
-    const pid_t child = ForkWithReportPipe(report, result.error);
+    const pid_t child = ForkForCommand(command, report, result.error);
     if (child < 0)
         return result;
     if (child == 0) {
@@ -135,13 +185,9 @@ StartedProcess StartDetached(const QString& program, const QStringList& argument
         ::setsid();
         const pid_t grandchild = ::fork();
         if (grandchild == 0) {
-            ResetSignals();
             const pid_t self = ::getpid();
             WriteFully(report[1], &self, sizeof self);
-            ::execv(command.File(), command.Argv());
-            const int error = errno;
-            WriteFully(report[1], &error, sizeof error);
-            ::_exit(127);
+            ExecOrReport(command, report[1]);
         }
         if (grandchild < 0) {
             const pid_t none = -1;
@@ -153,8 +199,7 @@ StartedProcess StartDetached(const QString& program, const QStringList& argument
     }
 
     ::close(report[1]);
-    while (::waitpid(child, nullptr, 0) < 0 && errno == EINTR) {
-    }
+    Reap(child);
     pid_t pid = -1;
     int error = 0;
     if (!ReadFully(report[0], &pid, sizeof pid)) {
@@ -174,23 +219,15 @@ FinishedProcess RunAndWait(const QString& program, const QStringList& arguments,
 {
     FinishedProcess result;
     Command command(program, arguments, argv0);
-    if (command.Error() != 0) {
-        result.error = command.Error();
-        return result;
-    }
     // The child reports the errno only when exec fails; the pipe closes on success.
     int report[2];
-    const pid_t child = ForkWithReportPipe(report, result.error);
+    const pid_t child = ForkForCommand(command, report, result.error);
     if (child < 0)
         return result;
     if (child == 0) {
         ::close(report[0]);
         ::setpgid(0, 0);
-        ResetSignals();
-        ::execv(command.File(), command.Argv());
-        const int error = errno;
-        WriteFully(report[1], &error, sizeof error);
-        ::_exit(127);
+        ExecOrReport(command, report[1]);
     }
     // Both sides set the group, so that a kill of the group cannot come before it exists.
     ::setpgid(child, child);
@@ -198,39 +235,14 @@ FinishedProcess RunAndWait(const QString& program, const QStringList& arguments,
     int error = 0;
     const bool execFailed = ReadFully(report[0], &error, sizeof error);
     ::close(report[0]);
-    const auto reap = [child] {
-        int status = 0;
-        while (::waitpid(child, &status, 0) < 0 && errno == EINTR) {
-        }
-        return status;
-    };
     if (execFailed) {
-        reap();
+        Reap(child);
         result.error = error;
         return result;
     }
     result.started = true;
     result.pid = child;
-
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
-    for (;;) {
-        int status = 0;
-        const pid_t ended = ::waitpid(child, &status, WNOHANG);
-        if (ended == child) {
-            result.finished = true;
-            result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-            return result;
-        }
-        if (ended < 0 && errno != EINTR) {
-            result.error = errno;
-            return result;
-        }
-        if (std::chrono::steady_clock::now() >= deadline)
-            break;
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    }
-    ::kill(-child, SIGKILL);
-    reap();
+    WaitUntilDeadline(child, timeoutMs, result);
     return result;
 }
 
