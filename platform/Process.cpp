@@ -112,16 +112,29 @@ pid_t ForkWithReportPipe(int report[2], int& error)
     return child;
 }
 
-// Finds the program and forks with the report pipe open: the child's pid in the parent, 0 in
-// the child, -1 with error set when the program is missing or the pipe or fork fails.
-pid_t ForkForCommand(const Command& command, int report[2], int& error)
-{
-    if (command.Error() != 0) {
-        error = command.Error();
-        return -1;
+// A program on its way to start: found, and forked with the close-on-exec pipe on which
+// the child reports. In the child (child == 0) only the pipe's writing end stays open, in
+// the parent only its reading end; child is -1, with error set, when the program is
+// missing or the pipe or the fork failed.
+struct Launch {
+    Launch(const QString& program, const QStringList& arguments, const QString& argv0, int& error)
+        : command(program, arguments, argv0)
+    {
+        if (command.Error() != 0) {
+            error = command.Error();
+            return;
+        }
+        child = ForkWithReportPipe(report, error);
+        if (child == 0)
+            ::close(report[0]);
+        else if (child > 0)
+            ::close(report[1]);
     }
-    return ForkWithReportPipe(report, error);
-}
+
+    Command command;
+    int report[2] = {-1, -1};
+    pid_t child = -1;
+};
 
 // In the child that becomes the program: on a failed exec the errno goes into the report
 // pipe, which otherwise closes with the exec.
@@ -167,50 +180,53 @@ void WaitUntilDeadline(pid_t child, int timeoutMs, FinishedProcess& result)
     Reap(child);
 }
 
+// In the child of StartDetached: a session of its own, and a grandchild that reports its
+// pid and becomes the program, so that the program is never a child of ours.
+[[noreturn]] void StartGrandchild(Launch& launch)
+{
+    const int reportFd = launch.report[1];
+    ::setsid();
+    const pid_t grandchild = ::fork();
+    if (grandchild == 0) {
+        const pid_t self = ::getpid();
+        WriteFully(reportFd, &self, sizeof self);
+        ExecOrReport(launch.command, reportFd);
+    }
+    if (grandchild < 0) {
+        const pid_t none = -1;
+        const int error = errno;
+        WriteFully(reportFd, &none, sizeof none);
+        WriteFully(reportFd, &error, sizeof error);
+    }
+    ::_exit(0);
+}
+
 } // namespace
 
 StartedProcess StartDetached(const QString& program, const QStringList& arguments,
                              const QString& argv0)
 {
     StartedProcess result;
-    Command command(program, arguments, argv0);
     // The grandchild reports its pid, then (only if exec fails) the errno. The pipe closes
     // on a successful exec, so end of data after the pid means the program runs.
-    int report[2];
-    const pid_t child = ForkForCommand(command, report, result.error);
-    if (child < 0)
+    Launch launch(program, arguments, argv0, result.error);
+    if (launch.child == 0)
+        StartGrandchild(launch);
+    if (launch.child < 0)
         return result;
-    if (child == 0) {
-        ::close(report[0]);
-        ::setsid();
-        const pid_t grandchild = ::fork();
-        if (grandchild == 0) {
-            const pid_t self = ::getpid();
-            WriteFully(report[1], &self, sizeof self);
-            ExecOrReport(command, report[1]);
-        }
-        if (grandchild < 0) {
-            const pid_t none = -1;
-            const int error = errno;
-            WriteFully(report[1], &none, sizeof none);
-            WriteFully(report[1], &error, sizeof error);
-        }
-        ::_exit(0);
-    }
-
-    ::close(report[1]);
-    Reap(child);
+    Reap(launch.child);
+    const int reportFd = launch.report[0];
     pid_t pid = -1;
     int error = 0;
-    if (!ReadFully(report[0], &pid, sizeof pid)) {
+    if (!ReadFully(reportFd, &pid, sizeof pid)) {
         result.error = EIO;
-    } else if (ReadFully(report[0], &error, sizeof error)) {
+    } else if (ReadFully(reportFd, &error, sizeof error)) {
         result.error = error;
     } else {
         result.started = true;
         result.pid = pid;
     }
-    ::close(report[0]);
+    ::close(reportFd);
     return result;
 }
 
@@ -218,23 +234,20 @@ FinishedProcess RunAndWait(const QString& program, const QStringList& arguments,
                            const QString& argv0)
 {
     FinishedProcess result;
-    Command command(program, arguments, argv0);
-    // The child reports the errno only when exec fails; the pipe closes on success.
-    int report[2];
-    const pid_t child = ForkForCommand(command, report, result.error);
+    // The child reports the errno only when exec fails; the pipe closes on success. Both
+    // sides set the group, so that a kill of the group cannot come before it exists.
+    Launch launch(program, arguments, argv0, result.error);
+    if (launch.child == 0) {
+        ::setpgid(0, 0);
+        ExecOrReport(launch.command, launch.report[1]);
+    }
+    const pid_t child = launch.child;
     if (child < 0)
         return result;
-    if (child == 0) {
-        ::close(report[0]);
-        ::setpgid(0, 0);
-        ExecOrReport(command, report[1]);
-    }
-    // Both sides set the group, so that a kill of the group cannot come before it exists.
     ::setpgid(child, child);
-    ::close(report[1]);
     int error = 0;
-    const bool execFailed = ReadFully(report[0], &error, sizeof error);
-    ::close(report[0]);
+    const bool execFailed = ReadFully(launch.report[0], &error, sizeof error);
+    ::close(launch.report[0]);
     if (execFailed) {
         Reap(child);
         result.error = error;
