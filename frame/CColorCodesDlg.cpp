@@ -7,6 +7,7 @@
 #include "frame/CPairedEdit.h"
 #include "frame/ColorCodeText.h"
 #include "framework/MessageBox.h"
+#include "framework/TestSeam.h"
 #include "framework/Trace.h"
 #include "view/QtColor.h"
 #include "view/ViewColors.h"
@@ -30,11 +31,7 @@ namespace vtx {
 
 namespace {
 
-CColorCodesDlg::ColorPicker& Picker()
-{
-    static CColorCodesDlg::ColorPicker picker;
-    return picker;
-}
+using ColorPickerSeam = TestSeam<CColorCodesDlg, QColor(const QColor&, QWidget*)>;
 
 QPushButton* MakeButton(const QString& text, int id, QWidget* parent)
 {
@@ -90,7 +87,7 @@ protected:
 
 void CColorCodesDlg::SetColorPicker(ColorPicker picker)
 {
-    Picker() = std::move(picker);
+    ColorPickerSeam::Set(std::move(picker));
 }
 
 CColorCodesDlg::CColorCodesDlg(ColorTable& table, std::string path, std::function<void()> repaintActiveView,
@@ -341,7 +338,8 @@ void CColorCodesDlg::OnClearList()
 void CColorCodesDlg::PickColor(bool hexColumn)
 {
     const QColor initial(Qt::black);
-    const QColor picked = Picker() ? Picker()(initial, this) : QColorDialog::getColor(initial, this);
+    const ColorPicker picker = ColorPickerSeam::Get();
+    const QColor picked = picker ? picker(initial, this) : QColorDialog::getColor(initial, this);
     // Cancelled: the user chose nothing, so the box and the entry keep their colours.
     if (!picked.isValid())
         return;

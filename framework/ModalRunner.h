@@ -4,11 +4,11 @@
 // plays the user and returns the result, instead of waiting in exec(). No test ever waits
 // on a dialog; the program itself never sets a runner.
 
+// this program
+#include "framework/TestSeam.h"
+
 // Qt
 #include <QDialog>
-
-// std
-#include <functional>
 
 namespace vtx {
 
@@ -19,23 +19,19 @@ template <typename Dialog>
 class ModalRunnable
 {
 public:
-    using ModalRunner = std::function<int(Dialog&)>;
+    using ModalRunner = typename TestSeam<Dialog, int(Dialog&)>::Replacement;
     // Empty: run modally again.
-    static void SetModalRunner(ModalRunner runner) { s_runner = std::move(runner); }
+    static void SetModalRunner(ModalRunner runner) { TestSeam<Dialog, int(Dialog&)>::Set(std::move(runner)); }
 
 protected:
     // QDialog::Accepted or QDialog::Rejected, from the runner or from exec().
     int RunModal()
     {
         auto& dialog = static_cast<Dialog&>(*this);
-        // A copy, so that a runner may replace itself while it runs.
-        if (const ModalRunner runner = s_runner)
+        if (const ModalRunner runner = TestSeam<Dialog, int(Dialog&)>::Get())
             return runner(dialog);
         return dialog.exec();
     }
-
-private:
-    static inline ModalRunner s_runner;
 };
 
 } // namespace vtx

@@ -16,11 +16,7 @@ namespace vtx {
 
 namespace {
 
-CDisplaySettingsDlg::FontPicker& Picker()
-{
-    static CDisplaySettingsDlg::FontPicker picker;
-    return picker;
-}
+using FontPickerSeam = TestSeam<CDisplaySettingsDlg, std::optional<QFont>(const QFont&, QWidget*)>;
 
 // The form is laid out in dialog units: a quarter of the font's average character width
 // across, an eighth of its height down.
@@ -126,15 +122,15 @@ std::array<QPushButton*, 2> CDisplaySettingsDlg::BuildFontRow()
 
 void CDisplaySettingsDlg::SetFontPicker(FontPicker picker)
 {
-    Picker() = std::move(picker);
+    FontPickerSeam::Set(std::move(picker));
 }
 
 void CDisplaySettingsDlg::OnChooseFont()
 {
     const QFont start = m_dlgFont.value_or(m_shownFont);
     std::optional<QFont> chosen;
-    if (Picker()) {
-        chosen = Picker()(start, this);
+    if (const FontPicker picker = FontPickerSeam::Get()) {
+        chosen = picker(start, this);
     } else {
         bool ok = false;
         const QFont font = QFontDialog::getFont(&ok, start, this, QStringLiteral("Font"),
