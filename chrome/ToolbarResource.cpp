@@ -70,14 +70,64 @@ QString DefaultToolbarDirectory()
     return QStringLiteral(":/toolbars");
 }
 
-std::optional<ToolbarLayout> ParseToolbarLayout(const QByteArray& text, QString* error)
-{
+namespace {
+
+// What the lines read so far have said.
+struct LayoutReading {
     ToolbarLayout layout;
     bool haveVersion = false;
     bool haveImage = false;
     long items = -1;
     bool haveIds = false;
+};
 
+QString WrongCount(const QByteArray& keyword, int expected)
+{
+    return QStringLiteral("\"%1\" takes %2 number(s).").arg(QString::fromLatin1(keyword)).arg(expected);
+}
+
+// Takes one line's keyword and numbers; what is wrong with them (after "Line N: "), or
+// an empty text.
+QString TakeLine(LayoutReading& reading, const QByteArray& keyword, const std::vector<long>& numbers)
+{
+    if (keyword == "version") {
+        if (numbers.size() != 1)
+            return WrongCount(keyword, 1);
+        if (numbers[0] != kFormatVersion)
+            return QStringLiteral("version %1 is not known (only %2).").arg(numbers[0]).arg(kFormatVersion);
+        reading.layout.nVersion = static_cast<int>(numbers[0]);
+        reading.haveVersion = true;
+    } else if (keyword == "image") {
+        if (numbers.size() != 2)
+            return WrongCount(keyword, 2);
+        if (numbers[0] < 1 || numbers[0] > kMaxImageSide || numbers[1] < 1 || numbers[1] > kMaxImageSide)
+            return QStringLiteral("an image must be 1 to %1 pixels wide and high.").arg(kMaxImageSide);
+        reading.layout.imageSize = QSize(static_cast<int>(numbers[0]), static_cast<int>(numbers[1]));
+        reading.haveImage = true;
+    } else if (keyword == "items") {
+        if (numbers.size() != 1)
+            return WrongCount(keyword, 1);
+        if (numbers[0] < 0 || numbers[0] > kMaxItems)
+            return QStringLiteral("a toolbar holds 0 to %1 items.").arg(kMaxItems);
+        reading.items = numbers[0];
+    } else if (keyword == "ids") {
+        for (long id : numbers) {
+            if (id < 0 || id > 0xFFFF)
+                return QStringLiteral("command id %1 is not between 0 and 65535.").arg(id);
+            reading.layout.ids.push_back(static_cast<int>(id));
+        }
+        reading.haveIds = true;
+    } else {
+        return QStringLiteral("unknown keyword \"%1\".").arg(QString::fromLatin1(keyword));
+    }
+    return {};
+}
+
+} // namespace
+
+std::optional<ToolbarLayout> ParseToolbarLayout(const QByteArray& text, QString* error)
+{
+    LayoutReading reading;
     int lineNumber = 0;
     for (const QByteArray& rawLine : text.split('\n')) {
         ++lineNumber;
@@ -87,84 +137,26 @@ std::optional<ToolbarLayout> ParseToolbarLayout(const QByteArray& text, QString*
         const QList<QByteArray> words = line.simplified().split(' ');
         const QByteArray& keyword = words.front();
         std::vector<long> numbers;
-        if (!ReadNumbers(words, numbers)) {
-            Fail(error, QStringLiteral("Line %1: \"%2\" must be followed by whole numbers.")
-                            .arg(lineNumber)
-                            .arg(QString::fromLatin1(keyword)));
-            return std::nullopt;
-        }
-        const auto wrongCount = [&](int expected) {
-            Fail(error, QStringLiteral("Line %1: \"%2\" takes %3 number(s).")
-                            .arg(lineNumber)
-                            .arg(QString::fromLatin1(keyword))
-                            .arg(expected));
-            return std::nullopt;
-        };
-
-        if (keyword == "version") {
-            if (numbers.size() != 1)
-                return wrongCount(1);
-            if (numbers[0] != kFormatVersion) {
-                Fail(error, QStringLiteral("Line %1: version %2 is not known (only %3).")
-                                .arg(lineNumber)
-                                .arg(numbers[0])
-                                .arg(kFormatVersion));
-                return std::nullopt;
-            }
-            layout.nVersion = static_cast<int>(numbers[0]);
-            haveVersion = true;
-        } else if (keyword == "image") {
-            if (numbers.size() != 2)
-                return wrongCount(2);
-            if (numbers[0] < 1 || numbers[0] > kMaxImageSide || numbers[1] < 1 ||
-                numbers[1] > kMaxImageSide) {
-                Fail(error, QStringLiteral("Line %1: an image must be 1 to %2 pixels wide and high.")
-                                .arg(lineNumber)
-                                .arg(kMaxImageSide));
-                return std::nullopt;
-            }
-            layout.imageSize = QSize(static_cast<int>(numbers[0]), static_cast<int>(numbers[1]));
-            haveImage = true;
-        } else if (keyword == "items") {
-            if (numbers.size() != 1)
-                return wrongCount(1);
-            if (numbers[0] < 0 || numbers[0] > kMaxItems) {
-                Fail(error, QStringLiteral("Line %1: a toolbar holds 0 to %2 items.")
-                                .arg(lineNumber)
-                                .arg(kMaxItems));
-                return std::nullopt;
-            }
-            items = numbers[0];
-        } else if (keyword == "ids") {
-            for (long id : numbers) {
-                if (id < 0 || id > 0xFFFF) {
-                    Fail(error, QStringLiteral("Line %1: command id %2 is not between 0 and 65535.")
-                                    .arg(lineNumber)
-                                    .arg(id));
-                    return std::nullopt;
-                }
-                layout.ids.push_back(static_cast<int>(id));
-            }
-            haveIds = true;
-        } else {
-            Fail(error, QStringLiteral("Line %1: unknown keyword \"%2\".")
-                            .arg(lineNumber)
-                            .arg(QString::fromLatin1(keyword)));
+        const QString wrong = ReadNumbers(words, numbers)
+                                  ? TakeLine(reading, keyword, numbers)
+                                  : QStringLiteral("\"%1\" must be followed by whole numbers.").arg(QString::fromLatin1(keyword));
+        if (!wrong.isEmpty()) {
+            Fail(error, QStringLiteral("Line %1: ").arg(lineNumber) + wrong);
             return std::nullopt;
         }
     }
 
-    if (!haveVersion || !haveImage || items < 0 || !haveIds) {
+    if (!reading.haveVersion || !reading.haveImage || reading.items < 0 || !reading.haveIds) {
         Fail(error, QStringLiteral("The layout needs the lines version, image, items and ids."));
         return std::nullopt;
     }
-    if (static_cast<long>(layout.ids.size()) != items) {
+    if (static_cast<long>(reading.layout.ids.size()) != reading.items) {
         Fail(error, QStringLiteral("The layout says %1 items but lists %2 ids.")
-                        .arg(items)
-                        .arg(layout.ids.size()));
+                        .arg(reading.items)
+                        .arg(reading.layout.ids.size()));
         return std::nullopt;
     }
-    return layout;
+    return reading.layout;
 }
 
 std::optional<ToolbarResource> LoadToolbarResource(int id, const QString& directory,

@@ -58,12 +58,6 @@ QString FileName(const QString& path)
     return QFileInfo(path).fileName();
 }
 
-CVantorixDoc::StatusSink& StatusSlot()
-{
-    static CVantorixDoc::StatusSink sink;
-    return sink;
-}
-
 // A save tells its progress once it has taken this long.
 constexpr double kProgressAfterSeconds = 1.0;
 // A long fill is written in blocks of about this size.
@@ -76,11 +70,6 @@ CVantorixDoc::CVantorixDoc()
           return m_bFileOpen ? m_file.ReadAt(buffer, count, position, error) : 0u;
       })
 {
-}
-
-void CVantorixDoc::SetStatusSink(StatusSink sink)
-{
-    StatusSlot() = std::move(sink);
 }
 
 CVantorixDoc::~CVantorixDoc()
@@ -266,8 +255,8 @@ bool CVantorixDoc::SaveInPlace()
     } catch (...) {
     }
     m_file.AbandonWrite();
-    if (StatusSlot())
-        StatusSlot()(QString());
+    if (m_statusSink)
+        m_statusSink(QString());
     if (touched) {
         // Some changes reached the file and could not be taken back: which bytes still
         // differ is no longer known, so the document stays dirty until a save succeeds.
@@ -299,11 +288,11 @@ void CVantorixDoc::WriteRuns()
     auto told = started;
     const auto tell = [&] {
         const auto now = std::chrono::steady_clock::now();
-        if (!StatusSlot() || std::chrono::duration<double>(now - started).count() < kProgressAfterSeconds ||
+        if (!m_statusSink || std::chrono::duration<double>(now - started).count() < kProgressAfterSeconds ||
             std::chrono::duration<double>(now - told).count() < 0.2)
             return;
         told = now;
-        StatusSlot()(QStringLiteral("Saving %1: %2%").arg(FileName(m_path)).arg(written * 100 / std::max<std::uint64_t>(total, 1)));
+        m_statusSink(QStringLiteral("Saving %1: %2%").arg(FileName(m_path)).arg(written * 100 / std::max<std::uint64_t>(total, 1)));
     };
     std::unique_ptr<std::uint8_t[]> block;
     for (const PendingRun& run : runs) {
@@ -329,8 +318,8 @@ void CVantorixDoc::WriteRuns()
     }
     // Only what reached the disk counts as saved.
     m_file.Sync();
-    if (StatusSlot() && told != started)
-        StatusSlot()(QString());
+    if (m_statusSink && told != started)
+        m_statusSink(QString());
 }
 
 CVantorixDoc::ChangedFileChoice CVantorixDoc::AskAboutChangedFile(const FileCheck& check)

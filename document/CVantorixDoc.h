@@ -163,8 +163,9 @@ public:
     // Told how far a long save has come ("Saving <name>: N%"), and with an empty text when
     // it ends; the main frame shows it in the status bar. A save tells only after about a
     // second, so a short one shows nothing.
+    // Set by whoever shows the document in a window; empty, nobody is told.
     using StatusSink = std::function<void(const QString& text)>;
-    static void SetStatusSink(StatusSink sink);
+    void SetStatusSink(StatusSink sink) { m_statusSink = std::move(sink); }
     // A step that covered more than this many bytes of the file keeps no copy of them
     // across a save: Save asks first, and the step cannot be undone afterwards.
     static constexpr std::uint64_t kMaxKeptBytes = std::uint64_t{256} << 20;
@@ -247,6 +248,7 @@ private:
     // half-way, a byte could not be read back) it stays dirty until the next save succeeds.
     PendingBytes m_pending;
     QString m_path;
+    StatusSink m_statusSink;
     // The state of the file the user was last told about (FileChangeNotice).
     std::optional<FileCheck> m_noticed;
     bool m_bReadOnly = false;

@@ -7,6 +7,7 @@
 #include "frame/CPairedEdit.h"
 #include "frame/ColorCodeText.h"
 #include "framework/MessageBox.h"
+#include "framework/TestSeam.h"
 #include "framework/Trace.h"
 #include "view/QtColor.h"
 #include "view/ViewColors.h"
@@ -30,17 +31,38 @@ namespace vtx {
 
 namespace {
 
-CColorCodesDlg::ColorPicker& Picker()
-{
-    static CColorCodesDlg::ColorPicker picker;
-    return picker;
-}
+using ColorPickerSeam = TestSeam<CColorCodesDlg, QColor(const QColor&, QWidget*)>;
 
 QPushButton* MakeButton(const QString& text, int id, QWidget* parent)
 {
     auto* button = new QPushButton(text, parent);
     button->setObjectName(QString::number(id));
     return button;
+}
+
+// The box with the help text beside the list.
+QGroupBox* MakeHelpBox(QWidget* parent)
+{
+    auto* help = new QGroupBox(parent);
+    const QString quote(QLatin1Char('"'));
+    // The two halves of the text run on in one label, so that the words wrap where the
+    // width allows instead of breaking the sentence where the first half ends.
+    auto* helpText = new QLabel(
+        QStringLiteral("Enter the hex or Ascii code that you want to have color coded. Once you add it to the list, click ")
+            + quote + QStringLiteral("Hex Color") + quote
+            + QStringLiteral(" to edit the color it will be displayed in hex view, and ") + quote
+            + QStringLiteral("Ascii Color") + quote + QStringLiteral(" to edit ")
+            + QStringLiteral("the color it will be displayed in the Ascii view. You can also enter a range. i.e. ") + quote
+            + QStringLiteral("0D-2D") + quote + QStringLiteral(", or ") + quote + QStringLiteral("a-z") + quote
+            + QStringLiteral("."),
+        help);
+    helpText->setObjectName(QStringLiteral("HelpText"));
+    helpText->setWordWrap(true);
+    helpText->setTextFormat(Qt::PlainText);
+    helpText->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    auto* helpLayout = new QVBoxLayout(help);
+    helpLayout->addWidget(helpText);
+    return help;
 }
 
 // The list's current row is where the keyboard would act, not a choice: when the list
@@ -65,7 +87,7 @@ protected:
 
 void CColorCodesDlg::SetColorPicker(ColorPicker picker)
 {
-    Picker() = std::move(picker);
+    ColorPickerSeam::Set(std::move(picker));
 }
 
 CColorCodesDlg::CColorCodesDlg(ColorTable& table, std::string path, std::function<void()> repaintActiveView,
@@ -100,7 +122,33 @@ void CColorCodesDlg::BuildControls()
 {
     // The list comes first so that it has the keyboard focus when the dialog opens.
     auto* codes = new QGroupBox(QStringLiteral("HEX Codes:"), this);
-    m_list = new QTreeWidget(codes);
+    BuildCodeList(codes);
+    auto* codesLayout = new QHBoxLayout(codes);
+    codesLayout->addWidget(m_list, 1);
+    codesLayout->addLayout(BuildEditColumn(codes), 2);
+
+    QPushButton* clear = MakeButton(QStringLiteral("Clear List"), IdClearList, this);
+    QPushButton* save = MakeButton(QStringLiteral("Save"), IdSave, this);
+    QPushButton* cancel = MakeButton(QStringLiteral("Cancel"), IdCancel, this);
+    save->setDefault(true);
+    auto* dialogButtons = new QHBoxLayout;
+    dialogButtons->addWidget(clear);
+    dialogButtons->addStretch(1);
+    dialogButtons->addWidget(save);
+    dialogButtons->addWidget(cancel);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(codes, 1);
+    layout->addLayout(dialogButtons);
+
+    connect(clear, &QPushButton::clicked, this, &CColorCodesDlg::OnClearList);
+    connect(save, &QPushButton::clicked, this, &CColorCodesDlg::OnSave);
+    connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
+}
+
+void CColorCodesDlg::BuildCodeList(QWidget* parent)
+{
+    m_list = new QTreeWidget(parent);
     m_list->setObjectName(QString::number(IdList));
     m_list->setColumnCount(2);
     m_list->setHeaderLabels({QStringLiteral("Hex Code"), QStringLiteral("Ascii Code")});
@@ -119,77 +167,6 @@ void CColorCodesDlg::BuildControls()
     m_list->setItemDelegate(new SelectionOnlyDelegate(m_list));
     m_list->setMinimumWidth(77 + 75 + 2 * m_list->frameWidth() + 4);
 
-    m_hexEdit = new CPairedEdit(true, codes);
-    m_hexEdit->setObjectName(QString::number(IdHexEdit));
-    m_asciiEdit = new CPairedEdit(true, codes);
-    m_asciiEdit->setObjectName(QString::number(IdAsciiEdit));
-
-    QPushButton* add = MakeButton(QStringLiteral("Add"), IdAdd, codes);
-    QPushButton* remove = MakeButton(QStringLiteral("Remove"), IdRemove, codes);
-    QPushButton* hexColor = MakeButton(QStringLiteral("Hex Color"), IdHexColor, codes);
-    QPushButton* asciiColor = MakeButton(QStringLiteral("Ascii Color"), IdAsciiColor, codes);
-
-    auto* help = new QGroupBox(codes);
-    const QString quote(QLatin1Char('"'));
-    // The two halves of the text run on in one label, so that the words wrap where the
-    // width allows instead of breaking the sentence where the first half ends.
-    auto* helpText = new QLabel(
-        QStringLiteral("Enter the hex or Ascii code that you want to have color coded. Once you add it to the list, click ")
-            + quote + QStringLiteral("Hex Color") + quote
-            + QStringLiteral(" to edit the color it will be displayed in hex view, and ") + quote
-            + QStringLiteral("Ascii Color") + quote + QStringLiteral(" to edit ")
-            + QStringLiteral("the color it will be displayed in the Ascii view. You can also enter a range. i.e. ") + quote
-            + QStringLiteral("0D-2D") + quote + QStringLiteral(", or ") + quote + QStringLiteral("a-z") + quote
-            + QStringLiteral("."),
-        help);
-    helpText->setObjectName(QStringLiteral("HelpText"));
-    helpText->setWordWrap(true);
-    helpText->setTextFormat(Qt::PlainText);
-    helpText->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    auto* helpLayout = new QVBoxLayout(help);
-    helpLayout->addWidget(helpText);
-
-    auto* boxes = new QGridLayout;
-    boxes->addWidget(new QLabel(QStringLiteral("Hex Code:"), codes), 0, 0);
-    boxes->addWidget(m_hexEdit, 0, 1);
-    boxes->addWidget(new QLabel(QStringLiteral("Ascii Char:"), codes), 1, 0);
-    boxes->addWidget(m_asciiEdit, 1, 1);
-    auto* editButtons = new QGridLayout;
-    editButtons->addWidget(add, 0, 0);
-    editButtons->addWidget(remove, 0, 1);
-    editButtons->addWidget(hexColor, 1, 0);
-    editButtons->addWidget(asciiColor, 1, 1);
-
-    auto* right = new QVBoxLayout;
-    right->addLayout(boxes);
-    right->addLayout(editButtons);
-    right->addWidget(help, 1);
-    auto* codesLayout = new QHBoxLayout(codes);
-    codesLayout->addWidget(m_list, 1);
-    codesLayout->addLayout(right, 2);
-
-    QPushButton* clear = MakeButton(QStringLiteral("Clear List"), IdClearList, this);
-    QPushButton* save = MakeButton(QStringLiteral("Save"), IdSave, this);
-    QPushButton* cancel = MakeButton(QStringLiteral("Cancel"), IdCancel, this);
-    save->setDefault(true);
-    auto* dialogButtons = new QHBoxLayout;
-    dialogButtons->addWidget(clear);
-    dialogButtons->addStretch(1);
-    dialogButtons->addWidget(save);
-    dialogButtons->addWidget(cancel);
-
-    auto* layout = new QVBoxLayout(this);
-    layout->addWidget(codes, 1);
-    layout->addLayout(dialogButtons);
-
-    connect(add, &QPushButton::clicked, this, &CColorCodesDlg::OnAdd);
-    connect(remove, &QPushButton::clicked, this, &CColorCodesDlg::OnRemove);
-    connect(hexColor, &QPushButton::clicked, this, [this] { PickColor(true); });
-    connect(asciiColor, &QPushButton::clicked, this, [this] { PickColor(false); });
-    connect(clear, &QPushButton::clicked, this, &CColorCodesDlg::OnClearList);
-    connect(save, &QPushButton::clicked, this, &CColorCodesDlg::OnSave);
-    connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
-
     // The row last selected stays the one Remove and the boxes refer to, even when a later
     // click on empty space clears the highlight.
     connect(m_list, &QTreeWidget::itemSelectionChanged, this, [this] {
@@ -200,6 +177,40 @@ void CColorCodesDlg::BuildControls()
         ShowRowInBoxes(m_selectionMark);
     });
     connect(m_list, &QTreeWidget::itemClicked, this, [this] { ShowRowInBoxes(m_selectionMark); });
+}
+
+QVBoxLayout* CColorCodesDlg::BuildEditColumn(QWidget* parent)
+{
+    m_hexEdit = new CPairedEdit(true, parent);
+    m_hexEdit->setObjectName(QString::number(IdHexEdit));
+    m_asciiEdit = new CPairedEdit(true, parent);
+    m_asciiEdit->setObjectName(QString::number(IdAsciiEdit));
+
+    QPushButton* add = MakeButton(QStringLiteral("Add"), IdAdd, parent);
+    QPushButton* remove = MakeButton(QStringLiteral("Remove"), IdRemove, parent);
+    QPushButton* hexColor = MakeButton(QStringLiteral("Hex Color"), IdHexColor, parent);
+    QPushButton* asciiColor = MakeButton(QStringLiteral("Ascii Color"), IdAsciiColor, parent);
+    connect(add, &QPushButton::clicked, this, &CColorCodesDlg::OnAdd);
+    connect(remove, &QPushButton::clicked, this, &CColorCodesDlg::OnRemove);
+    connect(hexColor, &QPushButton::clicked, this, [this] { PickColor(true); });
+    connect(asciiColor, &QPushButton::clicked, this, [this] { PickColor(false); });
+
+    auto* boxes = new QGridLayout;
+    boxes->addWidget(new QLabel(QStringLiteral("Hex Code:"), parent), 0, 0);
+    boxes->addWidget(m_hexEdit, 0, 1);
+    boxes->addWidget(new QLabel(QStringLiteral("Ascii Char:"), parent), 1, 0);
+    boxes->addWidget(m_asciiEdit, 1, 1);
+    auto* editButtons = new QGridLayout;
+    editButtons->addWidget(add, 0, 0);
+    editButtons->addWidget(remove, 0, 1);
+    editButtons->addWidget(hexColor, 1, 0);
+    editButtons->addWidget(asciiColor, 1, 1);
+
+    auto* column = new QVBoxLayout;
+    column->addLayout(boxes);
+    column->addLayout(editButtons);
+    column->addWidget(MakeHelpBox(parent), 1);
+    return column;
 }
 
 void CColorCodesDlg::LoadFromFile()
@@ -327,7 +338,8 @@ void CColorCodesDlg::OnClearList()
 void CColorCodesDlg::PickColor(bool hexColumn)
 {
     const QColor initial(Qt::black);
-    const QColor picked = Picker() ? Picker()(initial, this) : QColorDialog::getColor(initial, this);
+    const ColorPicker picker = ColorPickerSeam::Get();
+    const QColor picked = picker ? picker(initial, this) : QColorDialog::getColor(initial, this);
     // Cancelled: the user chose nothing, so the box and the entry keep their colours.
     if (!picked.isValid())
         return;

@@ -20,6 +20,7 @@
 class QPushButton;
 class QTreeWidget;
 class QTreeWidgetItem;
+class QVBoxLayout;
 
 namespace vtx {
 
@@ -64,6 +65,9 @@ public:
 
 private:
     void BuildControls();
+    // The list of codes, and the column beside it: the two boxes, their buttons, the help.
+    void BuildCodeList(QWidget* parent);
+    QVBoxLayout* BuildEditColumn(QWidget* parent);
     void LoadFromFile();
     void AppendRow(const QString& code, const QString& characters);
     void ShowRowInBoxes(QTreeWidgetItem* row);

@@ -24,6 +24,7 @@
 #include <map>
 #include <memory>
 #include <optional>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -101,6 +102,8 @@ public:
     [[nodiscard]] QMenu* SignMenu() const { return m_pSignMenu; }
     // A status bar indicator pane by its id (ID_INDICATOR_CAPS ... ID_INDICATOR_OVR).
     [[nodiscard]] QLabel* IndicatorPane(int id) const;
+    // What reads the lock lights for those panes; exists once the frame is created.
+    [[nodiscard]] LockKeyWatcher& LockKeys() const { return *m_pLockKeys; }
     // The pane with the caret's offset and the selection's length.
     [[nodiscard]] QLabel* CaretPane() const { return m_pCaretPane; }
     [[nodiscard]] CCoolMenuManager& MenuManager() { return m_menuManager; }
@@ -162,9 +165,27 @@ protected:
     void dropEvent(QDropEvent* event) override;
 
 private:
+    // The frame's own commands as rows of data: an id, the prompt, the menu text, up to two
+    // keys (Qt::Key_unknown for none), the handler and the update rule (null: always
+    // enabled), and whether the item carries a check mark. The handlers and rules are the
+    // static members of CommandRows (MainFrameCommands.cpp) and ToolRows (MainFrameTools.cpp).
+    struct OwnCommand {
+        int id;
+        const char* prompt;
+        const char* menuText;
+        QKeyCombination keys[2];
+        void (*handler)(CMainFrame& frame, int id);
+        void (*update)(CMainFrame& frame, CCmdUI& ui);
+        bool checkable = false;
+    };
+    struct CommandRows;
+    struct ToolRows;
     void BuildCommandTable();
+    void AddOwnCommands(std::span<const OwnCommand> rows);
+    void AddRecentFileCommands();
     void AddBarCommands();
-    void AddEditCommands();
+    // The focus into a bar box, its text selected.
+    void FocusBox(CCJComboBox* box);
     void AddBarToggle(int id, const QString& prompt, const QString& menuText, CCJToolBar* CMainFrame::*bar);
     void ReplaceDockBars();
     CCJToolBar* CreateBar(const QString& title, const QString& objectName, int resourceId);
@@ -208,10 +229,7 @@ private:
     // True while a document window is active: the rule of most document commands.
     [[nodiscard]] bool HasActiveDocument() const { return MDIGetActive() != nullptr; }
     // The update rule of those commands: enabled exactly while a document window is active.
-    [[nodiscard]] std::function<void(CCmdUI&)> EnabledWithDocument() const
-    {
-        return [this](CCmdUI& ui) { ui.Enable(HasActiveDocument()); };
-    }
+    static void UpdateWithDocument(CMainFrame& frame, CCmdUI& ui);
     [[nodiscard]] CVantorixView* ActiveHexView() const;
     [[nodiscard]] bool AddressBoxHasFocus() const;
     QAction* GoButtonAction();

@@ -7,16 +7,6 @@
 
 namespace vtx {
 
-namespace {
-
-LockKeyWatcher::Reader& CustomReader()
-{
-    static LockKeyWatcher::Reader reader;
-    return reader;
-}
-
-} // namespace
-
 LockKeyWatcher::LockKeyWatcher(QObject* window, std::function<void(const std::optional<LockKeyStates>&)> changed)
     : QObject(window)
     , m_pWindow(window)
@@ -33,15 +23,10 @@ LockKeyWatcher::~LockKeyWatcher()
         app->removeEventFilter(this);
 }
 
-void LockKeyWatcher::SetReader(Reader reader)
-{
-    CustomReader() = std::move(reader);
-}
-
 void LockKeyWatcher::Read()
 {
     if (m_changed)
-        m_changed(CustomReader() ? CustomReader()() : ReadLockKeyStates());
+        m_changed(m_reader ? m_reader() : ReadLockKeyStates());
 }
 
 bool LockKeyWatcher::eventFilter(QObject* watched, QEvent* event)

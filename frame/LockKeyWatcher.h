@@ -29,7 +29,7 @@ public:
     // Reads now and reports.
     void Read();
     // Where the readings come from; empty restores ReadLockKeyStates. Tests count on this.
-    static void SetReader(Reader reader);
+    void SetReader(Reader reader) { m_reader = std::move(reader); }
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -37,6 +37,7 @@ protected:
 private:
     QObject* m_pWindow;
     std::function<void(const std::optional<LockKeyStates>&)> m_changed;
+    Reader m_reader;
 };
 
 } // namespace vtx

@@ -132,77 +132,359 @@ bool HasCommandItems(const QMenu* menu)
 
 } // namespace
 
+// The handlers and update rules of the frame's own commands, and the tables that name
+// them. A handler gets the frame and the command's id.
+struct CMainFrame::CommandRows {
+    static CWinApp* App() { return AfxGetApp(); }
+
+    static void FileNew(CMainFrame&, int)
+    {
+        if (App())
+            App()->OnFileNew();
+    }
+    static void FileOpen(CMainFrame&, int)
+    {
+        if (App())
+            App()->OnFileOpen();
+    }
+    static void FileClose(CMainFrame& frame, int)
+    {
+        if (CDocManager* manager = frame.DocManager())
+            manager->OnFileClose(frame.GetActiveDocument());
+    }
+    static void FileSave(CMainFrame& frame, int)
+    {
+        CDocManager* manager = frame.DocManager();
+        auto* doc = dynamic_cast<CVantorixDoc*>(frame.GetActiveDocument());
+        if (!manager)
+            return;
+        // Save writes only the changed bytes: that is the count it reports.
+        const std::size_t changed = doc ? doc->PendingChanges().size() : 0;
+        if (manager->DoFileSave(frame.GetActiveDocument()) && doc)
+            frame.ReportSaved(changed, doc->GetPath());
+    }
+    static void UpdateFileSave(CMainFrame& frame, CCmdUI& ui)
+    {
+        // A view-only document has nothing to write; Save As still copies it.
+        const auto* doc = dynamic_cast<const CVantorixDoc*>(frame.GetActiveDocument());
+        ui.Enable(frame.HasActiveDocument() && !(doc && doc->IsReadOnly()));
+    }
+    static void FileSaveAs(CMainFrame& frame, int)
+    {
+        CDocManager* manager = frame.DocManager();
+        auto* doc = dynamic_cast<CVantorixDoc*>(frame.GetActiveDocument());
+        if (!manager)
+            return;
+        const QString before = doc ? doc->GetPath() : QString();
+        // A new file gets every byte; a cancelled dialog leaves the path.
+        if (manager->DoSave(frame.GetActiveDocument(), QString()) && doc && doc->GetPath() != before)
+            frame.ReportSaved(doc->GetFileLength(), doc->GetPath());
+    }
+    static void FilePrint(CMainFrame& frame, int)
+    {
+        if (CView* view = frame.GetActiveView())
+            view->OnFilePrint();
+    }
+    static void FilePrintPreview(CMainFrame& frame, int)
+    {
+        if (CView* view = frame.GetActiveView())
+            view->OnFilePrintPreview(App() ? App()->GetPreviewPages() : 0);
+    }
+    static void FilePrintSetup(CMainFrame&, int)
+    {
+        if (App())
+            App()->OnFilePrintSetup();
+    }
+    static void AppExit(CMainFrame& frame, int)
+    {
+        if (App())
+            App()->OnAppExit();
+        else
+            frame.close();
+    }
+
+    static void Routed(CMainFrame& frame, int id) { frame.RouteEditCommand(id); }
+    static void Find(CMainFrame& frame, int) { frame.OnFind(); }
+    static void FindPrevious(CMainFrame& frame, int) { frame.OnFindPrevious(); }
+    static void Replace(CMainFrame& frame, int) { frame.OnReplace(); }
+    static void FindAll(CMainFrame& frame, int) { frame.FindAll(frame.GetSearchText(), frame.GetSearchSettings()); }
+    static void Goto(CMainFrame& frame, int) { frame.OnGotoCommand(); }
+    static void EditColorCodes(CMainFrame& frame, int) { frame.OnEditColorCodes(); }
+
+    static CCompareWindow* ActiveCompare(const CMainFrame& frame)
+    {
+        return qobject_cast<CCompareWindow*>(frame.MDIClient()->currentSubWindow());
+    }
+    static void FileCompare(CMainFrame& frame, int)
+    {
+        CVantorixView* view = frame.ActiveHexView();
+        CDocManager* manager = frame.DocManager();
+        if (!view || !view->GetDocument() || !manager)
+            return;
+        const QString path = manager->AskFileToOpen();
+        if (!path.isEmpty())
+            CCompareWindow::Open(*view->GetDocument(), path, *manager, *frame.MDIClient());
+        frame.UpdateCommands();
+    }
+    static void NextDifference(CMainFrame& frame, int)
+    {
+        if (CCompareWindow* compare = ActiveCompare(frame))
+            compare->NextDifference();
+    }
+    static void PreviousDifference(CMainFrame& frame, int)
+    {
+        if (CCompareWindow* compare = ActiveCompare(frame))
+            compare->PreviousDifference();
+    }
+    static void WhileComparing(CMainFrame& frame, CCmdUI& ui)
+    {
+        const bool comparing = ActiveCompare(frame) != nullptr;
+        ui.Enable(comparing);
+        ui.SetVisible(comparing);
+    }
+
+    static void ViewDataInspector(CMainFrame& frame, int)
+    {
+        if (frame.m_pInspector)
+            frame.m_pInspector->setVisible(frame.m_pInspector->isHidden());
+    }
+    static void UpdateDataInspector(CMainFrame& frame, CCmdUI& ui)
+    {
+        ui.SetCheck(frame.m_pInspector && !frame.m_pInspector->isHidden());
+    }
+    static void DisplaySettings(CMainFrame& frame, int)
+    {
+        if (CVantorixView* view = frame.ActiveHexView())
+            view->OnDisplaySettings();
+    }
+    static void ViewStatusBar(CMainFrame& frame, int) { frame.statusBar()->setVisible(frame.statusBar()->isHidden()); }
+    static void UpdateStatusBar(CMainFrame& frame, CCmdUI& ui) { ui.SetCheck(!frame.statusBar()->isHidden()); }
+
+    static void WindowNew(CMainFrame& frame, int) { frame.OnWindowNew(); }
+    static void Cascade(CMainFrame& frame, int) { frame.MDICascade(); }
+    static void Tile(CMainFrame& frame, int) { frame.MDITile(); }
+    static void ArrangeIcons(CMainFrame& frame, int) { frame.MDIIconArrange(); }
+    // Arranging windows means nothing while they are tabs.
+    static void WithWindows(CMainFrame& frame, CCmdUI& ui)
+    {
+        ui.Enable(frame.HasActiveDocument() && !frame.IsTabbedDocuments());
+    }
+    static void Tabbed(CMainFrame& frame, int)
+    {
+        frame.SetTabbedDocuments(!frame.IsTabbedDocuments());
+        frame.SaveWindowSettings();
+    }
+    static void UpdateTabbed(CMainFrame& frame, CCmdUI& ui) { ui.SetCheck(frame.IsTabbedDocuments()); }
+    static void KeyboardShortcuts(CMainFrame& frame, int) { frame.OnKeyboardShortcuts(); }
+    static void About(CMainFrame&, int)
+    {
+        if (App())
+            App()->OnAppAbout();
+    }
+    static void MoreInfo(CMainFrame& frame, int) { frame.OpenShellTarget(HomePageUrl()); }
+    static void Comments(CMainFrame& frame, int) { frame.OpenShellTarget(CommentsMailUrl()); }
+
+    static void FocusSearchBox(CMainFrame& frame, int) { frame.FocusBox(frame.m_pSearchBox); }
+    static void FocusHexBox(CMainFrame& frame, int) { frame.FocusBox(frame.m_pHexBox); }
+    static void FocusDecBox(CMainFrame& frame, int) { frame.FocusBox(frame.m_pDecBox); }
+    static void FocusValueBox(CMainFrame& frame, int) { frame.FocusBox(frame.m_pValueBox); }
+    static void SignedValue(CMainFrame& frame, int) { frame.OnSignedValue(); }
+    static void MatchCase(CMainFrame& frame, int)
+    {
+        frame.m_bMatchCase = !frame.m_bMatchCase;
+        frame.m_commands.Update(ID_SEARCH_MATCH_CASE);
+        frame.SearchSettingsChanged();
+    }
+    static void UpdateMatchCase(CMainFrame& frame, CCmdUI& ui) { ui.SetCheck(frame.m_bMatchCase); }
+    static void Sign(CMainFrame& frame, int id)
+    {
+        frame.SetSigned(id == ID_SIGN_SIGNED);
+        frame.OnSignedValue();
+    }
+
+    static const OwnCommand kFile[];
+    static const OwnCommand kExit[];
+    static const OwnCommand kEdit[];
+    static const OwnCommand kBarBoxes[];
+    static const OwnCommand kMatchCaseAndSign[];
+    static const OwnCommand kView[];
+    static const OwnCommand kWindowAndHelp[];
+};
+
+// Ctrl+W, Ctrl+Shift+S, Ctrl+Q and F1 are the desktop's own keys for Close, Save As, Exit
+// and help; as keys of the frame they never reach the view as typed characters.
+const CMainFrame::OwnCommand CMainFrame::CommandRows::kFile[] = {
+    {ID_FILE_NEW, "Create a new document\nNew", nullptr, {Qt::CTRL | Qt::Key_N}, &FileNew, nullptr},
+    {ID_FILE_OPEN, "Open an existing document\nOpen", "&Open...\tCtrl+O", {Qt::CTRL | Qt::Key_O}, &FileOpen,
+     nullptr},
+    {ID_FILE_CLOSE, "Close the active document\nClose", "&Close", {Qt::CTRL | Qt::Key_W}, &FileClose,
+     &UpdateWithDocument},
+    {ID_FILE_SAVE, "Save the active document\nSave", "&Save\tCtrl+S", {Qt::CTRL | Qt::Key_S}, &FileSave,
+     &UpdateFileSave},
+    {ID_FILE_SAVE_AS, "Save the active document with a new name\nSave As", "Save &As...",
+     {Qt::CTRL | Qt::SHIFT | Qt::Key_S}, &FileSaveAs, &UpdateWithDocument},
+    {ID_FILE_PRINT, "Print the active document\nPrint", "&Print...\tCtrl+P", {Qt::CTRL | Qt::Key_P}, &FilePrint,
+     &UpdateWithDocument},
+    {ID_FILE_PRINT_PREVIEW, "Display full pages\nPrint Preview", "Print Pre&view", {}, &FilePrintPreview,
+     &UpdateWithDocument},
+    {ID_FILE_PRINT_SETUP, "Change the printer and printing options\nPrint Setup", "P&rint Setup...", {},
+     &FilePrintSetup, nullptr},
+};
+
+const CMainFrame::OwnCommand CMainFrame::CommandRows::kExit[] = {
+    {ID_APP_EXIT, "Quit the application; prompts to save documents\nExit", "E&xit", {Qt::CTRL | Qt::Key_Q},
+     &AppExit, nullptr},
+};
+
+const CMainFrame::OwnCommand CMainFrame::CommandRows::kEdit[] = {
+    {ID_EDIT_UNDO, "Undo the last action\nUndo", "&Undo\tCtrl+Z", {Qt::CTRL | Qt::Key_Z, Qt::ALT | Qt::Key_Backspace},
+     &Routed, &UpdateWithDocument},
+    {ID_EDIT_REDO, "Redo the previously undone action\nRedo", "&Redo\tCtrl+Y",
+     {Qt::CTRL | Qt::Key_Y, Qt::CTRL | Qt::SHIFT | Qt::Key_Z}, &Routed, &UpdateWithDocument},
+    // The hex view only overwrites bytes: Cut serves the bar boxes.
+    {ID_EDIT_CUT,
+     "Cut the selection of a bar box and put it on the Clipboard; bytes of the file cannot be removed\nCut",
+     "Cu&t\tCtrl+X", {Qt::CTRL | Qt::Key_X, Qt::SHIFT | Qt::Key_Delete}, &Routed, &UpdateWithDocument},
+    {ID_EDIT_COPY, "Copy the selection and put it on the Clipboard\nCopy", "&Copy\tCtrl+C",
+     {Qt::CTRL | Qt::Key_C, Qt::CTRL | Qt::Key_Insert}, &Routed, &UpdateWithDocument},
+    {ID_EDIT_PASTE, "Insert Clipboard contents\nPaste", "&Paste\tCtrl+V",
+     {Qt::CTRL | Qt::Key_V, Qt::SHIFT | Qt::Key_Insert}, &Routed, &UpdateWithDocument},
+    {ID_EDIT_FILL, "Fill the selection with a repeated pattern\nFill Selection", "F&ill Selection...\tCtrl+Shift+F",
+     {Qt::CTRL | Qt::SHIFT | Qt::Key_F}, &Routed, &UpdateWithDocument},
+    {ID_EDIT_COPY_HEX, "Copy the selection as hexadecimal values\nCopy as Hex", "Copy as &Hex", {}, &Routed,
+     &UpdateWithDocument},
+    {ID_EDIT_SELECT_ALL, "Select the entire document\nSelect All", "Select &All\tCtrl+A", {Qt::CTRL | Qt::Key_A},
+     &Routed, &UpdateWithDocument},
+    {ID_FIND, "Search The Document\nFind", "&Find", {Qt::Key_F3}, &Find, &UpdateWithDocument},
+    {ID_FIND_PREVIOUS, "Search The Document backwards\nFind Previous", "Find Pre&vious", {Qt::SHIFT | Qt::Key_F3},
+     &FindPrevious, &UpdateWithDocument},
+    // Replace and Find All.
+    {ID_EDIT_REPLACE, "Replace matches of a text with another of the same length\nReplace", "&Replace...\tCtrl+H",
+     {Qt::CTRL | Qt::Key_H}, &Replace, &UpdateWithDocument},
+    {ID_EDIT_FIND_ALL, "List every match of the search text\nFind All", "Find &All", {}, &FindAll,
+     &UpdateWithDocument},
+    // Ctrl+J goes only from an address box; from anywhere else it leads into the hex box, so
+    // that the digits typed next land there and never in the file. Ctrl+G, the desktop's key
+    // for going to a place, does the same.
+    {ID_GOTO_ADDRESS, "Go To Address\nGo To Address", "&Goto Address", {Qt::CTRL | Qt::Key_J, Qt::CTRL | Qt::Key_G},
+     &Goto, &UpdateWithDocument},
+    // Comparing two files: File > Compare With, and F6 and Shift+F6 while a compare window is
+    // active (the Edit menu shows them only then).
+    {CCompareWindow::ID_FILE_COMPARE, "Compare the active document with another file, side by side\nCompare With",
+     "Co&mpare With...", {}, &FileCompare, &UpdateWithDocument},
+    {CCompareWindow::ID_NEXT_DIFFERENCE, "Select the next run of differing bytes in both files\nNext Difference",
+     "Next &Difference\tF6", {Qt::Key_F6}, &NextDifference, &WhileComparing},
+    {CCompareWindow::ID_PREVIOUS_DIFFERENCE,
+     "Select the previous run of differing bytes in both files\nPrevious Difference", "Previous Di&fference\tShift+F6",
+     {Qt::SHIFT | Qt::Key_F6}, &PreviousDifference, &WhileComparing},
+    {ID_EDIT_COLOR_CODES, "Edit Color Codes\nEdit Color Codes", "Edit Color Codes", {Qt::ALT | Qt::Key_C},
+     &EditColorCodes, nullptr},
+};
+
+// The boxes' own commands put the focus into the box; their rules enable the box. Ctrl+F,
+// the desktop's key for find, leads into the search box; the Edit menu names it.
+const CMainFrame::OwnCommand CMainFrame::CommandRows::kBarBoxes[] = {
+    {ID_SEARCH_TEXT, "Search The Document for the specified text\nSearch Text", "Search &Text", {Qt::CTRL | Qt::Key_F},
+     &FocusSearchBox, &UpdateWithDocument},
+    {ID_GOTO_HEX, "Go To Hex Address\nGo To Hex Address", nullptr, {}, &FocusHexBox, nullptr},
+    {ID_GOTO_DEC, "Go To Decimal Address\nGo To Decimal Address", nullptr, {}, &FocusDecBox, nullptr},
+    {ID_VALUE, "The Value of Selected Bytes (Up to 4 Bytes)\nSelected Byte Value", nullptr, {}, &FocusValueBox,
+     &UpdateWithDocument},
+    {ID_SIGNED_VALUE, "Displays Signed Value if Checked\nSigned Value", nullptr, {}, &SignedValue,
+     &UpdateWithDocument},
+};
+
+// Match case is a switch rather than a choice among items: the frame keeps it, the check
+// mark shows it. On from the start, so that a search matches bytes exactly unless the user
+// asks. The sign is the check mark of its two items.
+const CMainFrame::OwnCommand CMainFrame::CommandRows::kMatchCaseAndSign[] = {
+    {ID_SEARCH_MATCH_CASE, "Match upper and lower case in Ascii and Unicode searches", "Match &case", {},
+     &MatchCase, &UpdateMatchCase},
+    {ID_SIGN_SIGNED, "Show Signed Value", "Signed", {}, &Sign, nullptr, true},
+    {ID_SIGN_UNSIGNED, "Show Unsigned Value", "Unsigned", {}, &Sign, nullptr, true},
+};
+
+const CMainFrame::OwnCommand CMainFrame::CommandRows::kView[] = {
+    {ID_VIEW_DATA_INSPECTOR, "Show or hide the Data Inspector\nData Inspector", "Data &Inspector", {},
+     &ViewDataInspector, &UpdateDataInspector},
+    {CVantorixView::ID_DISPLAY_SETTINGS,
+     "Change the bytes per line and the group size of the active window\nDisplay Settings", "&Display Settings...", {},
+     &DisplaySettings, &UpdateWithDocument},
+    {ID_VIEW_STATUS_BAR, "Show or hide the status bar\nToggle StatusBar", "&Status Bar", {}, &ViewStatusBar,
+     &UpdateStatusBar},
+};
+
+// F1 is the desktop's help key: it lists the keys; About stays in the menu.
+const CMainFrame::OwnCommand CMainFrame::CommandRows::kWindowAndHelp[] = {
+    {ID_WINDOW_NEW, "Open another window for the active document\nNew Window", "&New Window", {}, &WindowNew,
+     &UpdateWithDocument},
+    {ID_WINDOW_CASCADE, "Arrange windows so they overlap\nCascade Windows", "&Cascade", {}, &Cascade,
+     &WithWindows},
+    {ID_WINDOW_TILE_HORZ, "Arrange windows as non-overlapping tiles\nTile Windows", "&Tile", {}, &Tile,
+     &WithWindows},
+    {ID_WINDOW_ARRANGE, "Arrange icons at the bottom of the window\nArrange Icons", "&Arrange Icons", {},
+     &ArrangeIcons, &WithWindows},
+    {ID_WINDOW_TABBED, "Show the document windows as tabs\nTabbed Documents", "&Tabbed Documents", {}, &Tabbed,
+     &UpdateTabbed, true},
+    {ID_HELP_KEYBOARD, "List every command with its keys\nKeyboard Shortcuts", "&Keyboard Shortcuts", {Qt::Key_F1},
+     &KeyboardShortcuts, nullptr},
+    {ID_APP_ABOUT, "Display program information, version number and copyright\nAbout", "&About Vantorix...", {},
+     &About, nullptr},
+    {ID_MORE_INFO, "Dunmerrow Web Site", "More Info...", {}, &MoreInfo, nullptr},
+    {ID_COMMENTS, "Mail Dunmerrow with Comments", "Comments?", {}, &Comments, nullptr},
+};
+
 void CMainFrame::BuildCommandTable()
 {
-    const auto app = [] { return AfxGetApp(); };
-    const auto withDocument = EnabledWithDocument();
+    AddOwnCommands(CommandRows::kFile);
+    AddRecentFileCommands();
+    AddOwnCommands(CommandRows::kExit);
+    AddOwnCommands(CommandRows::kEdit);
+    AddBarCommands();
+    AddToolCommands();
+    AddBarToggle(ID_VIEW_TOOLBAR, QStringLiteral("Show or hide the toolbar\nToggle ToolBar"), QStringLiteral("&Toolbar"),
+                 &CMainFrame::m_pMainBar);
+    AddBarToggle(ID_VIEW_SEARCH_BAR, QString(), QStringLiteral("Search Bar"), &CMainFrame::m_pSearchBar);
+    AddBarToggle(ID_VIEW_GOTO_BAR, QString(), QStringLiteral("Goto Bar"), &CMainFrame::m_pGotoBar);
+    AddBarToggle(ID_VIEW_VALUE_BAR, QString(), QStringLiteral("Value Bar"), &CMainFrame::m_pValueBar);
+    AddOwnCommands(CommandRows::kView);
+    AddOwnCommands(CommandRows::kWindowAndHelp);
+}
 
-    // File.
-    m_commands.Add({ID_FILE_NEW, QStringLiteral("Create a new document\nNew"), {}, {QKeySequence(QStringLiteral("Ctrl+N"))},
-                    [app] { if (app()) app()->OnFileNew(); }, {}});
-    m_commands.Add({ID_FILE_OPEN, QStringLiteral("Open an existing document\nOpen"), QStringLiteral("&Open...\tCtrl+O"),
-                    {QKeySequence(QStringLiteral("Ctrl+O"))}, [app] { if (app()) app()->OnFileOpen(); }, {}});
-    // Ctrl+W, Ctrl+Shift+S, Ctrl+Q and F1 are the desktop's own keys for Close, Save As,
-    // Exit and help; as keys of the frame they never reach the view as typed characters.
-    m_commands.Add({ID_FILE_CLOSE, QStringLiteral("Close the active document\nClose"), QStringLiteral("&Close"),
-                    {QKeySequence(Qt::CTRL | Qt::Key_W)},
-                    [this] {
-                        if (CDocManager* manager = DocManager())
-                            manager->OnFileClose(GetActiveDocument());
-                    },
-                    withDocument});
-    m_commands.Add({ID_FILE_SAVE, QStringLiteral("Save the active document\nSave"), QStringLiteral("&Save\tCtrl+S"),
-                    {QKeySequence(QStringLiteral("Ctrl+S"))},
-                    [this] {
-                        CDocManager* manager = DocManager();
-                        auto* doc = dynamic_cast<CVantorixDoc*>(GetActiveDocument());
-                        if (!manager)
-                            return;
-                        // Save writes only the changed bytes: that is the count it reports.
-                        const std::size_t changed = doc ? doc->PendingChanges().size() : 0;
-                        if (manager->DoFileSave(GetActiveDocument()) && doc)
-                            ReportSaved(changed, doc->GetPath());
-                    },
-                    [this](CCmdUI& ui) {
-                        // A view-only document has nothing to write; Save As still copies it.
-                        const auto* doc = dynamic_cast<const CVantorixDoc*>(GetActiveDocument());
-                        ui.Enable(HasActiveDocument() && !(doc && doc->IsReadOnly()));
-                    }});
-    m_commands.Add({ID_FILE_SAVE_AS, QStringLiteral("Save the active document with a new name\nSave As"),
-                    QStringLiteral("Save &As..."), {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S)},
-                    [this] {
-                        CDocManager* manager = DocManager();
-                        auto* doc = dynamic_cast<CVantorixDoc*>(GetActiveDocument());
-                        if (!manager)
-                            return;
-                        const QString before = doc ? doc->GetPath() : QString();
-                        // A new file gets every byte; a cancelled dialog leaves the path.
-                        if (manager->DoSave(GetActiveDocument(), QString()) && doc && doc->GetPath() != before)
-                            ReportSaved(doc->GetFileLength(), doc->GetPath());
-                    },
-                    withDocument});
-    m_commands.Add({ID_FILE_PRINT, QStringLiteral("Print the active document\nPrint"), QStringLiteral("&Print...\tCtrl+P"),
-                    {QKeySequence(QStringLiteral("Ctrl+P"))},
-                    [this] {
-                        if (CView* view = GetActiveView())
-                            view->OnFilePrint();
-                    },
-                    withDocument});
-    m_commands.Add({ID_FILE_PRINT_PREVIEW, QStringLiteral("Display full pages\nPrint Preview"),
-                    QStringLiteral("Print Pre&view"), {},
-                    [this, app] {
-                        if (CView* view = GetActiveView())
-                            view->OnFilePrintPreview(app() ? app()->GetPreviewPages() : 0);
-                    },
-                    withDocument});
-    m_commands.Add({ID_FILE_PRINT_SETUP, QStringLiteral("Change the printer and printing options\nPrint Setup"),
-                    QStringLiteral("P&rint Setup..."), {}, [app] { if (app()) app()->OnFilePrintSetup(); }, {}});
+void CMainFrame::UpdateWithDocument(CMainFrame& frame, CCmdUI& ui)
+{
+    ui.Enable(frame.HasActiveDocument());
+}
+
+void CMainFrame::AddOwnCommands(std::span<const OwnCommand> rows)
+{
+    for (const OwnCommand& row : rows) {
+        QList<QKeySequence> keys;
+        for (const QKeyCombination key : row.keys)
+            if (key.key() != Qt::Key_unknown)
+                keys << QKeySequence(key);
+        CommandRow command{row.id, QString::fromUtf8(row.prompt), QString::fromUtf8(row.menuText), keys,
+                           [this, handler = row.handler, id = row.id] { handler(*this, id); }, {}};
+        if (const auto update = row.update)
+            command.update = [this, update](CCmdUI& ui) { update(*this, ui); };
+        QAction* action = m_commands.Add(std::move(command));
+        if (row.checkable)
+            action->setCheckable(true);
+    }
+}
+
+void CMainFrame::AddRecentFileCommands()
+{
     for (int i = 0; i < kRecentFileItems; ++i) {
         m_commands.Add({ID_FILE_MRU_FILE1 + i, QStringLiteral("Open this document"),
                         i == 0 ? QStringLiteral("Recent File") : QStringLiteral("Recent File %1").arg(i + 1), {},
-                        [app, i] { if (app()) app()->OnOpenRecentFile(i); },
-                        [app, i](CCmdUI& ui) {
-                            const CRecentFileList* list = app() ? app()->GetRecentFileList() : nullptr;
+                        [i] {
+                            if (CWinApp* app = AfxGetApp())
+                                app->OnOpenRecentFile(i);
+                        },
+                        [i](CCmdUI& ui) {
+                            const CWinApp* app = AfxGetApp();
+                            const CRecentFileList* list = app ? app->GetRecentFileList() : nullptr;
                             const int count = list ? list->Count() : 0;
                             if (i < count) {
                                 ui.SetText(list->MenuText(i));
@@ -216,199 +498,11 @@ void CMainFrame::BuildCommandTable()
                             }
                         }});
     }
-    m_commands.Add({ID_APP_EXIT, QStringLiteral("Quit the application; prompts to save documents\nExit"),
-                    QStringLiteral("E&xit"), {QKeySequence(Qt::CTRL | Qt::Key_Q)},
-                    [this, app] {
-                        if (app())
-                            app()->OnAppExit();
-                        else
-                            close();
-                    },
-                    {}});
-
-    // Edit and the bars.
-    AddEditCommands();
-    AddBarCommands();
-    AddToolCommands();
-
-    // View.
-    AddBarToggle(ID_VIEW_TOOLBAR, QStringLiteral("Show or hide the toolbar\nToggle ToolBar"), QStringLiteral("&Toolbar"),
-                 &CMainFrame::m_pMainBar);
-    AddBarToggle(ID_VIEW_SEARCH_BAR, QString(), QStringLiteral("Search Bar"), &CMainFrame::m_pSearchBar);
-    AddBarToggle(ID_VIEW_GOTO_BAR, QString(), QStringLiteral("Goto Bar"), &CMainFrame::m_pGotoBar);
-    AddBarToggle(ID_VIEW_VALUE_BAR, QString(), QStringLiteral("Value Bar"), &CMainFrame::m_pValueBar);
-    m_commands.Add({ID_VIEW_DATA_INSPECTOR, QStringLiteral("Show or hide the Data Inspector\nData Inspector"),
-                    QStringLiteral("Data &Inspector"), {},
-                    [this] {
-                        if (m_pInspector)
-                            m_pInspector->setVisible(m_pInspector->isHidden());
-                    },
-                    [this](CCmdUI& ui) { ui.SetCheck(m_pInspector && !m_pInspector->isHidden()); }});
-    m_commands.Add({CVantorixView::ID_DISPLAY_SETTINGS,
-                    QStringLiteral("Change the bytes per line and the group size of the active window\nDisplay Settings"),
-                    QStringLiteral("&Display Settings..."), {},
-                    [this] {
-                        if (CVantorixView* view = ActiveHexView())
-                            view->OnDisplaySettings();
-                    },
-                    withDocument});
-    m_commands.Add({ID_VIEW_STATUS_BAR, QStringLiteral("Show or hide the status bar\nToggle StatusBar"),
-                    QStringLiteral("&Status Bar"), {},
-                    [this] { statusBar()->setVisible(statusBar()->isHidden()); },
-                    [this](CCmdUI& ui) { ui.SetCheck(!statusBar()->isHidden()); }});
-
-    // Window. Arranging windows means nothing while they are tabs.
-    const auto withWindows = [this](CCmdUI& ui) { ui.Enable(HasActiveDocument() && !IsTabbedDocuments()); };
-    m_commands.Add({ID_WINDOW_NEW, QStringLiteral("Open another window for the active document\nNew Window"),
-                    QStringLiteral("&New Window"), {}, [this] { OnWindowNew(); }, withDocument});
-    m_commands.Add({ID_WINDOW_CASCADE, QStringLiteral("Arrange windows so they overlap\nCascade Windows"),
-                    QStringLiteral("&Cascade"), {}, [this] { MDICascade(); }, withWindows});
-    m_commands.Add({ID_WINDOW_TILE_HORZ, QStringLiteral("Arrange windows as non-overlapping tiles\nTile Windows"),
-                    QStringLiteral("&Tile"), {}, [this] { MDITile(); }, withWindows});
-    m_commands.Add({ID_WINDOW_ARRANGE, QStringLiteral("Arrange icons at the bottom of the window\nArrange Icons"),
-                    QStringLiteral("&Arrange Icons"), {}, [this] { MDIIconArrange(); }, withWindows});
-    m_commands.Add({ID_WINDOW_TABBED, QStringLiteral("Show the document windows as tabs\nTabbed Documents"),
-                    QStringLiteral("&Tabbed Documents"), {},
-                    [this] {
-                        SetTabbedDocuments(!IsTabbedDocuments());
-                        SaveWindowSettings();
-                    },
-                    [this](CCmdUI& ui) { ui.SetCheck(IsTabbedDocuments()); }})
-        ->setCheckable(true);
-
-    // Help.
-    // F1 is the desktop's help key: it lists the keys; About stays in the menu.
-    m_commands.Add({ID_HELP_KEYBOARD, QStringLiteral("List every command with its keys\nKeyboard Shortcuts"),
-                    QStringLiteral("&Keyboard Shortcuts"), {QKeySequence(Qt::Key_F1)}, [this] { OnKeyboardShortcuts(); },
-                    {}});
-    m_commands.Add({ID_APP_ABOUT, QStringLiteral("Display program information, version number and copyright\nAbout"),
-                    QStringLiteral("&About Vantorix..."), {}, [app] { if (app()) app()->OnAppAbout(); }, {}});
-    m_commands.Add({ID_MORE_INFO, QStringLiteral("Dunmerrow Web Site"), QStringLiteral("More Info..."), {},
-                    [this] { OpenShellTarget(HomePageUrl()); }, {}});
-    m_commands.Add({ID_COMMENTS, QStringLiteral("Mail Dunmerrow with Comments"), QStringLiteral("Comments?"), {},
-                    [this] { OpenShellTarget(CommentsMailUrl()); }, {}});
-}
-
-void CMainFrame::AddEditCommands()
-{
-    const auto withDocument = EnabledWithDocument();
-    const auto routed = [this](int id) { return [this, id] { RouteEditCommand(id); }; };
-    const auto keys = [](QKeyCombination principal, QKeyCombination second) {
-        return QList<QKeySequence>{QKeySequence(principal), QKeySequence(second)};
-    };
-
-    m_commands.Add({ID_EDIT_UNDO, QStringLiteral("Undo the last action\nUndo"), QStringLiteral("&Undo\tCtrl+Z"),
-                    keys(Qt::CTRL | Qt::Key_Z, Qt::ALT | Qt::Key_Backspace), routed(ID_EDIT_UNDO), withDocument});
-    m_commands.Add({ID_EDIT_REDO, QStringLiteral("Redo the previously undone action\nRedo"),
-                    QStringLiteral("&Redo\tCtrl+Y"), keys(Qt::CTRL | Qt::Key_Y, Qt::CTRL | Qt::SHIFT | Qt::Key_Z),
-                    routed(ID_EDIT_REDO), withDocument});
-    // The hex view only overwrites bytes: Cut serves the bar boxes.
-    m_commands.Add({ID_EDIT_CUT,
-                    QStringLiteral("Cut the selection of a bar box and put it on the Clipboard; bytes of the "
-                                   "file cannot be removed\nCut"),
-                    QStringLiteral("Cu&t\tCtrl+X"), keys(Qt::CTRL | Qt::Key_X, Qt::SHIFT | Qt::Key_Delete),
-                    routed(ID_EDIT_CUT), withDocument});
-    m_commands.Add({ID_EDIT_COPY, QStringLiteral("Copy the selection and put it on the Clipboard\nCopy"),
-                    QStringLiteral("&Copy\tCtrl+C"), keys(Qt::CTRL | Qt::Key_C, Qt::CTRL | Qt::Key_Insert),
-                    routed(ID_EDIT_COPY), withDocument});
-    m_commands.Add({ID_EDIT_PASTE, QStringLiteral("Insert Clipboard contents\nPaste"), QStringLiteral("&Paste\tCtrl+V"),
-                    keys(Qt::CTRL | Qt::Key_V, Qt::SHIFT | Qt::Key_Insert), routed(ID_EDIT_PASTE), withDocument});
-    m_commands.Add({ID_EDIT_FILL, QStringLiteral("Fill the selection with a repeated pattern\nFill Selection"),
-                    QStringLiteral("F&ill Selection...\tCtrl+Shift+F"), {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_F)},
-                    routed(ID_EDIT_FILL), withDocument});
-    m_commands.Add({ID_EDIT_COPY_HEX, QStringLiteral("Copy the selection as hexadecimal values\nCopy as Hex"),
-                    QStringLiteral("Copy as &Hex"), {}, routed(ID_EDIT_COPY_HEX), withDocument});
-    m_commands.Add({ID_EDIT_SELECT_ALL, QStringLiteral("Select the entire document\nSelect All"),
-                    QStringLiteral("Select &All\tCtrl+A"), {QKeySequence(Qt::CTRL | Qt::Key_A)},
-                    routed(ID_EDIT_SELECT_ALL), withDocument});
-    m_commands.Add({ID_FIND, QStringLiteral("Search The Document\nFind"), QStringLiteral("&Find"),
-                    {QKeySequence(Qt::Key_F3)}, [this] { OnFind(); }, withDocument});
-    m_commands.Add({ID_FIND_PREVIOUS, QStringLiteral("Search The Document backwards\nFind Previous"),
-                    QStringLiteral("Find Pre&vious"), {QKeySequence(Qt::SHIFT | Qt::Key_F3)},
-                    [this] { OnFindPrevious(); }, withDocument});
-    // Replace and Find All.
-    m_commands.Add({ID_EDIT_REPLACE, QStringLiteral("Replace matches of a text with another of the same length\nReplace"),
-                    QStringLiteral("&Replace...\tCtrl+H"), {QKeySequence(Qt::CTRL | Qt::Key_H)}, [this] { OnReplace(); },
-                    withDocument});
-    m_commands.Add({ID_EDIT_FIND_ALL, QStringLiteral("List every match of the search text\nFind All"),
-                    QStringLiteral("Find &All"), {},
-                    [this] { FindAll(GetSearchText(), GetSearchSettings()); }, withDocument});
-    // Ctrl+J goes only from an address box; from anywhere else it leads into the hex box,
-    // so that the digits typed next land there and never in the file. Ctrl+G, the
-    // desktop's key for going to a place, does the same.
-    m_commands.Add({ID_GOTO_ADDRESS, QStringLiteral("Go To Address\nGo To Address"), QStringLiteral("&Goto Address"),
-                    {QKeySequence(Qt::CTRL | Qt::Key_J), QKeySequence(Qt::CTRL | Qt::Key_G)},
-                    [this] { OnGotoCommand(); }, withDocument});
-    // Comparing two files: File > Compare With, and F6 and Shift+F6 while a compare window
-    // is active (the Edit menu shows them only then).
-    const auto activeCompare = [this] { return qobject_cast<CCompareWindow*>(MDIClient()->currentSubWindow()); };
-    const auto whileComparing = [activeCompare](CCmdUI& ui) {
-        const bool comparing = activeCompare() != nullptr;
-        ui.Enable(comparing);
-        ui.SetVisible(comparing);
-    };
-    m_commands.Add({CCompareWindow::ID_FILE_COMPARE,
-                    QStringLiteral("Compare the active document with another file, side by side\nCompare With"),
-                    QStringLiteral("Co&mpare With..."), {},
-                    [this] {
-                        CVantorixView* view = ActiveHexView();
-                        CDocManager* manager = DocManager();
-                        if (!view || !view->GetDocument() || !manager)
-                            return;
-                        const QString path = manager->AskFileToOpen();
-                        if (!path.isEmpty())
-                            CCompareWindow::Open(*view->GetDocument(), path, *manager, *MDIClient());
-                        UpdateCommands();
-                    },
-                    withDocument});
-    m_commands.Add({CCompareWindow::ID_NEXT_DIFFERENCE,
-                    QStringLiteral("Select the next run of differing bytes in both files\nNext Difference"),
-                    QStringLiteral("Next &Difference\tF6"), {QKeySequence(Qt::Key_F6)},
-                    [activeCompare] {
-                        if (CCompareWindow* compare = activeCompare())
-                            compare->NextDifference();
-                    },
-                    whileComparing});
-    m_commands.Add({CCompareWindow::ID_PREVIOUS_DIFFERENCE,
-                    QStringLiteral("Select the previous run of differing bytes in both files\nPrevious Difference"),
-                    QStringLiteral("Previous Di&fference\tShift+F6"), {QKeySequence(Qt::SHIFT | Qt::Key_F6)},
-                    [activeCompare] {
-                        if (CCompareWindow* compare = activeCompare())
-                            compare->PreviousDifference();
-                    },
-                    whileComparing});
-    m_commands.Add({ID_EDIT_COLOR_CODES, QStringLiteral("Edit Color Codes\nEdit Color Codes"),
-                    QStringLiteral("Edit Color Codes"), {QKeySequence(Qt::ALT | Qt::Key_C)},
-                    [this] { OnEditColorCodes(); }, {}});
 }
 
 void CMainFrame::AddBarCommands()
 {
-    const auto withDocument = EnabledWithDocument();
-    // The boxes' own commands put the focus into the box; their rules enable the box.
-    const auto focusBox = [this](CCJComboBox* CMainFrame::*box) {
-        return [this, box] {
-            if (CCJComboBox* target = this->*box) {
-                target->setFocus(Qt::ShortcutFocusReason);
-                if (QLineEdit* edit = target->lineEdit())
-                    edit->selectAll();
-            }
-        };
-    };
-
-    // Ctrl+F, the desktop's key for find, leads into the search box; the Edit menu names it.
-    m_commands.Add({ID_SEARCH_TEXT, QStringLiteral("Search The Document for the specified text\nSearch Text"),
-                    QStringLiteral("Search &Text"), {QKeySequence(Qt::CTRL | Qt::Key_F)},
-                    focusBox(&CMainFrame::m_pSearchBox), withDocument});
-    m_commands.Add({ID_GOTO_HEX, QStringLiteral("Go To Hex Address\nGo To Hex Address"), {}, {},
-                    focusBox(&CMainFrame::m_pHexBox), {}});
-    m_commands.Add({ID_GOTO_DEC, QStringLiteral("Go To Decimal Address\nGo To Decimal Address"), {}, {},
-                    focusBox(&CMainFrame::m_pDecBox), {}});
-    m_commands.Add({ID_VALUE, QStringLiteral("The Value of Selected Bytes (Up to 4 Bytes)\nSelected Byte Value"), {},
-                    {}, focusBox(&CMainFrame::m_pValueBox), withDocument});
-    m_commands.Add({ID_SIGNED_VALUE, QStringLiteral("Displays Signed Value if Checked\nSigned Value"), {}, {},
-                    [this] { OnSignedValue(); }, withDocument});
-
+    AddOwnCommands(CommandRows::kBarBoxes);
     // The search type and the sign are the check marks of these items; each choice marks
     // its own item and clears the others.
     for (const SearchTypeItem& item : kSearchTypeItems) {
@@ -417,30 +511,16 @@ void CMainFrame::AddBarCommands()
                         [this, type] { SetSearchType(type); }, {}})
             ->setCheckable(true);
     }
-    // A switch rather than a choice among items: the frame keeps it, the check mark shows
-    // it. On from the start, so that a search matches bytes exactly unless the user asks.
-    m_commands.Add({ID_SEARCH_MATCH_CASE, QStringLiteral("Match upper and lower case in Ascii and Unicode searches"),
-                    QStringLiteral("Match &case"), {},
-                    [this] {
-                        m_bMatchCase = !m_bMatchCase;
-                        m_commands.Update(ID_SEARCH_MATCH_CASE);
-                        SearchSettingsChanged();
-                    },
-                    [this](CCmdUI& ui) { ui.SetCheck(m_bMatchCase); }});
-    m_commands.Add({ID_SIGN_SIGNED, QStringLiteral("Show Signed Value"), QStringLiteral("Signed"), {},
-                    [this] {
-                        SetSigned(true);
-                        OnSignedValue();
-                    },
-                    {}})
-        ->setCheckable(true);
-    m_commands.Add({ID_SIGN_UNSIGNED, QStringLiteral("Show Unsigned Value"), QStringLiteral("Unsigned"), {},
-                    [this] {
-                        SetSigned(false);
-                        OnSignedValue();
-                    },
-                    {}})
-        ->setCheckable(true);
+    AddOwnCommands(CommandRows::kMatchCaseAndSign);
+}
+
+void CMainFrame::FocusBox(CCJComboBox* box)
+{
+    if (box) {
+        box->setFocus(Qt::ShortcutFocusReason);
+        if (QLineEdit* edit = box->lineEdit())
+            edit->selectAll();
+    }
 }
 
 void CMainFrame::AddBarToggle(int id, const QString& prompt, const QString& menuText, CCJToolBar* CMainFrame::*bar)

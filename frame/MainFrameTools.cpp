@@ -23,84 +23,99 @@
 
 namespace vtx {
 
-void CMainFrame::AddToolCommands()
-{
-    const auto withDocument = EnabledWithDocument();
-
-    m_commands.Add({ID_TOOLS_CHECKSUM,
-                    QStringLiteral("Compute checksums of the selection, or of the whole document\nChecksum"),
-                    QStringLiteral("&Checksum...\tCtrl+Shift+K"), {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_K)},
-                    [this] {
-                        CVantorixView* view = ActiveHexView();
-                        CVantorixDoc* doc = view ? view->GetDocument() : nullptr;
-                        if (doc && doc->IsFileOpen())
-                            RunChecksumCommand(this, *doc, view->SelectedRange());
-                    },
-                    withDocument});
+// The tools' handlers and rules, and their rows.
+struct CMainFrame::ToolRows {
+    static void Checksum(CMainFrame& frame, int)
+    {
+        CVantorixView* view = frame.ActiveHexView();
+        CVantorixDoc* doc = view ? view->GetDocument() : nullptr;
+        if (doc && doc->IsFileOpen())
+            RunChecksumCommand(&frame, *doc, view->SelectedRange());
+    }
 
     // Bookmarks at the caret of the active window.
-    const auto bookmarks = [frame = this](void (CBookmarksDock::*step)()) -> std::function<void()> {
-        return [frame, step] {
-            if (CBookmarksDock* dock = frame->m_pBookmarks) {
-                dock->Follow(frame->ActiveHexView());
-                (dock->*step)();
-            }
-        };
-    };
-    m_commands.Add({ID_BOOKMARK_TOGGLE, QStringLiteral("Set or clear a bookmark at the caret\nToggle Bookmark"),
-                    QStringLiteral("&Toggle Bookmark\tCtrl+F2"), {QKeySequence(Qt::CTRL | Qt::Key_F2)},
-                    bookmarks(&CBookmarksDock::ToggleAtCaret), withDocument});
-    m_commands.Add({ID_BOOKMARK_NEXT, QStringLiteral("Go to the next bookmark\nNext Bookmark"),
-                    QStringLiteral("&Next Bookmark\tF2"), {QKeySequence(Qt::Key_F2)},
-                    bookmarks(&CBookmarksDock::GotoNext), withDocument});
-    m_commands.Add({ID_BOOKMARK_PREVIOUS, QStringLiteral("Go to the previous bookmark\nPrevious Bookmark"),
-                    QStringLiteral("&Previous Bookmark\tShift+F2"), {QKeySequence(Qt::SHIFT | Qt::Key_F2)},
-                    bookmarks(&CBookmarksDock::GotoPrevious), withDocument});
-    m_commands.Add({ID_VIEW_BOOKMARKS, QStringLiteral("Show or hide the list of bookmarks\nBookmarks"),
-                    QStringLiteral("&Bookmarks"), {},
-                    [this] {
-                        if (m_pBookmarks)
-                            m_pBookmarks->setVisible(m_pBookmarks->isHidden());
-                    },
-                    [this](CCmdUI& ui) { ui.SetCheck(m_pBookmarks && !m_pBookmarks->isHidden()); }});
+    static void Bookmark(CMainFrame& frame, int id)
+    {
+        CBookmarksDock* dock = frame.m_pBookmarks;
+        if (!dock)
+            return;
+        dock->Follow(frame.ActiveHexView());
+        if (id == ID_BOOKMARK_TOGGLE)
+            dock->ToggleAtCaret();
+        else if (id == ID_BOOKMARK_NEXT)
+            dock->GotoNext();
+        else
+            dock->GotoPrevious();
+    }
+    static void ViewBookmarks(CMainFrame& frame, int)
+    {
+        if (frame.m_pBookmarks)
+            frame.m_pBookmarks->setVisible(frame.m_pBookmarks->isHidden());
+    }
+    static void UpdateViewBookmarks(CMainFrame& frame, CCmdUI& ui)
+    {
+        ui.SetCheck(frame.m_pBookmarks && !frame.m_pBookmarks->isHidden());
+    }
 
     // Copy As: the active window's selection in other formats, under Copy's rules.
-    const auto copyAs = [frame = this](CopyAsFormat format) -> std::function<void()> {
-        return [frame, format] {
-            CVantorixView* view = frame->ActiveHexView();
-            CVantorixDoc* doc = view ? view->GetDocument() : nullptr;
-            const std::optional<ByteRange> range = view ? view->SelectedRange() : std::nullopt;
-            if (doc && doc->IsFileOpen() && range)
-                RunCopyAsCommand(frame, *doc, *range, format);
-        };
-    };
-    m_commands.Add({ID_EDIT_COPY_AS_C_ARRAY, QStringLiteral("Copy the selection as a C array of bytes\nCopy as C Array"),
-                    QStringLiteral("&C Array"), {}, copyAs(CopyAsFormat::CArray), withDocument});
-    m_commands.Add({ID_EDIT_COPY_AS_BASE64, QStringLiteral("Copy the selection as Base64 text\nCopy as Base64"),
-                    QStringLiteral("&Base64"), {}, copyAs(CopyAsFormat::Base64), withDocument});
-    m_commands.Add({ID_EDIT_COPY_AS_HEX_DUMP,
-                    QStringLiteral("Copy the selection as a hex dump with offsets and text\nCopy as Hex Dump"),
-                    QStringLiteral("&Hex Dump"), {}, copyAs(CopyAsFormat::HexDump), withDocument});
+    static void CopyAs(CMainFrame& frame, int id)
+    {
+        const CopyAsFormat format = id == ID_EDIT_COPY_AS_C_ARRAY  ? CopyAsFormat::CArray
+                                    : id == ID_EDIT_COPY_AS_BASE64 ? CopyAsFormat::Base64
+                                                                   : CopyAsFormat::HexDump;
+        CVantorixView* view = frame.ActiveHexView();
+        CVantorixDoc* doc = view ? view->GetDocument() : nullptr;
+        const std::optional<ByteRange> range = view ? view->SelectedRange() : std::nullopt;
+        if (doc && doc->IsFileOpen() && range)
+            RunCopyAsCommand(&frame, *doc, *range, format);
+    }
 
     // The selected bytes into a new file; the document stays as it is.
-    m_commands.Add({ID_FILE_SAVE_SELECTION_AS,
-                    QStringLiteral("Save the selected bytes, with the pending changes, in a new file\nSave Selection As"),
-                    QStringLiteral("Save Se&lection As..."), {},
-                    [this] {
-                        CVantorixView* view = ActiveHexView();
-                        CVantorixDoc* doc = view ? view->GetDocument() : nullptr;
-                        const std::optional<ByteRange> range = view ? view->SelectedRange() : std::nullopt;
-                        CDocManager* manager = DocManager();
-                        if (!doc || !doc->IsFileOpen() || !range || !manager)
-                            return;
-                        const QString path = manager->PromptFileName(false, ProposedSelectionName(doc->GetPath()));
-                        if (!path.isEmpty())
-                            RunSaveSelectionCommand(this, *doc, *range, path);
-                    },
-                    [this](CCmdUI& ui) {
-                        const CVantorixView* view = ActiveHexView();
-                        ui.Enable(view && view->SelectedRange().has_value());
-                    }});
+    static void SaveSelectionAs(CMainFrame& frame, int)
+    {
+        CVantorixView* view = frame.ActiveHexView();
+        CVantorixDoc* doc = view ? view->GetDocument() : nullptr;
+        const std::optional<ByteRange> range = view ? view->SelectedRange() : std::nullopt;
+        CDocManager* manager = frame.DocManager();
+        if (!doc || !doc->IsFileOpen() || !range || !manager)
+            return;
+        const QString path = manager->PromptFileName(false, ProposedSelectionName(doc->GetPath()));
+        if (!path.isEmpty())
+            RunSaveSelectionCommand(&frame, *doc, *range, path);
+    }
+    static void UpdateSaveSelectionAs(CMainFrame& frame, CCmdUI& ui)
+    {
+        const CVantorixView* view = frame.ActiveHexView();
+        ui.Enable(view && view->SelectedRange().has_value());
+    }
+
+    static const OwnCommand kRows[];
+};
+
+const CMainFrame::OwnCommand CMainFrame::ToolRows::kRows[] = {
+    {ID_TOOLS_CHECKSUM, "Compute checksums of the selection, or of the whole document\nChecksum",
+     "&Checksum...\tCtrl+Shift+K", {Qt::CTRL | Qt::SHIFT | Qt::Key_K}, &Checksum, &UpdateWithDocument},
+    {ID_BOOKMARK_TOGGLE, "Set or clear a bookmark at the caret\nToggle Bookmark", "&Toggle Bookmark\tCtrl+F2",
+     {Qt::CTRL | Qt::Key_F2}, &Bookmark, &UpdateWithDocument},
+    {ID_BOOKMARK_NEXT, "Go to the next bookmark\nNext Bookmark", "&Next Bookmark\tF2", {Qt::Key_F2}, &Bookmark,
+     &UpdateWithDocument},
+    {ID_BOOKMARK_PREVIOUS, "Go to the previous bookmark\nPrevious Bookmark", "&Previous Bookmark\tShift+F2",
+     {Qt::SHIFT | Qt::Key_F2}, &Bookmark, &UpdateWithDocument},
+    {ID_VIEW_BOOKMARKS, "Show or hide the list of bookmarks\nBookmarks", "&Bookmarks", {}, &ViewBookmarks,
+     &UpdateViewBookmarks},
+    {ID_EDIT_COPY_AS_C_ARRAY, "Copy the selection as a C array of bytes\nCopy as C Array", "&C Array", {}, &CopyAs,
+     &UpdateWithDocument},
+    {ID_EDIT_COPY_AS_BASE64, "Copy the selection as Base64 text\nCopy as Base64", "&Base64", {}, &CopyAs,
+     &UpdateWithDocument},
+    {ID_EDIT_COPY_AS_HEX_DUMP, "Copy the selection as a hex dump with offsets and text\nCopy as Hex Dump",
+     "&Hex Dump", {}, &CopyAs, &UpdateWithDocument},
+    {ID_FILE_SAVE_SELECTION_AS, "Save the selected bytes, with the pending changes, in a new file\nSave Selection As",
+     "Save Se&lection As...", {}, &SaveSelectionAs, &UpdateSaveSelectionAs},
+};
+
+void CMainFrame::AddToolCommands()
+{
+    AddOwnCommands(ToolRows::kRows);
 }
 
 void CMainFrame::CreateBookmarksDock()

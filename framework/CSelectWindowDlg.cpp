@@ -11,16 +11,6 @@
 
 namespace vtx {
 
-namespace {
-
-CSelectWindowDlg::ModalRunner& Runner()
-{
-    static CSelectWindowDlg::ModalRunner runner;
-    return runner;
-}
-
-} // namespace
-
 CSelectWindowDlg::CSelectWindowDlg(const std::vector<CMDIChildWnd*>& frames, const CMDIChildWnd* current,
                                    QWidget* parent)
     : QDialog(parent), m_pList(new QListWidget(this)), m_frames(frames)
@@ -39,16 +29,11 @@ CSelectWindowDlg::CSelectWindowDlg(const std::vector<CMDIChildWnd*>& frames, con
     connect(m_pList, &QListWidget::itemActivated, this, &QDialog::accept);
 }
 
-void CSelectWindowDlg::SetModalRunner(ModalRunner runner)
-{
-    Runner() = std::move(runner);
-}
-
 CMDIChildWnd* CSelectWindowDlg::DoModal()
 {
     // A window may close while the box is open (its document closed elsewhere).
     std::vector<QPointer<CMDIChildWnd>> guarded(m_frames.begin(), m_frames.end());
-    const int result = Runner() ? Runner()(*this) : exec();
+    const int result = RunModal();
     const int row = m_pList->currentRow();
     if (result != QDialog::Accepted || row < 0 || row >= static_cast<int>(guarded.size()))
         return nullptr;

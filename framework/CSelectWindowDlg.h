@@ -2,9 +2,10 @@
 // The Window menu's "&Windows..." box: every document window by its title, for when
 // there are more than the menu lists. OK (or a double click) activates the chosen one.
 
+#include "framework/ModalRunner.h"
+
 #include <QDialog>
 
-#include <functional>
 #include <vector>
 
 class QListWidget;
@@ -13,7 +14,7 @@ namespace vtx {
 
 class CMDIChildWnd;
 
-class CSelectWindowDlg : public QDialog
+class CSelectWindowDlg : public QDialog, public ModalRunnable<CSelectWindowDlg>
 {
     Q_OBJECT
 public:
@@ -25,11 +26,6 @@ public:
     CMDIChildWnd* DoModal();
 
     [[nodiscard]] QListWidget* List() const { return m_pList; }
-
-    // Instead of running the dialog modally, DoModal hands it to this runner (tests drive
-    // the dialog through it and return its result). Empty: run modally.
-    using ModalRunner = std::function<int(CSelectWindowDlg&)>;
-    static void SetModalRunner(ModalRunner runner);
 
 private:
     QListWidget* m_pList;

@@ -108,19 +108,51 @@ CFile& CFile::operator=(CFile&& other) noexcept
     return *this;
 }
 
+namespace {
+
+// Whether a file the user wants to edit may be written, asked without holding it for
+// writing. Only a program needs the brief open for writing that finds it running (the one
+// question the system answers truthfully); every other file is asked through access, which
+// a file watcher does not see as a write. None, or the error with errno telling why.
+CFile::OpenError WriteCheck(const std::string& path, const struct stat& st)
+{
+    using OpenError = CFile::OpenError;
+    if (::faccessat(AT_FDCWD, path.c_str(), W_OK, AT_EACCESS) != 0) {
+        if (errno == EACCES || errno == EPERM || errno == EROFS)
+            return OpenError::ReadOnly;
+        return errno == ETXTBSY ? OpenError::Running : OpenError::Other;
+    }
+    if (S_ISREG(st.st_mode) && (st.st_mode & (S_IXUSR | S_IXGRP | S_IXOTH)) != 0) {
+        const int probe = OpenNoIntr(path.c_str(), O_WRONLY | O_CLOEXEC | O_NOCTTY);
+        if (probe < 0) {
+            if (errno == ETXTBSY)
+                return OpenError::Running;
+            if (errno == EACCES || errno == EPERM || errno == EROFS)
+                return OpenError::ReadOnly;
+            return OpenError::Other;
+        }
+        ::close(probe);
+    }
+    return OpenError::None;
+}
+
+} // namespace
+
+CFile::OpenError CFile::Failed(OpenError error, int fd)
+{
+    m_lastErrno = errno;
+    if (fd >= 0)
+        ::close(fd);
+    return error;
+}
+
 CFile::OpenError CFile::Open(const std::string& path, Mode mode)
 {
     Close();
     m_lastErrno = 0;
-    const auto fail = [this](OpenError error, int fd = -1) {
-        m_lastErrno = errno;
-        if (fd >= 0)
-            ::close(fd);
-        return error;
-    };
     struct stat st {};
     if (::stat(path.c_str(), &st) != 0)
-        return fail(errno == ENOENT || errno == ENOTDIR ? OpenError::NotFound : OpenError::Other);
+        return Failed(errno == ENOENT || errno == ENOTDIR ? OpenError::NotFound : OpenError::Other);
     if (S_ISDIR(st.st_mode))
         return OpenError::IsDirectory;
     if (!S_ISREG(st.st_mode) && !S_ISBLK(st.st_mode))
@@ -130,48 +162,32 @@ CFile::OpenError CFile::Open(const std::string& path, Mode mode)
     // read-only, as a user expects.
     if (!viewOnly && (st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0)
         return OpenError::ReadOnly;
-
-    // Whether the file could be written is asked without holding it for writing. Only a
-    // program needs the brief open for writing that finds it running (the one question the
-    // system answers truthfully); every other file is asked through access, which a file
-    // watcher does not see as a write.
     if (!viewOnly) {
-        if (::faccessat(AT_FDCWD, path.c_str(), W_OK, AT_EACCESS) != 0) {
-            if (errno == EACCES || errno == EPERM || errno == EROFS)
-                return fail(OpenError::ReadOnly);
-            if (errno == ETXTBSY)
-                return fail(OpenError::Running);
-            return fail(OpenError::Other);
-        }
-        if (S_ISREG(st.st_mode) && (st.st_mode & (S_IXUSR | S_IXGRP | S_IXOTH)) != 0) {
-            const int probe = OpenNoIntr(path.c_str(), O_WRONLY | O_CLOEXEC | O_NOCTTY);
-            if (probe < 0) {
-                if (errno == ETXTBSY)
-                    return fail(OpenError::Running);
-                if (errno == EACCES || errno == EPERM || errno == EROFS)
-                    return fail(OpenError::ReadOnly);
-                return fail(OpenError::Other);
-            }
-            ::close(probe);
-        }
+        if (const OpenError error = WriteCheck(path, st); error != OpenError::None)
+            return Failed(error);
     }
     const int fd = OpenNoIntr(path.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0) {
         if (errno == EACCES || errno == EPERM)
-            return fail(viewOnly ? OpenError::NoAccess : OpenError::ReadOnly);
-        return fail(OpenError::Other);
+            return Failed(viewOnly ? OpenError::NoAccess : OpenError::ReadOnly);
+        return Failed(OpenError::Other);
     }
+    return Adopt(fd, path, viewOnly);
+}
+
+CFile::OpenError CFile::Adopt(int fd, const std::string& path, bool viewOnly)
+{
     bool locked = true;
     if (::flock(fd, (viewOnly ? LOCK_SH : LOCK_EX) | LOCK_NB) != 0) {
         // A view-only file that another editor holds for writing is still shown, unlocked.
         if (viewOnly && errno == EWOULDBLOCK)
             locked = false;
         else
-            return fail(errno == EWOULDBLOCK ? OpenError::Locked : OpenError::Other, fd);
+            return Failed(errno == EWOULDBLOCK ? OpenError::Locked : OpenError::Other, fd);
     }
     struct stat opened {};
     if (::fstat(fd, &opened) != 0)
-        return fail(OpenError::Other, fd);
+        return Failed(OpenError::Other, fd);
     if (!S_ISREG(opened.st_mode) && !S_ISBLK(opened.st_mode)) {
         ::close(fd);
         return OpenError::NotRegular;
@@ -189,7 +205,7 @@ CFile::OpenError CFile::Open(const std::string& path, Mode mode)
         } catch (const CFileException& failure) {
             Close();
             errno = failure.Error();
-            return fail(OpenError::Other);
+            return Failed(OpenError::Other);
         }
     }
     return OpenError::None;

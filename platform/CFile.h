@@ -141,6 +141,10 @@ public:
     bool RemoveIfStillNamed();
 
 private:
+    // Keeps errno as the last error, closes fd when given, and returns error.
+    OpenError Failed(OpenError error, int fd = -1);
+    // Locks the opened descriptor and makes it this file's.
+    OpenError Adopt(int fd, const std::string& path, bool viewOnly);
     // A descriptor for writing to the file m_fd is (never merely the one its name names now).
     int OpenForWriting() const;
 

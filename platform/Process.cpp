@@ -112,106 +112,53 @@ pid_t ForkWithReportPipe(int report[2], int& error)
     return child;
 }
 
-} // namespace
+// A program on its way to start: found, and forked with the close-on-exec pipe on which
+// the child reports. In the child (child == 0) only the pipe's writing end stays open, in
+// the parent only its reading end; child is -1, with error set, when the program is
+// missing or the pipe or the fork failed.
+struct Launch {
+    Launch(const QString& program, const QStringList& arguments, const QString& argv0, int& error)
+        : command(program, arguments, argv0)
+    {
+        if (command.Error() != 0) {
+            error = command.Error();
+            return;
+        }
+        child = ForkWithReportPipe(report, error);
+        if (child == 0)
+            ::close(report[0]);
+        else if (child > 0)
+            ::close(report[1]);
+    }
 
-StartedProcess StartDetached(const QString& program, const QStringList& arguments,
-                             const QString& argv0)
+    Command command;
+    int report[2] = {-1, -1};
+    pid_t child = -1;
+};
+
+// In the child that becomes the program: on a failed exec the errno goes into the report
+// pipe, which otherwise closes with the exec.
+[[noreturn]] void ExecOrReport(Command& command, int reportFd)
 {
-    StartedProcess result;
-    Command command(program, arguments, argv0);
-    if (command.Error() != 0) {
-        result.error = command.Error();
-        return result;
-    }
-
-    // The grandchild reports its pid, then (only if exec fails) the errno. The pipe closes
-    // on a successful exec, so end of data after the pid means the program runs.
-    int report[2];
-    const pid_t child = ForkWithReportPipe(report, result.error);
-    if (child < 0)
-        return result;
-    if (child == 0) {
-        ::close(report[0]);
-        ::setsid();
-        const pid_t grandchild = ::fork();
-        if (grandchild == 0) {
-            ResetSignals();
-            const pid_t self = ::getpid();
-            WriteFully(report[1], &self, sizeof self);
-            ::execv(command.File(), command.Argv());
-            const int error = errno;
-            WriteFully(report[1], &error, sizeof error);
-            ::_exit(127);
-        }
-        if (grandchild < 0) {
-            const pid_t none = -1;
-            const int error = errno;
-            WriteFully(report[1], &none, sizeof none);
-            WriteFully(report[1], &error, sizeof error);
-        }
-        ::_exit(0);
-    }
-
-    ::close(report[1]);
-    while (::waitpid(child, nullptr, 0) < 0 && errno == EINTR) {
-    }
-    pid_t pid = -1;
-    int error = 0;
-    if (!ReadFully(report[0], &pid, sizeof pid)) {
-        result.error = EIO;
-    } else if (ReadFully(report[0], &error, sizeof error)) {
-        result.error = error;
-    } else {
-        result.started = true;
-        result.pid = pid;
-    }
-    ::close(report[0]);
-    return result;
+    ResetSignals();
+    ::execv(command.File(), command.Argv());
+    const int error = errno;
+    WriteFully(reportFd, &error, sizeof error);
+    ::_exit(127);
 }
 
-FinishedProcess RunAndWait(const QString& program, const QStringList& arguments, int timeoutMs,
-                           const QString& argv0)
+int Reap(pid_t child)
 {
-    FinishedProcess result;
-    Command command(program, arguments, argv0);
-    if (command.Error() != 0) {
-        result.error = command.Error();
-        return result;
+    int status = 0;
+    while (::waitpid(child, &status, 0) < 0 && errno == EINTR) {
     }
-    // The child reports the errno only when exec fails; the pipe closes on success.
-    int report[2];
-    const pid_t child = ForkWithReportPipe(report, result.error);
-    if (child < 0)
-        return result;
-    if (child == 0) {
-        ::close(report[0]);
-        ::setpgid(0, 0);
-        ResetSignals();
-        ::execv(command.File(), command.Argv());
-        const int error = errno;
-        WriteFully(report[1], &error, sizeof error);
-        ::_exit(127);
-    }
-    // Both sides set the group, so that a kill of the group cannot come before it exists.
-    ::setpgid(child, child);
-    ::close(report[1]);
-    int error = 0;
-    const bool execFailed = ReadFully(report[0], &error, sizeof error);
-    ::close(report[0]);
-    const auto reap = [child] {
-        int status = 0;
-        while (::waitpid(child, &status, 0) < 0 && errno == EINTR) {
-        }
-        return status;
-    };
-    if (execFailed) {
-        reap();
-        result.error = error;
-        return result;
-    }
-    result.started = true;
-    result.pid = child;
+    return status;
+}
 
+// Waits for a started child until the deadline; a child still running then is killed with
+// its group and reaped, and the result says it did not finish.
+void WaitUntilDeadline(pid_t child, int timeoutMs, FinishedProcess& result)
+{
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
     for (;;) {
         int status = 0;
@@ -219,18 +166,96 @@ FinishedProcess RunAndWait(const QString& program, const QStringList& arguments,
         if (ended == child) {
             result.finished = true;
             result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-            return result;
+            return;
         }
         if (ended < 0 && errno != EINTR) {
             result.error = errno;
-            return result;
+            return;
         }
         if (std::chrono::steady_clock::now() >= deadline)
             break;
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
     }
     ::kill(-child, SIGKILL);
-    reap();
+    Reap(child);
+}
+
+// In the child of StartDetached: a session of its own, and a grandchild that reports its
+// pid and becomes the program, so that the program is never a child of ours.
+[[noreturn]] void StartGrandchild(Launch& launch)
+{
+    const int reportFd = launch.report[1];
+    ::setsid();
+    const pid_t grandchild = ::fork();
+    if (grandchild == 0) {
+        const pid_t self = ::getpid();
+        WriteFully(reportFd, &self, sizeof self);
+        ExecOrReport(launch.command, reportFd);
+    }
+    if (grandchild < 0) {
+        const pid_t none = -1;
+        const int error = errno;
+        WriteFully(reportFd, &none, sizeof none);
+        WriteFully(reportFd, &error, sizeof error);
+    }
+    ::_exit(0);
+}
+
+} // namespace
+
+StartedProcess StartDetached(const QString& program, const QStringList& arguments,
+                             const QString& argv0)
+{
+    StartedProcess result;
+    // The grandchild reports its pid, then (only if exec fails) the errno. The pipe closes
+    // on a successful exec, so end of data after the pid means the program runs.
+    Launch launch(program, arguments, argv0, result.error);
+    if (launch.child == 0)
+        StartGrandchild(launch);
+    if (launch.child < 0)
+        return result;
+    Reap(launch.child);
+    const int reportFd = launch.report[0];
+    pid_t pid = -1;
+    int error = 0;
+    if (!ReadFully(reportFd, &pid, sizeof pid)) {
+        result.error = EIO;
+    } else if (ReadFully(reportFd, &error, sizeof error)) {
+        result.error = error;
+    } else {
+        result.started = true;
+        result.pid = pid;
+    }
+    ::close(reportFd);
+    return result;
+}
+
+FinishedProcess RunAndWait(const QString& program, const QStringList& arguments, int timeoutMs,
+                           const QString& argv0)
+{
+    FinishedProcess result;
+    // The child reports the errno only when exec fails; the pipe closes on success. Both
+    // sides set the group, so that a kill of the group cannot come before it exists.
+    Launch launch(program, arguments, argv0, result.error);
+    if (launch.child == 0) {
+        ::setpgid(0, 0);
+        ExecOrReport(launch.command, launch.report[1]);
+    }
+    const pid_t child = launch.child;
+    if (child < 0)
+        return result;
+    ::setpgid(child, child);
+    int error = 0;
+    const bool execFailed = ReadFully(launch.report[0], &error, sizeof error);
+    ::close(launch.report[0]);
+    if (execFailed) {
+        Reap(child);
+        result.error = error;
+        return result;
+    }
+    result.started = true;
+    result.pid = child;
+    WaitUntilDeadline(child, timeoutMs, result);
     return result;
 }
 

@@ -95,16 +95,15 @@ QString DistributionFolder(const QString& runningProgram)
     return QFileInfo(runningProgram).absolutePath();
 }
 
-bool RunInstall(const QString& D, const QString& C)
+namespace {
+
+// Every file of the distribution is looked for before anything is made or copied, so that
+// an incomplete distribution changes nothing; then the program's files go into D, the
+// setup program into S, and the icon is written beside the program.
+bool CopyProgramFiles(const QString& D, const QString& C, const QString& S, const QString& menu)
 {
-    const QString S = SystemDirectory();
     const QString setup = QLatin1String(kSetupFileName);
     const QString library = QLatin1String(kLibraryFileName);
-    const QString M = FindStartMenuFolder();
-    const QString menu = M + QLatin1String(kMenuFolder);
-
-    // Every file of the distribution is looked for before anything is made or copied, so
-    // that an incomplete distribution changes nothing.
     const struct {
         const char* source;
         QString folder;
@@ -125,52 +124,51 @@ bool RunInstall(const QString& D, const QString& C)
         !Copy(C + QLatin1Char('/') + library, D, library) ||
         !Copy(C + QLatin1Char('/') + QLatin1String(kColorsFile), D, QLatin1String(kColorsFile)))
         return false;
-    const QString icon = D + QLatin1Char('/') + QLatin1String(kIconFileName);
-    if (!WriteFileAtomically(icon, SetupIconFile()))
+    if (!WriteFileAtomically(D + QLatin1Char('/') + QLatin1String(kIconFileName), SetupIconFile()))
         return CopyFailed(QLatin1String(kIconFileName), D);
+    return true;
+}
 
-    CRegistryKey key;
-    if (key.Open(HKEY_LOCAL_MACHINE, QStringLiteral("Software\\")))
-        key.WriteString(QStringLiteral("Dunmerrow\\Vantorix\\"), QLatin1String(kInstallPathValue), D);
-    key.Close();
-
+// The maker's start menu folder with the two shortcuts and the home page link.
+bool AddStartMenuFolder(const QString& D, const QString& C, const QString& S, const QString& M)
+{
+    const QString menu = M + QLatin1String(kMenuFolder);
     // The folders above the maker's own may be missing too on a fresh desktop.
     (void)QDir().mkpath(M + QStringLiteral("/Programs"));
     (void)CreateDirectoryLevel(M + QStringLiteral("/Programs/Dunmerrow"));
     (void)CreateDirectoryLevel(menu);
 
-    const QString editor = D + QLatin1Char('/') + QLatin1String(kEditorFile);
-    CreateShortcut(editor, QStringLiteral("Vantorix"), menu + QStringLiteral("/Vantorix.lnk"));
-    CreateShortcut(S + QLatin1Char('/') + setup, QStringLiteral("Uninstall Vantorix"),
+    CreateShortcut(D + QLatin1Char('/') + QLatin1String(kEditorFile), QStringLiteral("Vantorix"),
+                   menu + QStringLiteral("/Vantorix.lnk"));
+    CreateShortcut(S + QLatin1Char('/') + QLatin1String(kSetupFileName), QStringLiteral("Uninstall Vantorix"),
                    menu + QStringLiteral("/Uninstall Vantorix.lnk"));
-    if (!Copy(C + QLatin1Char('/') + QLatin1String(kHomepageFile), menu, QLatin1String(kHomepageFile)))
-        return false;
+    return Copy(C + QLatin1Char('/') + QLatin1String(kHomepageFile), menu, QLatin1String(kHomepageFile));
+}
 
-    // The start menu above is not what a Linux desktop shows: the same two shortcuts go
-    // into its application menu as well.
+// The start menu above is not what a Linux desktop shows: the same two shortcuts go into
+// its application menu as well.
+void AddApplicationMenuEntries(const QString& D, const QString& S)
+{
+    const QString icon = D + QLatin1Char('/') + QLatin1String(kIconFileName);
     const QString entries = MenuEntryFolder();
     const bool entered =
         QDir().mkpath(entries) &&
-        CreateMenuEntry(editor, QStringLiteral("Vantorix"), icon,
+        CreateMenuEntry(D + QLatin1Char('/') + QLatin1String(kEditorFile), QStringLiteral("Vantorix"), icon,
                         QStringLiteral("Development;Utility;X-Dunmerrow;"),
                         entries + QLatin1Char('/') + QLatin1String(kEditorEntryName)) &&
-        CreateMenuEntry(S + QLatin1Char('/') + setup, QStringLiteral("Uninstall Vantorix"), icon,
-                        QStringLiteral("Utility;X-Dunmerrow;"),
+        CreateMenuEntry(S + QLatin1Char('/') + QLatin1String(kSetupFileName), QStringLiteral("Uninstall Vantorix"),
+                        icon, QStringLiteral("Utility;X-Dunmerrow;"),
                         entries + QLatin1Char('/') + QLatin1String(kUninstallEntryName));
     if (!entered)
         ShowMessageBox(QStringLiteral("Failed to add Vantorix to the application menu in %1.")
                            .arg(entries),
                        MsgButtons::Ok, MsgIcon::Exclamation);
+}
 
-    ShowMessageBox(
-        QStringLiteral("Installation Complete! Link added to Start->Programs->Dunmerrow->Vantorix"),
-        MsgButtons::Ok, MsgIcon::Information);
-
-    StartProgram(QStringLiteral("regsvr32"), {QStringLiteral("/s"), D + QLatin1Char('/') + library});
-    StartProgram(editor, {});
-
-    // The marker file holds D and nothing else: no line end. When it cannot be written,
-    // the uninstaller will not find the install, so the user hears of it now.
+// The marker file holds D and nothing else: no line end. When it cannot be written, the
+// uninstaller will not find the install, so the user hears of it now.
+void WriteInstallMarker(const QString& D, const QString& S)
+{
     const QString marker = S + QLatin1Char('/') + QLatin1String(kMarkerFileName);
     QString error;
     if (!WriteFileAtomically(marker, QFile::encodeName(D), &error))
@@ -178,6 +176,34 @@ bool RunInstall(const QString& D, const QString& C)
                                       "the install directory; remove %3 by hand.")
                            .arg(marker, error, D),
                        MsgButtons::Ok, MsgIcon::Exclamation);
+}
+
+} // namespace
+
+bool RunInstall(const QString& D, const QString& C)
+{
+    const QString S = SystemDirectory();
+    const QString M = FindStartMenuFolder();
+    if (!CopyProgramFiles(D, C, S, M + QLatin1String(kMenuFolder)))
+        return false;
+
+    CRegistryKey key;
+    if (key.Open(HKEY_LOCAL_MACHINE, QStringLiteral("Software\\")))
+        key.WriteString(QStringLiteral("Dunmerrow\\Vantorix\\"), QLatin1String(kInstallPathValue), D);
+    key.Close();
+
+    if (!AddStartMenuFolder(D, C, S, M))
+        return false;
+    AddApplicationMenuEntries(D, S);
+
+    ShowMessageBox(
+        QStringLiteral("Installation Complete! Link added to Start->Programs->Dunmerrow->Vantorix"),
+        MsgButtons::Ok, MsgIcon::Information);
+
+    StartProgram(QStringLiteral("regsvr32"),
+                 {QStringLiteral("/s"), D + QLatin1Char('/') + QLatin1String(kLibraryFileName)});
+    StartProgram(D + QLatin1Char('/') + QLatin1String(kEditorFile), {});
+    WriteInstallMarker(D, S);
     return true;
 }
 

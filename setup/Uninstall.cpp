@@ -53,6 +53,58 @@ QString InstallDirectoryProblem(const QString& D, const QString& marker)
     return {};
 }
 
+// The library goes only after it has undone its registration.
+void UnregisterLibrary(const QString& D)
+{
+    const QString unregistered =
+        RunProgram(QStringLiteral("regsvr32"),
+                   {QStringLiteral("/s"), QStringLiteral("/u"),
+                    D + QLatin1Char('/') + QLatin1String(kLibraryFileName)},
+                   kUnregisterTimeoutMs);
+    if (!unregistered.isEmpty())
+        ShowMessageBox(QStringLiteral("Vantorix.dll could not be unregistered: %1. The "
+                                      "uninstall goes on.")
+                           .arg(unregistered),
+                       MsgButtons::Ok, MsgIcon::Exclamation);
+}
+
+void RemoveRegistryKeys()
+{
+    CRegistryKey key;
+    if (key.Open(HKEY_LOCAL_MACHINE, QStringLiteral("SOFTWARE\\")))
+        key.DeleteValue(QStringLiteral("Microsoft\\Windows\\CurrentVersion\\Run\\"),
+                        QStringLiteral("Vantorix"));
+    // A key that other products of the maker still use stays; that is no error here.
+    key.DeleteKey(HKEY_LOCAL_MACHINE, QLatin1String(kProductKey));
+    key.DeleteKey(HKEY_LOCAL_MACHINE, QStringLiteral("Software\\Dunmerrow"));
+    key.Close();
+}
+
+// Removes the menus' entries and the installed files; a folder that holds files Vantorix
+// did not install is kept, and said.
+void RemoveInstalledFiles(const QString& D, const QString& M)
+{
+    QStringList kept;
+    const QString menu = M + QLatin1String(kMenuFolder) + QLatin1Char('/');
+    if (!EmptyAndRemoveFolder(menu, MenuFileNames()))
+        kept.append(QDir::cleanPath(menu));
+    (void)RemoveDirectory(M + QStringLiteral("/Programs/Dunmerrow"));
+    const QString entries = MenuEntryFolder() + QLatin1Char('/');
+    (void)DeleteFile(entries + QLatin1String(kEditorEntryName));
+    (void)DeleteFile(entries + QLatin1String(kUninstallEntryName));
+    (void)RemoveDirectory(entries);
+    if (!EmptyAndRemoveFolder(D + QLatin1Char('/'), InstalledFileNames()))
+        kept.append(QDir::cleanPath(D));
+    if (!kept.isEmpty())
+        ShowMessageBox((kept.size() == 1
+                            ? QStringLiteral("This folder was kept, because it holds files "
+                                             "that Vantorix did not install: %1")
+                            : QStringLiteral("These folders were kept, because they hold "
+                                             "files that Vantorix did not install: %1"))
+                           .arg(kept.join(QStringLiteral(", "))),
+                       MsgButtons::Ok, MsgIcon::Information);
+}
+
 } // namespace
 
 UninstallResult RunUninstall()
@@ -77,47 +129,9 @@ UninstallResult RunUninstall()
             return UninstallResult::Refused;
         }
         const QString M = FindStartMenuFolder();
-
-        // The library goes only after it has undone its registration.
-        const QString unregistered =
-            RunProgram(QStringLiteral("regsvr32"),
-                       {QStringLiteral("/s"), QStringLiteral("/u"),
-                        D + QLatin1Char('/') + QLatin1String(kLibraryFileName)},
-                       kUnregisterTimeoutMs);
-        if (!unregistered.isEmpty())
-            ShowMessageBox(QStringLiteral("Vantorix.dll could not be unregistered: %1. The "
-                                          "uninstall goes on.")
-                               .arg(unregistered),
-                           MsgButtons::Ok, MsgIcon::Exclamation);
-
-        CRegistryKey key;
-        if (key.Open(HKEY_LOCAL_MACHINE, QStringLiteral("SOFTWARE\\")))
-            key.DeleteValue(QStringLiteral("Microsoft\\Windows\\CurrentVersion\\Run\\"),
-                            QStringLiteral("Vantorix"));
-        // A key that other products of the maker still use stays; that is no error here.
-        key.DeleteKey(HKEY_LOCAL_MACHINE, QLatin1String(kProductKey));
-        key.DeleteKey(HKEY_LOCAL_MACHINE, QStringLiteral("Software\\Dunmerrow"));
-        key.Close();
-
-        QStringList kept;
-        const QString menu = M + QLatin1String(kMenuFolder) + QLatin1Char('/');
-        if (!EmptyAndRemoveFolder(menu, MenuFileNames()))
-            kept.append(QDir::cleanPath(menu));
-        (void)RemoveDirectory(M + QStringLiteral("/Programs/Dunmerrow"));
-        const QString entries = MenuEntryFolder() + QLatin1Char('/');
-        (void)DeleteFile(entries + QLatin1String(kEditorEntryName));
-        (void)DeleteFile(entries + QLatin1String(kUninstallEntryName));
-        (void)RemoveDirectory(entries);
-        if (!EmptyAndRemoveFolder(D + QLatin1Char('/'), InstalledFileNames()))
-            kept.append(QDir::cleanPath(D));
-        if (!kept.isEmpty())
-            ShowMessageBox((kept.size() == 1
-                                ? QStringLiteral("This folder was kept, because it holds files "
-                                                 "that Vantorix did not install: %1")
-                                : QStringLiteral("These folders were kept, because they hold "
-                                                 "files that Vantorix did not install: %1"))
-                               .arg(kept.join(QStringLiteral(", "))),
-                           MsgButtons::Ok, MsgIcon::Information);
+        UnregisterLibrary(D);
+        RemoveRegistryKeys();
+        RemoveInstalledFiles(D, M);
     } catch (const std::exception& error) {
         Trace(QStringLiteral("uninstall stopped: %1").arg(QString::fromLocal8Bit(error.what())));
         ShowMessageBox(QStringLiteral("Uninstall Finished"), MsgButtons::Ok, MsgIcon::Exclamation);

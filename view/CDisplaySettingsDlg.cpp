@@ -16,17 +16,7 @@ namespace vtx {
 
 namespace {
 
-CDisplaySettingsDlg::ModalRunner& Runner()
-{
-    static CDisplaySettingsDlg::ModalRunner runner;
-    return runner;
-}
-
-CDisplaySettingsDlg::FontPicker& Picker()
-{
-    static CDisplaySettingsDlg::FontPicker picker;
-    return picker;
-}
+using FontPickerSeam = TestSeam<CDisplaySettingsDlg, std::optional<QFont>(const QFont&, QWidget*)>;
 
 // The form is laid out in dialog units: a quarter of the font's average character width
 // across, an eighth of its height down.
@@ -54,7 +44,38 @@ CDisplaySettingsDlg::CDisplaySettingsDlg(QWidget* parent) : QDialog(parent)
     setWindowTitle(QStringLiteral("Display Settings"));
     setModal(true);
     const DialogUnits du = UnitsFor(font());
+    BuildSpacingRows();
 
+    // Below the template's rows: the font, shared by every view, and the contrast switch.
+    const std::array<QPushButton*, 2> fontButtons = BuildFontRow();
+    m_pContrast = new QCheckBox(QStringLiteral("&Keep colors readable (contrast at least 4.5:1)"), this);
+    m_pContrast->setObjectName(QStringLiteral("MinimumContrast"));
+    m_pContrast->setToolTip(QStringLiteral("A color code's color too close to the background is drawn lighter or "
+                                           "darker, in the same hue. Clear it to see the colors exactly."));
+    m_pContrast->setGeometry(du.Rect(7, 133, 222, 12));
+
+    auto* ok = new QPushButton(QStringLiteral("OK"), this);
+    ok->setGeometry(du.Rect(178, 152, 50, 14));
+    ok->setDefault(true);
+    auto* cancel = new QPushButton(QStringLiteral("Cancel"), this);
+    cancel->setGeometry(du.Rect(7, 152, 50, 14));
+    connect(ok, &QPushButton::clicked, this, &CDisplaySettingsDlg::OnOK);
+    connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
+
+    // Tab order follows the template: the five boxes from the top, then the buttons.
+    QWidget* const order[] = {m_edits[IDC_BYTES_PER_LINE], m_edits[IDC_GROUP_SIZE], m_edits[IDC_ADDRESS_SPACE],
+                              m_edits[IDC_GROUP_SPACE],    m_edits[IDC_ASCII_SPACE], fontButtons[0],
+                              fontButtons[1],              m_pContrast,              ok,
+                              cancel};
+    for (std::size_t i = 0; i + 1 < std::size(order); ++i)
+        setTabOrder(order[i], order[i + 1]);
+
+    setFixedSize(du.Rect(0, 0, 235, 173).size());
+}
+
+void CDisplaySettingsDlg::BuildSpacingRows()
+{
+    const DialogUnits du = UnitsFor(font());
     struct Row {
         const char* label;
         int labelX, labelY, labelW;
@@ -78,8 +99,11 @@ CDisplaySettingsDlg::CDisplaySettingsDlg(QWidget* parent) : QDialog(parent)
         label->setBuddy(edit);
         m_edits[row.editId] = edit;
     }
+}
 
-    // Below the template's rows: the font, shared by every view, and the contrast switch.
+std::array<QPushButton*, 2> CDisplaySettingsDlg::BuildFontRow()
+{
+    const DialogUnits du = UnitsFor(font());
     auto* fontCaption = new QLabel(QStringLiteral("Font:"), this);
     fontCaption->setGeometry(du.Rect(7, 101, 54, 10));
     m_pFontLabel = new QLabel(this);
@@ -93,45 +117,20 @@ CDisplaySettingsDlg::CDisplaySettingsDlg(QWidget* parent) : QDialog(parent)
     defaultFont->setGeometry(du.Rect(135, 114, 66, 14));
     connect(chooseFont, &QPushButton::clicked, this, &CDisplaySettingsDlg::OnChooseFont);
     connect(defaultFont, &QPushButton::clicked, this, &CDisplaySettingsDlg::OnDefaultFont);
-    m_pContrast = new QCheckBox(QStringLiteral("&Keep colors readable (contrast at least 4.5:1)"), this);
-    m_pContrast->setObjectName(QStringLiteral("MinimumContrast"));
-    m_pContrast->setToolTip(QStringLiteral("A color code's color too close to the background is drawn lighter or "
-                                           "darker, in the same hue. Clear it to see the colors exactly."));
-    m_pContrast->setGeometry(du.Rect(7, 133, 222, 12));
-
-    auto* ok = new QPushButton(QStringLiteral("OK"), this);
-    ok->setGeometry(du.Rect(178, 152, 50, 14));
-    ok->setDefault(true);
-    auto* cancel = new QPushButton(QStringLiteral("Cancel"), this);
-    cancel->setGeometry(du.Rect(7, 152, 50, 14));
-    connect(ok, &QPushButton::clicked, this, &CDisplaySettingsDlg::OnOK);
-    connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
-
-    // Tab order follows the template: the five boxes from the top, then the buttons.
-    setTabOrder(m_edits[IDC_BYTES_PER_LINE], m_edits[IDC_GROUP_SIZE]);
-    setTabOrder(m_edits[IDC_GROUP_SIZE], m_edits[IDC_ADDRESS_SPACE]);
-    setTabOrder(m_edits[IDC_ADDRESS_SPACE], m_edits[IDC_GROUP_SPACE]);
-    setTabOrder(m_edits[IDC_GROUP_SPACE], m_edits[IDC_ASCII_SPACE]);
-    setTabOrder(m_edits[IDC_ASCII_SPACE], chooseFont);
-    setTabOrder(chooseFont, defaultFont);
-    setTabOrder(defaultFont, m_pContrast);
-    setTabOrder(m_pContrast, ok);
-    setTabOrder(ok, cancel);
-
-    setFixedSize(du.Rect(0, 0, 235, 173).size());
+    return {chooseFont, defaultFont};
 }
 
 void CDisplaySettingsDlg::SetFontPicker(FontPicker picker)
 {
-    Picker() = std::move(picker);
+    FontPickerSeam::Set(std::move(picker));
 }
 
 void CDisplaySettingsDlg::OnChooseFont()
 {
     const QFont start = m_dlgFont.value_or(m_shownFont);
     std::optional<QFont> chosen;
-    if (Picker()) {
-        chosen = Picker()(start, this);
+    if (const FontPicker picker = FontPickerSeam::Get()) {
+        chosen = picker(start, this);
     } else {
         bool ok = false;
         const QFont font = QFontDialog::getFont(&ok, start, this, QStringLiteral("Font"),
@@ -168,19 +167,12 @@ QLineEdit* CDisplaySettingsDlg::Edit(int id) const
     return found == m_edits.end() ? nullptr : found->second;
 }
 
-void CDisplaySettingsDlg::SetModalRunner(ModalRunner runner)
-{
-    Runner() = std::move(runner);
-}
-
 int CDisplaySettingsDlg::DoModal()
 {
     DoDataExchange(false);
     m_edits[IDC_BYTES_PER_LINE]->setFocus();
     m_edits[IDC_BYTES_PER_LINE]->selectAll();
-    if (Runner())
-        return Runner()(*this);
-    return exec();
+    return RunModal();
 }
 
 bool CDisplaySettingsDlg::DoDataExchange(bool saveAndValidate)

@@ -3,11 +3,15 @@
 // spacings (in characters) of one hex view, and the choices every view shares: the font,
 // picked among the fixed-pitch ones, and whether coded colours are kept readable.
 
+// this program
+#include "framework/ModalRunner.h"
+
 // Qt
 #include <QDialog>
 #include <QFont>
 
 // std
+#include <array>
 #include <functional>
 #include <map>
 #include <optional>
@@ -15,10 +19,11 @@
 class QCheckBox;
 class QLabel;
 class QLineEdit;
+class QPushButton;
 
 namespace vtx {
 
-class CDisplaySettingsDlg : public QDialog
+class CDisplaySettingsDlg : public QDialog, public ModalRunnable<CDisplaySettingsDlg>
 {
     Q_OBJECT
 public:
@@ -42,11 +47,6 @@ public:
     void OnOK();
 
     [[nodiscard]] QLineEdit* Edit(int id) const;
-
-    // Instead of running the dialog modally, DoModal hands it to this runner (tests drive
-    // the dialog through it and return its result). Empty: run modally.
-    using ModalRunner = std::function<int(CDisplaySettingsDlg&)>;
-    static void SetModalRunner(ModalRunner runner);
 
     // The font picker: gets the current font, returns the choice or nothing (cancelled).
     // Tests put their own answer here; empty: QFontDialog with fixed-pitch fonts only.
@@ -73,6 +73,9 @@ public:
     static constexpr int kMaxSpaceChars = 64;
 
 private:
+    // The five spacing boxes with their labels; the font's caption, name and two buttons.
+    void BuildSpacingRows();
+    std::array<QPushButton*, 2> BuildFontRow();
     void ShowFont();
 
     std::map<int, QLineEdit*> m_edits;

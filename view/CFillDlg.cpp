@@ -8,16 +8,6 @@
 
 namespace vtx {
 
-namespace {
-
-CFillDlg::ModalRunner& RunnerSlot()
-{
-    static CFillDlg::ModalRunner runner;
-    return runner;
-}
-
-} // namespace
-
 CFillDlg::CFillDlg(FilePos length, QWidget* parent) : QDialog(parent)
 {
     setWindowTitle(QStringLiteral("Fill Selection"));
@@ -39,19 +29,12 @@ CFillDlg::CFillDlg(FilePos length, QWidget* parent) : QDialog(parent)
 
 int CFillDlg::DoModal()
 {
-    if (const ModalRunner& runner = RunnerSlot())
-        return runner(*this);
-    return exec();
+    return RunModal();
 }
 
 QString CFillDlg::PatternText() const
 {
     return m_pattern->text();
-}
-
-void CFillDlg::SetModalRunner(ModalRunner runner)
-{
-    RunnerSlot() = std::move(runner);
 }
 
 } // namespace vtx

@@ -3,19 +3,17 @@
 // bytes. It only asks; the document checks the pattern and makes the fill.
 
 // this program
+#include "framework/ModalRunner.h"
 #include "platform/FilePos.h"
 
 // Qt
 #include <QDialog>
 
-// std
-#include <functional>
-
 class QLineEdit;
 
 namespace vtx {
 
-class CFillDlg : public QDialog
+class CFillDlg : public QDialog, public ModalRunnable<CFillDlg>
 {
     Q_OBJECT
 public:
@@ -26,11 +24,6 @@ public:
     int DoModal();
     [[nodiscard]] QString PatternText() const;
     [[nodiscard]] QLineEdit* PatternEdit() const { return m_pattern; }
-
-    // Instead of running the dialog modally, DoModal hands it to this runner (tests type
-    // into it and return its result). Empty: run modally.
-    using ModalRunner = std::function<int(CFillDlg&)>;
-    static void SetModalRunner(ModalRunner runner);
 
 private:
     QLineEdit* m_pattern = nullptr;

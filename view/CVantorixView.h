@@ -28,10 +28,13 @@
 #include <functional>
 #include <vector>
 
+class QClipboard;
 class QScrollBar;
 class QTimer;
 
 namespace vtx {
+
+enum class PasteProblem;
 
 class CVantorixView : public CView, public IDocumentPositionView
 {
@@ -246,6 +249,16 @@ private:
     void OnLButtonUp();
     // SetCaret without telling the bars, for the keys, whose tail tells them once.
     void PlaceCaret(FilePos position, bool onHex);
+    // After a paste or a fill: the caret's nibble, the window and the value bar follow.
+    void AfterBytesChanged();
+    // What the clipboard holds for a paste, read as the caret's column wants it.
+    PasteProblem ClipboardBytes(std::vector<std::uint8_t>& bytes) const;
+    // The clipboard for a copy of the selection of at most maxBytes, or null (without a
+    // selection silently, else after saying why).
+    QClipboard* ClipboardForCopy(std::uint64_t maxBytes, const QString& tooLarge) const;
+    // The caret one byte or one row on (arrow keys), or a page on with the window.
+    void MoveByArrow(int key);
+    void MoveByPage(bool down);
     void ArrowTail();
     void CommonTail();
     // The caret's row counted from the window's top row (negative above it), and the rows
@@ -275,6 +288,17 @@ private:
     [[nodiscard]] QRect CaretRect() const;
     [[nodiscard]] QRect RowsRect(const RowSpan& rows) const;
     void DrawRows(QPainter& dc, const RowSpan& rows, const QRect& dirtyPx);
+    // How many bytes of a row could be read, and how many cells it has (the unreadable
+    // ones drawn as ??); a read failure's text goes into readFailure once.
+    struct RowBytes {
+        std::uint32_t readable = 0;
+        std::uint32_t delivered = 0;
+    };
+    struct RowPaint;
+    RowBytes ReadRowForDrawing(CVantorixDoc& doc, FilePos start, QString& readFailure);
+    void DrawAddress(QPainter& dc, const RowPaint& paint, FilePos start, int y);
+    void DrawCells(QPainter& dc, const RowPaint& paint, FilePos start, int y, const RowBytes& got, bool hex,
+                   const QRect& dirtyPx);
     void RepaintPosition(FilePos position);
     void ScrollPixels(std::int64_t dyPx);
     void SyncScrollBar();

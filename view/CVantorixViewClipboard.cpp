@@ -206,22 +206,30 @@ CVantorixView::SelectionRead CVantorixView::ReadSelection(
     return SelectionRead::Done;
 }
 
-void CVantorixView::CopyToClipboard()
+QClipboard* CVantorixView::ClipboardForCopy(std::uint64_t maxBytes, const QString& tooLarge) const
 {
     const std::optional<ByteRange> range = SelectedRange();
     if (!range)
-        return;
-    if (range->length > kMaxCopyBytes) {
-        ShowMessageBox(QStringLiteral("The selection is too large to copy: at most %1 bytes (256 MiB) can be copied "
-                                      "at once.")
-                           .arg(kMaxCopyBytes));
-        return;
+        return nullptr;
+    if (range->length > maxBytes) {
+        ShowMessageBox(tooLarge);
+        return nullptr;
     }
     QClipboard* clipboard = QGuiApplication::clipboard();
-    if (!clipboard) {
+    if (!clipboard)
         ShowMessageBox(QStringLiteral("Failed To Open Clipboard"));
+    return clipboard;
+}
+
+void CVantorixView::CopyToClipboard()
+{
+    QClipboard* clipboard = ClipboardForCopy(
+        kMaxCopyBytes,
+        QStringLiteral("The selection is too large to copy: at most %1 bytes (256 MiB) can be copied at once.")
+            .arg(kMaxCopyBytes));
+    if (!clipboard)
         return;
-    }
+    const std::optional<ByteRange> range = SelectedRange();
 
     // The bytes themselves go on the clipboard beside the text, which as text ends at the
     // first zero byte; a paste into Vantorix takes the bytes. A selection that cannot be
@@ -258,22 +266,14 @@ void CVantorixView::CopyToClipboard()
 
 void CVantorixView::CopyAsHex()
 {
-    const std::optional<ByteRange> range = SelectedRange();
-    if (!range)
-        return;
     // Three characters of text per byte: beyond this the clipboard would hold more than a
     // user could sensibly paste anywhere.
     constexpr std::uint64_t kMaxHexCopy = 16u << 20;
-    if (range->length > kMaxHexCopy) {
-        ShowMessageBox(QStringLiteral("The selection is too large to copy as hex: at most %1 bytes can be copied.")
-                           .arg(kMaxHexCopy));
+    QClipboard* clipboard = ClipboardForCopy(
+        kMaxHexCopy,
+        QStringLiteral("The selection is too large to copy as hex: at most %1 bytes can be copied.").arg(kMaxHexCopy));
+    if (!clipboard)
         return;
-    }
-    QClipboard* clipboard = QGuiApplication::clipboard();
-    if (!clipboard) {
-        ShowMessageBox(QStringLiteral("Failed To Open Clipboard"));
-        return;
-    }
     try {
         std::string text;
         std::uint64_t written = 0;
@@ -313,10 +313,30 @@ void CVantorixView::FillSelection()
         ShowMessageBox(QStringLiteral("The selection could not be filled: the file cannot be read there."));
         return;
     }
+    AfterBytesChanged();
+}
+
+void CVantorixView::AfterBytesChanged()
+{
     m_bNibblePending = false;
     update(ClientRect());
     UpdateValueBar();
     emit caretMoved();
+}
+
+PasteProblem CVantorixView::ClipboardBytes(std::vector<std::uint8_t>& bytes) const
+{
+    const QClipboard* clipboard = QGuiApplication::clipboard();
+    const QMimeData* data = clipboard ? clipboard->mimeData() : nullptr;
+    if (data && data->hasFormat(QString::fromLatin1(kBytesMimeType))) {
+        // What a copy from Vantorix put there: every byte, zeros included.
+        const QByteArray raw = data->data(QString::fromLatin1(kBytesMimeType));
+        bytes.assign(raw.begin(), raw.end());
+        return bytes.empty() ? PasteProblem::Empty : PasteProblem::None;
+    }
+    const QString text = data ? data->text() : QString();
+    const std::u16string_view chars(reinterpret_cast<const char16_t*>(text.utf16()), static_cast<std::size_t>(text.size()));
+    return m_bCaretOnHex ? ParseHexBytes(chars, bytes) : ParseLatin1Bytes(chars, bytes);
 }
 
 void CVantorixView::PasteFromClipboard()
@@ -328,20 +348,8 @@ void CVantorixView::PasteFromClipboard()
     const std::optional<ByteRange> selection = SelectedRange();
     const FilePos position = selection ? selection->first : m_nCaretPos;
     const FilePos length = FileLength();
-    const QClipboard* clipboard = QGuiApplication::clipboard();
-    const QMimeData* data = clipboard ? clipboard->mimeData() : nullptr;
     std::vector<std::uint8_t> bytes;
-    PasteProblem problem = PasteProblem::Empty;
-    if (data && data->hasFormat(QString::fromLatin1(kBytesMimeType))) {
-        // What a copy from Vantorix put there: every byte, zeros included.
-        const QByteArray raw = data->data(QString::fromLatin1(kBytesMimeType));
-        bytes.assign(raw.begin(), raw.end());
-        problem = bytes.empty() ? PasteProblem::Empty : PasteProblem::None;
-    } else {
-        const QString text = data ? data->text() : QString();
-        const std::u16string_view chars(reinterpret_cast<const char16_t*>(text.utf16()), static_cast<std::size_t>(text.size()));
-        problem = m_bCaretOnHex ? ParseHexBytes(chars, bytes) : ParseLatin1Bytes(chars, bytes);
-    }
+    const PasteProblem problem = ClipboardBytes(bytes);
     // An empty clipboard has nothing to paste and nothing to complain about.
     if (problem == PasteProblem::Empty)
         return;
@@ -370,10 +378,7 @@ void CVantorixView::PasteFromClipboard()
         ShowMessageBox(QStringLiteral("The clipboard could not be pasted: the file cannot be read here."));
         return;
     }
-    m_bNibblePending = false;
-    update(ClientRect());
-    UpdateValueBar();
-    emit caretMoved();
+    AfterBytesChanged();
     if (bytes.size() > static_cast<std::size_t>(written)) {
         ShowMessageBox(QStringLiteral("%1 of the %2 bytes on the clipboard did not fit before the end of the file "
                                       "and were not pasted.")

@@ -410,51 +410,19 @@ void CVantorixView::OnKeyDown(int key, Qt::KeyboardModifiers modifiers)
 {
     // Every key works from the caret's file position; the window's pixels only say whether
     // the caret's row is shown. A key that moves the caret first brings it into view.
-    const FilePos bytes = static_cast<FilePos>(m_nBytesPerLine);
     switch (key) {
     case Qt::Key_Right:
     case Qt::Key_Left:
     case Qt::Key_Up:
     case Qt::Key_Down:
+        RevealCaret();
+        MoveByArrow(key);
+        return;
     case Qt::Key_PageDown:
     case Qt::Key_PageUp:
         RevealCaret();
-        break;
-    default:
-        break;
-    }
-    const FilePos pos = m_nCaretPos;
-
-    switch (key) {
-    case Qt::Key_Right:
-        MoveCaretTo(pos + 1);
-        ArrowTail();
+        MoveByPage(key == Qt::Key_PageDown);
         return;
-    case Qt::Key_Left:
-        if (pos > 0)
-            MoveCaretTo(pos - 1);
-        ArrowTail();
-        return;
-    case Qt::Key_Up:
-        if (pos >= bytes)
-            MoveCaretTo(pos - bytes);
-        ArrowTail();
-        return;
-    case Qt::Key_Down:
-        MoveCaretTo(pos + bytes);
-        ArrowTail();
-        return;
-    case Qt::Key_PageDown:
-    case Qt::Key_PageUp: {
-        // The caret keeps its place in the window, over other bytes.
-        const std::uint64_t topBefore = m_nTopRow;
-        OnVScroll(key == Qt::Key_PageDown ? ScrollCode::PageDown : ScrollCode::PageUp);
-        const FilePos moved = m_nTopRow >= topBefore ? pos + (m_nTopRow - topBefore) * bytes
-                                                     : pos - (topBefore - m_nTopRow) * bytes;
-        PlaceCaret(std::min(moved, MaxCaretPos()), m_bCaretOnHex);
-        CommonTail();
-        return;
-    }
     case Qt::Key_Home:
         GotoPosition(0);
         return;
@@ -471,6 +439,42 @@ void CVantorixView::OnKeyDown(int key, Qt::KeyboardModifiers modifiers)
         CommonTail();
         return;
     }
+}
+
+void CVantorixView::MoveByArrow(int key)
+{
+    const FilePos bytes = static_cast<FilePos>(m_nBytesPerLine);
+    const FilePos pos = m_nCaretPos;
+    switch (key) {
+    case Qt::Key_Right:
+        MoveCaretTo(pos + 1);
+        break;
+    case Qt::Key_Left:
+        if (pos > 0)
+            MoveCaretTo(pos - 1);
+        break;
+    case Qt::Key_Up:
+        if (pos >= bytes)
+            MoveCaretTo(pos - bytes);
+        break;
+    default:
+        MoveCaretTo(pos + bytes);
+        break;
+    }
+    ArrowTail();
+}
+
+void CVantorixView::MoveByPage(bool down)
+{
+    // The caret keeps its place in the window, over other bytes.
+    const FilePos bytes = static_cast<FilePos>(m_nBytesPerLine);
+    const FilePos pos = m_nCaretPos;
+    const std::uint64_t topBefore = m_nTopRow;
+    OnVScroll(down ? ScrollCode::PageDown : ScrollCode::PageUp);
+    const FilePos moved = m_nTopRow >= topBefore ? pos + (m_nTopRow - topBefore) * bytes
+                                                 : pos - (topBefore - m_nTopRow) * bytes;
+    PlaceCaret(std::min(moved, MaxCaretPos()), m_bCaretOnHex);
+    CommonTail();
 }
 
 void CVantorixView::ArrowTail()

@@ -1,9 +1,9 @@
 #pragma once
-// What the three source files of the hex view share: its status texts, the delays after
-// which its long tasks show progress, the pane's owner, and two small helpers. The view's
-// code lives in CVantorixView.cpp (drawing, scrolling, go-to, display settings),
-// CVantorixViewKeys.cpp (caret, keys, mouse, selection, typing, undo) and
-// CVantorixViewClipboard.cpp (search and the clipboard).
+// What the source files of the hex view share: its status texts, the delays after which
+// its long tasks show progress, the pane's owner, and two small helpers. The view's code
+// lives in CVantorixView.cpp (scrolling, go-to, display settings), CVantorixViewDraw.cpp
+// (painting and printing), CVantorixViewKeys.cpp (caret, keys, mouse, selection, typing,
+// undo) and CVantorixViewClipboard.cpp (search and the clipboard).
 
 // this program
 #include "framework/Trace.h"

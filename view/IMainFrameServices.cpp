@@ -1,9 +1,5 @@
 #include "IMainFrameServices.h"
 
-#include "document/CVantorixDoc.h"
-
-#include <QCoreApplication>
-
 namespace vtx {
 
 namespace {
@@ -36,16 +32,6 @@ IMainFrameServices& MainFrameServices()
 void SetMainFrameServices(IMainFrameServices* frame)
 {
     g_frame = frame;
-    // A long save tells its progress in the status bar; the bar is painted at once,
-    // without taking any input that could change the document meanwhile.
-    if (frame) {
-        CVantorixDoc::SetStatusSink([frame](const QString& text) {
-            frame->SetStatusText(text);
-            QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
-        });
-    } else {
-        CVantorixDoc::SetStatusSink(nullptr);
-    }
 }
 
 } // namespace vtx

@@ -76,6 +76,11 @@ TEST(ToolbarResource, BrokenLayoutsAreRefusedWithAReason)
         {"version 1\nimage 16 15\nitems 1\nids x\n", "whole numbers"},
         {"version 1\nimage 16 15\nitems 1\nids 1\ncolour 3\n", "unknown keyword"},
         {"version 1\nimage 16 15\nids 1\n", "needs the lines"},
+        // The line is named, and the reason follows it whole.
+        {"# head\nversion 1\nimage 16\nitems 1\nids 1\n", "Line 3: \"image\" takes 2 number(s)."},
+        {"version 1\nimage 16 15\nitems 99999\nids 1\n", "Line 3: a toolbar holds 0 to"},
+        {"version 1\nimage 16 15 x\nitems 1\nids 1\n", "Line 2: \"image\" must be followed by whole numbers."},
+        {"version 1\nimage 16 15\nitems 1\nids 1\n\ncolour 3\n", "Line 6: unknown keyword \"colour\"."},
     };
     for (const auto& [text, reason] : broken) {
         QString error;

@@ -1,12 +1,16 @@
 // Saving in place and to another name.
 #include "DocTestSupport.h"
 
+#include "platform/FileFaults.h"
+
 #include <gtest/gtest.h>
 
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
 #include <QScopeGuard>
+
+#include <cerrno>
 
 #include <unistd.h>
 
@@ -91,6 +95,34 @@ TEST(DocSaveInPlace, AFailedWriteKeepsEveryPendingChange)
     const QByteArray onDisk = ReadAll(path);
     EXPECT_EQ(onDisk[0], 'H');
     EXPECT_EQ(onDisk[2 * 1024 * 1024], 'M');
+}
+
+TEST(DocSaveInPlace, ASaveTellsOnlyTheStatusSinkOfItsOwnDocument)
+{
+    TempDir dir;
+    MessageBoxRecorder boxes;
+    ScopedJournalSetting journalOff(false);
+    std::vector<QString> firstTold;
+    std::vector<QString> secondTold;
+    auto first = OpenDocument(dir.Write("first.bin", Filler(4096)));
+    auto second = OpenDocument(dir.Write("second.bin", Filler(4096, 1)));
+    ASSERT_TRUE(first && second);
+    first->SetStatusSink([&](const QString& text) { firstTold.push_back(text); });
+    second->SetStatusSink([&](const QString& text) { secondTold.push_back(text); });
+    ASSERT_TRUE(first->SetByte(0x11, 10));
+    ASSERT_TRUE(second->SetByte(0x22, 10));
+    {
+        ScopedFileFaults faults;
+        FileFaults::FailWritesAfter(0, EIO);
+        EXPECT_FALSE(first->OnSaveDocument(first->GetPath()));
+    }
+    // The failed save clears whatever progress it may have shown, in its own window only.
+    EXPECT_EQ(firstTold, std::vector<QString>{QString()});
+    EXPECT_TRUE(secondTold.empty());
+    // A quick save shows no progress at all.
+    EXPECT_TRUE(second->OnSaveDocument(second->GetPath()));
+    EXPECT_TRUE(secondTold.empty());
+    EXPECT_EQ(firstTold.size(), 1u);
 }
 
 TEST(DocSaveAs, CopyGetsTheChangesAndBecomesTheDocumentsFile)

@@ -5,6 +5,7 @@
 
 #include "chrome/CCJToolBar.h"
 #include "frame/LockKeyWatcher.h"
+#include "tools/compare/CCompareWindow.h"
 #include "res/CommandIds.h"
 
 #include <QDesktopServices>
@@ -91,6 +92,69 @@ TEST_F(FrameTest, DocumentCommandsAndBoxesWorkOnlyWithADocument)
     FlushDeletes();
     expectEnabled(false);
 }
+
+// A command's row as the user meets it: its keys, whether it carries a check mark, its
+// status text, and when it is enabled.
+struct CommandExpectation {
+    const char* name;
+    int id;
+    const char* keys;
+    const char* statusText;
+    bool checkable;
+    bool enabledWithoutDocument;
+    bool enabledWithDocument;
+};
+
+class FrameCommandRows : public FrameTest, public ::testing::WithParamInterface<CommandExpectation>
+{
+};
+
+TEST_P(FrameCommandRows, KeysCheckMarkPromptAndRuleOfTheCommand)
+{
+    const CommandExpectation& row = GetParam();
+    StartEmpty();
+    Frame()->UpdateCommands();
+    const CommandRow* command = Frame()->Commands().Row(row.id);
+    ASSERT_NE(command, nullptr);
+    EXPECT_EQ(QKeySequence::listToString(command->keys), QString::fromLatin1(row.keys));
+    EXPECT_EQ(CommandTable::StatusText(command->prompt), QString::fromLatin1(row.statusText));
+    QAction* action = Frame()->Commands().Action(row.id);
+    EXPECT_EQ(action->isCheckable(), row.checkable);
+    EXPECT_EQ(action->isEnabled(), row.enabledWithoutDocument);
+    App().OpenDocumentFile(MakeFile(QStringLiteral("one.bin")));
+    Frame()->UpdateCommands();
+    EXPECT_EQ(action->isEnabled(), row.enabledWithDocument);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Frame, FrameCommandRows,
+    ::testing::Values(
+        CommandExpectation{"New", ID_FILE_NEW, "Ctrl+N", "Create a new document", false, true, true},
+        CommandExpectation{"Save", ID_FILE_SAVE, "Ctrl+S", "Save the active document", false, false, true},
+        CommandExpectation{"PrintSetup", ID_FILE_PRINT_SETUP, "", "Change the printer and printing options", false,
+                           true, true},
+        CommandExpectation{"Exit", ID_APP_EXIT, "Ctrl+Q", "Quit the application; prompts to save documents", false,
+                           true, true},
+        CommandExpectation{"Redo", ID_EDIT_REDO, "Ctrl+Y; Ctrl+Shift+Z", "Redo the previously undone action", false,
+                           false, true},
+        CommandExpectation{"FindAll", ID_EDIT_FIND_ALL, "", "List every match of the search text", false, false, true},
+        CommandExpectation{"NextDifferenceOnlyWhileComparing", CCompareWindow::ID_NEXT_DIFFERENCE, "F6",
+                           "Select the next run of differing bytes in both files", false, false, false},
+        CommandExpectation{"GotoHexBox", ID_GOTO_HEX, "", "Go To Hex Address", false, true, true},
+        CommandExpectation{"Signed", ID_SIGN_SIGNED, "", "Show Signed Value", true, true, true},
+        CommandExpectation{"MatchCase", ID_SEARCH_MATCH_CASE, "",
+                           "Match upper and lower case in Ascii and Unicode searches", true, true, true},
+        CommandExpectation{"Cascade", ID_WINDOW_CASCADE, "", "Arrange windows so they overlap", false, false, true},
+        CommandExpectation{"Tabbed", ID_WINDOW_TABBED, "", "Show the document windows as tabs", true, true, true},
+        CommandExpectation{"KeyboardShortcuts", ID_HELP_KEYBOARD, "F1", "List every command with its keys", false,
+                           true, true},
+        CommandExpectation{"Checksum", ID_TOOLS_CHECKSUM, "Ctrl+Shift+K",
+                           "Compute checksums of the selection, or of the whole document", false, false, true},
+        CommandExpectation{"PreviousBookmark", ID_BOOKMARK_PREVIOUS, "Shift+F2", "Go to the previous bookmark", false,
+                           false, true},
+        CommandExpectation{"SaveSelectionNeedsASelection", ID_FILE_SAVE_SELECTION_AS, "",
+                           "Save the selected bytes, with the pending changes, in a new file", false, false, false}),
+    [](const ::testing::TestParamInfo<CommandExpectation>& info) { return std::string(info.param.name); });
 
 TEST_F(FrameTest, MenusShowTheCommandsOfTheTable)
 {
@@ -216,11 +280,12 @@ TEST_F(FrameTest, LockPanesAreReadOnKeysAndActivationNeverOnATimer)
 {
     int reads = 0;
     LockKeyStates lights;
-    LockKeyWatcher::SetReader([&] {
+    StartWith(QByteArray(64, 'a'));
+    LockKeyWatcher& watcher = Frame()->LockKeys();
+    watcher.SetReader([&] {
         ++reads;
         return std::optional<LockKeyStates>(lights);
     });
-    StartWith(QByteArray(64, 'a'));
     const QLabel* caps = Frame()->IndicatorPane(ID_INDICATOR_CAPS);
     const QLabel* num = Frame()->IndicatorPane(ID_INDICATOR_NUM);
 
@@ -242,7 +307,7 @@ TEST_F(FrameTest, LockPanesAreReadOnKeysAndActivationNeverOnATimer)
     QCoreApplication::sendEvent(qApp, &activate);
     EXPECT_FALSE(caps->isEnabled());
     EXPECT_TRUE(num->isEnabled());
-    LockKeyWatcher::SetReader({});
+    watcher.SetReader({});
 }
 
 } // namespace

@@ -232,7 +232,20 @@ void CCompareWindow::Step(bool forward)
     CVantorixView* other = m_views[static_cast<std::size_t>(1 - m_nActiveSide)];
     const std::optional<ByteRange> selected = active->SelectedRange();
     const FilePos caret = active->CaretPosition();
+    const FilePos from = forward ? (selected ? selected->End() : caret) : (selected ? selected->first : caret);
 
+    const QPointer<CCompareWindow> self(this);
+    const CompareOutcome outcome = ScanForDifference(*first, *second, forward, from);
+    // The window may have closed while the scan let events through.
+    if (!self)
+        return;
+    m_bBusy = false;
+    ShowOutcome(outcome, *active, *other);
+}
+
+CompareOutcome CCompareWindow::ScanForDifference(CVantorixDoc& first, CVantorixDoc& second, bool forward,
+                                                 FilePos from)
+{
     // A scan longer than a moment shows how far it got and stops on Esc; meanwhile the
     // rest of the input waits.
     const int delayMs = CVantorixView::SearchProgressDelayMs();
@@ -241,50 +254,46 @@ void CCompareWindow::Step(bool forward)
     qint64 nextReportMs = delayMs;
     bool cancelled = false;
     const QPointer<CCompareWindow> self(this);
-    CompareOutcome outcome;
-    {
-        LongTaskInputGuard guard;
-        m_bBusy = true;
-        CompareTool tool(*first, *second);
-        const CompareTool::Progress progress = [&](std::uint64_t done, std::uint64_t total) {
-            if (clock.elapsed() < nextReportMs)
-                return true;
-            const std::uint64_t percent = total == 0 ? 100 : std::min<std::uint64_t>(100, done * 100 / total);
-            MainFrameServices().SetStatusText(
-                QStringLiteral("Comparing: %1% done. Press Esc to cancel.").arg(percent));
-            QCoreApplication::processEvents();
-            if (guard.Cancelled() || !self) {
-                cancelled = true;
-                return false;
-            }
-            nextReportMs = clock.elapsed() + kReportIntervalMs;
+    LongTaskInputGuard guard;
+    m_bBusy = true;
+    CompareTool tool(first, second);
+    const CompareTool::Progress progress = [&](std::uint64_t done, std::uint64_t total) {
+        if (clock.elapsed() < nextReportMs)
             return true;
-        };
-        outcome = forward ? tool.Next(selected ? selected->End() : caret, progress)
-                          : tool.Previous(selected ? selected->first : caret, progress);
-        // An Esc that came during a scan too short to report still cancels it.
+        const std::uint64_t percent = total == 0 ? 100 : std::min<std::uint64_t>(100, done * 100 / total);
+        MainFrameServices().SetStatusText(QStringLiteral("Comparing: %1% done. Press Esc to cancel.").arg(percent));
         QCoreApplication::processEvents();
-        cancelled = cancelled || guard.Cancelled();
-    }
-    if (!self)
-        return;
-    m_bBusy = false;
+        if (guard.Cancelled() || !self) {
+            cancelled = true;
+            return false;
+        }
+        nextReportMs = clock.elapsed() + kReportIntervalMs;
+        return true;
+    };
+    CompareOutcome outcome = forward ? tool.Next(from, progress) : tool.Previous(from, progress);
+    // An Esc that came during a scan too short to report still cancels it.
+    QCoreApplication::processEvents();
+    cancelled = cancelled || guard.Cancelled();
     if (cancelled && outcome.end != CompareEnd::ReadFailed)
         outcome.end = CompareEnd::Cancelled;
+    return outcome;
+}
 
+void CCompareWindow::ShowOutcome(const CompareOutcome& outcome, CVantorixView& active, CVantorixView& other)
+{
     switch (outcome.end) {
     case CompareEnd::Found: {
         const ByteRange run = outcome.run;
         // The other view first: selecting puts the focus into a view, and it stays in the
         // one the user works in.
-        for (CVantorixView* view : {other, active}) {
+        for (CVantorixView* view : {&other, &active}) {
             const FilePos length = view->GetDocument()->GetFileLength();
             if (run.first < length)
                 view->SelectRange({run.first, std::min(run.length, length - run.first)});
             else if (length > 0)
                 view->GotoPosition(length - 1);
         }
-        active->setFocus();
+        active.setFocus();
         MainFrameServices().SetStatusText(QStringLiteral("Difference at %1, %2 %3.")
                                               .arg(RunOffsetText(run.first))
                                               .arg(run.length)

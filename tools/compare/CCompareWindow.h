@@ -86,6 +86,11 @@ private:
     // file's byte there; nullopt for an equal byte (or one that cannot be read).
     std::optional<QColor> DifferenceAt(int side, FilePos position, std::uint8_t value);
     void Step(bool forward);
+    // The next or previous run of differing bytes from `from`, with progress and Esc; the
+    // window may be gone when it returns.
+    CompareOutcome ScanForDifference(CVantorixDoc& first, CVantorixDoc& second, bool forward, FilePos from);
+    // Selects the run in both views, or says why there is none.
+    void ShowOutcome(const CompareOutcome& outcome, CVantorixView& active, CVantorixView& other);
     void UpdateTitles();
     void FollowScroll(int side, std::uint64_t row);
     void OnDocumentsChanged();

@@ -9,6 +9,12 @@ namespace vtx {
 namespace {
 
 constexpr char kLowerHex[] = "0123456789abcdef";
+// The C array's frame: "unsigned char data[N] = {" and its close, on a line of its own
+// when the values take more than one line.
+constexpr char kCArrayHead[] = "unsigned char data[";
+constexpr char kCArrayOpen[] = "] = {";
+constexpr char kCArrayCloseOwnLine[] = "\n};\n";
+constexpr char kCArrayCloseSameLine[] = " };\n";
 constexpr char kBase64[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
 
 void AppendBase64Group(std::string& text, const std::uint8_t* bytes, std::size_t count)
@@ -27,7 +33,7 @@ CopyAsWriter::CopyAsWriter(CopyAsFormat format, FilePos first, FilePos count)
     : m_format(format), m_nFirst(first), m_nCount(count)
 {
     if (format == CopyAsFormat::CArray) {
-        m_text = "unsigned char data[" + std::to_string(count) + "] = {";
+        m_text = kCArrayHead + std::to_string(count) + kCArrayOpen;
         m_text += count > kCArrayValuesPerLine ? "\n    " : " ";
     }
 }
@@ -105,7 +111,7 @@ std::string CopyAsWriter::Finish()
 {
     switch (m_format) {
     case CopyAsFormat::CArray:
-        m_text += m_nCount > kCArrayValuesPerLine ? "\n};\n" : " };\n";
+        m_text += m_nCount > kCArrayValuesPerLine ? kCArrayCloseOwnLine : kCArrayCloseSameLine;
         break;
     case CopyAsFormat::Base64:
         if (m_nCarried > 0)
