@@ -419,7 +419,7 @@ void CMainFrame::AddBarCommands()
     }
     // A switch rather than a choice among items: the frame keeps it, the check mark shows
     // it. On from the start, so that a search matches bytes exactly unless the user asks.
-    m_commands.Add({ID_SEARCH_MATCH_CASE, QStringLiteral("Match upper and lower case in Ascii and Unicode searches"),
+    m_commands.Add({ID_SEARCH_MATCH_CASE, QStringLiteral("Match upper and lower case in Ascii, Unicode and regular-expression searches"),
                     QStringLiteral("Match &case"), {},
                     [this] {
                         m_bMatchCase = !m_bMatchCase;
@@ -478,7 +478,7 @@ void CMainFrame::RebuildMenus()
             // as the drop-down beside the magnifier.
             if (layout[i].title == QStringLiteral("&Edit")) {
                 QMenu* modes = m_commands.BuildMenu(QStringLiteral("&Search Type"),
-                                                    {ID_SEARCH_ASCII, ID_SEARCH_HEX, ID_SEARCH_UNICODE,
+                                                    {ID_SEARCH_ASCII, ID_SEARCH_HEX, ID_SEARCH_UNICODE, ID_SEARCH_REGEX,
                                                      CommandTable::kSeparator, ID_SEARCH_MATCH_CASE},
                                                     popup);
                 popup->addSeparator();
