@@ -13,6 +13,7 @@ namespace vtx {
 namespace {
 
 constexpr const char* kNotEightBit = "The search text may contain only 8-bit (Latin-1) characters.";
+constexpr const char* kNoFixedBytes = "A regular expression has no fixed bytes to search for.";
 
 std::unique_ptr<std::uint8_t[]> NewBlock()
 {
@@ -34,6 +35,10 @@ FindResult ReadFailure(FilePos at, int error)
 
 SearchPattern DocumentSearch::Encode(const QString& text, SearchSettings settings, QString& problem)
 {
+    if (settings.type == SearchType::Regex) {
+        problem = QString::fromLatin1(kNoFixedBytes);
+        return {};
+    }
     const bool eightBit = std::all_of(text.begin(), text.end(), [](QChar c) { return c.unicode() <= 0xFF; });
     if (!eightBit) {
         problem = QString::fromLatin1(kNotEightBit);
@@ -47,7 +52,10 @@ SearchPattern DocumentSearch::Encode(const QString& text, SearchSettings setting
 QString DocumentSearch::TextProblem(const QString& text, SearchSettings settings)
 {
     QString problem;
-    (void)Encode(text, settings, problem);
+    if (settings.type == SearchType::Regex)
+        (void)CompileRegex(text, settings.matchCase, problem);
+    else
+        (void)Encode(text, settings, problem);
     return problem;
 }
 
@@ -67,6 +75,8 @@ QString DocumentSearch::FailureText(const ScanStatus& status) const
 FindResult DocumentSearch::Find(const QString& text, SearchSettings settings, FilePos caret,
                                 SearchDirection direction, const ScanProgress& progress)
 {
+    if (settings.type == SearchType::Regex)
+        return FindRegex(text, settings.matchCase, caret, direction, progress);
     QString problem;
     const SearchPattern pattern = Encode(text, settings, problem);
     if (!problem.isEmpty()) {
@@ -78,6 +88,8 @@ FindResult DocumentSearch::Find(const QString& text, SearchSettings settings, Fi
 
 FindResult DocumentSearch::FindFrom(const QString& text, SearchSettings settings, FilePos start)
 {
+    if (settings.type == SearchType::Regex)
+        return FindRegexFrom(text, settings.matchCase, start);
     QString problem;
     const SearchPattern pattern = Encode(text, settings, problem);
     if (!problem.isEmpty()) {

@@ -13,11 +13,13 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <optional>
 
 namespace vtx {
 
 class CVantorixDoc;
+class RegexPattern;
 
 // What the user chose in the search bar or the Replace dialog.
 struct SearchSettings {
@@ -93,8 +95,15 @@ public:
 
     // Every search's one way from the user's text to the bytes it looks for: the pattern,
     // or in `problem` the message that refuses the text (only 8-bit characters; the
-    // pattern's own rules).
+    // pattern's own rules). A regular expression has no fixed bytes: it is refused here
+    // (use CompileRegex).
     [[nodiscard]] static SearchPattern Encode(const QString& text, SearchSettings settings, QString& problem);
+    // The way from the user's text to a regular expression (Latin-1, one character a byte,
+    // `\xHH` for any byte) with the case rule: the compiled pattern, or null with the
+    // message that refuses it in `problem` (the matcher's own, or that it can match an
+    // empty string).
+    [[nodiscard]] static std::shared_ptr<const RegexPattern> CompileRegex(const QString& text, bool matchCase,
+                                                                          QString& problem);
     // Why the text cannot be searched for with these settings; empty when it can.
     [[nodiscard]] static QString TextProblem(const QString& text, SearchSettings settings);
 
@@ -125,6 +134,12 @@ public:
     [[nodiscard]] QString FailureText(const ScanStatus& status) const;
 
 private:
+    // Find and FindFrom for the regular-expression type (DocumentSearchRegex.cpp): the same
+    // rules, refusals and failures, with the whole match's length in the result.
+    FindResult FindRegex(const QString& text, bool matchCase, FilePos caret, SearchDirection direction,
+                         const ScanProgress& progress);
+    FindResult FindRegexFrom(const QString& text, bool matchCase, FilePos start);
+
     CVantorixDoc& m_doc;
 };
 

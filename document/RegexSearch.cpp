@@ -302,6 +302,8 @@ private:
     {
         Trim();
         const FilePos at = WindowEnd();
+        if (m_readFailure && at >= m_readFailure->failedAt)
+            return m_readFailure;
         const auto wanted = static_cast<std::uint32_t>(std::min<FilePos>(kBlock, m_range.limit - at));
         const std::size_t before = m_window.size();
         m_window.resize(before + wanted);
@@ -313,7 +315,11 @@ private:
             result.end = RegexScanEnd::ReadFailed;
             result.failedAt = at + got;
             result.error = outcome.error;
-            return result;
+            // The bytes read before the failure are scanned first: a match among them
+            // comes before the place that could not be read.
+            if (got == 0)
+                return result;
+            m_readFailure = result;
         }
         if (got == 0)
             m_atEnd = true;
@@ -367,6 +373,8 @@ private:
     FilePos m_windowBase = 0;
     bool m_atEnd = false;
     FilePos m_scanned = 0;
+    // A read that failed after giving some bytes: told when the scan needs the bytes there.
+    std::optional<RegexScanResult> m_readFailure;
 
     // The matcher's reports not yet taken in, and the matches they make, by start: the
     // longest end within the horizon, and whether one went further.
@@ -415,6 +423,49 @@ RegexScanResult FindRegexAll(const RegexPattern& pattern, const RegexReader& rea
     }
 }
 
+namespace {
+
+// The last match that starts in [range.from, stretchEnd) and ends by range.limit, of those a
+// scan from range.from finds one after another. Bytes that cannot be read below stretchEnd
+// are passed over, as a backward scan from the caret would not reach them before the bytes
+// behind them: the stretch is scanned again from the next block past them, and the read
+// error is the answer only when no match lies between them and stretchEnd.
+RegexScanResult LastMatchInStretch(const RegexPattern& pattern, const RegexReader& read, RegexRange range,
+                                   FilePos stretchEnd, const RegexProgress& progress, FilePos& scanned)
+{
+    std::optional<RegexScanResult> readFailure;
+    while (range.from < stretchEnd) {
+        Scan scan(pattern, read, range, progress);
+        std::optional<ByteRange> last;
+        RegexScanResult next;
+        for (;;) {
+            next = scan.Next();
+            if (!next.Found() || next.match.first >= stretchEnd)
+                break;
+            last = next.match;
+        }
+        scanned += scan.Scanned();
+        const bool failedBelow = next.end == RegexScanEnd::ReadFailed && next.failedAt < stretchEnd;
+        if (failedBelow) {
+            readFailure = next;
+            range.from = (next.failedAt / kBlock + 1) * kBlock;
+            continue;
+        }
+        if (next.end != RegexScanEnd::Found && next.end != RegexScanEnd::NotFound)
+            return next;
+        if (last) {
+            RegexScanResult result;
+            result.end = RegexScanEnd::Found;
+            result.match = *last;
+            return result;
+        }
+        break;
+    }
+    return readFailure.value_or(RegexScanResult{});
+}
+
+} // namespace
+
 RegexScanResult FindRegexBackward(const RegexPattern& pattern, const RegexReader& read, FilePos before,
                                   FilePos length, const RegexProgress& progress, FilePos floor)
 {
@@ -427,25 +478,10 @@ RegexScanResult FindRegexBackward(const RegexPattern& pattern, const RegexReader
         const FilePos from = stretchEnd - std::min(stretch, stretchEnd - floor);
         // A match starting before stretchEnd ends within a horizon of it.
         const FilePos limit = std::min(before, stretchEnd + pattern.Horizon());
-        Scan scan(pattern, read, {from, limit, length}, offsetProgress);
-        std::optional<ByteRange> last;
-        for (;;) {
-            const RegexScanResult next = scan.Next();
-            if (next.end == RegexScanEnd::NotFound)
-                break;
-            if (!next.Found())
-                return next;
-            if (next.match.first >= stretchEnd)
-                break;
-            last = next.match;
-        }
-        if (last) {
-            RegexScanResult result;
-            result.end = RegexScanEnd::Found;
-            result.match = *last;
+        const RegexScanResult result =
+            LastMatchInStretch(pattern, read, {from, limit, length}, stretchEnd, offsetProgress, scannedBefore);
+        if (result.end != RegexScanEnd::NotFound)
             return result;
-        }
-        scannedBefore += scan.Scanned();
         stretchEnd = from;
         stretch = std::min<FilePos>(stretch * 2, FilePos{64} << 20);
     }

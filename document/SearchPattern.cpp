@@ -36,6 +36,8 @@ SearchPattern EncodeBytes(const std::string& text, SearchType type, PatternProbl
         case HexTextProblem::OddDigits: problem = PatternProblem::HexOddDigits; break;
         }
         break;
+    case SearchType::Regex:
+        break;
     }
     pattern.compareLength = pattern.bytes.size();
     return pattern;

@@ -1,7 +1,8 @@
 #pragma once
 // The byte pattern that a search text stands for, in each of the three search types, and
 // the scan that looks for it in one block of bytes. No Qt here: the document and the tests
-// use it alike.
+// use it alike. The fourth type, a regular expression, has no fixed bytes: it is compiled
+// by document/RegexSearch.h instead, and encodes here to nothing to compare.
 
 #include <cstddef>
 #include <cstdint>
@@ -10,7 +11,7 @@
 
 namespace vtx {
 
-enum class SearchType : int { Ascii = 0, Unicode = 1, Hex = 2 };
+enum class SearchType : int { Ascii = 0, Unicode = 1, Hex = 2, Regex = 3 };
 
 // Which way a search runs from the caret.
 enum class SearchDirection { Forward, Backward };

@@ -30,6 +30,7 @@
 #include "res/CommandIds.h"
 #include "tools/bookmarks/CBookmarksDock.h"
 #include "tools/findall/CSearchResultsDock.h"
+#include "tools/findall/FindAllTool.h"
 #include "tools/replace/CReplaceDlg.h"
 #include "view/CVantorixView.h"
 #include "view/DisplayPreferences.h"
@@ -182,7 +183,7 @@ void CMainFrame::LoadBarMenu()
     if (m_pSearchMenu)
         return;
     m_pSearchMenu = m_commands.BuildMenu(QStringLiteral("Search Menu"),
-                                         {ID_SEARCH_ASCII, ID_SEARCH_HEX, ID_SEARCH_UNICODE,
+                                         {ID_SEARCH_ASCII, ID_SEARCH_HEX, ID_SEARCH_UNICODE, ID_SEARCH_REGEX,
                                           CommandTable::kSeparator, ID_SEARCH_MATCH_CASE},
                                          this);
     m_pSignMenu = m_commands.BuildMenu(QStringLiteral("SIGN"), {ID_SIGN_SIGNED, ID_SIGN_UNSIGNED}, this);
@@ -200,6 +201,7 @@ void CMainFrame::ConnectEnterKeys()
         m_pSearchBox, {{Qt::Key_1, [this] { SetSearchType(SearchType::Ascii); }},
                        {Qt::Key_2, [this] { SetSearchType(SearchType::Hex); }},
                        {Qt::Key_3, [this] { SetSearchType(SearchType::Unicode); }},
+                       {Qt::Key_4, [this] { SetSearchType(SearchType::Regex); }},
                        {Qt::Key_C, [this] { m_commands.Execute(ID_SEARCH_MATCH_CASE); }}});
     m_pSearchBox->installEventFilter(modeKeys);
     m_pSearchBox->lineEdit()->installEventFilter(modeKeys);
@@ -366,8 +368,8 @@ void CMainFrame::FindAll(const QString& text, SearchSettings settings)
     if (!view)
         return;
     QString problem;
-    const SearchPattern pattern = DocumentSearch::Encode(text, settings, problem);
-    if (!problem.isEmpty()) {
+    const std::unique_ptr<IMatchScanner> scanner = FindAllTool::Scanner(text, settings, problem);
+    if (!scanner) {
         ShowMessageBox(problem);
         return;
     }
@@ -375,8 +377,7 @@ void CMainFrame::FindAll(const QString& text, SearchSettings settings)
         m_pSearchResults = new CSearchResultsDock(this);
         addDockWidget(Qt::BottomDockWidgetArea, m_pSearchResults);
     }
-    PatternScanner scanner(pattern);
-    m_pSearchResults->Run(view, scanner);
+    m_pSearchResults->Run(view, *scanner);
 }
 
 bool CMainFrame::GetMatchCase() const

@@ -398,7 +398,7 @@ const CMainFrame::OwnCommand CMainFrame::CommandRows::kBarBoxes[] = {
 // mark shows it. On from the start, so that a search matches bytes exactly unless the user
 // asks. The sign is the check mark of its two items.
 const CMainFrame::OwnCommand CMainFrame::CommandRows::kMatchCaseAndSign[] = {
-    {ID_SEARCH_MATCH_CASE, "Match upper and lower case in Ascii and Unicode searches", "Match &case", {},
+    {ID_SEARCH_MATCH_CASE, "Match upper and lower case in Ascii, Unicode and regular-expression searches", "Match &case", {},
      &MatchCase, &UpdateMatchCase},
     {ID_SIGN_SIGNED, "Show Signed Value", "Signed", {}, &Sign, nullptr, true},
     {ID_SIGN_UNSIGNED, "Show Unsigned Value", "Unsigned", {}, &Sign, nullptr, true},
@@ -558,7 +558,7 @@ void CMainFrame::RebuildMenus()
             // as the drop-down beside the magnifier.
             if (layout[i].title == QStringLiteral("&Edit")) {
                 QMenu* modes = m_commands.BuildMenu(QStringLiteral("&Search Type"),
-                                                    {ID_SEARCH_ASCII, ID_SEARCH_HEX, ID_SEARCH_UNICODE,
+                                                    {ID_SEARCH_ASCII, ID_SEARCH_HEX, ID_SEARCH_UNICODE, ID_SEARCH_REGEX,
                                                      CommandTable::kSeparator, ID_SEARCH_MATCH_CASE},
                                                     popup);
                 popup->addSeparator();

@@ -1,7 +1,7 @@
 #pragma once
-// Alt+1, Alt+2, Alt+3 and Alt+C while the search box has the focus: they switch the search
-// to Ascii, Hex, Unicode and turn Match case on or off, without leaving the box. Elsewhere
-// the keys keep their meaning (Alt+C opens Edit Color Codes).
+// Alt+1, Alt+2, Alt+3, Alt+4 and Alt+C while the search box has the focus: they switch the
+// search to Ascii, Hex, Unicode, a regular expression and turn Match case on or off, without
+// leaving the box. Elsewhere the keys keep their meaning (Alt+C opens Edit Color Codes).
 
 #include <QObject>
 

@@ -18,6 +18,7 @@ inline constexpr SearchTypeItem kSearchTypeItems[] = {
     {ID_SEARCH_ASCII, "Set Search Type to Ascii String", "Search &Ascii", SearchType::Ascii},
     {ID_SEARCH_HEX, "Set Search Type to Hex", "Search &Hex", SearchType::Hex},
     {ID_SEARCH_UNICODE, "Set Search Type to Unicode String", "Search &Unicode", SearchType::Unicode},
+    {ID_SEARCH_REGEX, "Set Search Type to Regular Expression", "Search &Regular Expression", SearchType::Regex},
 };
 
 } // namespace vtx

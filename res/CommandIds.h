@@ -76,6 +76,7 @@ inline constexpr int ID_VIEW_DATA_INSPECTOR = 32900;
 inline constexpr int ID_SEARCH_MATCH_CASE = 32920;  // "Match case" in the search type menu
 inline constexpr int ID_EDIT_COPY_HEX = 32921;
 inline constexpr int ID_FIND_PREVIOUS = 32922;
+inline constexpr int ID_SEARCH_REGEX = 32923;      // "Search &Regular Expression"
 // Replace and Find All.
 inline constexpr int ID_EDIT_REPLACE = 32940;
 inline constexpr int ID_EDIT_FIND_ALL = 32941;

@@ -257,6 +257,7 @@ TEST_F(FrameTest, SearchTypesChosenFromTheArrowDriveTheSearch)
     EXPECT_EQ(find(ID_SEARCH_ASCII, QStringLiteral("xyz")), 0x10u);
     EXPECT_EQ(find(ID_SEARCH_HEX, QStringLiteral("DEAD")), 0x30u);
     EXPECT_EQ(find(ID_SEARCH_UNICODE, QStringLiteral("hi")), 0x50u);
+    EXPECT_EQ(find(ID_SEARCH_REGEX, QStringLiteral("\\xDE.")), 0x30u);
 
     // Overlapping matches are found one after the other.
     EXPECT_EQ(find(ID_SEARCH_ASCII, QStringLiteral("aa")), 0x60u);

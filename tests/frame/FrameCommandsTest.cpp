@@ -173,7 +173,7 @@ TEST_F(FrameTest, MenusShowTheCommandsOfTheTable)
     // to begin with.
     EXPECT_EQ(Frame()->SearchMenu()->title(), QStringLiteral("Search Menu"));
     EXPECT_EQ(ItemTexts(Frame()->SearchMenu()),
-              (QStringList{"Search &Ascii", "Search &Hex", "Search &Unicode", "-", "Match &case"}));
+              (QStringList{"Search &Ascii", "Search &Hex", "Search &Unicode", "Search &Regular Expression", "-", "Match &case"}));
     EXPECT_EQ(CheckedItems(Frame()->SearchMenu()), (QStringList{"Search &Ascii", "Match &case"}));
     EXPECT_EQ(Frame()->SignMenu()->title(), QStringLiteral("SIGN"));
     EXPECT_EQ(ItemTexts(Frame()->SignMenu()), (QStringList{"Signed", "Unsigned"}));

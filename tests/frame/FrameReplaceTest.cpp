@@ -128,7 +128,7 @@ TEST_F(FrameTest, SearchModesFromTheEditMenuAndFromTheSearchBox)
     QStringList texts;
     for (const QAction* action : modes->actions())
         texts << (action->isSeparator() ? QStringLiteral("-") : action->text());
-    EXPECT_EQ(texts, (QStringList{"Search &Ascii", "Search &Hex", "Search &Unicode", "-", "Match &case"}));
+    EXPECT_EQ(texts, (QStringList{"Search &Ascii", "Search &Hex", "Search &Unicode", "Search &Regular Expression", "-", "Match &case"}));
 
     FocusBox(Frame()->SearchBox());
     Key(Qt::Key_2, Qt::AltModifier);

@@ -121,6 +121,8 @@ TEST(ReplacePrepare, RefusesWhatCannotBeWrittenInPlaceSayingBothLengths)
         {"hex split pair", "41", "4 1", {SearchType::Hex}, "never between the two digits"},
         {"not latin-1", "a", QString(QChar(0x20AC)), {}, "8-bit (Latin-1)"},
         {"bad search text", "4", "41", {SearchType::Hex}, "the last digit has no partner"},
+        // Even a pattern whose matches would all be as long as the replacement.
+        {"regular expression", "ab[cd]", "xyz", {SearchType::Regex}, "matches of a regular expression differ in length"},
     };
     for (const Case& c : cases) {
         QString problem;

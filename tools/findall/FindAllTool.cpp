@@ -2,12 +2,27 @@
 
 // this program
 #include "document/CVantorixDoc.h"
+#include "tools/findall/RegexMatchScanner.h"
 #include "view/ViewGeometry.h"
 
 // std
 #include <algorithm>
 
 namespace vtx {
+
+std::unique_ptr<IMatchScanner> FindAllTool::Scanner(const QString& text, SearchSettings settings, QString& problem)
+{
+    if (settings.type == SearchType::Regex) {
+        std::shared_ptr<const RegexPattern> pattern = DocumentSearch::CompileRegex(text, settings.matchCase, problem);
+        if (!pattern)
+            return nullptr;
+        return std::make_unique<RegexMatchScanner>(std::move(pattern));
+    }
+    SearchPattern pattern = DocumentSearch::Encode(text, settings, problem);
+    if (!problem.isEmpty())
+        return nullptr;
+    return std::make_unique<PatternScanner>(std::move(pattern));
+}
 
 FindAllOutcome FindAllTool::Run(CVantorixDoc& doc, IMatchScanner& scanner, ByteRange range,
                                 std::vector<FindAllHit>& hits, const ScanProgress& progress)

@@ -9,6 +9,7 @@
 #include <QString>
 
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 namespace vtx {
@@ -34,6 +35,11 @@ public:
     // How many bytes a row shows before and after its match, and of the match itself.
     static constexpr std::uint32_t kContextBytes = 4;
     static constexpr std::uint32_t kShownMatchBytes = 16;
+
+    // The scanner for the user's text with these settings (a regular expression's or a
+    // fixed text's), or null with the message that refuses the text in `problem`.
+    [[nodiscard]] static std::unique_ptr<IMatchScanner> Scanner(const QString& text, SearchSettings settings,
+                                                                QString& problem);
 
     // Appends every match in `range` to `hits` (found hears each one as it is added); stops
     // at kMaxHits. `progress` as for any scan: false cancels.

@@ -42,7 +42,8 @@ void RepaintViewsOf(CVantorixDoc* doc)
 CReplaceDlg::CReplaceDlg(Hooks hooks, QWidget* parent)
     : QDialog(parent), m_hooks(std::move(hooks)), m_pFind(new QLineEdit), m_pReplace(new QLineEdit),
       m_pAscii(new QRadioButton(QStringLiteral("A&scii"))), m_pHex(new QRadioButton(QStringLiteral("&Hex"))),
-      m_pUnicode(new QRadioButton(QStringLiteral("&Unicode"))), m_pMatchCase(new QCheckBox(QStringLiteral("Match &case"))),
+      m_pUnicode(new QRadioButton(QStringLiteral("&Unicode"))),
+      m_pRegex(new QRadioButton(QStringLiteral("Regular e&xpression"))), m_pMatchCase(new QCheckBox(QStringLiteral("Match &case"))),
       m_pMessage(new QLabel)
 {
     setObjectName(QStringLiteral("ReplaceDialog"));
@@ -56,20 +57,6 @@ CReplaceDlg::CReplaceDlg(Hooks hooks, QWidget* parent)
     auto* texts = new QFormLayout;
     texts->addRow(QStringLiteral("Fi&nd what:"), m_pFind);
     texts->addRow(QStringLiteral("Re&place with:"), m_pReplace);
-
-    auto* type = new QGroupBox(QStringLiteral("Search type"));
-    auto* typeRow = new QHBoxLayout(type);
-    auto* group = new QButtonGroup(this);
-    for (QRadioButton* button : {m_pAscii, m_pHex, m_pUnicode}) {
-        group->addButton(button);
-        typeRow->addWidget(button);
-        connect(button, &QRadioButton::toggled, this, [this](bool on) {
-            if (on)
-                SettingsChanged();
-        });
-    }
-    typeRow->addWidget(m_pMatchCase);
-    connect(m_pMatchCase, &QCheckBox::toggled, this, &CReplaceDlg::SettingsChanged);
 
     auto* buttons = new QVBoxLayout;
     const auto addButton = [&](const QString& text, const char* name, void (CReplaceDlg::*slot)()) {
@@ -93,7 +80,7 @@ CReplaceDlg::CReplaceDlg(Hooks hooks, QWidget* parent)
 
     auto* left = new QVBoxLayout;
     left->addLayout(texts);
-    left->addWidget(type);
+    left->addWidget(BuildTypeGroup());
     left->addWidget(m_pMessage);
     left->addStretch();
     auto* all = new QHBoxLayout(this);
@@ -101,6 +88,24 @@ CReplaceDlg::CReplaceDlg(Hooks hooks, QWidget* parent)
     all->addLayout(buttons);
 
     ShowSettings(m_hooks.settings ? m_hooks.settings() : SearchSettings{});
+}
+
+QGroupBox* CReplaceDlg::BuildTypeGroup()
+{
+    auto* type = new QGroupBox(QStringLiteral("Search type"));
+    auto* typeRow = new QHBoxLayout(type);
+    auto* group = new QButtonGroup(this);
+    for (QRadioButton* button : {m_pAscii, m_pHex, m_pUnicode, m_pRegex}) {
+        group->addButton(button);
+        typeRow->addWidget(button);
+        connect(button, &QRadioButton::toggled, this, [this](bool on) {
+            if (on)
+                SettingsChanged();
+        });
+    }
+    typeRow->addWidget(m_pMatchCase);
+    connect(m_pMatchCase, &QCheckBox::toggled, this, &CReplaceDlg::SettingsChanged);
+    return type;
 }
 
 void CReplaceDlg::SetProgressDelayMs(int ms)
@@ -114,6 +119,7 @@ void CReplaceDlg::ShowSettings(SearchSettings settings)
     m_pAscii->setChecked(settings.type == SearchType::Ascii);
     m_pHex->setChecked(settings.type == SearchType::Hex);
     m_pUnicode->setChecked(settings.type == SearchType::Unicode);
+    m_pRegex->setChecked(settings.type == SearchType::Regex);
     m_pMatchCase->setChecked(settings.matchCase);
     m_bShowing = false;
 }
@@ -121,8 +127,9 @@ void CReplaceDlg::ShowSettings(SearchSettings settings)
 SearchSettings CReplaceDlg::ChosenSettings() const
 {
     SearchSettings settings;
-    settings.type = m_pHex->isChecked() ? SearchType::Hex
+    settings.type = m_pHex->isChecked()       ? SearchType::Hex
                     : m_pUnicode->isChecked() ? SearchType::Unicode
+                    : m_pRegex->isChecked()   ? SearchType::Regex
                                               : SearchType::Ascii;
     settings.matchCase = m_pMatchCase->isChecked();
     return settings;

@@ -12,6 +12,7 @@
 #include <optional>
 
 class QCheckBox;
+class QGroupBox;
 class QLabel;
 class QLineEdit;
 class QPushButton;
@@ -53,6 +54,8 @@ public:
     static void SetProgressDelayMs(int ms);
 
 private:
+    // The search type's buttons and Match case, in a box of their own.
+    QGroupBox* BuildTypeGroup();
     [[nodiscard]] SearchSettings ChosenSettings() const;
     void SettingsChanged();
     void Tell(const QString& message);
@@ -65,6 +68,7 @@ private:
     QRadioButton* m_pAscii;
     QRadioButton* m_pHex;
     QRadioButton* m_pUnicode;
+    QRadioButton* m_pRegex;
     QCheckBox* m_pMatchCase;
     QLabel* m_pMessage;
     bool m_bShowing = false;

@@ -55,6 +55,11 @@ std::optional<ReplacePlan> ReplaceTool::Prepare(const QString& findText, const Q
                                                 SearchSettings settings, QString& problem)
 {
     problem.clear();
+    // A regular expression's matches differ in length, and bytes are only overwritten.
+    if (settings.type == SearchType::Regex) {
+        problem = QString::fromLatin1(kRegexRefusal);
+        return std::nullopt;
+    }
     ReplacePlan plan;
     plan.find = DocumentSearch::Encode(findText, settings, problem);
     if (!problem.isEmpty())

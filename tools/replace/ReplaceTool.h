@@ -34,8 +34,13 @@ struct ReplaceResult {
 class ReplaceTool
 {
 public:
+    // Why Prepare refuses the regular-expression search type.
+    static constexpr const char* kRegexRefusal =
+        "Replace works with Ascii, Hex and Unicode texts only: the matches of a regular expression differ "
+        "in length, and Replace only overwrites bytes. Choose another search type to replace.";
     // The plan, or in `problem` why the texts cannot be used: the search text's own
-    // problems, a replacement that cannot be encoded, or lengths that differ.
+    // problems, a replacement that cannot be encoded, lengths that differ, or a search type
+    // (a regular expression) whose matches have no fixed length.
     [[nodiscard]] static std::optional<ReplacePlan> Prepare(const QString& findText, const QString& replaceText,
                                                             SearchSettings settings, QString& problem);
     // "Replaced 7 matches." ("1 match" for one).
