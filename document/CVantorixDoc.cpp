@@ -232,8 +232,8 @@ bool CVantorixDoc::SaveInPlace()
         if (m_pending.Runs().back().End() > m_file.GetLength())
             throw DocFailure("a change lies past the end of the file");
         // The undo history survives the save: the steps that stand for the file's bytes
-        // under a change get a copy of them now, before they are overwritten. A step too
-        // large for that is said before anything is written.
+        // under a change get a copy of them, before they are overwritten. A step too large
+        // for that is said before anything is written.
         if (m_pending.LargestKeepForSave() > kMaxKeptBytes) {
             const MsgResult answer = ShowMessageBox(
                 QStringLiteral("A change in %1 covers more than %2 MiB of the file. After this save it cannot "
@@ -244,8 +244,6 @@ bool CVantorixDoc::SaveInPlace()
             if (answer != MsgResult::Ok)
                 return false;
         }
-        if (const int error = m_pending.KeepOldBytesForSave(kMaxKeptBytes); error != 0)
-            throw DocFailure(ReadFailureText(m_pending.Runs().front().Start(), error).toStdString());
         wrote = true;
         // Open for writing only while saving, so that a program shown in a window can
         // still run; a program that is running refuses it (ETXTBSY). A failure half-way

@@ -37,6 +37,7 @@ public:
     static constexpr FilePos kMaxLength = (FilePos{1} << 56) - 1;
 
     PendingRun() = default;
+    // With bytes null the run's bytes are left for the caller to fill (WritableBytes).
     static PendingRun Literal(FilePos start, const std::uint8_t* bytes, FilePos length);
     // `pattern` gives the bytes from `start` on: pattern[0] shows at start.
     static PendingRun Pattern(FilePos start, FilePos length, const std::uint8_t* pattern, std::size_t patternSize);
@@ -57,6 +58,8 @@ public:
     [[nodiscard]] std::size_t PatternSize() const;
     // The literal bytes or the pattern (nullptr for Absent).
     [[nodiscard]] const std::uint8_t* Data() const;
+    // A literal's own bytes, to fill them in place; nullptr for other kinds.
+    [[nodiscard]] std::uint8_t* WritableBytes();
     // Copies the run's bytes [from, from + count) (positions in the file, inside the run).
     void CopyOut(std::uint8_t* out, FilePos from, std::size_t count) const;
     // The part [from, to) of this run, as its own run of the same kind.
@@ -154,10 +157,12 @@ public:
     // file's bytes under a run must get a copy of them, for the file will hold other bytes.
     // The largest such copy one step needs, in bytes:
     [[nodiscard]] std::uint64_t LargestKeepForSave() const;
-    // Makes those copies. A step that would need more than `limit` bytes is dropped with
-    // every step behind it on its stack (it could not be taken back after the save).
-    // Returns 0 or the errno of a failed read, in which case nothing changed.
-    int KeepOldBytesForSave(std::uint64_t limit);
+    // Makes those copies, read through `oldBytes` (the save's own copy of the bytes it
+    // overwrites) or, without one, from the file. A step that would need more than `limit`
+    // bytes is dropped with every step behind it on its stack (it could not be taken back
+    // after the save). Returns 0 or the errno of a failed read, in which case nothing
+    // changed. The records that need no copy only move.
+    int KeepOldBytesForSave(std::uint64_t limit, const SavedReader& oldBytes = {});
     // The runs reached the file: nothing is pending any more.
     void Saved();
     // Runs past `length` (the file was cut short behind our back) are left out.
