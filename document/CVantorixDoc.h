@@ -197,6 +197,14 @@ private:
     enum class ChangedFileChoice { SaveAs, Overwrite, Cancel };
 
     bool SaveInPlace();
+    // The steps of SaveInPlace: the file as it is now (the user decides when another
+    // program changed it); the question when an undo step is too large to survive the save;
+    // what a completed save leaves (the changes past the end pending again, the user told);
+    // what a failed one says.
+    ChangedFileChoice CheckFileBeforeSave();
+    bool MayDropUndoSteps();
+    void FinishSave(std::vector<PendingRun>& pastEnd);
+    void SaveFailed(bool wrote, bool touched, const QString& reason);
     // Writes every pending run into the file, ascending, one positioned write each (a long
     // fill in blocks), then syncs; throws on failure.
     void WriteRuns();

@@ -662,14 +662,17 @@ void PendingBytes::Saved()
     m_savedUnknown = false;
 }
 
-void PendingBytes::DropPast(FilePos length)
+std::vector<PendingRun> PendingBytes::TakePast(FilePos length)
 {
     const std::size_t i = FirstEndingAfter(length);
+    std::vector<PendingRun> taken;
     if (i == m_runs.size())
-        return;
+        return taken;
     for (std::size_t k = i; k < m_runs.size(); ++k) {
+        const FilePos from = std::max(m_runs[k].Start(), length);
+        taken.push_back(m_runs[k].Slice(from, m_runs[k].End()));
         if (!m_runs[k].Counted())
-            m_uncounted -= std::min(m_uncounted, m_runs[k].End() - std::max(m_runs[k].Start(), length));
+            m_uncounted -= std::min(m_uncounted, m_runs[k].End() - from);
     }
     if (m_runs[i].Start() < length) {
         m_runs[i] = m_runs[i].Slice(m_runs[i].Start(), length);
@@ -678,6 +681,23 @@ void PendingBytes::DropPast(FilePos length)
         m_runs.erase(m_runs.begin() + static_cast<std::ptrdiff_t>(i), m_runs.end());
     }
     Recount();
+    return taken;
+}
+
+void PendingBytes::RestorePast(std::vector<PendingRun> runs)
+{
+    if (runs.empty())
+        return;
+    if (!m_runs.empty() && m_runs.back().End() > runs.front().Start())
+        throw std::logic_error("runs put back over pending runs");
+    MakeRoom(m_runs, m_runs.size() + runs.size());
+    for (PendingRun& run : runs) {
+        // Past the end there is nothing to compare them with: they differ until undone.
+        run.SetCounted(false);
+        run.SetJoinsPrevious(false);
+        m_uncounted += run.Length();
+        m_runs.push_back(std::move(run));
+    }
 }
 
 std::string PendingRunsFault(const PendingBytes& pending)

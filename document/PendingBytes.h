@@ -165,8 +165,13 @@ public:
     int KeepOldBytesForSave(std::uint64_t limit, const SavedReader& oldBytes = {});
     // The runs reached the file: nothing is pending any more.
     void Saved();
-    // Runs past `length` (the file was cut short behind our back) are left out.
-    void DropPast(FilePos length);
+    // The runs from `length` on (a run across it is cut there), taken out of the store:
+    // the file was cut short behind our back and they have no bytes to land on. What is
+    // left is counted again.
+    [[nodiscard]] std::vector<PendingRun> TakePast(FilePos length);
+    // Puts runs that TakePast took back after every other run; they count as differing
+    // (nothing in the file to compare them with) until they are undone.
+    void RestorePast(std::vector<PendingRun> runs);
 
     // Whether two neighbouring runs are kept as one: the same kind and count rule, and
     // literals small enough together or a pattern that goes on.
