@@ -392,6 +392,21 @@ CVantorixDoc::ChangedFileChoice CVantorixDoc::AskAboutChangedFile(const FileChec
                                      : ChangedFileChoice::Cancel;
 }
 
+bool CVantorixDoc::CreateCopy(CFile& copy, const QString& path)
+{
+    const CFile::OpenError error = copy.CreateCopyOf(m_file, LocalPath(path));
+    if (error == CFile::OpenError::None)
+        return true;
+    Trace(QStringLiteral("save as %1: %2 (%3)")
+              .arg(path, QString::fromLatin1(OpenErrorText(error)),
+                   QString::fromLocal8Bit(std::strerror(copy.LastError()))));
+    QString text = QString::fromLatin1(kFailedToCopy);
+    if (error == CFile::OpenError::Exists)
+        text += QStringLiteral("\nA file named %1 already exists. Choose another name.").arg(FileName(path));
+    ShowMessageBox(text);
+    return false;
+}
+
 bool CVantorixDoc::SaveToNewName(const QString& path)
 {
     // The new file is made from the open descriptor, not copied by name: it gets the bytes
@@ -401,18 +416,8 @@ bool CVantorixDoc::SaveToNewName(const QString& path)
     // every change; whatever fails, the document goes back to it with its pending changes,
     // and only the file this save created is removed again.
     CFile copy;
-    const CFile::OpenError error = copy.CreateCopyOf(m_file, LocalPath(path));
-    if (error != CFile::OpenError::None) {
-        Trace(QStringLiteral("save as %1: %2 (%3)")
-                  .arg(path, QString::fromLatin1(OpenErrorText(error)),
-                       QString::fromLocal8Bit(std::strerror(copy.LastError()))));
-        QString text = QString::fromLatin1(kFailedToCopy);
-        if (error == CFile::OpenError::Exists)
-            text += QStringLiteral("\nA file named %1 already exists. Choose another name.").arg(FileName(path));
-        ShowMessageBox(text);
+    if (!CreateCopy(copy, path))
         return false;
-    }
-
     const QString previousPath = m_path;
     const FilePos previousLength = m_nLength;
     // The pending changes are not copied: a save that fails leaves them as they were (it

@@ -216,6 +216,8 @@ private:
     // Retitles the windows when IsDirty changed since wasDirty.
     void NotifyIfDirtyChanged(bool wasDirty);
     bool SaveToNewName(const QString& path);
+    // Save As's new file, made from the open descriptor; false after telling why not.
+    bool CreateCopy(CFile& copy, const QString& path);
     // Undo and Redo: the store takes the step, then the windows' unsaved mark and the first
     // view follow.
     void TakeStep(bool redo);
@@ -227,6 +229,11 @@ private:
     // holds, and starts journaling.
     void OpenJournal();
     void RecoverFrom(const JournalContents& contents);
+    // Makes the journal's steps again (as one would by hand): the count of changed bytes
+    // that lie past the end of the file as it is now and were left out.
+    std::uint64_t Replay(const JournalContents& contents);
+    // What the user is told after a recovery: a damaged tail, bytes left out.
+    void TellAboutRecovery(const JournalContents& contents, std::uint64_t leftOut);
     // Appends a step's record before the change shows; a journal that fails is given up
     // with one warning, and editing goes on.
     void JournalStep(JournalRecord::Kind kind, bool joinsPrevious = false, std::vector<JournalRun> runs = {});

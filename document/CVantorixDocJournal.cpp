@@ -330,55 +330,10 @@ void CVantorixDoc::RecoverFrom(const JournalContents& contents)
     if (answer == MsgResult::Yes) {
         const bool wasDirty = IsDirty();
         m_bReplaying = true;
-        std::uint64_t leftOut = 0;
-        {
-            std::optional<ChangeGroup> group;
-            for (const JournalRecord& record : contents.records) {
-                if (record.kind != JournalRecord::Kind::Change) {
-                    group.reset();
-                    if (record.kind == JournalRecord::Kind::Undo)
-                        Undo();
-                    else
-                        Redo();
-                    continue;
-                }
-                if (!record.joinsPrevious || !group) {
-                    group.reset();
-                    group.emplace(*this);
-                }
-                std::vector<std::uint8_t> chunk;
-                for (const JournalRun& run : record.runs) {
-                    const FilePos end = run.position + run.length;
-                    // Past the end of a file that became shorter there is nothing to set.
-                    if (end > m_nLength)
-                        leftOut += end - std::max(run.position, m_nLength);
-                    if (run.fill) {
-                        (void)Fill(ByteRange{run.position, run.length}, run.bytes);
-                        continue;
-                    }
-                    for (FilePos done = 0; done < run.length && run.position + done < m_nLength;) {
-                        const auto size = static_cast<std::uint32_t>(std::min<FilePos>(run.length - done, kMaxStepBytes));
-                        (void)SetBytes(run.bytes.data() + done, size, run.position + done);
-                        done += size;
-                    }
-                }
-            }
-        }
+        const std::uint64_t leftOut = Replay(contents);
         m_bReplaying = false;
         NotifyIfDirtyChanged(wasDirty);
-        QStringList notes;
-        if (contents.status == JournalContents::Status::Torn)
-            notes << QStringLiteral("The end of the record of %1's changes was damaged: the changes up to %2 were "
-                                    "recovered, %3 bytes after them could not be read.")
-                         .arg(name, QLocale().toString(QDateTime::fromMSecsSinceEpoch(contents.LastWrittenMs()),
-                                                       QLocale::ShortFormat))
-                         .arg(contents.discardedBytes());
-        if (leftOut > 0)
-            notes << QStringLiteral("%1 changed bytes lie past the end of %2 as it is now and were left out.")
-                         .arg(leftOut)
-                         .arg(name);
-        if (!notes.isEmpty())
-            ShowMessageBox(notes.join(QLatin1Char('\n')));
+        TellAboutRecovery(contents, leftOut);
         // The journal goes on from what was recovered, for the file as it is now; a torn
         // tail is not kept.
         if (!m_journal.Start(m_canonicalPath, m_file.Identity(), contents.records))
@@ -387,6 +342,60 @@ void CVantorixDoc::RecoverFrom(const JournalContents& contents)
     }
     if (!m_journal.Start(m_canonicalPath, m_file.Identity()))
         GiveUpJournal(m_journal.LastError());
+}
+
+std::uint64_t CVantorixDoc::Replay(const JournalContents& contents)
+{
+    std::uint64_t leftOut = 0;
+    std::optional<ChangeGroup> group;
+    for (const JournalRecord& record : contents.records) {
+        if (record.kind != JournalRecord::Kind::Change) {
+            group.reset();
+            if (record.kind == JournalRecord::Kind::Undo)
+                Undo();
+            else
+                Redo();
+            continue;
+        }
+        if (!record.joinsPrevious || !group) {
+            group.reset();
+            group.emplace(*this);
+        }
+        for (const JournalRun& run : record.runs) {
+            const FilePos end = run.position + run.length;
+            // Past the end of a file that became shorter there is nothing to set.
+            if (end > m_nLength)
+                leftOut += end - std::max(run.position, m_nLength);
+            if (run.fill) {
+                (void)Fill(ByteRange{run.position, run.length}, run.bytes);
+                continue;
+            }
+            for (FilePos done = 0; done < run.length && run.position + done < m_nLength;) {
+                const auto size = static_cast<std::uint32_t>(std::min<FilePos>(run.length - done, kMaxStepBytes));
+                (void)SetBytes(run.bytes.data() + done, size, run.position + done);
+                done += size;
+            }
+        }
+    }
+    return leftOut;
+}
+
+void CVantorixDoc::TellAboutRecovery(const JournalContents& contents, std::uint64_t leftOut)
+{
+    const QString name = DisplayName(m_canonicalPath);
+    QStringList notes;
+    if (contents.status == JournalContents::Status::Torn)
+        notes << QStringLiteral("The end of the record of %1's changes was damaged: the changes up to %2 were "
+                                "recovered, %3 bytes after them could not be read.")
+                     .arg(name, QLocale().toString(QDateTime::fromMSecsSinceEpoch(contents.LastWrittenMs()),
+                                                   QLocale::ShortFormat))
+                     .arg(contents.discardedBytes());
+    if (leftOut > 0)
+        notes << QStringLiteral("%1 changed bytes lie past the end of %2 as it is now and were left out.")
+                     .arg(leftOut)
+                     .arg(name);
+    if (!notes.isEmpty())
+        ShowMessageBox(notes.join(QLatin1Char('\n')));
 }
 
 void CVantorixDoc::JournalStep(JournalRecord::Kind kind, bool joinsPrevious, std::vector<JournalRun> runs)

@@ -307,68 +307,62 @@ std::uint64_t PendingBytes::CountDiffering(const PendingRun& run, FilePos from, 
     return differing;
 }
 
-int PendingBytes::Place(std::vector<PendingRun>& pieces, std::vector<PendingRun>* capture, bool joinsFirst,
-                        bool refuseOnReadError)
+PendingBytes::CountChange PendingBytes::CountPlacing(const std::vector<PendingRun>& pieces, std::size_t i,
+                                                    std::size_t j) const
 {
-    if (pieces.empty())
-        return 0;
     const FilePos first = pieces.front().Start();
     const FilePos end = pieces.back().End();
-    const std::size_t i = FirstEndingAfter(first);
-    std::size_t j = i;
-    while (j < m_runs.size() && m_runs[j].Start() < end)
-        ++j;
-
-    // The count first: it reads the file, and a refused read must change nothing.
-    std::uint64_t plus = 0;
-    std::uint64_t minus = 0;
-    std::uint64_t uncountedPlus = 0;
-    std::uint64_t uncountedMinus = 0;
-    bool readable = true;
-    int error = 0;
+    CountChange change;
     for (std::size_t k = i; k < j; ++k) {
         const PendingRun& run = m_runs[k];
         const FilePos from = std::max(run.Start(), first);
         const FilePos to = std::min(run.End(), end);
         if (run.Counted())
-            minus += CountDiffering(run, from, to, readable, error);
+            change.minus += CountDiffering(run, from, to, change.readable, change.error);
         else
-            uncountedMinus += to - from;
+            change.uncountedMinus += to - from;
     }
     for (const PendingRun& piece : pieces) {
         if (piece.IsAbsent())
             continue;
         if (piece.Counted())
-            plus += CountDiffering(piece, piece.Start(), piece.End(), readable, error);
+            change.plus += CountDiffering(piece, piece.Start(), piece.End(), change.readable, change.error);
         else
-            uncountedPlus += piece.Length();
+            change.uncountedPlus += piece.Length();
     }
-    if (!readable && refuseOnReadError)
-        return error;
+    return change;
+}
 
-    // What showed before, for the other stack.
+std::vector<PendingRun> PendingBytes::ShowingOver(FilePos first, FilePos end, std::size_t i, std::size_t j,
+                                                  bool joinsFirst) const
+{
     std::vector<PendingRun> before;
-    if (capture) {
-        FilePos at = first;
-        for (std::size_t k = i; k < j; ++k) {
-            const PendingRun& run = m_runs[k];
-            const FilePos from = std::max(run.Start(), first);
-            if (at < from)
-                before.push_back(PendingRun::Absent(at, from - at));
-            before.push_back(run.Slice(from, std::min(run.End(), end)));
-            at = std::min(run.End(), end);
-        }
-        if (at < end)
-            before.push_back(PendingRun::Absent(at, end - at));
-        for (std::size_t k = 0; k < before.size(); ++k)
-            before[k].SetJoinsPrevious(k == 0 ? joinsFirst : true);
+    FilePos at = first;
+    for (std::size_t k = i; k < j; ++k) {
+        const PendingRun& run = m_runs[k];
+        const FilePos from = std::max(run.Start(), first);
+        if (at < from)
+            before.push_back(PendingRun::Absent(at, from - at));
+        before.push_back(run.Slice(from, std::min(run.End(), end)));
+        at = std::min(run.End(), end);
     }
+    if (at < end)
+        before.push_back(PendingRun::Absent(at, end - at));
+    for (std::size_t k = 0; k < before.size(); ++k)
+        before[k].SetJoinsPrevious(k == 0 ? joinsFirst : true);
+    return before;
+}
 
-    // The runs that replace [i, j): what is left of the runs cut at either end, the new
-    // pieces, and the neighbours they join with.
+std::vector<PendingRun> PendingBytes::Replacement(const std::vector<PendingRun>& pieces, std::size_t& from,
+                                                  std::size_t& to) const
+{
+    // What is left of the runs cut at either end, the new pieces, and the neighbours they
+    // join with.
+    const FilePos first = pieces.front().Start();
+    const FilePos end = pieces.back().End();
+    const std::size_t i = from;
+    const std::size_t j = to;
     std::vector<PendingRun> replacement;
-    std::size_t from = i;
-    std::size_t to = j;
     if (i < j && m_runs[i].Start() < first)
         replacement.push_back(m_runs[i].Slice(m_runs[i].Start(), first));
     for (const PendingRun& piece : pieces) {
@@ -395,13 +389,11 @@ int PendingBytes::Place(std::vector<PendingRun>& pieces, std::vector<PendingRun>
         else
             merged.push_back(std::move(run));
     }
+    return merged;
+}
 
-    // Nothing below can fail: room is made first, and runs only move.
-    if (capture)
-        MakeRoom(*capture, capture->size() + before.size());
-    MakeRoom(m_runs, m_runs.size() - (to - from) + merged.size());
-    if (capture)
-        std::move(before.begin(), before.end(), std::back_inserter(*capture));
+void PendingBytes::Splice(std::vector<PendingRun>& merged, std::size_t from, std::size_t to)
+{
     const std::size_t common = std::min(to - from, merged.size());
     std::move(merged.begin(), merged.begin() + static_cast<std::ptrdiff_t>(common),
               m_runs.begin() + static_cast<std::ptrdiff_t>(from));
@@ -412,10 +404,45 @@ int PendingBytes::Place(std::vector<PendingRun>& pieces, std::vector<PendingRun>
     else
         m_runs.erase(m_runs.begin() + static_cast<std::ptrdiff_t>(from + common),
                      m_runs.begin() + static_cast<std::ptrdiff_t>(to));
+}
 
-    m_differing = m_differing + plus >= minus ? m_differing + plus - minus : 0;
-    m_uncounted = m_uncounted + uncountedPlus >= uncountedMinus ? m_uncounted + uncountedPlus - uncountedMinus : 0;
-    if (!readable)
+int PendingBytes::Place(std::vector<PendingRun>& pieces, std::vector<PendingRun>* capture, bool joinsFirst,
+                        bool refuseOnReadError)
+{
+    if (pieces.empty())
+        return 0;
+    const FilePos first = pieces.front().Start();
+    const FilePos end = pieces.back().End();
+    const std::size_t i = FirstEndingAfter(first);
+    std::size_t j = i;
+    while (j < m_runs.size() && m_runs[j].Start() < end)
+        ++j;
+
+    // The count first: it reads the file, and a refused read must change nothing.
+    const CountChange count = CountPlacing(pieces, i, j);
+    if (!count.readable && refuseOnReadError)
+        return count.error;
+    // What showed before, for the other stack.
+    std::vector<PendingRun> before;
+    if (capture)
+        before = ShowingOver(first, end, i, j, joinsFirst);
+    std::size_t from = i;
+    std::size_t to = j;
+    std::vector<PendingRun> merged = Replacement(pieces, from, to);
+
+    // Nothing below can fail: room is made first, and runs only move.
+    if (capture)
+        MakeRoom(*capture, capture->size() + before.size());
+    MakeRoom(m_runs, m_runs.size() - (to - from) + merged.size());
+    if (capture)
+        std::move(before.begin(), before.end(), std::back_inserter(*capture));
+    Splice(merged, from, to);
+
+    m_differing = m_differing + count.plus >= count.minus ? m_differing + count.plus - count.minus : 0;
+    m_uncounted = m_uncounted + count.uncountedPlus >= count.uncountedMinus
+                      ? m_uncounted + count.uncountedPlus - count.uncountedMinus
+                      : 0;
+    if (!count.readable)
         m_savedUnknown = true;
     if (m_observer)
         m_observer(pieces);

@@ -184,6 +184,23 @@ private:
     // failed read of the file's bytes changes nothing and is returned.
     int Place(std::vector<PendingRun>& pieces, std::vector<PendingRun>* capture, bool joinsFirst,
               bool refuseOnReadError);
+    // Place's steps. How the counts change when `pieces` replace what runs [i, j) show;
+    // what showed over [first, end) before, as records of a step; the runs that take the
+    // place of [from, to) (widened to the neighbours they merge with); and the splice.
+    struct CountChange {
+        std::uint64_t plus = 0;
+        std::uint64_t minus = 0;
+        std::uint64_t uncountedPlus = 0;
+        std::uint64_t uncountedMinus = 0;
+        bool readable = true;
+        int error = 0;
+    };
+    [[nodiscard]] CountChange CountPlacing(const std::vector<PendingRun>& pieces, std::size_t i, std::size_t j) const;
+    [[nodiscard]] std::vector<PendingRun> ShowingOver(FilePos first, FilePos end, std::size_t i, std::size_t j,
+                                                      bool joinsFirst) const;
+    [[nodiscard]] std::vector<PendingRun> Replacement(const std::vector<PendingRun>& pieces, std::size_t& from,
+                                                      std::size_t& to) const;
+    void Splice(std::vector<PendingRun>& merged, std::size_t from, std::size_t to);
     // Undo and Redo: the newest step of `from` is applied, newest record first, and what it
     // covered goes to `to` as one step.
     ByteRange MoveStep(std::vector<PendingRun>& from, std::vector<PendingRun>& to);
