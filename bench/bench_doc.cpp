@@ -441,6 +441,9 @@ static int Run()
     // Any message box would be a failure of the set-up; none may wait for a click.
     vtx::MessageBoxRecorder boxes;
     ScratchDir dir;
+    // The documents' journals and rollback records go beside the files, never to the
+    // user's own state folder.
+    ::setenv("XDG_STATE_HOME", dir.File("state").c_str(), 1);
     using benchmark::RegisterBenchmark;
 
     // Open and first screen.
