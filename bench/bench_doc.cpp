@@ -441,6 +441,9 @@ static int Run()
     // Any message box would be a failure of the set-up; none may wait for a click.
     vtx::MessageBoxRecorder boxes;
     ScratchDir dir;
+    // The documents' journals and rollback records go beside the files, never to the
+    // user's own state folder.
+    ::setenv("XDG_STATE_HOME", dir.File("state").c_str(), 1);
     using benchmark::RegisterBenchmark;
 
     // Open and first screen.
@@ -529,9 +532,11 @@ static int Run()
         ->Repetitions(5)->Iterations(1)->UseManualTime()->Unit(benchmark::kMillisecond);
     RegisterBenchmark("runs/write_floor", WritePasteFloor, &savePasteFile)
         ->Repetitions(5)->Iterations(1)->UseManualTime()->Unit(benchmark::kMillisecond);
-    // The floor under the scattered save, on the same files.
-    const std::string saveSmallPath = saveSmall->GetPath().toStdString();
-    const std::string saveLargePath = saveLarge->GetPath().toStdString();
+    // The floor under the scattered save, on files of the same sizes beside them: written
+    // into the documents' own files, the floor would be another program's change to them,
+    // which the slices of the save, interleaved with the floor's, stop to ask about.
+    const std::string saveSmallPath = dir.Sparse("save-small-floor.bin", 1 << 20);
+    const std::string saveLargePath = dir.Sparse("save-large-floor.bin", kLargeFile);
     RegisterBenchmark("doc_save_floor/small", SaveFloor, &saveSmallPath, &smallPositions)
         ->Repetitions(kRepeats)->MinTime(kSliceSeconds)->UseManualTime()->Unit(benchmark::kMicrosecond);
     RegisterBenchmark("doc_save_floor/large", SaveFloor, &saveLargePath, &largePositions)

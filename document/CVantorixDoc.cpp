@@ -198,54 +198,29 @@ bool CVantorixDoc::SaveInPlace()
     bool wrote = false;
     bool touched = false;
     QString reason;
+    std::vector<PendingRun> pastEnd;
     try {
-        FileCheck check;
-        if (!m_file.Check(check))
-            throw DocFailure("the open file cannot be asked for its state");
-        if (check.change != FileChange::None) {
-            // Another program renamed a file over ours, deleted it or wrote into it. Writing
-            // now could put the changes where the user cannot see them, or into bytes the
-            // window never showed: the user decides.
-            switch (AskAboutChangedFile(check)) {
-            case ChangedFileChoice::SaveAs: return DoSaveAs();
-            case ChangedFileChoice::Overwrite:
-                // What differs is counted against the file as it is now.
-                RecountAgainstFile();
-                break;
-            case ChangedFileChoice::Cancel: return false;
-            }
+        switch (CheckFileBeforeSave()) {
+        case ChangedFileChoice::SaveAs: return DoSaveAs();
+        case ChangedFileChoice::Cancel: return false;
+        case ChangedFileChoice::Overwrite: break;
         }
         // Never past the end the file has now: a write there would grow it, with a gap of
-        // zeros in front of the byte. Asked of the file, not taken from the check: a disk's
-        // size is its driver's, and stat gives it as 0.
-        if (m_pending.Runs().back().End() > m_file.GetLength())
-            throw DocFailure("a change lies past the end of the file");
-        // The undo history survives the save: the steps that stand for the file's bytes
-        // under a change get a copy of them now, before they are overwritten. A step too
-        // large for that is said before anything is written.
-        if (m_pending.LargestKeepForSave() > kMaxKeptBytes) {
-            const MsgResult answer = ShowMessageBox(
-                QStringLiteral("A change in %1 covers more than %2 MiB of the file. After this save it cannot "
-                               "be undone, nor can any change made before it.\n\nSave anyway?")
-                    .arg(FileName(m_path))
-                    .arg(kMaxKeptBytes >> 20),
-                MsgButtons::OkCancel);
-            if (answer != MsgResult::Ok)
-                return false;
+        // zeros in front of the byte. Changes there (another program cut the file short)
+        // are set aside and stay pending. Asked of the file, not taken from the check: a
+        // disk's size is its driver's, and stat gives it as 0.
+        pastEnd = m_pending.TakePast(m_file.GetLength());
+        if (!MayDropUndoSteps()) {
+            m_pending.RestorePast(std::move(pastEnd));
+            return false;
         }
-        if (const int error = m_pending.KeepOldBytesForSave(kMaxKeptBytes); error != 0)
-            throw DocFailure(ReadFailureText(m_pending.Runs().front().Start(), error).toStdString());
         wrote = true;
         // Open for writing only while saving, so that a program shown in a window can
         // still run; a program that is running refuses it (ETXTBSY). A failure half-way
         // puts the old bytes back before it is reported.
-        WritePendingSafely(touched);
-        m_file.RecordIdentity();
-        m_noticed.reset();
-        const bool wasDirty = IsDirty();
-        m_pending.Saved();
-        NotifyIfDirtyChanged(wasDirty);
-        RestartJournal();
+        if (!m_pending.Empty())
+            WritePendingSafely(touched);
+        FinishSave(pastEnd);
         return true;
     } catch (const CFileException& failure) {
         reason = WriteFailureReason(failure.Error());
@@ -254,6 +229,65 @@ bool CVantorixDoc::SaveInPlace()
         Trace(QStringLiteral("save %1: %2").arg(m_path, QString::fromLocal8Bit(failure.what())));
     } catch (...) {
     }
+    m_pending.RestorePast(std::move(pastEnd));
+    SaveFailed(wrote, touched, reason);
+    return false;
+}
+
+CVantorixDoc::ChangedFileChoice CVantorixDoc::CheckFileBeforeSave()
+{
+    FileCheck check;
+    if (!m_file.Check(check))
+        throw DocFailure("the open file cannot be asked for its state");
+    if (check.change == FileChange::None)
+        return ChangedFileChoice::Overwrite;
+    // Another program renamed a file over ours, deleted it or wrote into it. Writing now
+    // could put the changes where the user cannot see them, or into bytes the window never
+    // showed: the user decides.
+    const ChangedFileChoice choice = AskAboutChangedFile(check);
+    // What differs is counted against the file as it is now.
+    if (choice == ChangedFileChoice::Overwrite)
+        RecountAgainstFile();
+    return choice;
+}
+
+bool CVantorixDoc::MayDropUndoSteps()
+{
+    // The undo history survives the save: the steps that stand for the file's bytes under
+    // a change get a copy of them, before they are overwritten. A step too large for that
+    // is said before anything is written.
+    if (m_pending.LargestKeepForSave() <= kMaxKeptBytes)
+        return true;
+    const MsgResult answer = ShowMessageBox(
+        QStringLiteral("A change in %1 covers more than %2 MiB of the file. After this save it cannot "
+                       "be undone, nor can any change made before it.\n\nSave anyway?")
+            .arg(FileName(m_path))
+            .arg(kMaxKeptBytes >> 20),
+        MsgButtons::OkCancel);
+    return answer == MsgResult::Ok;
+}
+
+void CVantorixDoc::FinishSave(std::vector<PendingRun>& pastEnd)
+{
+    m_file.RecordIdentity();
+    m_noticed.reset();
+    const bool wasDirty = IsDirty();
+    m_pending.Saved();
+    FilePos leftOut = 0;
+    for (const PendingRun& run : pastEnd)
+        leftOut += run.Length();
+    m_pending.RestorePast(std::move(pastEnd));
+    NotifyIfDirtyChanged(wasDirty);
+    RestartJournal();
+    if (leftOut > 0)
+        ShowMessageBox(QStringLiteral("%1 is shorter than your changes reach: %2 changed bytes past its end were "
+                                      "not saved. They stay among the unsaved changes; Undo takes them back.")
+                           .arg(FileName(m_path))
+                           .arg(leftOut));
+}
+
+void CVantorixDoc::SaveFailed(bool wrote, bool touched, const QString& reason)
+{
     m_file.AbandonWrite();
     if (m_statusSink)
         m_statusSink(QString());
@@ -274,7 +308,6 @@ bool CVantorixDoc::SaveInPlace()
     }
     ShowMessageBox(reason.isEmpty() ? QString::fromLatin1(kExceptionInSave)
                                     : QString::fromLatin1(kExceptionInSave) + QLatin1Char('\n') + reason);
-    return false;
 }
 
 void CVantorixDoc::WriteRuns()
@@ -348,6 +381,21 @@ CVantorixDoc::ChangedFileChoice CVantorixDoc::AskAboutChangedFile(const FileChec
                                      : ChangedFileChoice::Cancel;
 }
 
+bool CVantorixDoc::CreateCopy(CFile& copy, const QString& path)
+{
+    const CFile::OpenError error = copy.CreateCopyOf(m_file, LocalPath(path));
+    if (error == CFile::OpenError::None)
+        return true;
+    Trace(QStringLiteral("save as %1: %2 (%3)")
+              .arg(path, QString::fromLatin1(OpenErrorText(error)),
+                   QString::fromLocal8Bit(std::strerror(copy.LastError()))));
+    QString text = QString::fromLatin1(kFailedToCopy);
+    if (error == CFile::OpenError::Exists)
+        text += QStringLiteral("\nA file named %1 already exists. Choose another name.").arg(FileName(path));
+    ShowMessageBox(text);
+    return false;
+}
+
 bool CVantorixDoc::SaveToNewName(const QString& path)
 {
     // The new file is made from the open descriptor, not copied by name: it gets the bytes
@@ -357,18 +405,8 @@ bool CVantorixDoc::SaveToNewName(const QString& path)
     // every change; whatever fails, the document goes back to it with its pending changes,
     // and only the file this save created is removed again.
     CFile copy;
-    const CFile::OpenError error = copy.CreateCopyOf(m_file, LocalPath(path));
-    if (error != CFile::OpenError::None) {
-        Trace(QStringLiteral("save as %1: %2 (%3)")
-                  .arg(path, QString::fromLatin1(OpenErrorText(error)),
-                       QString::fromLocal8Bit(std::strerror(copy.LastError()))));
-        QString text = QString::fromLatin1(kFailedToCopy);
-        if (error == CFile::OpenError::Exists)
-            text += QStringLiteral("\nA file named %1 already exists. Choose another name.").arg(FileName(path));
-        ShowMessageBox(text);
+    if (!CreateCopy(copy, path))
         return false;
-    }
-
     const QString previousPath = m_path;
     const FilePos previousLength = m_nLength;
     // The pending changes are not copied: a save that fails leaves them as they were (it
@@ -384,29 +422,15 @@ bool CVantorixDoc::SaveToNewName(const QString& path)
         m_nLength = m_file.GetLength();
         m_noticed.reset();
         // The copy is the user's own new file: a view-only document becomes editable in it.
+        // Changes past its end (another program cut the old file short) stay pending: the
+        // save says how many bytes it left out.
         m_bReadOnly = false;
-        // Bytes that a truncation by another program took away are not in the window any
-        // more, and a change to one has nothing left to land on.
-        FilePos leftOut = 0;
-        for (const PendingRun& run : m_pending.Runs())
-            if (run.End() > m_nLength)
-                leftOut += run.End() - std::max(run.Start(), m_nLength);
-        if (leftOut > 0) {
-            Trace(QStringLiteral("save as %1: changes past the end left out").arg(path));
-            m_pending.DropPast(m_nLength);
-        }
         if (!OnSaveDocument(path))
             throw DocFailure(kFailedToSaveNew);
         // The old file is as it was and holds nothing of this window any more; the new
         // one's journal starts empty.
         DropJournal();
         RestartJournal();
-        if (leftOut > 0)
-            ShowMessageBox(QStringLiteral("%1 was shortened by another program: %2 changed bytes past its end "
-                                          "were left out of %3.")
-                               .arg(FileName(previousPath))
-                               .arg(leftOut)
-                               .arg(FileName(path)));
         return true; // previousFile closes here and releases the old file
     } catch (const DocFailure& failure) {
         ShowMessageBox(QString::fromLatin1(failure.what()));

@@ -201,6 +201,14 @@ private:
     enum class ChangedFileChoice { SaveAs, Overwrite, Cancel };
 
     bool SaveInPlace();
+    // The steps of SaveInPlace: the file as it is now (the user decides when another
+    // program changed it); the question when an undo step is too large to survive the save;
+    // what a completed save leaves (the changes past the end pending again, the user told);
+    // what a failed one says.
+    ChangedFileChoice CheckFileBeforeSave();
+    bool MayDropUndoSteps();
+    void FinishSave(std::vector<PendingRun>& pastEnd);
+    void SaveFailed(bool wrote, bool touched, const QString& reason);
     // Writes every pending run into the file, ascending, one positioned write each (a long
     // fill in blocks), then syncs; throws on failure.
     void WriteRuns();
@@ -212,6 +220,8 @@ private:
     // Retitles the windows when IsDirty changed since wasDirty.
     void NotifyIfDirtyChanged(bool wasDirty);
     bool SaveToNewName(const QString& path);
+    // Save As's new file, made from the open descriptor; false after telling why not.
+    bool CreateCopy(CFile& copy, const QString& path);
     // Undo and Redo: the store takes the step, then the windows' unsaved mark and the first
     // view follow.
     void TakeStep(bool redo);
@@ -223,6 +233,11 @@ private:
     // holds, and starts journaling.
     void OpenJournal();
     void RecoverFrom(const JournalContents& contents);
+    // Makes the journal's steps again (as one would by hand): the count of changed bytes
+    // that lie past the end of the file as it is now and were left out.
+    std::uint64_t Replay(const JournalContents& contents);
+    // What the user is told after a recovery: a damaged tail, bytes left out.
+    void TellAboutRecovery(const JournalContents& contents, std::uint64_t leftOut);
     // Appends a step's record before the change shows; a journal that fails is given up
     // with one warning, and editing goes on.
     void JournalStep(JournalRecord::Kind kind, bool joinsPrevious = false, std::vector<JournalRun> runs = {});
@@ -232,6 +247,13 @@ private:
     // of those bytes is synced before the first byte goes in, so a crash half-way is put
     // right at the next open. `touched`: the file may hold a mix (the way back failed too).
     void WritePendingSafely(bool& touched);
+    // The rollback record written and synced; false, after one notice, when the state
+    // folder cannot hold it (the save goes on).
+    bool WriteRollbackOrWarn(const std::string& rollbackPath, const RollbackRecord& rollback,
+                             const std::function<void()>& meanwhile);
+    // At open: a complete rollback record left by a save a crash cut short puts the old
+    // bytes back, unless the file shows that the save completed.
+    void PutBackCutShortSave();
     // After a completed save, or when the document's file changes (Save As).
     void RestartJournal();
     void DropJournal();

@@ -17,6 +17,8 @@
 // std
 #include <algorithm>
 #include <cerrno>
+#include <cstring>
+#include <iterator>
 #include <set>
 
 #include <unistd.h>
@@ -70,6 +72,145 @@ void PutBack(CFile& file, const RollbackRecord& record)
     file.EndWrite();
 }
 
+// Reads count bytes of the file at position, all of them, or throws CFileException.
+void ReadExactly(const CFile& file, std::uint8_t* out, std::uint64_t count, FilePos position)
+{
+    for (std::uint64_t done = 0; done < count;) {
+        const auto wanted = static_cast<std::uint32_t>(std::min<std::uint64_t>(count - done, 1u << 30));
+        int error = 0;
+        const std::uint32_t read = file.ReadAt(out + done, wanted, position + done, error);
+        // Bytes that cannot be read could not be put back: nothing is written.
+        if (read == 0)
+            throw CFileException("read before saving", error != 0 ? error : EIO);
+        done += read;
+    }
+}
+
+// Runs whose old bytes lie this close together are read with one pread: a cluster of
+// typed bytes costs one system call, not one per byte.
+constexpr FilePos kReadTogetherGap = 4096;
+constexpr FilePos kReadTogetherMost = FilePos{1} << 20;
+
+// The file's bytes under every run, one span per run, read in clusters.
+std::vector<RollbackRecord::Span> OldBytesUnder(const CFile& file, const std::vector<PendingRun>& runs)
+{
+    std::vector<RollbackRecord::Span> spans;
+    spans.reserve(runs.size());
+    std::vector<std::uint8_t> cluster;
+    for (std::size_t i = 0; i < runs.size();) {
+        std::size_t j = i + 1;
+        while (j < runs.size() && runs[j].Start() - runs[j - 1].End() <= kReadTogetherGap &&
+               runs[j].End() - runs[i].Start() <= kReadTogetherMost)
+            ++j;
+        const FilePos first = runs[i].Start();
+        if (j == i + 1) {
+            spans.push_back({first, std::vector<std::uint8_t>(static_cast<std::size_t>(runs[i].Length()))});
+            ReadExactly(file, spans.back().bytes.data(), runs[i].Length(), first);
+        } else {
+            cluster.resize(static_cast<std::size_t>(runs[j - 1].End() - first));
+            ReadExactly(file, cluster.data(), cluster.size(), first);
+            for (std::size_t k = i; k < j; ++k) {
+                const auto from = cluster.begin() + static_cast<std::ptrdiff_t>(runs[k].Start() - first);
+                spans.push_back({runs[k].Start(), {from, from + static_cast<std::ptrdiff_t>(runs[k].Length())}});
+            }
+        }
+        i = j;
+    }
+    return spans;
+}
+
+// The ByteCheck of the bytes the runs set, in order (a fill expanded block by block).
+std::uint64_t NewBytesCheck(const std::vector<PendingRun>& runs)
+{
+    constexpr FilePos kBlock = FilePos{1} << 20;
+    ByteCheck check;
+    std::vector<std::uint8_t> block;
+    for (const PendingRun& run : runs) {
+        if (run.GetKind() == PendingRun::Kind::Literal) {
+            check.Add(run.Data(), static_cast<std::size_t>(run.Length()));
+            continue;
+        }
+        for (FilePos at = run.Start(); at < run.End();) {
+            const auto count = static_cast<std::size_t>(std::min(kBlock, run.End() - at));
+            block.resize(count);
+            run.CopyOut(block.data(), at, count);
+            check.Add(block.data(), count);
+            at += count;
+        }
+    }
+    return check.Value();
+}
+
+// The old bytes, as a reader for the undo steps' copies: served from the spans.
+PendingBytes::SavedReader SpanReader(const std::vector<RollbackRecord::Span>& spans)
+{
+    return [&spans](std::uint8_t* buffer, std::uint32_t count, FilePos position, int& error) -> std::uint32_t {
+        const auto after = std::upper_bound(spans.begin(), spans.end(), position,
+                                            [](FilePos p, const RollbackRecord::Span& span) { return p < span.position; });
+        const FilePos offset = after == spans.begin() ? 0 : position - std::prev(after)->position;
+        if (after == spans.begin() || offset >= std::prev(after)->bytes.size()) {
+            error = EIO;
+            return 0;
+        }
+        const std::vector<std::uint8_t>& bytes = std::prev(after)->bytes;
+        const auto n = static_cast<std::uint32_t>(std::min<FilePos>(count, bytes.size() - offset));
+        std::memcpy(buffer, bytes.data() + offset, n);
+        return n;
+    };
+}
+
+// Whether the file holds every byte the record's save wrote: that save completed (only the
+// clearing of its record was lost), and putting the old bytes back would undo it.
+bool SaveCompleted(const CFile& file, const RollbackRecord& record)
+{
+    constexpr std::uint64_t kBlock = std::uint64_t{1} << 20;
+    ByteCheck check;
+    std::vector<std::uint8_t> block;
+    try {
+        for (const RollbackRecord::Span& span : record.spans) {
+            for (std::uint64_t done = 0; done < span.bytes.size();) {
+                block.resize(static_cast<std::size_t>(std::min<std::uint64_t>(kBlock, span.bytes.size() - done)));
+                ReadExactly(file, block.data(), block.size(), span.position + done);
+                check.Add(block.data(), block.size());
+                done += block.size();
+            }
+        }
+    } catch (const CFileException&) {
+        return false;
+    }
+    return check.Value() == record.newBytesCheck;
+}
+
+// At start-up: every file whose save a crash cut short gets its old bytes back.
+void PutBackCutShortSaves()
+{
+    const QDir folder(QFile::decodeName(EditJournal::StateFolder().c_str()));
+    for (const QString& entry : folder.entryList({QStringLiteral("*.rollback")}, QDir::Files)) {
+        const std::string rollbackPath = LocalName(folder.filePath(entry));
+        RollbackRecord rollback;
+        if (EditJournal::ReadRollback(rollbackPath, rollback) != EditJournal::RollbackStatus::Complete) {
+            continue; // a torn one is cleared when its file opens; a newer one is left alone
+        }
+        if (EditJournal::RollbackPathFor(rollback.path) != rollbackPath)
+            continue;
+        try {
+            CFile file;
+            // Held by an editor that runs now: that one is saving it, not crashed.
+            if (file.Open(rollback.path) != CFile::OpenError::None || !file.Identity().SameFile(rollback.identity) ||
+                file.GetLength() != rollback.length)
+                continue;
+            if (!SaveCompleted(file, rollback)) {
+                PutBack(file, rollback);
+                Trace(QStringLiteral("put back %1 after a save that was cut short").arg(DisplayName(rollback.path)));
+            }
+            EditJournal::ClearRollback(rollbackPath);
+        } catch (const CFileException& failure) {
+            Trace(QStringLiteral("could not put back %1: %2")
+                      .arg(DisplayName(rollback.path), WriteFailureReason(failure.Error())));
+        }
+    }
+}
+
 } // namespace
 
 void CVantorixDoc::SetJournalEnabled(bool enabled)
@@ -90,44 +231,53 @@ QString CVantorixDoc::RecoveryQuestion(const QString& name, const JournalContent
         .arg(contents.ChangedBytes());
 }
 
-void CVantorixDoc::OpenJournal()
+void CVantorixDoc::PutBackCutShortSave()
 {
-    m_canonicalPath = CanonicalOf(m_path);
     const QString name = DisplayName(m_canonicalPath);
-
     // A save that a crash cut short: its record was synced before the save's first byte,
     // so a complete one holds every byte the save may have overwritten.
     const std::string rollbackPath = EditJournal::RollbackPathFor(m_canonicalPath);
     RollbackRecord rollback;
     switch (EditJournal::ReadRollback(rollbackPath, rollback)) {
-    case EditJournal::RollbackStatus::Missing: break;
+    case EditJournal::RollbackStatus::Missing: return;
     case EditJournal::RollbackStatus::Torn:
         // Cut short while it was written: the save had not touched the file yet.
         EditJournal::ClearRollback(rollbackPath);
-        break;
+        return;
     case EditJournal::RollbackStatus::NewerFormat:
         Trace(QStringLiteral("rollback record of %1 is of a newer format; left alone").arg(name));
-        break;
-    case EditJournal::RollbackStatus::Complete:
-        if (rollback.path != m_canonicalPath || !rollback.identity.SameFile(m_file.Identity()) ||
-            rollback.length != m_file.GetLength()) {
-            Trace(QStringLiteral("rollback record of %1 belongs to another file; left alone").arg(name));
-            break;
-        }
-        try {
-            PutBack(m_file, rollback);
-            m_file.RecordIdentity();
-            EditJournal::ClearRollback(rollbackPath);
-            ShowMessageBox(QStringLiteral("A save of %1 was cut short. The file is back as it was before that save.")
-                               .arg(name));
-        } catch (const CFileException& failure) {
-            m_file.AbandonWrite();
-            ShowMessageBox(QStringLiteral("A save of %1 was cut short, and the file could not be put back as it "
-                                          "was.\n%2\nVantorix tries again the next time it opens the file.")
-                               .arg(name, WriteFailureReason(failure.Error())));
-        }
-        break;
+        return;
+    case EditJournal::RollbackStatus::Complete: break;
     }
+    if (rollback.path != m_canonicalPath || !rollback.identity.SameFile(m_file.Identity()) ||
+        rollback.length != m_file.GetLength()) {
+        Trace(QStringLiteral("rollback record of %1 belongs to another file; left alone").arg(name));
+        return;
+    }
+    // The save finished and only the clearing of its record was lost: nothing to put back.
+    if (SaveCompleted(m_file, rollback)) {
+        EditJournal::ClearRollback(rollbackPath);
+        return;
+    }
+    try {
+        PutBack(m_file, rollback);
+        m_file.RecordIdentity();
+        EditJournal::ClearRollback(rollbackPath);
+        ShowMessageBox(
+            QStringLiteral("A save of %1 was cut short. The file is back as it was before that save.").arg(name));
+    } catch (const CFileException& failure) {
+        m_file.AbandonWrite();
+        ShowMessageBox(QStringLiteral("A save of %1 was cut short, and the file could not be put back as it "
+                                      "was.\n%2\nVantorix tries again the next time it opens the file.")
+                           .arg(name, WriteFailureReason(failure.Error())));
+    }
+}
+
+void CVantorixDoc::OpenJournal()
+{
+    m_canonicalPath = CanonicalOf(m_path);
+    const QString name = DisplayName(m_canonicalPath);
+    PutBackCutShortSave();
 
     if (!JournalEnabled())
         return;
@@ -180,55 +330,10 @@ void CVantorixDoc::RecoverFrom(const JournalContents& contents)
     if (answer == MsgResult::Yes) {
         const bool wasDirty = IsDirty();
         m_bReplaying = true;
-        std::uint64_t leftOut = 0;
-        {
-            std::optional<ChangeGroup> group;
-            for (const JournalRecord& record : contents.records) {
-                if (record.kind != JournalRecord::Kind::Change) {
-                    group.reset();
-                    if (record.kind == JournalRecord::Kind::Undo)
-                        Undo();
-                    else
-                        Redo();
-                    continue;
-                }
-                if (!record.joinsPrevious || !group) {
-                    group.reset();
-                    group.emplace(*this);
-                }
-                std::vector<std::uint8_t> chunk;
-                for (const JournalRun& run : record.runs) {
-                    const FilePos end = run.position + run.length;
-                    // Past the end of a file that became shorter there is nothing to set.
-                    if (end > m_nLength)
-                        leftOut += end - std::max(run.position, m_nLength);
-                    if (run.fill) {
-                        (void)Fill(ByteRange{run.position, run.length}, run.bytes);
-                        continue;
-                    }
-                    for (FilePos done = 0; done < run.length && run.position + done < m_nLength;) {
-                        const auto size = static_cast<std::uint32_t>(std::min<FilePos>(run.length - done, kMaxStepBytes));
-                        (void)SetBytes(run.bytes.data() + done, size, run.position + done);
-                        done += size;
-                    }
-                }
-            }
-        }
+        const std::uint64_t leftOut = Replay(contents);
         m_bReplaying = false;
         NotifyIfDirtyChanged(wasDirty);
-        QStringList notes;
-        if (contents.status == JournalContents::Status::Torn)
-            notes << QStringLiteral("The end of the record of %1's changes was damaged: the changes up to %2 were "
-                                    "recovered, %3 bytes after them could not be read.")
-                         .arg(name, QLocale().toString(QDateTime::fromMSecsSinceEpoch(contents.LastWrittenMs()),
-                                                       QLocale::ShortFormat))
-                         .arg(contents.discardedBytes());
-        if (leftOut > 0)
-            notes << QStringLiteral("%1 changed bytes lie past the end of %2 as it is now and were left out.")
-                         .arg(leftOut)
-                         .arg(name);
-        if (!notes.isEmpty())
-            ShowMessageBox(notes.join(QLatin1Char('\n')));
+        TellAboutRecovery(contents, leftOut);
         // The journal goes on from what was recovered, for the file as it is now; a torn
         // tail is not kept.
         if (!m_journal.Start(m_canonicalPath, m_file.Identity(), contents.records))
@@ -237,6 +342,60 @@ void CVantorixDoc::RecoverFrom(const JournalContents& contents)
     }
     if (!m_journal.Start(m_canonicalPath, m_file.Identity()))
         GiveUpJournal(m_journal.LastError());
+}
+
+std::uint64_t CVantorixDoc::Replay(const JournalContents& contents)
+{
+    std::uint64_t leftOut = 0;
+    std::optional<ChangeGroup> group;
+    for (const JournalRecord& record : contents.records) {
+        if (record.kind != JournalRecord::Kind::Change) {
+            group.reset();
+            if (record.kind == JournalRecord::Kind::Undo)
+                Undo();
+            else
+                Redo();
+            continue;
+        }
+        if (!record.joinsPrevious || !group) {
+            group.reset();
+            group.emplace(*this);
+        }
+        for (const JournalRun& run : record.runs) {
+            const FilePos end = run.position + run.length;
+            // Past the end of a file that became shorter there is nothing to set.
+            if (end > m_nLength)
+                leftOut += end - std::max(run.position, m_nLength);
+            if (run.fill) {
+                (void)Fill(ByteRange{run.position, run.length}, run.bytes);
+                continue;
+            }
+            for (FilePos done = 0; done < run.length && run.position + done < m_nLength;) {
+                const auto size = static_cast<std::uint32_t>(std::min<FilePos>(run.length - done, kMaxStepBytes));
+                (void)SetBytes(run.bytes.data() + done, size, run.position + done);
+                done += size;
+            }
+        }
+    }
+    return leftOut;
+}
+
+void CVantorixDoc::TellAboutRecovery(const JournalContents& contents, std::uint64_t leftOut)
+{
+    const QString name = DisplayName(m_canonicalPath);
+    QStringList notes;
+    if (contents.status == JournalContents::Status::Torn)
+        notes << QStringLiteral("The end of the record of %1's changes was damaged: the changes up to %2 were "
+                                "recovered, %3 bytes after them could not be read.")
+                     .arg(name, QLocale().toString(QDateTime::fromMSecsSinceEpoch(contents.LastWrittenMs()),
+                                                   QLocale::ShortFormat))
+                     .arg(contents.discardedBytes());
+    if (leftOut > 0)
+        notes << QStringLiteral("%1 changed bytes lie past the end of %2 as it is now and were left out.")
+                     .arg(leftOut)
+                     .arg(name);
+    if (!notes.isEmpty())
+        ShowMessageBox(notes.join(QLatin1Char('\n')));
 }
 
 void CVantorixDoc::JournalStep(JournalRecord::Kind kind, bool joinsPrevious, std::vector<JournalRun> runs)
@@ -265,6 +424,23 @@ void CVantorixDoc::GiveUpJournal(int error)
                nullptr);
 }
 
+bool CVantorixDoc::WriteRollbackOrWarn(const std::string& rollbackPath, const RollbackRecord& rollback,
+                                      const std::function<void()>& meanwhile)
+{
+    if (EditJournal::WriteRollback(rollbackPath, rollback, meanwhile))
+        return true;
+    const int error = errno;
+    Trace(QStringLiteral("rollback record for %1: %2").arg(m_path, WriteFailureReason(error)));
+    if (!m_bJournalWarned) {
+        m_bJournalWarned = true;
+        ShowNotice(QStringLiteral("A crash while %1 is saved could leave it part old, part new: the state "
+                                  "folder cannot hold the save's rollback record.\n%2")
+                       .arg(QFileInfo(m_path).fileName(), WriteFailureReason(error)),
+                   nullptr);
+    }
+    return false;
+}
+
 void CVantorixDoc::WritePendingSafely(bool& touched)
 {
     touched = false;
@@ -274,33 +450,21 @@ void CVantorixDoc::WritePendingSafely(bool& touched)
     rollback.path = m_canonicalPath.empty() ? CanonicalOf(m_path) : m_canonicalPath;
     rollback.identity = m_file.Identity();
     rollback.length = m_file.GetLength();
-    rollback.spans.reserve(m_pending.Runs().size());
-    for (const PendingRun& run : m_pending.Runs()) {
-        RollbackRecord::Span old{run.Start(), std::vector<std::uint8_t>(static_cast<std::size_t>(run.Length()))};
-        for (std::size_t done = 0; done < old.bytes.size();) {
-            const auto wanted = static_cast<std::uint32_t>(std::min<std::size_t>(old.bytes.size() - done, 1u << 30));
-            int error = 0;
-            const std::uint32_t read = m_file.ReadAt(old.bytes.data() + done, wanted, run.Start() + done, error);
-            // Bytes that cannot be read could not be put back: nothing is written.
-            if (read == 0)
-                throw CFileException("read before saving", error != 0 ? error : EIO);
-            done += read;
-        }
-        rollback.spans.push_back(std::move(old));
-    }
+    // The old bytes are read once: they go into the rollback record and, for the undo
+    // history to survive the save, into the steps that stand for the file's bytes.
+    rollback.spans = OldBytesUnder(m_file, m_pending.Runs());
+    rollback.newBytesCheck = NewBytesCheck(m_pending.Runs());
+    // The undo steps take their copies while the disk writes the record.
+    bool kept = false;
+    const auto keep = [&] {
+        if (const int error = m_pending.KeepOldBytesForSave(kMaxKeptBytes, SpanReader(rollback.spans)); error != 0)
+            throw CFileException("keep the old bytes", error);
+        kept = true;
+    };
     const std::string rollbackPath = EditJournal::RollbackPathFor(rollback.path);
-    const bool recorded = EditJournal::WriteRollback(rollbackPath, rollback);
-    if (!recorded) {
-        const int error = errno;
-        Trace(QStringLiteral("rollback record for %1: %2").arg(m_path, WriteFailureReason(error)));
-        if (!m_bJournalWarned) {
-            m_bJournalWarned = true;
-            ShowNotice(QStringLiteral("A crash while %1 is saved could leave it part old, part new: the state "
-                                      "folder cannot hold the save's rollback record.\n%2")
-                           .arg(QFileInfo(m_path).fileName(), WriteFailureReason(error)),
-                       nullptr);
-        }
-    }
+    const bool recorded = WriteRollbackOrWarn(rollbackPath, rollback, keep);
+    if (!kept)
+        keep();
     try {
         touched = true;
         WriteRuns();
@@ -348,29 +512,7 @@ void CVantorixDoc::RecoverAtStartup(const OpenForRecovery& open)
 {
     // First the files whose save was cut short, so that no file stays torn even when the
     // user recovers nothing.
-    const QDir folder(QFile::decodeName(EditJournal::StateFolder().c_str()));
-    for (const QString& entry : folder.entryList({QStringLiteral("*.rollback")}, QDir::Files)) {
-        const std::string rollbackPath = LocalName(folder.filePath(entry));
-        RollbackRecord rollback;
-        if (EditJournal::ReadRollback(rollbackPath, rollback) != EditJournal::RollbackStatus::Complete) {
-            continue; // a torn one is cleared when its file opens; a newer one is left alone
-        }
-        if (EditJournal::RollbackPathFor(rollback.path) != rollbackPath)
-            continue;
-        try {
-            CFile file;
-            // Held by an editor that runs now: that one is saving it, not crashed.
-            if (file.Open(rollback.path) != CFile::OpenError::None || !file.Identity().SameFile(rollback.identity) ||
-                file.GetLength() != rollback.length)
-                continue;
-            PutBack(file, rollback);
-            EditJournal::ClearRollback(rollbackPath);
-            Trace(QStringLiteral("put back %1 after a save that was cut short").arg(DisplayName(rollback.path)));
-        } catch (const CFileException& failure) {
-            Trace(QStringLiteral("could not put back %1: %2")
-                      .arg(DisplayName(rollback.path), WriteFailureReason(failure.Error())));
-        }
-    }
+    PutBackCutShortSaves();
     for (const std::string& journalPath : EditJournal::AllJournals()) {
         const JournalContents contents = EditJournal::Read(journalPath);
         if ((contents.status != JournalContents::Status::Complete && contents.status != JournalContents::Status::Torn) ||

@@ -34,6 +34,8 @@ constexpr const char* kRollbackSuffix = ".rollback";
 // No single record or path is larger; a length field above these is damage, not data.
 constexpr std::uint64_t kMaxRecordBody = std::uint64_t{1} << 36;
 constexpr std::uint32_t kMaxPath = 1 << 16;
+// What clearing a rollback record zeroes: its magic, version, identity and length.
+constexpr std::size_t kClearedHead = 8 + 4 + 5 * 8 + 8;
 
 std::uint32_t Crc32(const std::uint8_t* data, std::size_t size, std::uint32_t crc = 0)
 {
@@ -527,26 +529,27 @@ namespace {
 
 // The rollback record, handed to `sink` in pieces: small fields and spans gathered into
 // one buffer, large spans passed straight from the record, so a save of a big paste
-// neither copies its old bytes again nor checksums them byte by byte.
+// neither copies its old bytes again nor checks them twice.
 bool StreamRollback(const RollbackRecord& record,
                     const std::function<bool(const std::uint8_t*, std::size_t)>& sink)
 {
     constexpr std::size_t kGathered = std::size_t{1} << 20;
     std::vector<std::uint8_t> buffer;
     buffer.reserve(kGathered + 64);
-    std::uint32_t crc = 0;
+    ByteCheck check;
     const auto flush = [&] {
-        crc = Crc32(buffer.data(), buffer.size(), crc);
+        check.Add(buffer.data(), buffer.size());
         const bool ok = buffer.empty() || sink(buffer.data(), buffer.size());
         buffer.clear();
         return ok;
     };
     Writer w(buffer);
     w.Bytes(kRollbackMagic, sizeof kRollbackMagic);
-    w.Put(EditJournal::kFormatVersion);
+    w.Put(EditJournal::kRollbackVersion);
     PutIdentity(w, record.identity);
     w.Put(record.length);
     PutPath(w, record.path);
+    w.Put(record.newBytesCheck);
     w.Put(static_cast<std::uint64_t>(record.spans.size()));
     for (const RollbackRecord::Span& span : record.spans) {
         w.Put(span.position);
@@ -557,13 +560,41 @@ bool StreamRollback(const RollbackRecord& record,
         }
         if (!flush())
             return false;
-        crc = Crc32(span.bytes.data(), span.bytes.size(), crc);
+        check.Add(span.bytes.data(), span.bytes.size());
         if (!sink(span.bytes.data(), span.bytes.size()))
             return false;
     }
-    crc = Crc32(buffer.data(), buffer.size(), crc);
-    w.Put(crc);
+    check.Add(buffer.data(), buffer.size());
+    w.Put(check.Value());
     return sink(buffer.data(), buffer.size());
+}
+
+// The fields of a rollback record after its version, up to and with its check; false when
+// they are cut short or do not match the check.
+bool DecodeRollback(const std::vector<std::uint8_t>& data, Reader& r, RollbackRecord& read)
+{
+    std::uint64_t spans = 0;
+    if (!GetIdentity(r, read.identity) || !r.Get(read.length) || !GetPath(r, read.path) ||
+        !r.Get(read.newBytesCheck) || !r.Get(spans))
+        return false;
+    for (std::uint64_t i = 0; i < spans; ++i) {
+        RollbackRecord::Span span;
+        std::uint64_t size = 0;
+        if (!r.Get(span.position) || !r.Get(size) || !r.Bytes(span.bytes, size))
+            return false;
+        read.spans.push_back(std::move(span));
+    }
+    const auto covered = static_cast<std::size_t>(r.Here() - data.data());
+    std::uint64_t check = 0;
+    return r.Get(check) && check == ByteCheck::Of(data.data(), covered);
+}
+
+// Whether a rollback file holds no record: empty, or cleared (its magic zeroed).
+bool RollbackCleared(const std::vector<std::uint8_t>& head)
+{
+    return head.empty() || std::all_of(head.begin(), head.begin() + static_cast<std::ptrdiff_t>(std::min<std::size_t>(
+                                                                       head.size(), sizeof kRollbackMagic)),
+                                       [](std::uint8_t b) { return b == 0; });
 }
 
 } // namespace
@@ -578,12 +609,14 @@ std::vector<std::uint8_t> EditJournal::EncodeRollback(const RollbackRecord& reco
     return out;
 }
 
-bool EditJournal::WriteRollback(const std::string& rollbackPath, const RollbackRecord& record)
+bool EditJournal::WriteRollback(const std::string& rollbackPath, const RollbackRecord& record,
+                                const std::function<void()>& meanwhile)
 {
     if (!EnsureStateFolder())
         return false;
-    // The file stays between saves (emptied, not removed): only its first creation adds a
-    // directory entry that needs the folder synced; later saves pay one fdatasync.
+    // The file stays between saves (cleared, not removed or shortened), and each record is
+    // written over the last one: only the first creation and growth change its metadata, so
+    // a later save's fdatasync writes just the record's own blocks.
     int fd = ::open(rollbackPath.c_str(), O_WRONLY | O_CLOEXEC);
     const bool created = fd < 0 && errno == ENOENT;
     if (created)
@@ -597,8 +630,20 @@ bool EditJournal::WriteRollback(const std::string& rollbackPath, const RollbackR
                                      return false;
                                  written += size;
                                  return true;
-                             }) &&
-              ::ftruncate(fd, static_cast<off_t>(written)) == 0 && ::fdatasync(fd) == 0;
+                             });
+    if (ok && meanwhile) {
+        // The disk starts on the record while the caller works; the fdatasync then waits
+        // only for what is left, and for the flush.
+        ::sync_file_range(fd, 0, static_cast<off_t>(written), SYNC_FILE_RANGE_WRITE);
+        try {
+            meanwhile();
+        } catch (...) {
+            ::close(fd);
+            ClearRollback(rollbackPath);
+            throw;
+        }
+    }
+    ok = ok && ::fdatasync(fd) == 0;
     int error = errno;
     if (::close(fd) != 0 && ok) {
         ok = false;
@@ -621,8 +666,8 @@ EditJournal::RollbackStatus EditJournal::ReadRollback(const std::string& rollbac
     int error = 0;
     if (!ReadWholeFile(rollbackPath, data, error))
         return error == ENOENT ? RollbackStatus::Missing : RollbackStatus::Torn;
-    // An emptied record: the save it covered finished.
-    if (data.empty())
+    // A cleared record: the save it covered finished.
+    if (RollbackCleared(data))
         return RollbackStatus::Missing;
     Reader r(data.data(), data.size());
     std::vector<std::uint8_t> magic;
@@ -630,22 +675,11 @@ EditJournal::RollbackStatus EditJournal::ReadRollback(const std::string& rollbac
     if (!r.Bytes(magic, sizeof kRollbackMagic) ||
         std::memcmp(magic.data(), kRollbackMagic, sizeof kRollbackMagic) != 0 || !r.Get(version))
         return RollbackStatus::Torn;
-    if (version > kFormatVersion)
+    if (version > kRollbackVersion)
         return RollbackStatus::NewerFormat;
     RollbackRecord read;
-    std::uint64_t spans = 0;
-    if (!GetIdentity(r, read.identity) || !r.Get(read.length) || !GetPath(r, read.path) || !r.Get(spans))
-        return RollbackStatus::Torn;
-    for (std::uint64_t i = 0; i < spans; ++i) {
-        RollbackRecord::Span span;
-        std::uint64_t size = 0;
-        if (!r.Get(span.position) || !r.Get(size) || !r.Bytes(span.bytes, size))
-            return RollbackStatus::Torn;
-        read.spans.push_back(std::move(span));
-    }
-    const std::size_t covered = static_cast<std::size_t>(r.Here() - data.data());
-    std::uint32_t crc = 0;
-    if (!r.Get(crc) || crc != Crc32(data.data(), covered) || r.Left() != 0)
+    // What follows the check is what an earlier, longer record left there.
+    if (version < kRollbackVersion || !DecodeRollback(data, r, read))
         return RollbackStatus::Torn;
     record = std::move(read);
     return RollbackStatus::Complete;
@@ -653,14 +687,16 @@ EditJournal::RollbackStatus EditJournal::ReadRollback(const std::string& rollbac
 
 bool EditJournal::ClearRollback(const std::string& rollbackPath)
 {
-    // Emptied in place and synced: the truncation is the file's own metadata, so its
-    // fdatasync makes it durable without the folder's. It must be durable before the
-    // journal forgets the saved changes, or a crash could put the old bytes back with
-    // nothing left to offer.
+    // The head zeroed in place, not synced: a crash that loses this leaves a record whose
+    // new bytes the file holds, which the next open recognises as a completed save. The
+    // head is the magic, the version, the file's identity and length: a later record torn
+    // over this one cannot bring it back, for its own head differs at least in the file's
+    // times.
     const int fd = ::open(rollbackPath.c_str(), O_WRONLY | O_CLOEXEC);
     if (fd < 0)
         return errno == ENOENT;
-    const bool ok = ::ftruncate(fd, 0) == 0 && ::fdatasync(fd) == 0;
+    const std::uint8_t zeros[kClearedHead] = {};
+    const bool ok = WriteFully(fd, zeros, sizeof zeros, 0);
     const int error = errno;
     ::close(fd);
     errno = error;
@@ -670,8 +706,16 @@ bool EditJournal::ClearRollback(const std::string& rollbackPath)
 void EditJournal::RemoveEmptyRollback(const std::string& rollbackPath)
 {
     // A record that still holds bytes is a save not put back yet: it stays for the next open.
+    const int fd = ::open(rollbackPath.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return;
+    std::vector<std::uint8_t> head(sizeof kRollbackMagic);
+    const ssize_t got = ::pread(fd, head.data(), head.size(), 0);
     struct stat st {};
-    if (::stat(rollbackPath.c_str(), &st) == 0 && S_ISREG(st.st_mode) && st.st_size == 0)
+    const bool regular = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
+    ::close(fd);
+    head.resize(got > 0 ? static_cast<std::size_t>(got) : 0);
+    if (regular && got >= 0 && RollbackCleared(head))
         ::unlink(rollbackPath.c_str());
 }
 

@@ -10,6 +10,7 @@
 // the document decides what to ask the user.
 
 // this program
+#include "document/ByteCheck.h"
 #include "platform/FileIdentity.h"
 #include "platform/FilePos.h"
 
@@ -19,6 +20,7 @@
 // std
 #include <chrono>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -92,6 +94,10 @@ struct RollbackRecord {
     FileIdentity identity;
     FilePos length = 0;
     std::vector<Span> spans;
+    // The ByteCheck of the bytes the save writes over the spans, in their order: a file that
+    // holds them all has had its save completed, and needs nothing put back. That is what
+    // lets a finished save clear its record without waiting for the disk.
+    std::uint64_t newBytesCheck = 0;
 
     bool operator==(const RollbackRecord&) const = default;
 };
@@ -100,6 +106,10 @@ class EditJournal
 {
 public:
     static constexpr std::uint32_t kFormatVersion = 1;
+    // The rollback record's format: 2 added the check of the new bytes and a ByteCheck in
+    // place of CRC-32. A record of format 1 reads as torn (only a build of the same round
+    // wrote one).
+    static constexpr std::uint32_t kRollbackVersion = 2;
     // How long a record may wait for its fdatasync: a power cut loses at most this much.
     static constexpr std::chrono::milliseconds kSyncDelay{1000};
 
@@ -144,16 +154,21 @@ public:
     [[nodiscard]] int LastError() const { return m_lastError; }
     [[nodiscard]] const std::string& JournalPath() const { return m_journalPath; }
 
-    // The rollback record of a save: written with one write and synced (and its folder
-    // entry with it) before the save writes its first byte; false with errno otherwise.
-    static bool WriteRollback(const std::string& rollbackPath, const RollbackRecord& record);
+    // The rollback record of a save: written over the file the last save left (in place,
+    // so that its fdatasync has no metadata to commit) and synced, before the save writes
+    // its first byte; false with errno otherwise. Bytes past the record are left as they are
+    // and never read. `meanwhile` runs while the disk writes the record, before the sync
+    // that waits for it; what it throws clears the record and goes on to the caller.
+    static bool WriteRollback(const std::string& rollbackPath, const RollbackRecord& record,
+                              const std::function<void()>& meanwhile = {});
     enum class RollbackStatus { Missing, Complete, Torn, NewerFormat };
     // A record that is not complete was cut short before the save wrote anything.
     [[nodiscard]] static RollbackStatus ReadRollback(const std::string& rollbackPath, RollbackRecord& record);
-    // Empties the record (durably) once the save's data has reached the disk; an empty
-    // record reads as Missing.
+    // Marks the record cleared (it reads as Missing), without waiting for the disk: after a
+    // crash that loses the mark, the record's check of the new bytes tells that the save
+    // completed. An empty file reads as Missing too.
     static bool ClearRollback(const std::string& rollbackPath);
-    // Removes the record's file if it is empty; called when the document closes.
+    // Removes the record's file if it is cleared or empty; called when the document closes.
     static void RemoveEmptyRollback(const std::string& rollbackPath);
 
     // Serialised forms, exposed for the tests that cut and damage them.

@@ -35,14 +35,18 @@ PendingRun PendingRun::Literal(FilePos start, const std::uint8_t* bytes, FilePos
     PendingRun run;
     run.m_start = start;
     run.m_meta = length | (static_cast<std::uint64_t>(Kind::Literal) << 56);
-    if (run.IsInline()) {
-        std::memcpy(run.m_inline, bytes, static_cast<std::size_t>(length));
-    } else {
+    if (!run.IsInline()) {
         run.m_heap = nullptr;
         run.m_heap = new std::uint8_t[static_cast<std::size_t>(length)];
-        std::memcpy(run.m_heap, bytes, static_cast<std::size_t>(length));
     }
+    if (bytes)
+        std::memcpy(run.WritableBytes(), bytes, static_cast<std::size_t>(length));
     return run;
+}
+
+std::uint8_t* PendingRun::WritableBytes()
+{
+    return GetKind() == Kind::Literal ? (IsInline() ? m_inline : m_heap) : nullptr;
 }
 
 PendingRun PendingRun::Pattern(FilePos start, FilePos length, const std::uint8_t* pattern, std::size_t patternSize)
@@ -303,68 +307,62 @@ std::uint64_t PendingBytes::CountDiffering(const PendingRun& run, FilePos from, 
     return differing;
 }
 
-int PendingBytes::Place(std::vector<PendingRun>& pieces, std::vector<PendingRun>* capture, bool joinsFirst,
-                        bool refuseOnReadError)
+PendingBytes::CountChange PendingBytes::CountPlacing(const std::vector<PendingRun>& pieces, std::size_t i,
+                                                    std::size_t j) const
 {
-    if (pieces.empty())
-        return 0;
     const FilePos first = pieces.front().Start();
     const FilePos end = pieces.back().End();
-    const std::size_t i = FirstEndingAfter(first);
-    std::size_t j = i;
-    while (j < m_runs.size() && m_runs[j].Start() < end)
-        ++j;
-
-    // The count first: it reads the file, and a refused read must change nothing.
-    std::uint64_t plus = 0;
-    std::uint64_t minus = 0;
-    std::uint64_t uncountedPlus = 0;
-    std::uint64_t uncountedMinus = 0;
-    bool readable = true;
-    int error = 0;
+    CountChange change;
     for (std::size_t k = i; k < j; ++k) {
         const PendingRun& run = m_runs[k];
         const FilePos from = std::max(run.Start(), first);
         const FilePos to = std::min(run.End(), end);
         if (run.Counted())
-            minus += CountDiffering(run, from, to, readable, error);
+            change.minus += CountDiffering(run, from, to, change.readable, change.error);
         else
-            uncountedMinus += to - from;
+            change.uncountedMinus += to - from;
     }
     for (const PendingRun& piece : pieces) {
         if (piece.IsAbsent())
             continue;
         if (piece.Counted())
-            plus += CountDiffering(piece, piece.Start(), piece.End(), readable, error);
+            change.plus += CountDiffering(piece, piece.Start(), piece.End(), change.readable, change.error);
         else
-            uncountedPlus += piece.Length();
+            change.uncountedPlus += piece.Length();
     }
-    if (!readable && refuseOnReadError)
-        return error;
+    return change;
+}
 
-    // What showed before, for the other stack.
+std::vector<PendingRun> PendingBytes::ShowingOver(FilePos first, FilePos end, std::size_t i, std::size_t j,
+                                                  bool joinsFirst) const
+{
     std::vector<PendingRun> before;
-    if (capture) {
-        FilePos at = first;
-        for (std::size_t k = i; k < j; ++k) {
-            const PendingRun& run = m_runs[k];
-            const FilePos from = std::max(run.Start(), first);
-            if (at < from)
-                before.push_back(PendingRun::Absent(at, from - at));
-            before.push_back(run.Slice(from, std::min(run.End(), end)));
-            at = std::min(run.End(), end);
-        }
-        if (at < end)
-            before.push_back(PendingRun::Absent(at, end - at));
-        for (std::size_t k = 0; k < before.size(); ++k)
-            before[k].SetJoinsPrevious(k == 0 ? joinsFirst : true);
+    FilePos at = first;
+    for (std::size_t k = i; k < j; ++k) {
+        const PendingRun& run = m_runs[k];
+        const FilePos from = std::max(run.Start(), first);
+        if (at < from)
+            before.push_back(PendingRun::Absent(at, from - at));
+        before.push_back(run.Slice(from, std::min(run.End(), end)));
+        at = std::min(run.End(), end);
     }
+    if (at < end)
+        before.push_back(PendingRun::Absent(at, end - at));
+    for (std::size_t k = 0; k < before.size(); ++k)
+        before[k].SetJoinsPrevious(k == 0 ? joinsFirst : true);
+    return before;
+}
 
-    // The runs that replace [i, j): what is left of the runs cut at either end, the new
-    // pieces, and the neighbours they join with.
+std::vector<PendingRun> PendingBytes::Replacement(const std::vector<PendingRun>& pieces, std::size_t& from,
+                                                  std::size_t& to) const
+{
+    // What is left of the runs cut at either end, the new pieces, and the neighbours they
+    // join with.
+    const FilePos first = pieces.front().Start();
+    const FilePos end = pieces.back().End();
+    const std::size_t i = from;
+    const std::size_t j = to;
     std::vector<PendingRun> replacement;
-    std::size_t from = i;
-    std::size_t to = j;
     if (i < j && m_runs[i].Start() < first)
         replacement.push_back(m_runs[i].Slice(m_runs[i].Start(), first));
     for (const PendingRun& piece : pieces) {
@@ -391,13 +389,11 @@ int PendingBytes::Place(std::vector<PendingRun>& pieces, std::vector<PendingRun>
         else
             merged.push_back(std::move(run));
     }
+    return merged;
+}
 
-    // Nothing below can fail: room is made first, and runs only move.
-    if (capture)
-        MakeRoom(*capture, capture->size() + before.size());
-    MakeRoom(m_runs, m_runs.size() - (to - from) + merged.size());
-    if (capture)
-        std::move(before.begin(), before.end(), std::back_inserter(*capture));
+void PendingBytes::Splice(std::vector<PendingRun>& merged, std::size_t from, std::size_t to)
+{
     const std::size_t common = std::min(to - from, merged.size());
     std::move(merged.begin(), merged.begin() + static_cast<std::ptrdiff_t>(common),
               m_runs.begin() + static_cast<std::ptrdiff_t>(from));
@@ -408,10 +404,45 @@ int PendingBytes::Place(std::vector<PendingRun>& pieces, std::vector<PendingRun>
     else
         m_runs.erase(m_runs.begin() + static_cast<std::ptrdiff_t>(from + common),
                      m_runs.begin() + static_cast<std::ptrdiff_t>(to));
+}
 
-    m_differing = m_differing + plus >= minus ? m_differing + plus - minus : 0;
-    m_uncounted = m_uncounted + uncountedPlus >= uncountedMinus ? m_uncounted + uncountedPlus - uncountedMinus : 0;
-    if (!readable)
+int PendingBytes::Place(std::vector<PendingRun>& pieces, std::vector<PendingRun>* capture, bool joinsFirst,
+                        bool refuseOnReadError)
+{
+    if (pieces.empty())
+        return 0;
+    const FilePos first = pieces.front().Start();
+    const FilePos end = pieces.back().End();
+    const std::size_t i = FirstEndingAfter(first);
+    std::size_t j = i;
+    while (j < m_runs.size() && m_runs[j].Start() < end)
+        ++j;
+
+    // The count first: it reads the file, and a refused read must change nothing.
+    const CountChange count = CountPlacing(pieces, i, j);
+    if (!count.readable && refuseOnReadError)
+        return count.error;
+    // What showed before, for the other stack.
+    std::vector<PendingRun> before;
+    if (capture)
+        before = ShowingOver(first, end, i, j, joinsFirst);
+    std::size_t from = i;
+    std::size_t to = j;
+    std::vector<PendingRun> merged = Replacement(pieces, from, to);
+
+    // Nothing below can fail: room is made first, and runs only move.
+    if (capture)
+        MakeRoom(*capture, capture->size() + before.size());
+    MakeRoom(m_runs, m_runs.size() - (to - from) + merged.size());
+    if (capture)
+        std::move(before.begin(), before.end(), std::back_inserter(*capture));
+    Splice(merged, from, to);
+
+    m_differing = m_differing + count.plus >= count.minus ? m_differing + count.plus - count.minus : 0;
+    m_uncounted = m_uncounted + count.uncountedPlus >= count.uncountedMinus
+                      ? m_uncounted + count.uncountedPlus - count.uncountedMinus
+                      : 0;
+    if (!count.readable)
         m_savedUnknown = true;
     if (m_observer)
         m_observer(pieces);
@@ -520,68 +551,133 @@ std::uint64_t PendingBytes::LargestKeepForSave() const
     return largest;
 }
 
-int PendingBytes::KeepOldBytesForSave(std::uint64_t limit)
+namespace {
+
+// The first index of `records` that stays when every step that needs more than `limit`
+// bytes goes, with every step that can only be reached past it.
+std::size_t FirstKept(const std::vector<PendingRun>& records, const std::vector<std::uint64_t>& need,
+                      std::uint64_t limit)
 {
-    struct Rebuilt {
-        std::vector<PendingRun> records;
-        std::size_t dropBefore = 0;
-    };
-    Rebuilt rebuilt[2];
-    std::vector<PendingRun>* stacks[2] = {&m_undo, &m_redo};
-    for (int s = 0; s < 2; ++s) {
-        const std::vector<PendingRun>& records = *stacks[s];
-        const std::vector<std::size_t> starts = StepStarts(records);
-        std::vector<std::uint64_t> need(records.size(), 0);
-        ForEachKeep(records, m_runs, [&](std::size_t r, FilePos from, FilePos to) { need[starts[r]] += to - from; });
-        // A step too large to keep goes, with every step that can only be reached past it.
-        std::size_t& dropBefore = rebuilt[s].dropBefore;
-        for (std::size_t r = 0; r < records.size(); ++r) {
-            if (need[r] > limit) {
-                dropBefore = r + 1;
-                while (dropBefore < records.size() && records[dropBefore].JoinsPrevious())
-                    ++dropBefore;
-            }
-        }
-        // Every record is copied, its Absent parts under a run as the file's bytes now.
-        std::vector<PendingRun>& out = rebuilt[s].records;
-        out.reserve(records.size() - dropBefore);
-        std::vector<std::uint8_t> bytes;
-        for (std::size_t r = dropBefore; r < records.size(); ++r) {
-            const PendingRun& record = records[r];
-            const std::size_t firstPiece = out.size();
-            if (!record.IsAbsent() || need[starts[r]] == 0) {
-                out.push_back(record);
-            } else {
-                FilePos at = record.Start();
-                const auto it = std::partition_point(m_runs.begin(), m_runs.end(),
-                                                     [&](const PendingRun& run) { return run.End() <= at; });
-                for (auto run = it; run != m_runs.end() && run->Start() < record.End(); ++run) {
-                    const FilePos from = std::max(run->Start(), record.Start());
-                    const FilePos to = std::min(run->End(), record.End());
-                    if (at < from)
-                        out.push_back(PendingRun::Absent(at, from - at));
-                    bytes.resize(static_cast<std::size_t>(to - from));
-                    for (FilePos p = from; p < to;) {
-                        const auto count = static_cast<std::uint32_t>(std::min<FilePos>(kCompareBlock, to - p));
-                        int error = 0;
-                        const std::uint32_t got = m_reader ? m_reader(bytes.data() + (p - from), count, p, error) : 0;
-                        if (got < count)
-                            return error != 0 ? error : EIO;
-                        p += count;
-                    }
-                    out.push_back(PendingRun::Literal(from, bytes.data(), to - from));
-                    out.back().SetCounted(true);
-                    at = to;
-                }
-                if (at < record.End())
-                    out.push_back(PendingRun::Absent(at, record.End() - at));
-            }
-            for (std::size_t k = firstPiece; k < out.size(); ++k)
-                out[k].SetJoinsPrevious(k == firstPiece ? (r > dropBefore && record.JoinsPrevious()) : true);
+    std::size_t dropBefore = 0;
+    for (std::size_t r = 0; r < records.size(); ++r) {
+        if (need[r] > limit) {
+            dropBefore = r + 1;
+            while (dropBefore < records.size() && records[dropBefore].JoinsPrevious())
+                ++dropBefore;
         }
     }
-    m_undo = std::move(rebuilt[0].records);
-    m_redo = std::move(rebuilt[1].records);
+    return dropBefore;
+}
+
+// Reads [from, to) through `reader` into bytes; 0 or the errno of a read that fell short.
+int ReadAll(const PendingBytes::SavedReader& reader, FilePos from, FilePos to, std::uint8_t* bytes)
+{
+    for (FilePos p = from; p < to;) {
+        const auto count = static_cast<std::uint32_t>(std::min<FilePos>(kCompareBlock, to - p));
+        int error = 0;
+        const std::uint32_t got = reader ? reader(bytes + (p - from), count, p, error) : 0;
+        if (got < count)
+            return error != 0 ? error : EIO;
+        p += count;
+    }
+    return 0;
+}
+
+// What an Absent record becomes once the runs over it are saved: the old bytes under each
+// run as a literal, Absent around them, the first piece with the record's step flag.
+int KeptPieces(const PendingRun& record, const std::vector<PendingRun>& runs, const PendingBytes::SavedReader& reader,
+               std::vector<PendingRun>& pieces)
+{
+    FilePos at = record.Start();
+    const auto first =
+        std::partition_point(runs.begin(), runs.end(), [&](const PendingRun& run) { return run.End() <= at; });
+    for (auto run = first; run != runs.end() && run->Start() < record.End(); ++run) {
+        const FilePos from = std::max(run->Start(), record.Start());
+        const FilePos to = std::min(run->End(), record.End());
+        if (at < from)
+            pieces.push_back(PendingRun::Absent(at, from - at));
+        // Read straight into the new record: a 16 MiB step is copied once.
+        PendingRun kept = PendingRun::Literal(from, nullptr, to - from);
+        if (const int error = ReadAll(reader, from, to, kept.WritableBytes()); error != 0)
+            return error;
+        pieces.push_back(std::move(kept));
+        pieces.back().SetCounted(true);
+        at = to;
+    }
+    if (at < record.End())
+        pieces.push_back(PendingRun::Absent(at, record.End() - at));
+    for (std::size_t k = 0; k < pieces.size(); ++k)
+        pieces[k].SetJoinsPrevious(k == 0 ? record.JoinsPrevious() : true);
+    return 0;
+}
+
+// One stack's new records: the steps kept, each Absent record under a run replaced by its
+// pieces. Built aside (reads may fail), then moved in.
+struct KeptStack {
+    std::size_t dropBefore = 0;
+    std::vector<std::pair<std::size_t, std::vector<PendingRun>>> replaced;
+};
+
+int PlanKeep(const std::vector<PendingRun>& records, const std::vector<PendingRun>& runs, std::uint64_t limit,
+             const PendingBytes::SavedReader& reader, KeptStack& plan)
+{
+    const std::vector<std::size_t> starts = StepStarts(records);
+    std::vector<std::uint64_t> need(records.size(), 0);
+    std::vector<bool> under(records.size(), false);
+    ForEachKeep(records, runs, [&](std::size_t r, FilePos from, FilePos to) {
+        need[starts[r]] += to - from;
+        under[r] = true;
+    });
+    plan.dropBefore = FirstKept(records, need, limit);
+    for (std::size_t r = plan.dropBefore; r < records.size(); ++r) {
+        if (!under[r])
+            continue;
+        std::vector<PendingRun> pieces;
+        if (const int error = KeptPieces(records[r], runs, reader, pieces); error != 0)
+            return error;
+        plan.replaced.emplace_back(r, std::move(pieces));
+    }
+    return 0;
+}
+
+// Moves the plan in: records only move, the steps dropped go.
+void ApplyKeep(std::vector<PendingRun>& records, KeptStack& plan)
+{
+    if (plan.dropBefore == 0 && plan.replaced.empty())
+        return;
+    std::size_t added = 0;
+    for (const auto& entry : plan.replaced)
+        added += entry.second.size() - 1;
+    std::vector<PendingRun> out;
+    out.reserve(records.size() - plan.dropBefore + added);
+    auto next = plan.replaced.begin();
+    for (std::size_t r = plan.dropBefore; r < records.size(); ++r) {
+        if (next != plan.replaced.end() && next->first == r) {
+            std::move(next->second.begin(), next->second.end(), std::back_inserter(out));
+            ++next;
+        } else {
+            out.push_back(std::move(records[r]));
+        }
+    }
+    // The oldest step kept starts the stack.
+    if (!out.empty())
+        out.front().SetJoinsPrevious(false);
+    records = std::move(out);
+}
+
+} // namespace
+
+int PendingBytes::KeepOldBytesForSave(std::uint64_t limit, const SavedReader& oldBytes)
+{
+    const SavedReader& reader = oldBytes ? oldBytes : m_reader;
+    KeptStack plans[2];
+    std::vector<PendingRun>* stacks[2] = {&m_undo, &m_redo};
+    for (int s = 0; s < 2; ++s) {
+        if (const int error = PlanKeep(*stacks[s], m_runs, limit, reader, plans[s]); error != 0)
+            return error;
+    }
+    for (int s = 0; s < 2; ++s)
+        ApplyKeep(*stacks[s], plans[s]);
     return 0;
 }
 
@@ -593,14 +689,17 @@ void PendingBytes::Saved()
     m_savedUnknown = false;
 }
 
-void PendingBytes::DropPast(FilePos length)
+std::vector<PendingRun> PendingBytes::TakePast(FilePos length)
 {
     const std::size_t i = FirstEndingAfter(length);
+    std::vector<PendingRun> taken;
     if (i == m_runs.size())
-        return;
+        return taken;
     for (std::size_t k = i; k < m_runs.size(); ++k) {
+        const FilePos from = std::max(m_runs[k].Start(), length);
+        taken.push_back(m_runs[k].Slice(from, m_runs[k].End()));
         if (!m_runs[k].Counted())
-            m_uncounted -= std::min(m_uncounted, m_runs[k].End() - std::max(m_runs[k].Start(), length));
+            m_uncounted -= std::min(m_uncounted, m_runs[k].End() - from);
     }
     if (m_runs[i].Start() < length) {
         m_runs[i] = m_runs[i].Slice(m_runs[i].Start(), length);
@@ -609,6 +708,23 @@ void PendingBytes::DropPast(FilePos length)
         m_runs.erase(m_runs.begin() + static_cast<std::ptrdiff_t>(i), m_runs.end());
     }
     Recount();
+    return taken;
+}
+
+void PendingBytes::RestorePast(std::vector<PendingRun> runs)
+{
+    if (runs.empty())
+        return;
+    if (!m_runs.empty() && m_runs.back().End() > runs.front().Start())
+        throw std::logic_error("runs put back over pending runs");
+    MakeRoom(m_runs, m_runs.size() + runs.size());
+    for (PendingRun& run : runs) {
+        // Past the end there is nothing to compare them with: they differ until undone.
+        run.SetCounted(false);
+        run.SetJoinsPrevious(false);
+        m_uncounted += run.Length();
+        m_runs.push_back(std::move(run));
+    }
 }
 
 std::string PendingRunsFault(const PendingBytes& pending)

@@ -37,6 +37,7 @@ public:
     static constexpr FilePos kMaxLength = (FilePos{1} << 56) - 1;
 
     PendingRun() = default;
+    // With bytes null the run's bytes are left for the caller to fill (WritableBytes).
     static PendingRun Literal(FilePos start, const std::uint8_t* bytes, FilePos length);
     // `pattern` gives the bytes from `start` on: pattern[0] shows at start.
     static PendingRun Pattern(FilePos start, FilePos length, const std::uint8_t* pattern, std::size_t patternSize);
@@ -57,6 +58,8 @@ public:
     [[nodiscard]] std::size_t PatternSize() const;
     // The literal bytes or the pattern (nullptr for Absent).
     [[nodiscard]] const std::uint8_t* Data() const;
+    // A literal's own bytes, to fill them in place; nullptr for other kinds.
+    [[nodiscard]] std::uint8_t* WritableBytes();
     // Copies the run's bytes [from, from + count) (positions in the file, inside the run).
     void CopyOut(std::uint8_t* out, FilePos from, std::size_t count) const;
     // The part [from, to) of this run, as its own run of the same kind.
@@ -154,14 +157,21 @@ public:
     // file's bytes under a run must get a copy of them, for the file will hold other bytes.
     // The largest such copy one step needs, in bytes:
     [[nodiscard]] std::uint64_t LargestKeepForSave() const;
-    // Makes those copies. A step that would need more than `limit` bytes is dropped with
-    // every step behind it on its stack (it could not be taken back after the save).
-    // Returns 0 or the errno of a failed read, in which case nothing changed.
-    int KeepOldBytesForSave(std::uint64_t limit);
+    // Makes those copies, read through `oldBytes` (the save's own copy of the bytes it
+    // overwrites) or, without one, from the file. A step that would need more than `limit`
+    // bytes is dropped with every step behind it on its stack (it could not be taken back
+    // after the save). Returns 0 or the errno of a failed read, in which case nothing
+    // changed. The records that need no copy only move.
+    int KeepOldBytesForSave(std::uint64_t limit, const SavedReader& oldBytes = {});
     // The runs reached the file: nothing is pending any more.
     void Saved();
-    // Runs past `length` (the file was cut short behind our back) are left out.
-    void DropPast(FilePos length);
+    // The runs from `length` on (a run across it is cut there), taken out of the store:
+    // the file was cut short behind our back and they have no bytes to land on. What is
+    // left is counted again.
+    [[nodiscard]] std::vector<PendingRun> TakePast(FilePos length);
+    // Puts runs that TakePast took back after every other run; they count as differing
+    // (nothing in the file to compare them with) until they are undone.
+    void RestorePast(std::vector<PendingRun> runs);
 
     // Whether two neighbouring runs are kept as one: the same kind and count rule, and
     // literals small enough together or a pattern that goes on.
@@ -174,6 +184,23 @@ private:
     // failed read of the file's bytes changes nothing and is returned.
     int Place(std::vector<PendingRun>& pieces, std::vector<PendingRun>* capture, bool joinsFirst,
               bool refuseOnReadError);
+    // Place's steps. How the counts change when `pieces` replace what runs [i, j) show;
+    // what showed over [first, end) before, as records of a step; the runs that take the
+    // place of [from, to) (widened to the neighbours they merge with); and the splice.
+    struct CountChange {
+        std::uint64_t plus = 0;
+        std::uint64_t minus = 0;
+        std::uint64_t uncountedPlus = 0;
+        std::uint64_t uncountedMinus = 0;
+        bool readable = true;
+        int error = 0;
+    };
+    [[nodiscard]] CountChange CountPlacing(const std::vector<PendingRun>& pieces, std::size_t i, std::size_t j) const;
+    [[nodiscard]] std::vector<PendingRun> ShowingOver(FilePos first, FilePos end, std::size_t i, std::size_t j,
+                                                      bool joinsFirst) const;
+    [[nodiscard]] std::vector<PendingRun> Replacement(const std::vector<PendingRun>& pieces, std::size_t& from,
+                                                      std::size_t& to) const;
+    void Splice(std::vector<PendingRun>& merged, std::size_t from, std::size_t to);
     // Undo and Redo: the newest step of `from` is applied, newest record first, and what it
     // covered goes to `to` as one step.
     ByteRange MoveStep(std::vector<PendingRun>& from, std::vector<PendingRun>& to);

@@ -134,16 +134,33 @@ TEST(DocChangedOnDisk, SaveAsksAndSaveAsWritesWhatTheWindowShows)
         doc->SetSaveAsHandler([&](CDocument* d) { return d->OnSaveDocument(copy); });
         boxes.Clear();
         EXPECT_TRUE(doc->OnSaveDocument(path));
-        // After a truncation the change at 900 has nothing to land on: the user is told.
+        // After a truncation the change at 900 has nothing to land on: the user is told,
+        // and it stays pending rather than be lost.
         const bool leftOut = onPathAfter.size() > 0 && onPathAfter.size() <= 900;
+        const QString leftOutText = "copy.bin is shorter than your changes reach: 1 changed bytes past its end were "
+                                    "not saved. They stay among the unsaved changes; Undo takes them back.";
         EXPECT_EQ(boxes.Count(), leftOut ? 2 : 1);
-        if (leftOut)
-            EXPECT_EQ(boxes.Last(), "a.bin was shortened by another program: 1 changed bytes past its end were left out of copy.bin.");
+        if (leftOut) {
+            EXPECT_EQ(boxes.Last(), leftOutText);
+        }
         EXPECT_EQ(ReadAll(copy), expected);
         EXPECT_EQ(QFile::exists(path) ? ReadAll(path) : QByteArray(), onPathAfter);
         EXPECT_EQ(doc->GetPath(), copy);
-        EXPECT_FALSE(doc->IsDirty());
+        EXPECT_EQ(doc->IsDirty(), leftOut);
+        EXPECT_EQ(doc->PendingChanges().count(900), leftOut ? 1u : 0u);
         EXPECT_TRUE(doc->FileChangeNotice().isEmpty());
+        if (leftOut) {
+            // Saved again: nothing past the end is written, the change is still kept; Undo
+            // takes it back, and the window is clean.
+            boxes.Clear();
+            EXPECT_TRUE(doc->OnSaveDocument(copy));
+            EXPECT_EQ(boxes.Last(), leftOutText);
+            EXPECT_EQ(ReadAll(copy), expected);
+            EXPECT_TRUE(doc->IsDirty());
+            doc->Undo();
+            EXPECT_FALSE(doc->IsDirty());
+            EXPECT_TRUE(doc->PendingChanges().empty());
+        }
 
         // The overwrite that is offered lands on the other program's bytes, in place.
         if (c.mayOverwrite) {

@@ -7,6 +7,7 @@
 
 #include <QFile>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdlib>
 
@@ -261,19 +262,102 @@ TEST(RollbackRecord, OnlyAWholeRecordIsComplete)
     ASSERT_TRUE(EditJournal::WriteRollback(path, record));
     ASSERT_TRUE(EditJournal::ClearRollback(path));
     EXPECT_EQ(EditJournal::ReadRollback(path, read), EditJournal::RollbackStatus::Missing);
-    // Written again over the emptied file, then a shorter record over a longer one: the
-    // file holds exactly the new record, with no tail of the old.
+    // Written again over the cleared file, then a shorter record over a longer one: written
+    // in place, so the old tail stays behind the new record, and is never read.
     ASSERT_TRUE(EditJournal::WriteRollback(path, record));
     RollbackRecord shorter = record;
     shorter.spans.pop_back();
     ASSERT_TRUE(EditJournal::WriteRollback(path, shorter));
     ASSERT_EQ(EditJournal::ReadRollback(path, read), EditJournal::RollbackStatus::Complete);
     EXPECT_EQ(read, shorter);
-    EXPECT_EQ(QFileInfo(QString::fromStdString(path)).size(),
-              static_cast<qint64>(EditJournal::EncodeRollback(shorter).size()));
+    EXPECT_EQ(QFileInfo(QString::fromStdString(path)).size(), static_cast<qint64>(whole.size()));
     EditJournal::RemoveEmptyRollback(path);
     EXPECT_TRUE(QFileInfo::exists(QString::fromStdString(path))) << "a record with bytes stays";
     ASSERT_TRUE(EditJournal::ClearRollback(path));
     EditJournal::RemoveEmptyRollback(path);
     EXPECT_FALSE(QFileInfo::exists(QString::fromStdString(path)));
 }
+
+TEST(RollbackRecord, ARecordTornOverAnOlderOneIsNeverComplete)
+{
+    // A record written over a longer, cleared one and cut short: what follows the cut is
+    // the old record's bytes, which must not pass for the new record's.
+    ScopedStateHome home;
+    RollbackRecord longer;
+    longer.path = "/data/over.bin";
+    longer.identity = SomeIdentity();
+    longer.length = 1 << 20;
+    longer.newBytesCheck = 0x1234;
+    longer.spans = {{0, std::vector<std::uint8_t>(700, 0x11)}, {5000, std::vector<std::uint8_t>(900, 0x22)}};
+    RollbackRecord newer = longer;
+    newer.identity.mtimeNs += 1000; // a later save: the file's times have moved on
+    newer.identity.ctimeNs += 1000;
+    newer.newBytesCheck = 0x5678;
+    newer.spans = {{0, std::vector<std::uint8_t>(700, 0x33)}};
+    const std::string path = EditJournal::RollbackPathFor(longer.path);
+    ASSERT_TRUE(EditJournal::EnsureStateFolder());
+    const std::vector<std::uint8_t> old = EditJournal::EncodeRollback(longer);
+    const std::vector<std::uint8_t> fresh = EditJournal::EncodeRollback(newer);
+    for (std::size_t cut = 1; cut < fresh.size(); cut += 7) {
+        std::vector<std::uint8_t> mixed = old;
+        ASSERT_TRUE(EditJournal::WriteRollback(path, longer));
+        ASSERT_TRUE(EditJournal::ClearRollback(path));
+        QFile cleared(QString::fromStdString(path));
+        ASSERT_TRUE(cleared.open(QIODevice::ReadOnly));
+        const QByteArray clearedBytes = cleared.readAll();
+        cleared.close();
+        ASSERT_EQ(static_cast<std::size_t>(clearedBytes.size()), old.size());
+        std::copy(clearedBytes.begin(), clearedBytes.end(), mixed.begin());
+        std::copy(fresh.begin(), fresh.begin() + static_cast<std::ptrdiff_t>(cut), mixed.begin());
+        QFile file(QString::fromStdString(path));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        file.write(reinterpret_cast<const char*>(mixed.data()), static_cast<qint64>(mixed.size()));
+        file.close();
+        RollbackRecord read;
+        ASSERT_EQ(EditJournal::ReadRollback(path, read), EditJournal::RollbackStatus::Torn) << cut;
+    }
+}
+
+namespace {
+
+struct CheckSplit {
+    const char* name;
+    std::size_t size;
+    std::size_t piece; // fed in pieces of this size
+};
+
+class ByteCheckSplits : public ::testing::TestWithParam<CheckSplit>
+{
+};
+
+} // namespace
+
+TEST_P(ByteCheckSplits, PiecesOfAnySizeGiveOneValueAndEveryByteCounts)
+{
+    const CheckSplit split = GetParam();
+    std::vector<std::uint8_t> bytes(split.size);
+    for (std::size_t i = 0; i < bytes.size(); ++i)
+        bytes[i] = static_cast<std::uint8_t>(i * 131 + 7);
+    const std::uint64_t whole = vtx::ByteCheck::Of(bytes.data(), bytes.size());
+    vtx::ByteCheck pieces;
+    for (std::size_t at = 0; at < bytes.size(); at += split.piece)
+        pieces.Add(bytes.data() + at, std::min(split.piece, bytes.size() - at));
+    EXPECT_EQ(pieces.Value(), whole);
+    // One changed bit anywhere, in a whole block or in the tail, changes the value.
+    for (std::size_t i = 0; i < bytes.size(); ++i) {
+        bytes[i] ^= 0x10;
+        ASSERT_NE(vtx::ByteCheck::Of(bytes.data(), bytes.size()), whole) << i;
+        bytes[i] ^= 0x10;
+    }
+    // So does one more zero byte at the end (the length counts).
+    bytes.push_back(0);
+    EXPECT_NE(vtx::ByteCheck::Of(bytes.data(), bytes.size()), whole);
+}
+
+INSTANTIATE_TEST_SUITE_P(Splits, ByteCheckSplits,
+                         ::testing::Values(CheckSplit{"Empty", 0, 1}, CheckSplit{"TailOnly", 31, 5},
+                                           CheckSplit{"OneBlockByteByByte", 32, 1},
+                                           CheckSplit{"BlocksAndTailInOddPieces", 1000, 13},
+                                           CheckSplit{"PiecesLargerThanABlock", 4099, 100},
+                                           CheckSplit{"OnePiece", 257, 257}),
+                         [](const ::testing::TestParamInfo<CheckSplit>& info) { return info.param.name; });

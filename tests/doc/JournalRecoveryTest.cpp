@@ -13,6 +13,7 @@
 
 #include <array>
 
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -358,3 +359,84 @@ TEST(DocJournal, AProgramThatIsRunningRefusesTheSaveAndKeepsTheChanges)
     EXPECT_EQ(doc->GetByte(0), 0x7F);
     EXPECT_TRUE(doc->OnSaveDocument(program));
 }
+
+namespace {
+
+// After a completed save whose record's clearing was lost (a power cut may lose that
+// unsynced write), some bytes of the save may also have been lost with it.
+struct LostClear {
+    const char* name;
+    int bytesNotArrived; // of the pasted bytes at 64000, how many the file lost (-1: all)
+    bool putBack;
+};
+
+class DocRollbackAfterSave : public ::testing::TestWithParam<LostClear>
+{
+};
+
+} // namespace
+
+TEST_P(DocRollbackAfterSave, ACompletedSaveStaysAndATornOneIsPutBack)
+{
+    const LostClear row = GetParam();
+    TempDir dir;
+    const QByteArray original = Filler(100000);
+    const QString path = dir.Write("cleared.bin", original);
+    const std::string rollbackPath = EditJournal::RollbackPathFor(QFileInfo(path).canonicalFilePath().toStdString());
+    const QString recordPath = QFile::decodeName(rollbackPath.c_str());
+    QByteArray expected = original;
+    QByteArray written;
+    {
+        MessageBoxRecorder boxes;
+        auto doc = OpenDocument(path);
+        ASSERT_TRUE(doc);
+        MakeChanges(*doc, expected);
+        struct stat before {};
+        ASSERT_EQ(::stat(QFile::encodeName(path).constData(), &before), 0);
+        ASSERT_TRUE(doc->OnSaveDocument(path));
+        ASSERT_EQ(ReadAll(path), expected);
+        // The record as the save wrote it: the clearing only zeroed its head (magic,
+        // version, the file's identity before the save, its length).
+        RollbackRecord head;
+        head.identity = FileIdentity::FromStat(before);
+        head.length = static_cast<FilePos>(original.size());
+        const std::vector<std::uint8_t> encoded = EditJournal::EncodeRollback(head);
+        written = ReadAll(recordPath);
+        ASSERT_GT(written.size(), 60);
+        ASSERT_EQ(written.left(60), QByteArray(60, '\0'));
+        written.replace(0, 60, QByteArray(reinterpret_cast<const char*>(encoded.data()), 60));
+    }
+    dir.Write(QStringLiteral("record"), written);
+    ASSERT_TRUE(QFile::rename(dir.Path(QStringLiteral("record")), recordPath));
+    RollbackRecord kept;
+    ASSERT_EQ(EditJournal::ReadRollback(rollbackPath, kept), EditJournal::RollbackStatus::Complete);
+    QByteArray onDisk = expected;
+    if (row.bytesNotArrived < 0) {
+        onDisk = original;
+    } else {
+        for (int k = 0; k < row.bytesNotArrived; ++k) {
+            ASSERT_NE(onDisk[64000 + k], original[64000 + k]);
+            onDisk[64000 + k] = original[64000 + k];
+        }
+    }
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::ReadWrite)); // in place: the same file, the same length
+    file.write(onDisk);
+    file.close();
+
+    MessageBoxRecorder boxes;
+    auto reopened = OpenDocument(path);
+    ASSERT_TRUE(reopened);
+    EXPECT_EQ(ReadAll(path), row.putBack ? original : expected);
+    EXPECT_EQ(boxes.Count(), row.putBack ? 1 : 0);
+    if (row.putBack)
+        EXPECT_TRUE(boxes.Last().startsWith("A save of cleared.bin was cut short."));
+    RollbackRecord after;
+    EXPECT_EQ(EditJournal::ReadRollback(rollbackPath, after), EditJournal::RollbackStatus::Missing);
+}
+
+INSTANTIATE_TEST_SUITE_P(Rows, DocRollbackAfterSave,
+                         ::testing::Values(LostClear{"OnlyTheClearingWasLost", 0, false},
+                                           LostClear{"OneByteOfTheSaveNeverArrived", 1, true},
+                                           LostClear{"NothingOfTheSaveArrived", -1, true}),
+                         [](const ::testing::TestParamInfo<LostClear>& info) { return info.param.name; });

@@ -98,9 +98,10 @@ TEST(DocRuns, AFillIsOneStepAndSavesItsPattern)
 
     const WriteCounters start = ThreadWrites();
     ASSERT_TRUE(doc->OnSaveDocument(path));
-    // Besides the fill: the save's rollback record and the journal's fresh start.
+    // Besides the fill: the save's rollback record, its clearing and the journal's fresh
+    // start.
     if (kExactWriteCounters) {
-        EXPECT_EQ(ThreadWrites().calls - start.calls, 1u + 2u);
+        EXPECT_EQ(ThreadWrites().calls - start.calls, 1u + 3u);
     }
     EXPECT_EQ(ReadAll(path), expected);
     // The history survives the save: the fill is still undone to the old bytes.
@@ -167,9 +168,10 @@ TEST(DocRuns, APasteUndoesAndSavesAsOneRunWithOneWrite)
     const WriteCounters start = ThreadWrites();
     ASSERT_TRUE(doc->OnSaveDocument(path));
     // Besides the runs: the save's rollback record (the gathered fields and small spans,
-    // the 2 MiB span straight from memory, the checksum) and the journal's reset.
+    // the 2 MiB span straight from memory, the checksum), its clearing and the journal's
+    // reset.
     if (kExactWriteCounters) {
-        EXPECT_EQ(ThreadWrites().calls - start.calls, runs + 4);
+        EXPECT_EQ(ThreadWrites().calls - start.calls, runs + 5);
     }
     EXPECT_EQ(ReadAll(path), expected);
     doc->Undo();
