@@ -200,7 +200,10 @@ void FindFromStart(benchmark::State& state, CVantorixDoc* doc, SearchType type,
                    const QString& text, std::int64_t expected)
 {
     for (auto _ : state) {
-        if (vtx::DocumentSearch(*doc).FindFrom(text, {type, true}, 0).position != expected) {
+        QString problem;
+        const vtx::SearchPattern pattern = vtx::DocumentSearch::Encode(text, {type, true}, problem);
+        if (vtx::DocumentSearch(*doc).ScanRange(pattern, 0, vtx::kMaxFilePos, vtx::SearchDirection::Forward).position !=
+            expected) {
             state.SkipWithError("wrong search result");
             break;
         }

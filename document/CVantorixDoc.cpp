@@ -1,6 +1,7 @@
 #include "CVantorixDoc.h"
 
 // this program
+#include "document/HexText.h"
 #include "framework/CView.h"
 #include "framework/MessageBox.h"
 #include "framework/Trace.h"
@@ -619,18 +620,23 @@ QString CVantorixDoc::ReadFailureText(FilePos offset, int error) const
         .arg(FileName(m_path), QString::number(offset, 16).toUpper().rightJustified(8, QLatin1Char('0')), reason);
 }
 
-CVantorixDoc::ChangeGroup::ChangeGroup(CVantorixDoc& doc) : m_doc(doc)
+CVantorixDoc::ChangeGroup::ChangeGroup(CVantorixDoc& doc, Journal journal)
+    : m_doc(doc), m_bBatches(journal == Journal::InBatches)
 {
     if (m_doc.m_nGroupDepth++ == 0)
         m_doc.m_nGroupStart = m_doc.m_pending.UndoRecords().size();
+    if (m_bBatches)
+        ++m_doc.m_nBatchingGroups;
 }
 
 CVantorixDoc::ChangeGroup::~ChangeGroup()
 {
     --m_doc.m_nGroupDepth;
+    if (m_bBatches && --m_doc.m_nBatchingGroups == 0)
+        m_doc.AppendHeldRecord();
 }
 
-int CVantorixDoc::ApplyChange(PendingRun run)
+int CVantorixDoc::ApplyChange(PendingRun run, const std::uint8_t* shownBefore)
 {
     const bool wasDirty = IsDirty();
     const bool joins = JoinsOpenGroup();
@@ -642,7 +648,7 @@ int CVantorixDoc::ApplyChange(PendingRun run)
         const std::size_t stored = fill ? run.PatternSize() : static_cast<std::size_t>(run.Length());
         recorded.push_back(JournalRun{run.Start(), run.Length(), fill, {run.Data(), run.Data() + stored}});
     }
-    const int error = m_pending.Set(std::move(run), joins);
+    const int error = m_pending.Set(std::move(run), joins, shownBefore);
     if (error == 0 && !recorded.empty())
         JournalStep(JournalRecord::Kind::Change, joins, std::move(recorded));
     NotifyIfDirtyChanged(wasDirty);
@@ -662,7 +668,8 @@ bool CVantorixDoc::SetByte(std::uint8_t value, FilePos position)
     }
 }
 
-std::int32_t CVantorixDoc::SetBytes(const std::uint8_t* values, std::uint32_t count, FilePos position)
+std::int32_t CVantorixDoc::SetBytes(const std::uint8_t* values, std::uint32_t count, FilePos position,
+                                    const std::uint8_t* shownBefore)
 {
     if (m_bReadOnly)
         return -1;
@@ -672,7 +679,9 @@ std::int32_t CVantorixDoc::SetBytes(const std::uint8_t* values, std::uint32_t co
     if (!values || count > kMaxStepBytes)
         return -1;
     try {
-        return ApplyChange(PendingRun::Literal(position, values, count)) == 0 ? static_cast<std::int32_t>(count) : -1;
+        return ApplyChange(PendingRun::Literal(position, values, count), shownBefore) == 0
+                   ? static_cast<std::int32_t>(count)
+                   : -1;
     } catch (...) {
         // Out of memory: the store changed nothing.
         return -1;
@@ -694,28 +703,31 @@ bool CVantorixDoc::Fill(ByteRange range, const std::vector<std::uint8_t>& patter
 
 std::vector<std::uint8_t> CVantorixDoc::ParseFillPattern(const QString& text, QString& problem)
 {
-    problem.clear();
-    QString digits;
-    for (const QChar c : text) {
-        if (c.isSpace())
-            continue;
-        if (!std::isxdigit(static_cast<unsigned char>(c.toLatin1())) || c.unicode() > 0x7F) {
-            problem = QStringLiteral("The fill pattern may hold only hex digits (0-9, A-F).");
-            return {};
-        }
-        digits += c;
-    }
-    if (digits.isEmpty())
+    // Read as every hex box reads hex: two digits a byte, blanks only between pairs.
+    std::vector<std::uint8_t> pattern;
+    const std::u16string_view digits(reinterpret_cast<const char16_t*>(text.utf16()), static_cast<std::size_t>(text.size()));
+    switch (ParseHexText(digits, pattern)) {
+    case HexTextProblem::None:
+        problem.clear();
+        break;
+    case HexTextProblem::Empty:
         problem = QStringLiteral("Type the fill pattern as hex digits, two for each byte.");
-    else if (digits.size() % 2 != 0)
+        break;
+    case HexTextProblem::NotHex:
+        problem = QStringLiteral("The fill pattern may hold only hex digits (0-9, A-F).");
+        break;
+    case HexTextProblem::SplitPair:
+        problem = QStringLiteral("The fill pattern may have blanks only between byte pairs, never between the two "
+                                 "digits of one byte.");
+        break;
+    case HexTextProblem::OddDigits:
         problem = QStringLiteral("The fill pattern needs two hex digits for each byte.");
-    else if (digits.size() / 2 > static_cast<qsizetype>(PendingRun::kMaxPattern))
+        break;
+    }
+    if (problem.isEmpty() && pattern.size() > PendingRun::kMaxPattern)
         problem = QStringLiteral("The fill pattern may be at most %1 bytes long.").arg(PendingRun::kMaxPattern);
     if (!problem.isEmpty())
         return {};
-    std::vector<std::uint8_t> pattern;
-    for (qsizetype i = 0; i < digits.size(); i += 2)
-        pattern.push_back(static_cast<std::uint8_t>(digits.mid(i, 2).toUInt(nullptr, 16)));
     return pattern;
 }
 

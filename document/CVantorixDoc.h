@@ -114,8 +114,12 @@ public:
     // when position is at or past the end), or -1 when the bytes there cannot be read, in
     // which case nothing changed. More than kMaxStepBytes at once are refused (-1): the new
     // bytes are held in memory until they are saved.
+    // `shownBefore`, when given, holds the count bytes that showed at position just before
+    // (a scan read them through ReadPresented): Replace All passes them so that the file is
+    // not read again at every match.
     static constexpr std::uint32_t kMaxStepBytes = 256u << 20;
-    std::int32_t SetBytes(const std::uint8_t* values, std::uint32_t count, FilePos position);
+    std::int32_t SetBytes(const std::uint8_t* values, std::uint32_t count, FilePos position,
+                          const std::uint8_t* shownBefore = nullptr);
     // Fills `range` (cut to the file) with `pattern` (1 to PendingRun::kMaxPattern bytes)
     // repeated from its first byte, as one change step; the run is kept as its pattern, so a
     // fill of gigabytes costs what a fill of a few bytes does. False, with nothing changed,
@@ -135,13 +139,19 @@ public:
     class ChangeGroup
     {
     public:
-        explicit ChangeGroup(CVantorixDoc& doc);
+        // How the group's changes reach the journal: each before it shows, or, for one
+        // operation that makes thousands of them before the user sees the result (Replace
+        // All), a few thousand at a time and all when the group ends. A crash in the middle
+        // of such an operation loses at most its last batch, never a change made before it.
+        enum class Journal { EachChange, InBatches };
+        explicit ChangeGroup(CVantorixDoc& doc, Journal journal = Journal::EachChange);
         ~ChangeGroup();
         ChangeGroup(const ChangeGroup&) = delete;
         ChangeGroup& operator=(const ChangeGroup&) = delete;
 
     private:
         CVantorixDoc& m_doc;
+        bool m_bBatches;
     };
     [[nodiscard]] bool CanUndo() const { return m_pending.CanUndo(); }
     [[nodiscard]] bool CanRedo() const { return m_pending.CanRedo(); }
@@ -214,7 +224,7 @@ private:
     void WriteRuns();
     // A new change (set, paste, fill): the one way in, so that the store counts what differs
     // and keeps the step. 0, or the errno of a read that failed (nothing changed).
-    int ApplyChange(PendingRun run);
+    int ApplyChange(PendingRun run, const std::uint8_t* shownBefore = nullptr);
     // The differing bytes counted again against the file as it is now.
     void RecountAgainstFile();
     // Retitles the windows when IsDirty changed since wasDirty.
@@ -240,7 +250,11 @@ private:
     void TellAboutRecovery(const JournalContents& contents, std::uint64_t leftOut);
     // Appends a step's record before the change shows; a journal that fails is given up
     // with one warning, and editing goes on.
+    // Inside a group that journals in batches the changes of its step are held and appended
+    // together, a few thousand runs at a time and when the group ends: Replace All makes one
+    // write per batch, not one per match.
     void JournalStep(JournalRecord::Kind kind, bool joinsPrevious = false, std::vector<JournalRun> runs = {});
+    void AppendHeldRecord();
     void GiveUpJournal(int error);
     // Writes every pending change into the file, or, when that fails, puts back the bytes
     // it overwrote and throws CFileException with the system's reason. A rollback record
@@ -283,6 +297,9 @@ private:
     {
         return m_nGroupDepth > 0 && m_pending.UndoRecords().size() > m_nGroupStart;
     }
+    // Open groups that journal in batches, and the changes they hold for the journal.
+    int m_nBatchingGroups = 0;
+    std::optional<JournalRecord> m_heldRecord;
     bool m_bOpenViewOnly = false;
     // Set while a Save As opens its copy, which must open for writing or fail.
     bool m_bOpeningCopy = false;

@@ -56,6 +56,19 @@ std::string CanonicalOf(const QString& path)
     return LocalName(canonical.isEmpty() ? QFileInfo(path).absoluteFilePath() : canonical);
 }
 
+// A group that journals in batches holds at most this many runs before it appends them, and holds only
+// changes this small (a large one goes out at once).
+constexpr std::size_t kHeldRuns = 4096;
+constexpr std::size_t kHeldRunBytes = 4096;
+
+std::size_t StoredBytes(const std::vector<JournalRun>& runs)
+{
+    std::size_t bytes = 0;
+    for (const JournalRun& run : runs)
+        bytes += run.bytes.size();
+    return bytes;
+}
+
 std::int64_t NowMs()
 {
     return QDateTime::currentMSecsSinceEpoch();
@@ -402,12 +415,41 @@ void CVantorixDoc::JournalStep(JournalRecord::Kind kind, bool joinsPrevious, std
 {
     if (m_bReplaying || !m_journal.IsOpen())
         return;
+    if (kind == JournalRecord::Kind::Change && m_nBatchingGroups > 0 && StoredBytes(runs) <= kHeldRunBytes) {
+        // What the group holds is a step that has not finished; a crash before the group
+        // ends loses at most one batch of it.
+        if (m_heldRecord && joinsPrevious) {
+            std::move(runs.begin(), runs.end(), std::back_inserter(m_heldRecord->runs));
+            if (m_heldRecord->runs.size() >= kHeldRuns)
+                AppendHeldRecord();
+            return;
+        }
+        AppendHeldRecord();
+        m_heldRecord.emplace();
+        m_heldRecord->kind = kind;
+        m_heldRecord->joinsPrevious = joinsPrevious;
+        m_heldRecord->timeMs = NowMs();
+        m_heldRecord->runs = std::move(runs);
+        return;
+    }
+    AppendHeldRecord();
     JournalRecord record;
     record.kind = kind;
     record.joinsPrevious = joinsPrevious;
     record.timeMs = NowMs();
     record.runs = std::move(runs);
     if (!m_journal.Append(record))
+        GiveUpJournal(m_journal.LastError());
+}
+
+void CVantorixDoc::AppendHeldRecord()
+{
+    if (!m_heldRecord)
+        return;
+    const JournalRecord record = std::move(*m_heldRecord);
+    // The next change of the same group starts a batch that joins this one.
+    m_heldRecord.reset();
+    if (m_journal.IsOpen() && !m_journal.Append(record))
         GiveUpJournal(m_journal.LastError());
 }
 
@@ -487,6 +529,8 @@ void CVantorixDoc::WritePendingSafely(bool& touched)
 
 void CVantorixDoc::RestartJournal()
 {
+    // What a group held is in the file now.
+    m_heldRecord.reset();
     if (m_bReadOnly || !JournalEnabled())
         return;
     const std::string canonical = CanonicalOf(m_path);
@@ -503,6 +547,7 @@ void CVantorixDoc::RestartJournal()
 
 void CVantorixDoc::DropJournal()
 {
+    m_heldRecord.reset();
     m_journal.Remove();
     if (!m_canonicalPath.empty())
         EditJournal::RemoveEmptyRollback(EditJournal::RollbackPathFor(m_canonicalPath));

@@ -86,18 +86,77 @@ FindResult DocumentSearch::Find(const QString& text, SearchSettings settings, Fi
     return FindAround(pattern, caret, direction, progress);
 }
 
-FindResult DocumentSearch::FindFrom(const QString& text, SearchSettings settings, FilePos start)
+namespace {
+
+FindResult Found(FilePos at, std::size_t length)
 {
-    if (settings.type == SearchType::Regex)
-        return FindRegexFrom(text, settings.matchCase, start);
-    QString problem;
-    const SearchPattern pattern = Encode(text, settings, problem);
-    if (!problem.isEmpty()) {
-        ShowMessageBox(problem);
-        return {};
-    }
-    return ScanRange(pattern, start, kMaxFilePos, SearchDirection::Forward);
+    FindResult result;
+    result.position = static_cast<std::int64_t>(at);
+    result.length = length;
+    return result;
 }
+
+FindResult Cancelled()
+{
+    FindResult result;
+    result.cancelled = true;
+    return result;
+}
+
+// The two directions of ScanRange, over a range already cut to the file and at least one
+// pattern long. Consecutive blocks overlap by the pattern's length - 1 bytes, so that a
+// match that starts in one block and ends in the next is seen whole in one of them.
+FindResult ScanForward(CVantorixDoc& doc, const SearchPattern& pattern, FilePos from, FilePos to,
+                       const ScanProgress& progress)
+{
+    const auto block = NewBlock();
+    const auto overlap = static_cast<std::uint32_t>(pattern.compareLength - 1);
+    for (FilePos p = from; p < to;) {
+        const auto wanted = static_cast<std::uint32_t>(std::min<FilePos>(CVantorixDoc::kMaxRead, to - p));
+        const ReadOutcome read = doc.ReadPresented(block.get(), wanted, p);
+        // The bytes read before a failure are searched: a match among them comes before
+        // the place that could not be read.
+        const std::ptrdiff_t hit = FindPatternInBlock(block.get(), read.count, pattern, SearchDirection::Forward);
+        if (hit >= 0)
+            return Found(p + static_cast<FilePos>(hit), pattern.compareLength);
+        if (read.Failed())
+            return ReadFailure(p + read.count, read.error);
+        // Less than asked without an error: the file ends sooner than it did.
+        if (read.count < wanted || p + read.count >= to)
+            return {};
+        p += read.count - overlap;
+        if (progress && !progress(p - from))
+            return Cancelled();
+    }
+    return {};
+}
+
+FindResult ScanBackward(CVantorixDoc& doc, const SearchPattern& pattern, FilePos from, FilePos to,
+                        const ScanProgress& progress)
+{
+    const auto block = NewBlock();
+    const auto overlap = static_cast<std::uint32_t>(pattern.compareLength - 1);
+    for (FilePos end = to; end > from;) {
+        const FilePos start = end - std::min<FilePos>(CVantorixDoc::kMaxRead, end - from);
+        const ReadOutcome read = doc.ReadPresented(block.get(), static_cast<std::uint32_t>(end - start), start);
+        // Backward, the bytes behind a failure lie nearer the caret than those before it:
+        // nothing read here may be reported.
+        if (read.Failed())
+            return ReadFailure(start + read.count, read.error);
+        // A short read (the file ends sooner than it did) is searched as what it is.
+        const std::ptrdiff_t hit = FindPatternInBlock(block.get(), read.count, pattern, SearchDirection::Backward);
+        if (hit >= 0)
+            return Found(start + static_cast<FilePos>(hit), pattern.compareLength);
+        if (start == from || end - start <= overlap)
+            return {};
+        end = start + overlap;
+        if (progress && !progress(to - end))
+            return Cancelled();
+    }
+    return {};
+}
+
+} // namespace
 
 FindResult DocumentSearch::ScanRange(const SearchPattern& pattern, FilePos from, FilePos to,
                                      SearchDirection direction, const ScanProgress& progress)
@@ -108,59 +167,8 @@ FindResult DocumentSearch::ScanRange(const SearchPattern& pattern, FilePos from,
     to = std::min(to, m_doc.GetFileLength());
     if (from >= to || to - from < compared)
         return {};
-    const auto found = [&](FilePos at) {
-        FindResult result;
-        result.position = static_cast<std::int64_t>(at);
-        result.length = compared;
-        return result;
-    };
-    const auto cancelled = [] {
-        FindResult result;
-        result.cancelled = true;
-        return result;
-    };
-    const auto block = NewBlock();
-    // Consecutive blocks overlap by compared - 1 bytes, so that a match that starts in one
-    // block and ends in the next is seen whole in one of them.
-    const auto overlap = static_cast<std::uint32_t>(compared - 1);
-
-    if (direction == SearchDirection::Forward) {
-        for (FilePos p = from; p < to;) {
-            const auto wanted = static_cast<std::uint32_t>(std::min<FilePos>(CVantorixDoc::kMaxRead, to - p));
-            const ReadOutcome read = m_doc.ReadPresented(block.get(), wanted, p);
-            // The bytes read before a failure are searched: a match among them comes
-            // before the place that could not be read.
-            if (const std::ptrdiff_t hit = FindPatternInBlock(block.get(), read.count, pattern, direction); hit >= 0)
-                return found(p + static_cast<FilePos>(hit));
-            if (read.Failed())
-                return ReadFailure(p + read.count, read.error);
-            // Less than asked without an error: the file ends sooner than it did.
-            if (read.count < wanted || p + read.count >= to)
-                return {};
-            p += read.count - overlap;
-            if (progress && !progress(p - from))
-                return cancelled();
-        }
-        return {};
-    }
-
-    for (FilePos end = to; end > from;) {
-        const FilePos start = end - std::min<FilePos>(CVantorixDoc::kMaxRead, end - from);
-        const ReadOutcome read = m_doc.ReadPresented(block.get(), static_cast<std::uint32_t>(end - start), start);
-        // Backward, the bytes behind a failure lie nearer the caret than those before it:
-        // nothing read here may be reported.
-        if (read.Failed())
-            return ReadFailure(start + read.count, read.error);
-        // A short read (the file ends sooner than it did) is searched as what it is.
-        if (const std::ptrdiff_t hit = FindPatternInBlock(block.get(), read.count, pattern, direction); hit >= 0)
-            return found(start + static_cast<FilePos>(hit));
-        if (start == from || end - start <= overlap)
-            return {};
-        end = start + overlap;
-        if (progress && !progress(to - end))
-            return cancelled();
-    }
-    return {};
+    return direction == SearchDirection::Forward ? ScanForward(m_doc, pattern, from, to, progress)
+                                                 : ScanBackward(m_doc, pattern, from, to, progress);
 }
 
 FindResult DocumentSearch::FindAround(const SearchPattern& pattern, FilePos caret, SearchDirection direction,
@@ -217,29 +225,38 @@ PatternScanner::PatternScanner(SearchPattern pattern)
 ScanStatus PatternScanner::Scan(CVantorixDoc& doc, ByteRange range, const MatchSink& sink,
                                 const ScanProgress& progress)
 {
+    return ScanShown(doc, range, [&](FilePos at, std::uint64_t length, const std::uint8_t*) { return sink(at, length); },
+                     progress);
+}
+
+ScanStatus PatternScanner::ScanShown(CVantorixDoc& doc, ByteRange range, const ShownMatchSink& sink,
+                                     const ScanProgress& progress)
+{
     const std::size_t compared = m_pattern.compareLength;
     const FilePos to = std::min(range.End(), doc.GetFileLength());
     if (compared == 0 || m_pattern.bytes.size() < compared || range.first >= to || to - range.first < compared)
         return {};
     const auto block = NewBlock();
+    // A case-free scan looks in a folded copy, and hands on the bytes as they are.
+    const auto folded = m_pattern.matchCase ? nullptr : NewBlock();
+    const std::uint8_t* searched = folded ? folded.get() : block.get();
     const auto overlap = static_cast<std::uint32_t>(compared - 1);
     // No match may begin before this: the bytes of the last match reported.
     FilePos nextAllowed = range.first;
     for (FilePos p = range.first; p < to;) {
         const auto wanted = static_cast<std::uint32_t>(std::min<FilePos>(CVantorixDoc::kMaxRead, to - p));
         const ReadOutcome read = doc.ReadPresented(block.get(), wanted, p);
-        if (!m_pattern.matchCase)
-            FoldCase(block.get(), block.get(), read.count);
+        if (folded)
+            FoldCase(block.get(), folded.get(), read.count);
         for (auto offset = static_cast<std::size_t>(std::max(nextAllowed, p) - p); offset + compared <= read.count;) {
-            const std::ptrdiff_t hit =
-                FindPatternInBlock(block.get() + offset, read.count - offset, m_folded, SearchDirection::Forward);
+            const std::ptrdiff_t hit = FindInBlock(searched + offset, read.count - offset, m_folded.bytes.data(), compared);
             if (hit < 0)
                 break;
-            const FilePos at = p + offset + static_cast<FilePos>(hit);
-            if (!sink(at, compared))
+            offset += static_cast<std::size_t>(hit);
+            if (!sink(p + offset, compared, block.get() + offset))
                 return {ScanStatus::End::Stopped};
-            offset += static_cast<std::size_t>(hit) + compared;
-            nextAllowed = at + compared;
+            offset += compared;
+            nextAllowed = p + offset;
         }
         if (read.Failed())
             return {ScanStatus::End::Failed, p + read.count, read.error};

@@ -57,6 +57,9 @@ struct ScanStatus {
 // Hears each match, in ascending order of position; returning false stops the scan
 // (ScanStatus Stopped).
 using MatchSink = std::function<bool(FilePos position, std::uint64_t length)>;
+// The same, with the match's bytes as the scan read them (pending changes laid over), or
+// null when the scanner does not keep them; valid only during the call.
+using ShownMatchSink = std::function<bool(FilePos position, std::uint64_t length, const std::uint8_t* shown)>;
 // Hears how many bytes of the range have been scanned, once a block at least; returning
 // false cancels the scan.
 using ScanProgress = std::function<bool(std::uint64_t scanned)>;
@@ -71,6 +74,13 @@ public:
     virtual ~IMatchScanner() = default;
     virtual ScanStatus Scan(CVantorixDoc& doc, ByteRange range, const MatchSink& sink,
                             const ScanProgress& progress) = 0;
+    // The scan, handing each match's bytes along where the scanner has them: Replace All
+    // then need not read them again to record what it overwrites.
+    virtual ScanStatus ScanShown(CVantorixDoc& doc, ByteRange range, const ShownMatchSink& sink,
+                                 const ScanProgress& progress)
+    {
+        return Scan(doc, range, [&](FilePos at, std::uint64_t length) { return sink(at, length, nullptr); }, progress);
+    }
 };
 
 // The scanner for an encoded pattern (Ascii, Hex, Unicode; either case rule).
@@ -80,6 +90,8 @@ public:
     explicit PatternScanner(SearchPattern pattern);
     ScanStatus Scan(CVantorixDoc& doc, ByteRange range, const MatchSink& sink,
                     const ScanProgress& progress) override;
+    ScanStatus ScanShown(CVantorixDoc& doc, ByteRange range, const ShownMatchSink& sink,
+                         const ScanProgress& progress) override;
 
 private:
     SearchPattern m_pattern;
@@ -112,8 +124,6 @@ public:
     // to refuse it before a search begins) and finds nothing.
     FindResult Find(const QString& text, SearchSettings settings, FilePos caret, SearchDirection direction,
                     const ScanProgress& progress = {});
-    // The first match at or after start, without wrapping; refused texts as above.
-    FindResult FindFrom(const QString& text, SearchSettings settings, FilePos start);
 
     // The search from the caret. Forward: the first match that starts after `caret`;
     // else, wrapping once, the first in the file. Backward: the last match that ends before
@@ -134,11 +144,10 @@ public:
     [[nodiscard]] QString FailureText(const ScanStatus& status) const;
 
 private:
-    // Find and FindFrom for the regular-expression type (DocumentSearchRegex.cpp): the same
-    // rules, refusals and failures, with the whole match's length in the result.
+    // Find for the regular-expression type (DocumentSearchRegex.cpp): the same rules,
+    // refusals and failures, with the whole match's length in the result.
     FindResult FindRegex(const QString& text, bool matchCase, FilePos caret, SearchDirection direction,
                          const ScanProgress& progress);
-    FindResult FindRegexFrom(const QString& text, bool matchCase, FilePos start);
 
     CVantorixDoc& m_doc;
 };

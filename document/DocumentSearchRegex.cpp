@@ -116,18 +116,4 @@ FindResult DocumentSearch::FindRegex(const QString& text, bool matchCase, FilePo
     return ToFindResult(scan, std::min(caret, length));
 }
 
-FindResult DocumentSearch::FindRegexFrom(const QString& text, bool matchCase, FilePos start)
-{
-    QString problem;
-    const std::shared_ptr<const RegexPattern> pattern = CompileRegex(text, matchCase, problem);
-    if (!pattern) {
-        ShowMessageBox(problem);
-        return {};
-    }
-    const FilePos length = m_doc.GetFileLength();
-    if (start >= length)
-        return {};
-    return ToFindResult(FindRegexForward(*pattern, PresentedBytes(m_doc), {start, length, length}), start);
-}
-
 } // namespace vtx

@@ -18,6 +18,16 @@ constexpr std::uint32_t kCompareBlock = 1u << 16;
 
 // Grows a vector geometrically before a splice, so that appending run after run stays
 // linear, and so that the splice itself, moving only, cannot fail half-way.
+// How many bytes of a literal run differ from `saved`, the file's bytes under it.
+std::uint64_t CountAgainst(const PendingRun& run, const std::uint8_t* saved)
+{
+    const std::uint8_t* bytes = run.Data();
+    std::uint64_t differing = 0;
+    for (FilePos k = 0; k < run.Length(); ++k)
+        differing += bytes[k] != saved[k];
+    return differing;
+}
+
 void MakeRoom(std::vector<PendingRun>& runs, std::size_t needed)
 {
     if (needed > runs.capacity())
@@ -308,7 +318,7 @@ std::uint64_t PendingBytes::CountDiffering(const PendingRun& run, FilePos from, 
 }
 
 PendingBytes::CountChange PendingBytes::CountPlacing(const std::vector<PendingRun>& pieces, std::size_t i,
-                                                    std::size_t j) const
+                                                    std::size_t j, const std::uint8_t* shownBefore) const
 {
     const FilePos first = pieces.front().Start();
     const FilePos end = pieces.back().End();
@@ -322,10 +332,15 @@ PendingBytes::CountChange PendingBytes::CountPlacing(const std::vector<PendingRu
         else
             change.uncountedMinus += to - from;
     }
+    // Bytes that showed before with no run underneath were the file's own.
+    const bool shownAreSaved = shownBefore && i == j && pieces.size() == 1 &&
+                               pieces.front().GetKind() == PendingRun::Kind::Literal;
     for (const PendingRun& piece : pieces) {
         if (piece.IsAbsent())
             continue;
-        if (piece.Counted())
+        if (shownAreSaved && piece.Counted())
+            change.plus += CountAgainst(piece, shownBefore);
+        else if (piece.Counted())
             change.plus += CountDiffering(piece, piece.Start(), piece.End(), change.readable, change.error);
         else
             change.uncountedPlus += piece.Length();
@@ -407,7 +422,7 @@ void PendingBytes::Splice(std::vector<PendingRun>& merged, std::size_t from, std
 }
 
 int PendingBytes::Place(std::vector<PendingRun>& pieces, std::vector<PendingRun>* capture, bool joinsFirst,
-                        bool refuseOnReadError)
+                        bool refuseOnReadError, const std::uint8_t* shownBefore)
 {
     if (pieces.empty())
         return 0;
@@ -419,7 +434,7 @@ int PendingBytes::Place(std::vector<PendingRun>& pieces, std::vector<PendingRun>
         ++j;
 
     // The count first: it reads the file, and a refused read must change nothing.
-    const CountChange count = CountPlacing(pieces, i, j);
+    const CountChange count = CountPlacing(pieces, i, j, shownBefore);
     if (!count.readable && refuseOnReadError)
         return count.error;
     // What showed before, for the other stack.
@@ -449,14 +464,14 @@ int PendingBytes::Place(std::vector<PendingRun>& pieces, std::vector<PendingRun>
     return 0;
 }
 
-int PendingBytes::Set(PendingRun run, bool joinsStep)
+int PendingBytes::Set(PendingRun run, bool joinsStep, const std::uint8_t* shownBefore)
 {
     if (run.IsAbsent() || run.Length() == 0)
         return 0;
     run.SetCounted(run.GetKind() == PendingRun::Kind::Literal || run.Length() <= kCountedFillLimit);
     std::vector<PendingRun> pieces;
     pieces.push_back(std::move(run));
-    const int error = Place(pieces, &m_undo, joinsStep && !m_undo.empty(), true);
+    const int error = Place(pieces, &m_undo, joinsStep && !m_undo.empty(), true, shownBefore);
     if (error == 0)
         m_redo.clear();
     return error;

@@ -130,7 +130,10 @@ public:
     // A new change: `run` (Literal or Pattern) shows from now on; it starts a new step, or
     // joins the newest one when `joinsStep`. Ends what could be redone. Returns 0, or the
     // errno of a failed read of the file's bytes underneath, in which case nothing changed.
-    int Set(PendingRun run, bool joinsStep);
+    // `shownBefore`, when given, holds the run's length of bytes that showed at its place
+    // just before (a scan read them): where no pending run lies underneath they are the
+    // file's bytes, and the file is not read again to count what differs.
+    int Set(PendingRun run, bool joinsStep, const std::uint8_t* shownBefore = nullptr);
     // Takes back the newest step (or makes the last undone one again): the range the step
     // covered, or an empty range when there is none.
     ByteRange Undo() { return MoveStep(m_undo, m_redo); }
@@ -183,7 +186,7 @@ private:
     // to `capture` when given, the first record with joinsFirst. With refuseOnReadError a
     // failed read of the file's bytes changes nothing and is returned.
     int Place(std::vector<PendingRun>& pieces, std::vector<PendingRun>* capture, bool joinsFirst,
-              bool refuseOnReadError);
+              bool refuseOnReadError, const std::uint8_t* shownBefore = nullptr);
     // Place's steps. How the counts change when `pieces` replace what runs [i, j) show;
     // what showed over [first, end) before, as records of a step; the runs that take the
     // place of [from, to) (widened to the neighbours they merge with); and the splice.
@@ -195,7 +198,8 @@ private:
         bool readable = true;
         int error = 0;
     };
-    [[nodiscard]] CountChange CountPlacing(const std::vector<PendingRun>& pieces, std::size_t i, std::size_t j) const;
+    [[nodiscard]] CountChange CountPlacing(const std::vector<PendingRun>& pieces, std::size_t i, std::size_t j,
+                                           const std::uint8_t* shownBefore) const;
     [[nodiscard]] std::vector<PendingRun> ShowingOver(FilePos first, FilePos end, std::size_t i, std::size_t j,
                                                       bool joinsFirst) const;
     [[nodiscard]] std::vector<PendingRun> Replacement(const std::vector<PendingRun>& pieces, std::size_t& from,

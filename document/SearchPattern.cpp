@@ -3,6 +3,7 @@
 #include "HexText.h"
 
 #include <algorithm>
+#include <array>
 #include <cstring>
 
 #if defined(__SSE2__)
@@ -162,14 +163,143 @@ std::ptrdiff_t FindOneByte(const std::uint8_t* data, std::size_t size, std::uint
     return best;
 }
 
-// The block copied (folded or reversed) for the scans that the exact forward search cannot
-// do in place. One per thread: a scan never runs inside another on the same thread.
+// The block copied (folded or reversed) for the scans that the filtered scan hands over.
+// One per thread: a scan never runs inside another on the same thread.
 std::vector<std::uint8_t>& Scratch(std::size_t size)
 {
     thread_local std::vector<std::uint8_t> scratch;
     if (scratch.size() < size)
         scratch.resize(size);
     return scratch;
+}
+
+template <bool Fold>
+constexpr std::uint8_t Shown(std::uint8_t c)
+{
+    return Fold ? FoldByte(c) : c;
+}
+
+// The filtered scan: positions whose first and last bytes are the pattern's (16 positions
+// at a time) are compared whole; everything else is passed over without a copy. Its
+// result is a match's offset, -1, or kHandedOver when the candidates cost too much.
+constexpr std::ptrdiff_t kHandedOver = -2;
+
+template <bool Fold>
+class FilteredScan
+{
+public:
+    // `wanted`: the pattern, folded when Fold; length >= 2 and <= size.
+    FilteredScan(const std::uint8_t* data, std::size_t size, const std::uint8_t* wanted, std::size_t length)
+        : m_data(data), m_positions(size - length + 1), m_wanted(wanted), m_length(length),
+          // A block of near-matches (one letter against a pattern of that letter with one
+          // other in its middle) would make the comparisons quadratic: once they have cost
+          // about as much as the block itself, the linear copying scan takes over.
+          m_allowance(size + 256)
+    {
+    }
+
+    std::ptrdiff_t Forward()
+    {
+        std::size_t p = 0;
+#if defined(__SSE2__)
+        for (; p + 16 <= m_positions; p += 16) {
+            for (unsigned mask = Candidates(p); mask != 0; mask &= mask - 1) {
+                if (const std::ptrdiff_t hit = Check(p + static_cast<std::size_t>(__builtin_ctz(mask))); hit != -1)
+                    return hit;
+            }
+        }
+#endif
+        for (; p < m_positions; ++p) {
+            if (const std::ptrdiff_t hit = CheckOne(p); hit != -1)
+                return hit;
+        }
+        return -1;
+    }
+
+    std::ptrdiff_t Backward()
+    {
+        std::size_t top = m_positions;
+#if defined(__SSE2__)
+        for (; top >= 16; top -= 16) {
+            for (unsigned mask = Candidates(top - 16); mask != 0;) {
+                const int k = 31 - __builtin_clz(mask);
+                if (const std::ptrdiff_t hit = Check(top - 16 + static_cast<std::size_t>(k)); hit != -1)
+                    return hit;
+                mask &= ~(1u << k);
+            }
+        }
+#endif
+        while (top > 0) {
+            if (const std::ptrdiff_t hit = CheckOne(--top); hit != -1)
+                return hit;
+        }
+        return -1;
+    }
+
+private:
+#if defined(__SSE2__)
+    // Bit k: position p + k starts with the pattern's first byte and ends with its last.
+    [[nodiscard]] unsigned Candidates(std::size_t p) const
+    {
+        __m128i head = _mm_loadu_si128(reinterpret_cast<const __m128i*>(m_data + p));
+        __m128i tail = _mm_loadu_si128(reinterpret_cast<const __m128i*>(m_data + p + m_length - 1));
+        if constexpr (Fold) {
+            head = FoldVector(head);
+            tail = FoldVector(tail);
+        }
+        const __m128i both = _mm_and_si128(_mm_cmpeq_epi8(head, _mm_set1_epi8(static_cast<char>(m_wanted[0]))),
+                                           _mm_cmpeq_epi8(tail, _mm_set1_epi8(static_cast<char>(m_wanted[m_length - 1]))));
+        return static_cast<unsigned>(_mm_movemask_epi8(both));
+    }
+#endif
+
+    std::ptrdiff_t CheckOne(std::size_t p)
+    {
+        if (Shown<Fold>(m_data[p]) != m_wanted[0] || Shown<Fold>(m_data[p + m_length - 1]) != m_wanted[m_length - 1])
+            return -1;
+        return Check(p);
+    }
+
+    // A candidate whose first and last bytes are known to match: p, -1, or kHandedOver.
+    std::ptrdiff_t Check(std::size_t p)
+    {
+        if (m_allowance < m_length)
+            return kHandedOver;
+        const std::uint8_t* at = m_data + p;
+        std::size_t i = 1;
+        while (i + 1 < m_length && Shown<Fold>(at[i]) == m_wanted[i])
+            ++i;
+        m_allowance -= i;
+        return i + 1 >= m_length ? static_cast<std::ptrdiff_t>(p) : -1;
+    }
+
+    const std::uint8_t* m_data;
+    std::size_t m_positions;
+    const std::uint8_t* m_wanted;
+    std::size_t m_length;
+    std::size_t m_allowance;
+};
+
+// The copying scan: the exact forward search over a copy, folded (case-free) and/or
+// reversed (backward, where the first match of the reversed pattern in the reversed block
+// is the last match). Linear whatever the bytes; it costs a pass over the block more than
+// the filtered scan does where candidates are few.
+std::ptrdiff_t CopyingScan(const std::uint8_t* data, std::size_t size, const std::uint8_t* wanted, std::size_t length,
+                           bool fold, SearchDirection direction)
+{
+    std::vector<std::uint8_t>& scratch = Scratch(size + length);
+    std::uint8_t* pattern = scratch.data() + size;
+    if (direction == SearchDirection::Forward) {
+        std::copy(wanted, wanted + length, pattern);
+        if (fold)
+            FoldCase(data, scratch.data(), size);
+        return FindInBlock(fold ? scratch.data() : data, size, pattern, length);
+    }
+    // `wanted` is folded already: reversing it again folds nothing.
+    ReverseCopy(wanted, pattern, length, false);
+    ReverseCopy(data, scratch.data(), size, fold);
+    const std::ptrdiff_t hit = FindInBlock(scratch.data(), size, pattern, length);
+    return hit < 0 ? -1 : static_cast<std::ptrdiff_t>(size - length) - hit;
 }
 
 } // namespace
@@ -209,23 +339,29 @@ std::ptrdiff_t FindPatternInBlock(const std::uint8_t* data, std::size_t size, co
     if (direction == SearchDirection::Forward && pattern.matchCase)
         return FindInBlock(data, size, bytes, length);
 
-    // Every other scan is the exact forward one over a copy: folded (case-free) and/or
-    // reversed (backward, where the first match of the reversed pattern in the reversed
-    // block is the last match). Linear whatever the bytes, unlike re-scanning after each
-    // match or a shift table on folded pairs.
-    std::vector<std::uint8_t> wanted(length);
-    const std::size_t kept = length;
-    std::vector<std::uint8_t>& scratch = Scratch(size);
+    // Every other scan filters candidates in place; a block of too many near-matches goes
+    // to the copying scan, so that the cost stays linear whatever the bytes.
     const bool fold = !pattern.matchCase;
-    if (direction == SearchDirection::Forward) {
-        FoldCase(bytes, wanted.data(), kept);
-        FoldCase(data, scratch.data(), size);
-        return FindInBlock(scratch.data(), size, wanted.data(), kept);
+    std::array<std::uint8_t, kSearchPatternCapacity> small;
+    std::vector<std::uint8_t> large;
+    std::uint8_t* wanted = small.data();
+    if (length > small.size()) {
+        large.resize(length);
+        wanted = large.data();
     }
-    ReverseCopy(bytes, wanted.data(), kept, fold);
-    ReverseCopy(data, scratch.data(), size, fold);
-    const std::ptrdiff_t hit = FindInBlock(scratch.data(), size, wanted.data(), kept);
-    return hit < 0 ? -1 : static_cast<std::ptrdiff_t>(size - kept) - hit;
+    if (fold)
+        FoldCase(bytes, wanted, length);
+    else
+        std::copy(bytes, bytes + length, wanted);
+    std::ptrdiff_t hit = kHandedOver;
+    if (fold) {
+        FilteredScan<true> scan(data, size, wanted, length);
+        hit = direction == SearchDirection::Forward ? scan.Forward() : scan.Backward();
+    } else {
+        FilteredScan<false> scan(data, size, wanted, length);
+        hit = direction == SearchDirection::Forward ? scan.Forward() : scan.Backward();
+    }
+    return hit != kHandedOver ? hit : CopyingScan(data, size, wanted, length, fold, direction);
 }
 
 } // namespace vtx

@@ -62,8 +62,9 @@ SearchPattern EncodeSearchPattern(const std::string& text, SearchType type, bool
 // The first (Forward) or last (Backward) complete match of the pattern's compared bytes in
 // [data, data + size), honouring its matchCase; -1 when there is none. Never looks outside
 // the block. Linear in the block's size whatever its content, in both directions and both
-// case rules: a backward or case-free scan costs one extra pass over the block (copied
-// reversed or folded) on top of the forward exact scan.
+// case rules: a backward or case-free scan compares in place only where the first and last
+// bytes fit, and hands a block of too many such places to a scan over a reversed or folded
+// copy.
 [[nodiscard]] std::ptrdiff_t FindPatternInBlock(const std::uint8_t* data, std::size_t size,
                                                 const SearchPattern& pattern, SearchDirection direction);
 

@@ -2,6 +2,7 @@
 #include "CVantorixView.h"
 
 // this program
+#include "document/HexText.h"
 #include "framework/CWinApp.h"
 #include "framework/MessageBox.h"
 #include "framework/Trace.h"
@@ -497,7 +498,7 @@ void CVantorixView::OnChar(std::uint8_t c)
     // Only bytes inside the file can be typed over; a caret past the end takes nothing.
     const FilePos position = m_nCaretPos;
     const bool insideFile = position < FileLength();
-    const bool wouldEdit = insideFile && (!m_bCaretOnHex || std::isxdigit(c));
+    const bool wouldEdit = insideFile && (!m_bCaretOnHex || IsHexDigitChar(c));
     if (wouldEdit && RefusedAsReadOnly())
         return;
     // The byte typed over is the one the user sees the caret on.
@@ -513,15 +514,16 @@ void CVantorixView::OnChar(std::uint8_t c)
     }
 
     if (m_bCaretOnHex) {
-        if (!std::isxdigit(c) || !insideFile)
+        if (!IsHexDigitChar(c) || !insideFile)
             return;
         // The first digit takes effect at once (typing D shows 0D); the second joins it as
         // the low digit. A refused change keeps the digit state and the caret as they were.
         const std::array<char, 2> digits =
             m_bNibblePending ? std::array<char, 2>{m_nibbles[1], static_cast<char>(c)}
                              : std::array<char, 2>{'0', static_cast<char>(c)};
-        const char text[3] = {digits[0], digits[1], 0};
-        if (!doc->SetByte(static_cast<std::uint8_t>(std::strtol(text, nullptr, 16)), position))
+        const auto value = static_cast<std::uint8_t>(HexDigitValue(static_cast<unsigned char>(digits[0])) << 4 |
+                                                     HexDigitValue(static_cast<unsigned char>(digits[1])));
+        if (!doc->SetByte(value, position))
             return;
         m_nibbles = digits;
         m_bNibblePending = !m_bNibblePending;

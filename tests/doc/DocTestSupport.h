@@ -5,6 +5,7 @@
 
 #include "document/CVantorixDoc.h"
 #include "framework/CView.h"
+#include "framework/MessageBox.h"
 #include "support/TestSupport.h"
 
 #include <QByteArray>
@@ -73,11 +74,18 @@ public:
     std::vector<std::pair<char, FilePos>> calls;
 };
 
-// The first match of the text at or after start, searched with these settings; -1 when
-// there is none or the search failed.
+// The first match of the text at or after start, searched with these settings without
+// wrapping (the pass Find Next makes from the caret); -1 when there is none or the search
+// failed. A text that cannot be searched for is refused with a message box, as Find does.
 inline std::int64_t FindFrom(CVantorixDoc& doc, const QString& text, FilePos start, SearchSettings settings)
 {
-    return DocumentSearch(doc).FindFrom(text, settings, start).position;
+    QString problem;
+    const SearchPattern pattern = DocumentSearch::Encode(text, settings, problem);
+    if (!problem.isEmpty()) {
+        ShowMessageBox(problem);
+        return -1;
+    }
+    return DocumentSearch(doc).ScanRange(pattern, start, kMaxFilePos, SearchDirection::Forward).position;
 }
 
 // Turns the edit journal on or off while it lives.

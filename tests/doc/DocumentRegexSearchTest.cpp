@@ -77,18 +77,6 @@ INSTANTIATE_TEST_SUITE_P(
                       FindCase{"PreviousPendingWithoutCase", 65534, kBack, false, 5000, 4, false}),
     [](const ::testing::TestParamInfo<FindCase>& info) { return std::string(info.param.name); });
 
-TEST(DocRegexFind, FindFromGoesForwardWithoutWrapping)
-{
-    TempDir dir;
-    auto doc = SampleDocument(dir);
-    ASSERT_TRUE(doc);
-    DocumentSearch search(*doc);
-    const SearchSettings regex{SearchType::Regex, true};
-    EXPECT_EQ(search.FindFrom(QString::fromLatin1(kPattern), regex, 1000).position, 1000);
-    EXPECT_EQ(search.FindFrom(QString::fromLatin1(kPattern), regex, 1001).position, 65534);
-    EXPECT_FALSE(search.FindFrom(QString::fromLatin1(kPattern), regex, 65535).Found());
-}
-
 TEST(DocRegexFind, RefusedTextsSayWhyBeforeAnyScan)
 {
     struct Row {

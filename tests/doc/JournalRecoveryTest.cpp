@@ -185,6 +185,56 @@ TEST(DocJournal, NoDiscardsAndATornTailEndsRecoveryAtTheLastWholeStep)
     EXPECT_TRUE(EditJournal::Read(journal.toStdString()).records.empty());
 }
 
+TEST(DocJournal, AGroupThatJournalsInBatchesComesBackAsOneStepOrLosesOnlyItsLastBatch)
+{
+    // Five thousand small changes, as Replace All makes them, after one typed byte. Killed
+    // once the group has ended, everything comes back, the group as one step; killed while
+    // the group is still open, what it had written comes back and the typed byte always.
+    constexpr int kChanges = 5000;
+    constexpr int kStride = 20;
+    struct Row {
+        const char* name;
+        bool groupEnded;
+        int recovered;          // group changes that come back
+        std::size_t records;    // records the journal holds
+    };
+    for (const Row row : {Row{"ended", true, kChanges, 3}, Row{"open", false, 4096, 2}}) {
+        SCOPED_TRACE(row.name);
+        TempDir dir;
+        const QByteArray original = Filler(kChanges * kStride);
+        const QString path = dir.Write("batched.bin", original);
+        ASSERT_EQ(InKilledEditor([&] {
+                      auto* doc = OpenDocument(path).release();
+                      (void)doc->SetByte(0x01, 1);
+                      // Left open, the group is never destroyed: the editor dies with it.
+                      auto* group = new CVantorixDoc::ChangeGroup(*doc, CVantorixDoc::ChangeGroup::Journal::InBatches);
+                      for (int k = 0; k < kChanges; ++k)
+                          (void)doc->SetBytes(reinterpret_cast<const std::uint8_t*>("wxyz"), 4, FilePos(k) * kStride + 4);
+                      if (row.groupEnded)
+                          delete group;
+                  }),
+                  0);
+        const JournalContents contents = EditJournal::Read(JournalOf(path).toStdString());
+        EXPECT_EQ(contents.records.size(), row.records) << "one record a batch, not one a change";
+
+        MessageBoxRecorder boxes;
+        auto doc = OpenDocument(path);
+        ASSERT_TRUE(doc);
+        QByteArray expected = original;
+        expected[1] = 0x01;
+        for (int k = 0; k < row.recovered; ++k)
+            expected.replace(k * kStride + 4, 4, "wxyz");
+        EXPECT_EQ(PresentedAll(*doc), expected);
+        // One Undo takes the whole group back, the next the typed byte.
+        doc->Undo();
+        expected = original;
+        expected[1] = 0x01;
+        EXPECT_EQ(PresentedAll(*doc), expected);
+        doc->Undo();
+        EXPECT_EQ(PresentedAll(*doc), original);
+    }
+}
+
 TEST(DocJournal, AFileChangedSinceIsSaidSoAndGetsTheChangesOnTopOfItAsItIsNow)
 {
     TempDir dir;

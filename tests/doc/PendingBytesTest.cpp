@@ -112,8 +112,21 @@ std::string RunAgainstAModel(FilePos base, int steps, bool offByOne)
             action = "set " + std::to_string(length) + " at " + std::to_string(at);
             const std::size_t storeAt = offByOne && !sabotaged && at + length < kLength ? at + 1 : at;
             sabotaged = sabotaged || storeAt != at;
-            if (pending.Set(PendingRun::Literal(base + storeAt, values.data(), length), grouped) != 0)
+            // Half the sets are told what showed there (as Replace All tells them): where
+            // nothing was pending that is the file, and the file need not be read.
+            std::vector<std::uint8_t> before(length);
+            bool bare = true;
+            for (std::size_t k = 0; k < length; ++k) {
+                before[k] = model.Shown(storeAt + k);
+                bare = bare && !model.overlay[storeAt + k];
+            }
+            const bool told = random() % 2 == 0;
+            const int readsBefore = reads;
+            if (pending.Set(PendingRun::Literal(base + storeAt, values.data(), length), grouped,
+                            told ? before.data() : nullptr) != 0)
                 return action + ": refused";
+            if (told && bare && reads != readsBefore)
+                return action + ": read the file though it was told what showed";
             model.Change(at, values, grouped);
         } else if (pick < 45) {
             const std::size_t at = randomAt(kLength);

@@ -134,6 +134,10 @@ TEST(DocRuns, FillPatternsAreHexDigitsTwoPerByteUpToSixteenBytes)
         {"00112233445566778899AABBCCDDEEFF00", {}},
         {"de ad be ef", {0xDE, 0xAD, 0xBE, 0xEF}},
         {"7", {}},
+        // The one hex grammar: blanks between pairs and around them, never inside one.
+        {"\tde\r\nad ", {0xDE, 0xAD}},
+        {"d e", {}},
+        {"0x41", {}},
     };
     for (const Row& row : rows) {
         QString problem;
@@ -141,6 +145,10 @@ TEST(DocRuns, FillPatternsAreHexDigitsTwoPerByteUpToSixteenBytes)
         EXPECT_EQ(pattern, row.pattern) << row.text;
         EXPECT_EQ(problem.isEmpty(), !row.pattern.empty()) << row.text;
     }
+    QString problem;
+    (void)CVantorixDoc::ParseFillPattern(QStringLiteral("d e"), problem);
+    EXPECT_EQ(problem, QStringLiteral("The fill pattern may have blanks only between byte pairs, never between the two "
+                                      "digits of one byte."));
 }
 
 TEST(DocRuns, APasteUndoesAndSavesAsOneRunWithOneWrite)

@@ -177,13 +177,29 @@ TEST(DocSearchScanner, ReportsEveryMatchOnceWithoutOverlapAcrossBlockEdges)
               ScanStatus::End::Cancelled);
 }
 
-TEST(DocSearchScanner, BackwardCaseFreeScanOfOneLetterCostsLittleMoreThanForward)
+namespace {
+
+// A block of one letter against a pattern of that letter with another in it: the scans
+// must stay linear wherever the other letter stands.
+struct NearMatchCase {
+    const char* name;
+    std::string anyCase;  // searched backward ignoring case
+    std::string exact;    // searched forward matching case: the time to beat
+};
+
+class NearMatchCost : public ::testing::TestWithParam<NearMatchCase>
+{
+};
+
+} // namespace
+
+TEST_P(NearMatchCost, BackwardCaseFreeScanOfOneLetterCostsLittleMoreThanForward)
 {
     // A block of one letter used to make the backward case-free scan quadratic. Both scans
     // are timed here, in the same test, and only their ratio is looked at.
     std::vector<std::uint8_t> block(CVantorixDoc::kMaxRead, 'a');
-    const SearchPattern exact = EncodeSearchPattern(std::string(16, 'a') + "b", SearchType::Ascii, true);
-    const SearchPattern anyCase = EncodeSearchPattern(std::string(16, 'A') + "B", SearchType::Ascii, false);
+    const SearchPattern exact = EncodeSearchPattern(GetParam().exact, SearchType::Ascii, true);
+    const SearchPattern anyCase = EncodeSearchPattern(GetParam().anyCase, SearchType::Ascii, false);
     const auto best = [&](const SearchPattern& pattern, SearchDirection direction) {
         auto fastest = std::chrono::nanoseconds::max();
         for (int round = 0; round < 30; ++round) {
@@ -200,3 +216,12 @@ TEST(DocSearchScanner, BackwardCaseFreeScanOfOneLetterCostsLittleMoreThanForward
     // slower.
     EXPECT_LT(backward, 8 * forward + 2e5) << "forward " << forward << " ns, backward " << backward << " ns";
 }
+
+INSTANTIATE_TEST_SUITE_P(
+    Rows, NearMatchCost,
+    ::testing::Values(NearMatchCase{"OtherLetterLast", std::string(16, 'A') + "B", std::string(16, 'a') + "b"},
+                      NearMatchCase{"OtherLetterFirst", "B" + std::string(16, 'A'), "b" + std::string(16, 'a')},
+                      // First and last bytes match everywhere: only the middle tells.
+                      NearMatchCase{"OtherLetterInTheMiddle", std::string(60, 'A') + "B" + std::string(60, 'A'),
+                                    std::string(60, 'a') + "b" + std::string(60, 'a')}),
+    [](const ::testing::TestParamInfo<NearMatchCase>& info) { return std::string(info.param.name); });

@@ -84,6 +84,51 @@ TEST(SearchPatternScan, BothDirectionsAndBothCasesAgreeWithANaiveScan)
     }
 }
 
+TEST(SearchPatternScan, BlocksOfNearMatchesAgreeWithANaiveScan)
+{
+    // Whole blocks of one letter with a few others sprinkled in, against long patterns of
+    // that letter: almost every position looks like a match at its ends, so the scan runs
+    // out of patience with its candidates and finishes the block another way. Either way
+    // the answer must be the naive one.
+    std::mt19937 random(1234);
+    for (int round = 0; round < 24; ++round) {
+        const std::size_t size = CVantorixDoc::kMaxRead - random() % 40;
+        const bool matchCase = round % 2 == 0;
+        std::vector<std::uint8_t> data(size, round % 4 < 2 ? 'a' : 'A');
+        for (int k = 0; k < 6; ++k)
+            data[random() % size] = 'b';
+        const std::size_t half = 10 + random() % 60;
+        std::string text = std::string(half, 'a') + "b" + std::string(half, 'a');
+        // Now and then the pattern's own 'b' lands where a sprinkled one is.
+        if (round % 3 == 0) {
+            const std::size_t at = random() % (size - text.size());
+            std::fill_n(data.begin() + static_cast<std::ptrdiff_t>(at), text.size(), 'a');
+            data[at + half] = 'b';
+        }
+        const SearchPattern pattern = EncodeSearchPattern(text, SearchType::Ascii, matchCase);
+        const auto same = [&](std::size_t at) {
+            for (std::size_t i = 0; i < text.size(); ++i) {
+                const auto b = static_cast<std::uint8_t>(text[i]);
+                if (data[at + i] != b && (matchCase || (data[at + i] ^ 0x20) != b))
+                    return false;
+            }
+            return true;
+        };
+        std::ptrdiff_t first = -1;
+        std::ptrdiff_t last = -1;
+        for (std::size_t at = 0; at + text.size() <= size; ++at) {
+            if (data[at + half] == 'b' && same(at)) {
+                if (first < 0)
+                    first = static_cast<std::ptrdiff_t>(at);
+                last = static_cast<std::ptrdiff_t>(at);
+            }
+        }
+        const std::string what = "round " + std::to_string(round);
+        ASSERT_EQ(FindPatternInBlock(data.data(), size, pattern, SearchDirection::Forward), first) << what;
+        ASSERT_EQ(FindPatternInBlock(data.data(), size, pattern, SearchDirection::Backward), last) << what;
+    }
+}
+
 TEST(SearchPatternEncoding, HexTextWithOtherCharactersIsNotSearchable)
 {
     // Read as every hex box reads it: a sign, a letter past F or a comma is not hex.

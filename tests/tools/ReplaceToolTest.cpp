@@ -10,6 +10,8 @@
 #include <QFile>
 
 #include <cerrno>
+#include <optional>
+#include <utility>
 
 #include <sys/stat.h>
 
@@ -198,4 +200,47 @@ TEST(Replace, OnlyASelectionThatIsOneWholeMatchIsReplaced)
     EXPECT_EQ(ReplaceTool::ReplaceOne(*doc, plan, {2, 4}).replaced, 0u);
     EXPECT_EQ(ReplaceTool::ReplaceOne(*doc, plan, {2, 3}).replaced, 1u);
     EXPECT_EQ(PresentedAll(*doc), QByteArray("xx123xxabc"));
+}
+
+TEST(ReplaceAll, TheDocumentIsDirtyExactlyWhereTheReplacementsDifferFromTheFile)
+{
+    // Replace All hands the bytes it scanned to the document, which counts what differs
+    // from them instead of reading the file again: those must be the bytes as they were,
+    // not folded for a case-free search, and not the pending bytes of an earlier edit
+    // taken for the file's.
+    struct Row {
+        const char* name;
+        QByteArray file;
+        // An edit made before Replace All: a byte and where.
+        std::optional<std::pair<FilePos, char>> edit;
+        const char* find;
+        const char* replace;
+        bool matchCase;
+        bool dirty;
+    };
+    const Row rows[] = {
+        {"case-free, the file's own bytes put back", "..ABC....ABC..", std::nullopt, "abc", "ABC", false, false},
+        {"case-free, one match differs", "..ABC....aBC..", std::nullopt, "abc", "ABC", false, true},
+        {"over an earlier edit, the file's bytes put back", "..ABC....ABC..", std::pair<FilePos, char>{9, 'a'},
+         "abc", "ABC", false, false},
+        {"exact, over an earlier edit", "..ABC....ABC..", std::pair<FilePos, char>{3, 'X'}, "AXC", "ABC", true, false},
+        {"exact, a real change", "..ABC....ABC..", std::nullopt, "ABC", "ABD", true, true},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        TempDir dir;
+        auto doc = OpenDocument(dir.Write("a.bin", row.file));
+        ASSERT_TRUE(doc);
+        if (row.edit) {
+            ASSERT_TRUE(doc->SetByte(static_cast<std::uint8_t>(row.edit->second), row.edit->first));
+            ASSERT_TRUE(doc->IsDirty());
+        }
+        const ReplaceResult result = ReplaceTool::ReplaceAll(*doc, Plan(row.find, row.replace, {SearchType::Ascii, row.matchCase}),
+                                                             {0, doc->GetFileLength()});
+        EXPECT_GE(result.replaced, 1u);
+        EXPECT_EQ(doc->IsDirty(), row.dirty);
+        // Taken back, the document is as the edit left it.
+        doc->Undo();
+        EXPECT_EQ(doc->IsDirty(), row.edit.has_value());
+    }
 }

@@ -128,11 +128,11 @@ ReplaceResult ReplaceTool::ReplaceAll(CVantorixDoc& doc, IMatchScanner& scanner,
     ScanStatus status;
     {
         // Every replacement joins one undo step, whatever ends the scan.
-        CVantorixDoc::ChangeGroup group(doc);
-        status = scanner.Scan(doc, range, [&](FilePos at, std::uint64_t length) {
+        CVantorixDoc::ChangeGroup group(doc, CVantorixDoc::ChangeGroup::Journal::InBatches);
+        status = scanner.ScanShown(doc, range, [&](FilePos at, std::uint64_t length, const std::uint8_t* shown) {
             if (length != count)
                 return true;
-            if (doc.SetBytes(replacement.data(), count, at) != static_cast<std::int32_t>(count)) {
+            if (doc.SetBytes(replacement.data(), count, at, shown) != static_cast<std::int32_t>(count)) {
                 unwritable = at;
                 return false;
             }
