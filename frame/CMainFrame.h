@@ -166,6 +166,8 @@ private:
     void AddBarCommands();
     void AddEditCommands();
     void AddBarToggle(int id, const QString& prompt, const QString& menuText, CCJToolBar* CMainFrame::*bar);
+    // The View menu: the bars, the docks, the display settings and the journal setting.
+    void AddViewCommands();
     // View > Keep Journal of Unsaved Changes: the setting, and every open document follows it.
     void SetEditJournal(bool on);
     void ReplaceDockBars();

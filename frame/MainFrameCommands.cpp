@@ -232,38 +232,7 @@ void CMainFrame::BuildCommandTable()
     AddBarCommands();
     AddToolCommands();
 
-    // View.
-    AddBarToggle(ID_VIEW_TOOLBAR, QStringLiteral("Show or hide the toolbar\nToggle ToolBar"), QStringLiteral("&Toolbar"),
-                 &CMainFrame::m_pMainBar);
-    AddBarToggle(ID_VIEW_SEARCH_BAR, QString(), QStringLiteral("Search Bar"), &CMainFrame::m_pSearchBar);
-    AddBarToggle(ID_VIEW_GOTO_BAR, QString(), QStringLiteral("Goto Bar"), &CMainFrame::m_pGotoBar);
-    AddBarToggle(ID_VIEW_VALUE_BAR, QString(), QStringLiteral("Value Bar"), &CMainFrame::m_pValueBar);
-    m_commands.Add({ID_VIEW_DATA_INSPECTOR, QStringLiteral("Show or hide the Data Inspector\nData Inspector"),
-                    QStringLiteral("Data &Inspector"), {},
-                    [this] {
-                        if (m_pInspector)
-                            m_pInspector->setVisible(m_pInspector->isHidden());
-                    },
-                    [this](CCmdUI& ui) { ui.SetCheck(m_pInspector && !m_pInspector->isHidden()); }});
-    m_commands.Add({CVantorixView::ID_DISPLAY_SETTINGS,
-                    QStringLiteral("Change the bytes per line and the group size of the active window\nDisplay Settings"),
-                    QStringLiteral("&Display Settings..."), {},
-                    [this] {
-                        if (CVantorixView* view = ActiveHexView())
-                            view->OnDisplaySettings();
-                    },
-                    withDocument});
-    m_commands.Add({ID_VIEW_EDIT_JOURNAL,
-                    QStringLiteral("Keep every unsaved change on disk until it is saved, so that a crash loses "
-                                   "none\nJournal of Unsaved Changes"),
-                    QStringLiteral("Keep &Journal of Unsaved Changes"), {},
-                    [this] { SetEditJournal(!CVantorixDoc::JournalEnabled()); },
-                    [](CCmdUI& ui) { ui.SetCheck(CVantorixDoc::JournalEnabled()); }})
-        ->setCheckable(true);
-    m_commands.Add({ID_VIEW_STATUS_BAR, QStringLiteral("Show or hide the status bar\nToggle StatusBar"),
-                    QStringLiteral("&Status Bar"), {},
-                    [this] { statusBar()->setVisible(statusBar()->isHidden()); },
-                    [this](CCmdUI& ui) { ui.SetCheck(!statusBar()->isHidden()); }});
+    AddViewCommands();
 
     // Window. Arranging windows means nothing while they are tabs.
     const auto withWindows = [this](CCmdUI& ui) { ui.Enable(HasActiveDocument() && !IsTabbedDocuments()); };
@@ -464,6 +433,42 @@ void CMainFrame::AddBarToggle(int id, const QString& prompt, const QString& menu
                         const CCJToolBar* target = this->*bar;
                         ui.SetCheck(target && !target->isHidden());
                     }});
+}
+
+void CMainFrame::AddViewCommands()
+{
+    const auto withDocument = EnabledWithDocument();
+    AddBarToggle(ID_VIEW_TOOLBAR, QStringLiteral("Show or hide the toolbar\nToggle ToolBar"), QStringLiteral("&Toolbar"),
+                 &CMainFrame::m_pMainBar);
+    AddBarToggle(ID_VIEW_SEARCH_BAR, QString(), QStringLiteral("Search Bar"), &CMainFrame::m_pSearchBar);
+    AddBarToggle(ID_VIEW_GOTO_BAR, QString(), QStringLiteral("Goto Bar"), &CMainFrame::m_pGotoBar);
+    AddBarToggle(ID_VIEW_VALUE_BAR, QString(), QStringLiteral("Value Bar"), &CMainFrame::m_pValueBar);
+    m_commands.Add({ID_VIEW_DATA_INSPECTOR, QStringLiteral("Show or hide the Data Inspector\nData Inspector"),
+                    QStringLiteral("Data &Inspector"), {},
+                    [this] {
+                        if (m_pInspector)
+                            m_pInspector->setVisible(m_pInspector->isHidden());
+                    },
+                    [this](CCmdUI& ui) { ui.SetCheck(m_pInspector && !m_pInspector->isHidden()); }});
+    m_commands.Add({CVantorixView::ID_DISPLAY_SETTINGS,
+                    QStringLiteral("Change the bytes per line and the group size of the active window\nDisplay Settings"),
+                    QStringLiteral("&Display Settings..."), {},
+                    [this] {
+                        if (CVantorixView* view = ActiveHexView())
+                            view->OnDisplaySettings();
+                    },
+                    withDocument});
+    m_commands.Add({ID_VIEW_EDIT_JOURNAL,
+                    QStringLiteral("Keep every unsaved change on disk until it is saved, so that a crash loses "
+                                   "none\nJournal of Unsaved Changes"),
+                    QStringLiteral("Keep &Journal of Unsaved Changes"), {},
+                    [this] { SetEditJournal(!CVantorixDoc::JournalEnabled()); },
+                    [](CCmdUI& ui) { ui.SetCheck(CVantorixDoc::JournalEnabled()); }})
+        ->setCheckable(true);
+    m_commands.Add({ID_VIEW_STATUS_BAR, QStringLiteral("Show or hide the status bar\nToggle StatusBar"),
+                    QStringLiteral("&Status Bar"), {},
+                    [this] { statusBar()->setVisible(statusBar()->isHidden()); },
+                    [this](CCmdUI& ui) { ui.SetCheck(!statusBar()->isHidden()); }});
 }
 
 void CMainFrame::SetEditJournal(bool on)
