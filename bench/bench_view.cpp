@@ -216,6 +216,10 @@ int Run()
                                      "view_repaint/start", 1.2);
     within &= vtx::bench::PrintRatio(times, "view_repaint_60_rows_1M_pending_vs_none", "view_repaint/million_pending",
                                      "view_repaint/start", 1.5);
+    // The same in CPU time: on a shared machine the wall clock of one repaint also holds the
+    // time other programs ran, which can put either side ahead by a third.
+    within &= vtx::bench::PrintRatio(times, "view_repaint_60_rows_1M_pending_vs_none_cpu", "view_repaint/million_pending",
+                                     "view_repaint/start", 1.5, vtx::bench::RatioReporter::Clock::Cpu);
     within &= vtx::bench::PrintRatio(times, "view_end_and_repaint_64GiB_vs_1MiB", "view_end/large", "view_end/small", 1.2);
     within &= vtx::bench::PrintRatio(times, "view_type_one_byte_end_vs_start_64GiB", "view_type/end", "view_type/start", 1.2);
 

@@ -193,6 +193,10 @@ public:
     // none). A save's rollback record is written either way.
     static void SetJournalEnabled(bool enabled);
     [[nodiscard]] static bool JournalEnabled();
+    // After the setting changed while the document is open: off removes its journal; on
+    // starts one for a writable document, holding the pending changes as one step. A
+    // journal left on disk for later (recovery put off) is not replaced.
+    void FollowJournalSetting();
     [[nodiscard]] bool IsJournaled() const { return m_journal.IsOpen(); }
     [[nodiscard]] const EditJournal& Journal() const { return m_journal; }
     // At start-up: puts back the files whose save a crash cut short (complete rollback

@@ -592,4 +592,38 @@ void CVantorixDoc::RecoverAtStartup(const OpenForRecovery& open)
     }
 }
 
+void CVantorixDoc::FollowJournalSetting()
+{
+    if (!JournalEnabled()) {
+        if (m_journal.IsOpen())
+            DropJournal();
+        return;
+    }
+    if (m_journal.IsOpen() || !m_bFileOpen || m_bReadOnly)
+        return;
+    if (m_canonicalPath.empty())
+        m_canonicalPath = CanonicalOf(m_path);
+    // Changes kept for a later recovery, or by a newer version, are not ours to overwrite.
+    const JournalContents kept = EditJournal::Read(EditJournal::JournalPathFor(m_canonicalPath));
+    const bool holdsChanges = (kept.status == JournalContents::Status::Complete ||
+                               kept.status == JournalContents::Status::Torn) && !kept.records.empty();
+    if (holdsChanges || kept.status == JournalContents::Status::NewerFormat) {
+        Trace(QStringLiteral("journal of %1 is kept for later; this window keeps none").arg(m_path));
+        return;
+    }
+    // The changes made so far go in as one step: a crash now loses none of them.
+    JournalRecord pending;
+    pending.timeMs = NowMs();
+    for (const PendingRun& run : m_pending.Runs()) {
+        const bool fill = run.GetKind() == PendingRun::Kind::Pattern;
+        const std::size_t stored = fill ? run.PatternSize() : static_cast<std::size_t>(run.Length());
+        pending.runs.push_back(JournalRun{run.Start(), run.Length(), fill, {run.Data(), run.Data() + stored}});
+    }
+    std::vector<JournalRecord> records;
+    if (!pending.runs.empty())
+        records.push_back(std::move(pending));
+    if (!m_journal.Start(m_canonicalPath, m_file.Identity(), records))
+        GiveUpJournal(m_journal.LastError());
+}
+
 } // namespace vtx

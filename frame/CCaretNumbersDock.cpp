@@ -60,7 +60,13 @@ CCaretNumbersDock::CCaretNumbersDock(QWidget* parent) : QDockWidget(QStringLiter
     m_pBigEndian->setObjectName(QStringLiteral("bigEndian"));
     m_pBigEndian->setFocusPolicy(Qt::TabFocus);
     grid->addWidget(m_pBigEndian, static_cast<int>(m_values.size()) + 1, 0, 1, 2);
-    grid->setRowStretch(static_cast<int>(m_values.size()) + 2, 1);
+    m_pNote = new QLabel(body);
+    m_pNote->setObjectName(QStringLiteral("note"));
+    m_pNote->setWordWrap(true);
+    m_pNote->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    m_pNote->hide();
+    grid->addWidget(m_pNote, static_cast<int>(m_values.size()) + 2, 0, 1, 2);
+    grid->setRowStretch(static_cast<int>(m_values.size()) + 3, 1);
     grid->setColumnStretch(1, 1);
     setWidget(body);
     connect(m_pBigEndian, &QCheckBox::toggled, this, &CCaretNumbersDock::ShowValues);
@@ -79,31 +85,39 @@ QString CCaretNumbersDock::ValueText(const QString& name) const
     return {};
 }
 
+QString CCaretNumbersDock::NoteText() const
+{
+    return m_pNote->text();
+}
+
+void CCaretNumbersDock::SetNote(const QString& text)
+{
+    m_pNote->setText(text);
+    m_pNote->setVisible(!text.isEmpty());
+}
+
 void CCaretNumbersDock::ShowAt(CVantorixDoc* doc, FilePos position)
 {
     // The caret moved or the window changed: a value being typed no longer has its place.
     EndEdit();
-    m_nBytes = 0;
-    m_nPosition = position;
-    m_bEditable = doc && doc->IsFileOpen() && !doc->IsReadOnly();
+    m_bHasDocument = doc && doc->IsFileOpen();
+    m_bReadOnly = m_bHasDocument && doc->IsReadOnly();
+    m_caret = m_bHasDocument ? ReadCaretBytes(*doc, position) : CaretBytes{position};
+    // The same words the status bar uses for the ?? cells.
+    m_readFailure = m_caret.error != 0 ? doc->ReadFailureText(m_caret.FailedAt(), m_caret.error) : QString();
     const FilePos length = doc ? doc->GetFileLength() : 0;
-    // Past the end there is nothing to read: a read there only finds the end.
-    if (doc && doc->IsFileOpen() && position < length) {
-        const std::int32_t read = doc->ReadBytes(m_bytes.data(), kMaxInspectedBytes, position);
-        m_nBytes = read > 0 ? static_cast<std::size_t>(read) : 0;
-    }
     m_pOffset->setText(doc ? QString::fromLatin1(OffsetText(position, AddressDigits(length)))
                            : QStringLiteral("-"));
+    SetNote(m_readFailure);
     ShowValues();
 }
 
 void CCaretNumbersDock::ShowValues()
 {
-    const std::span<const std::uint8_t> bytes(m_bytes.data(), m_nBytes);
-    const auto texts = InspectedValueTexts(bytes, IsBigEndian());
+    const auto texts = CaretValueTexts(m_caret, IsBigEndian());
     for (std::size_t i = 0; i < texts.size(); ++i)
         m_values[i]->setText(QString::fromStdString(texts[i]));
-    m_values[kBinaryRow]->setText(QString::fromStdString(BinaryText(bytes)));
+    m_values[kBinaryRow]->setText(QString::fromStdString(CaretBinaryText(m_caret)));
 }
 
 bool CCaretNumbersDock::eventFilter(QObject* watched, QEvent* event)
@@ -159,12 +173,29 @@ bool CCaretNumbersDock::BeginEdit(const QString& name)
     return false;
 }
 
+QString CCaretNumbersDock::EditRefusal(std::size_t row) const
+{
+    // Only a whole, readable value inside the file of a document that takes changes.
+    const std::size_t size = InspectedTypeSize(static_cast<InspectedType>(row));
+    if (!m_bHasDocument)
+        return QStringLiteral("There is no document to change.");
+    if (m_bReadOnly)
+        return QString::fromLatin1(CVantorixDoc::kReadOnlyText);
+    if (m_caret.Unreadable(size))
+        return m_readFailure;
+    if (m_caret.count < size)
+        return QStringLiteral("%1 at the caret would run past the end of the file.").arg(m_names[row]->text());
+    return {};
+}
+
 bool CCaretNumbersDock::BeginEditRow(std::size_t row)
 {
-    const auto type = static_cast<InspectedType>(row);
-    // Only a whole value inside the file of a document that takes changes.
-    if (row >= kInspectedTypeCount || !m_bEditable || m_nBytes < InspectedTypeSize(type))
+    if (row >= kInspectedTypeCount)
         return false;
+    if (const QString refusal = EditRefusal(row); !refusal.isEmpty()) {
+        SetNote(refusal);
+        return false;
+    }
     EndEdit();
     m_nEditRow = row;
     m_pEditor = new QLineEdit(m_values[row]->text(), m_values[row]->parentWidget());
@@ -218,7 +249,7 @@ void CCaretNumbersDock::CommitEdit()
     {
         // One Undo takes the whole value back.
         CVantorixDoc::ChangeGroup group(*doc);
-        written = doc->SetBytes(bytes.data(), size, m_nPosition);
+        written = doc->SetBytes(bytes.data(), size, m_caret.position);
     }
     if (written != static_cast<std::int32_t>(size)) {
         if (written < 0)
@@ -229,7 +260,7 @@ void CCaretNumbersDock::CommitEdit()
     }
     for (CView* view : doc->GetViews())
         view->update();
-    ShowAt(doc, m_nPosition);
+    ShowAt(doc, m_caret.position);
 }
 
 } // namespace vtx

@@ -187,6 +187,8 @@ private:
     // The focus into a bar box, its text selected.
     void FocusBox(CCJComboBox* box);
     void AddBarToggle(int id, const QString& prompt, const QString& menuText, CCJToolBar* CMainFrame::*bar);
+    // View > Keep Journal of Unsaved Changes: the setting, and every open document follows it.
+    void SetEditJournal(bool on);
     void ReplaceDockBars();
     CCJToolBar* CreateBar(const QString& title, const QString& objectName, int resourceId);
     CCJComboBox* EmbedBox(CCJToolBar* bar, int id, int width, int listHeight, const QString& objectName);

@@ -88,7 +88,8 @@ const std::vector<PopupLayout>& MenuLayout(int menuId)
     };
     static const PopupLayout view{QStringLiteral("&View"),
                                   {ID_VIEW_TOOLBAR, ID_VIEW_SEARCH_BAR, ID_VIEW_GOTO_BAR, ID_VIEW_VALUE_BAR,
-                                   ID_VIEW_STATUS_BAR, ID_VIEW_DATA_INSPECTOR, ID_VIEW_BOOKMARKS}};
+                                   ID_VIEW_STATUS_BAR, ID_VIEW_DATA_INSPECTOR, ID_VIEW_BOOKMARKS, SEP,
+                                   ID_VIEW_EDIT_JOURNAL}};
     // With a document the View menu also reaches the active window's display settings.
     static const PopupLayout viewWithDocument{
         view.title, [] {
@@ -259,6 +260,8 @@ struct CMainFrame::CommandRows {
     }
     static void ViewStatusBar(CMainFrame& frame, int) { frame.statusBar()->setVisible(frame.statusBar()->isHidden()); }
     static void UpdateStatusBar(CMainFrame& frame, CCmdUI& ui) { ui.SetCheck(!frame.statusBar()->isHidden()); }
+    static void EditJournal(CMainFrame& frame, int) { frame.SetEditJournal(!CVantorixDoc::JournalEnabled()); }
+    static void UpdateEditJournal(CMainFrame&, CCmdUI& ui) { ui.SetCheck(CVantorixDoc::JournalEnabled()); }
 
     static void WindowNew(CMainFrame& frame, int) { frame.OnWindowNew(); }
     static void Cascade(CMainFrame& frame, int) { frame.MDICascade(); }
@@ -410,6 +413,9 @@ const CMainFrame::OwnCommand CMainFrame::CommandRows::kView[] = {
     {CVantorixView::ID_DISPLAY_SETTINGS,
      "Change the bytes per line and the group size of the active window\nDisplay Settings", "&Display Settings...", {},
      &DisplaySettings, &UpdateWithDocument},
+    {ID_VIEW_EDIT_JOURNAL,
+     "Keep every unsaved change on disk until it is saved, so that a crash loses none\nJournal of Unsaved Changes",
+     "Keep &Journal of Unsaved Changes", {}, &EditJournal, &UpdateEditJournal, true},
     {ID_VIEW_STATUS_BAR, "Show or hide the status bar\nToggle StatusBar", "&Status Bar", {}, &ViewStatusBar,
      &UpdateStatusBar},
 };
@@ -536,6 +542,25 @@ void CMainFrame::AddBarToggle(int id, const QString& prompt, const QString& menu
                         const CCJToolBar* target = this->*bar;
                         ui.SetCheck(target && !target->isHidden());
                     }});
+}
+
+void CMainFrame::SetEditJournal(bool on)
+{
+    // Kept for the next start (the application reads it before any document opens), and
+    // followed at once by every open document.
+    if (const CWinApp* app = AfxGetApp()) {
+        const std::unique_ptr<QSettings> settings = app->GetProfile();
+        settings->setValue(QStringLiteral("Settings/EditJournal"), on);
+        settings->sync();
+        if (settings->status() != QSettings::NoError)
+            Trace(QStringLiteral("settings %1 could not be written").arg(settings->fileName()));
+    }
+    CVantorixDoc::SetJournalEnabled(on);
+    if (CDocManager* manager = DocManager())
+        for (CDocument* document : manager->GetDocuments())
+            if (auto* doc = dynamic_cast<CVantorixDoc*>(document))
+                doc->FollowJournalSetting();
+    m_commands.Update(ID_VIEW_EDIT_JOURNAL);
 }
 
 void CMainFrame::RebuildMenus()

@@ -73,6 +73,7 @@ inline constexpr int ID_VIEW_SEARCH_BAR = 32789;
 inline constexpr int ID_VIEW_GOTO_BAR = 32790;
 inline constexpr int ID_VIEW_VALUE_BAR = 32791;
 inline constexpr int ID_VIEW_DATA_INSPECTOR = 32900;
+inline constexpr int ID_VIEW_EDIT_JOURNAL = 32905;  // Keep Journal of Unsaved Changes
 inline constexpr int ID_SEARCH_MATCH_CASE = 32920;  // "Match case" in the search type menu
 inline constexpr int ID_EDIT_COPY_HEX = 32921;
 inline constexpr int ID_FIND_PREVIOUS = 32922;

@@ -9,6 +9,7 @@
 #include "res/CommandIds.h"
 #include "view/CDisplaySettingsDlg.h"
 #include "view/CFillDlg.h"
+#include "view/CaretBytes.h"
 #include "view/DisplayPreferences.h"
 #include "view/CVantorixViewShared.h"
 #include "view/ClipboardText.h"
@@ -557,16 +558,14 @@ void CVantorixView::UpdateValueBar()
     CVantorixDoc* doc = GetDocument();
     const FilePos position = m_nCaretPos;
     // Past the end there is no byte to show; the boxes show the offset and 0.
-    std::uint8_t value = 0;
-    if (doc && position < FileLength()) {
-        if (const int error = doc->ReadByte(position, value); error != 0) {
-            // A byte that cannot be read has no value to show, not a 0.
-            MainFrameServices().ShowCaretUnreadable(position, m_nAddressDigits);
-            SetStatus(doc->ReadFailureText(position, error));
-            return;
-        }
+    const CaretBytes caret = doc ? ReadCaretBytes(*doc, position, 1) : CaretBytes{position};
+    if (caret.CaretUnreadable()) {
+        // A byte that cannot be read has no value to show, not a 0.
+        MainFrameServices().ShowCaretUnreadable(position, m_nAddressDigits);
+        SetStatus(doc->ReadFailureText(caret.FailedAt(), caret.error));
+        return;
     }
-    MainFrameServices().ShowCaretInfo(position, value, m_nAddressDigits);
+    MainFrameServices().ShowCaretInfo(position, caret.count > 0 ? caret.bytes[0] : 0, m_nAddressDigits);
 }
 
 void CVantorixView::OnUpdateIndicatorOvr(CCmdUI& cmdUI)
@@ -630,10 +629,13 @@ QString CVantorixView::CaretPositionText() const
 {
     // The caret cell outlives the blinking caret (which goes with the focus), so the pane
     // keeps the offset when the focus comes back without a click.
-    const CVantorixDoc* doc = GetDocument();
+    CVantorixDoc* doc = GetDocument();
     if (!doc || !doc->IsFileOpen())
         return {};
-    return QString::fromStdString(vtx::CaretPositionText(m_nCaretPos, SelectionLength(), m_nAddressDigits));
+    // A byte that cannot be read is said so beside its offset, as its ?? cell shows it.
+    const std::string unreadable = CaretUnreadableReason(ReadCaretBytes(*doc, m_nCaretPos, 1));
+    return QString::fromStdString(
+        vtx::CaretPositionText(m_nCaretPos, SelectionLength(), m_nAddressDigits, unreadable));
 }
 
 void CVantorixView::ShowCaretPosition()

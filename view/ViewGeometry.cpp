@@ -417,11 +417,14 @@ std::string AddressText(FilePos pos, std::int32_t digits)
     return OffsetText(pos, digits) + ':';
 }
 
-std::string CaretPositionText(FilePos pos, FilePos selectionLength, std::int32_t digits)
+std::string CaretPositionText(FilePos pos, FilePos selectionLength, std::int32_t digits,
+                              std::string_view unreadableReason)
 {
     std::string text = "Offset: " + OffsetText(pos, digits) + " (" + std::to_string(pos) + ")";
     if (selectionLength > 0)
         text += "   Selected: " + std::to_string(selectionLength) + (selectionLength == 1 ? " byte" : " bytes");
+    if (!unreadableReason.empty())
+        text.append("   Unreadable: ").append(unreadableReason);
     return text;
 }
 

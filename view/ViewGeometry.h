@@ -15,6 +15,7 @@
 #include <optional>
 #include <span>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace vtx {
@@ -206,9 +207,12 @@ struct RowSpan {
 // The same with a colon: a row's address.
 [[nodiscard]] std::string AddressText(FilePos pos, std::int32_t digits = kAddressDigits);
 // The status bar's caret pane: "Offset: 0000001F (31)", and while a selection exists
-// "Offset: 0000001F (31)   Selected: 4 bytes". A selection length of 0 means none.
+// "Offset: 0000001F (31)   Selected: 4 bytes". A selection length of 0 means none. When
+// the byte under the caret cannot be read, `unreadableReason` (the system's text) follows:
+// "Offset: 0000001F (31)   Unreadable: Input/output error".
 [[nodiscard]] std::string CaretPositionText(FilePos pos, FilePos selectionLength,
-                                            std::int32_t digits = kAddressDigits);
+                                            std::int32_t digits = kAddressDigits,
+                                            std::string_view unreadableReason = {});
 
 // A scroll bar holds int positions; a document's pixel height can exceed them (few bytes
 // per row in a large file). The mapping scales pixel positions down by a whole factor when

@@ -41,6 +41,7 @@ public:
     bool GetMatchCase() const override { return matchCase; }
     bool IsSigned() const override { return false; }
     void ShowCaretInfo(FilePos offset, std::uint8_t value, int) override { caretInfo.emplace_back(offset, value); }
+    void ShowCaretUnreadable(FilePos offset, int) override { unreadableCarets.push_back(offset); }
     void SetStatusText(const QString& text) override { statusTexts.push_back(text); }
     void SetOverwriteIndicator(bool on) override { overwrite.push_back(on); }
     void ShowCaretPosition(const QString& text) override { caretPosition = text; }
@@ -52,6 +53,7 @@ public:
     SearchType searchType = SearchType::Ascii;
     bool matchCase = true;
     std::vector<std::pair<FilePos, std::uint8_t>> caretInfo;
+    std::vector<FilePos> unreadableCarets;
     QStringList statusTexts;
     std::vector<bool> overwrite;
     QString caretPosition;
