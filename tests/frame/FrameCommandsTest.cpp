@@ -143,7 +143,7 @@ INSTANTIATE_TEST_SUITE_P(
         CommandExpectation{"GotoHexBox", ID_GOTO_HEX, "", "Go To Hex Address", false, true, true},
         CommandExpectation{"Signed", ID_SIGN_SIGNED, "", "Show Signed Value", true, true, true},
         CommandExpectation{"MatchCase", ID_SEARCH_MATCH_CASE, "",
-                           "Match upper and lower case in Ascii and Unicode searches", true, true, true},
+                           "Match upper and lower case in Ascii, Unicode and regular-expression searches", true, true, true},
         CommandExpectation{"Cascade", ID_WINDOW_CASCADE, "", "Arrange windows so they overlap", false, false, true},
         CommandExpectation{"Tabbed", ID_WINDOW_TABBED, "", "Show the document windows as tabs", true, true, true},
         CommandExpectation{"KeyboardShortcuts", ID_HELP_KEYBOARD, "F1", "List every command with its keys", false,
