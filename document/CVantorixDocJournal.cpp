@@ -224,6 +224,15 @@ void PutBackCutShortSaves()
     }
 }
 
+// An editor holds the file now (this one, for a file named on the command line, or another
+// running copy): its journal is that editor's live one, neither left behind nor ours to
+// offer or remove.
+bool HeldByAnEditor(const std::string& path)
+{
+    CFile probe;
+    return probe.Open(path) == CFile::OpenError::Locked;
+}
+
 } // namespace
 
 void CVantorixDoc::SetJournalEnabled(bool enabled)
@@ -562,6 +571,8 @@ void CVantorixDoc::RecoverAtStartup(const OpenForRecovery& open)
         const JournalContents contents = EditJournal::Read(journalPath);
         if ((contents.status != JournalContents::Status::Complete && contents.status != JournalContents::Status::Torn) ||
             EditJournal::JournalPathFor(contents.path) != journalPath)
+            continue;
+        if (HeldByAnEditor(contents.path))
             continue;
         const QString path = QFile::decodeName(contents.path.c_str());
         const QString name = DisplayName(contents.path);
