@@ -1,6 +1,6 @@
 #include "colors/ColorCodesFile.h"
 
-#include "colors/NumberText.h"
+#include "text/NumberText.h"
 
 #include <cerrno>
 #include <cstdlib>

@@ -1,6 +1,6 @@
 #include "colors/ParseCodeRange.h"
 
-#include "colors/NumberText.h"
+#include "text/NumberText.h"
 
 namespace vtx {
 

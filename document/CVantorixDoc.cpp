@@ -1,7 +1,7 @@
 #include "CVantorixDoc.h"
 
 // this program
-#include "document/HexText.h"
+#include "text/HexText.h"
 #include "framework/CView.h"
 #include "framework/MessageBox.h"
 #include "framework/Trace.h"

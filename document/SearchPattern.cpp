@@ -1,6 +1,6 @@
 #include "SearchPattern.h"
 
-#include "HexText.h"
+#include "text/HexText.h"
 
 #include <algorithm>
 #include <array>

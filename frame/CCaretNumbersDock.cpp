@@ -2,7 +2,7 @@
 
 // this program
 #include "document/CVantorixDoc.h"
-#include "document/CaretNumbers.h"
+#include "text/CaretNumbers.h"
 #include "framework/CView.h"
 #include "framework/MessageBox.h"
 #include "view/ViewGeometry.h"

@@ -7,7 +7,7 @@
 #include "chrome/CCJToolBar.h"
 #include "chrome/MenuEvents.h"
 #include "colors/ColorCodesFile.h"
-#include "colors/NumberText.h"
+#include "text/NumberText.h"
 #include "colors/ShippedColorCodes.h"
 #include "frame/ApplicationIcon.h"
 #include "tools/compare/CCompareWindow.h"

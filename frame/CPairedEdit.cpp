@@ -1,8 +1,8 @@
 #include "frame/CPairedEdit.h"
 
 // this program
-#include "colors/NumberText.h"
-#include "document/HexText.h"
+#include "text/NumberText.h"
+#include "text/HexText.h"
 #include "frame/ColorCodeText.h"
 #include "framework/MessageBox.h"
 #include "view/QtColor.h"

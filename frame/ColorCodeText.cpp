@@ -1,6 +1,6 @@
 #include "frame/ColorCodeText.h"
 
-#include "colors/NumberText.h"
+#include "text/NumberText.h"
 #include "colors/ParseCodeRange.h"
 
 #include <string>

@@ -1,6 +1,6 @@
 // Code texts against the C library: each part must read exactly as strtol base 16 reads
 // it (clamped to a 32-bit long), and the range must obey its rules.
-#include "colors/NumberText.h"
+#include "text/NumberText.h"
 #include "colors/ParseCodeRange.h"
 
 #include <algorithm>

@@ -1,4 +1,4 @@
-#include "document/CaretNumbers.h"
+#include "text/CaretNumbers.h"
 
 // std
 #include <bit>

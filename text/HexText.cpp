@@ -1,4 +1,4 @@
-#include "HexText.h"
+#include "text/HexText.h"
 
 namespace vtx {
 

@@ -1,4 +1,4 @@
-#include "colors/NumberText.h"
+#include "text/NumberText.h"
 
 #include <limits>
 

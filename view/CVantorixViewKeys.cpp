@@ -2,7 +2,7 @@
 #include "CVantorixView.h"
 
 // this program
-#include "document/HexText.h"
+#include "text/HexText.h"
 #include "framework/CWinApp.h"
 #include "framework/MessageBox.h"
 #include "framework/Trace.h"

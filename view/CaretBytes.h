@@ -6,7 +6,7 @@
 // the drawing does, so what the panes say matches the ?? cells on the screen.
 
 // this program
-#include "document/CaretNumbers.h"
+#include "text/CaretNumbers.h"
 #include "platform/FilePos.h"
 
 // Qt

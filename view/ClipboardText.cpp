@@ -1,6 +1,6 @@
 #include "ClipboardText.h"
 
-#include "document/HexText.h"
+#include "text/HexText.h"
 
 namespace vtx {
 

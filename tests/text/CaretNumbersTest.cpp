@@ -1,5 +1,5 @@
 // The Data Inspector's values, decoded without a window.
-#include "document/CaretNumbers.h"
+#include "text/CaretNumbers.h"
 
 #include <gtest/gtest.h>
 

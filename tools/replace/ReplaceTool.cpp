@@ -2,7 +2,7 @@
 
 // this program
 #include "document/CVantorixDoc.h"
-#include "document/HexText.h"
+#include "text/HexText.h"
 
 // std
 #include <algorithm>
