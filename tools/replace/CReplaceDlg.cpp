@@ -182,15 +182,26 @@ std::optional<ReplacePlan> CReplaceDlg::PreparePlan()
     return plan;
 }
 
-void CReplaceDlg::Replace()
+std::optional<CReplaceDlg::Target> CReplaceDlg::PrepareTarget()
 {
     const QPointer<CVantorixView> view = m_hooks.activeView ? m_hooks.activeView() : nullptr;
     CVantorixDoc* doc = view ? view->GetDocument() : nullptr;
     if (!doc || m_bBusy)
-        return;
-    const std::optional<ReplacePlan> plan = PreparePlan();
+        return std::nullopt;
+    std::optional<ReplacePlan> plan = PreparePlan();
     if (!plan)
+        return std::nullopt;
+    return Target{view, doc, std::move(*plan)};
+}
+
+void CReplaceDlg::Replace()
+{
+    const std::optional<Target> target = PrepareTarget();
+    if (!target)
         return;
+    const QPointer<CVantorixView> view = target->view;
+    CVantorixDoc* doc = target->doc;
+    const ReplacePlan* plan = &target->plan;
     // The selected match (as Find Next leaves it) is replaced; then, either way, the next
     // match is looked for.
     if (const std::optional<ByteRange> selected = view->SelectedRange();
@@ -209,13 +220,12 @@ void CReplaceDlg::Replace()
 
 void CReplaceDlg::ReplaceAll()
 {
-    const QPointer<CVantorixView> view = m_hooks.activeView ? m_hooks.activeView() : nullptr;
-    CVantorixDoc* doc = view ? view->GetDocument() : nullptr;
-    if (!doc || m_bBusy)
+    const std::optional<Target> target = PrepareTarget();
+    if (!target)
         return;
-    const std::optional<ReplacePlan> plan = PreparePlan();
-    if (!plan)
-        return;
+    const QPointer<CVantorixView> view = target->view;
+    CVantorixDoc* doc = target->doc;
+    const ReplacePlan* plan = &target->plan;
     // A selection longer than one match is the range to work on; one match selected (as
     // Find Next leaves it) or none means the whole document.
     ByteRange range{0, doc->GetFileLength()};

@@ -7,6 +7,7 @@
 #include "tools/replace/ReplaceTool.h"
 
 #include <QDialog>
+#include <QPointer>
 
 #include <functional>
 #include <optional>
@@ -61,6 +62,14 @@ private:
     void Tell(const QString& message);
     // The texts as a plan for replacing, or, after telling the user why not, nothing.
     std::optional<ReplacePlan> PreparePlan();
+    // What Replace and Replace All work on: the active view, its document and the plan;
+    // nothing while a Replace All runs, without a document, or when the plan is refused.
+    struct Target {
+        QPointer<CVantorixView> view;
+        CVantorixDoc* doc;
+        ReplacePlan plan;
+    };
+    std::optional<Target> PrepareTarget();
 
     Hooks m_hooks;
     QLineEdit* m_pFind;
