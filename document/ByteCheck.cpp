@@ -44,6 +44,9 @@ void ByteCheck::Block(const std::uint8_t* block)
 
 void ByteCheck::Add(const std::uint8_t* data, std::size_t size)
 {
+    // An empty piece may come without a buffer at all; memcpy must not see its null.
+    if (size == 0)
+        return;
     m_total += size;
     if (m_carried > 0) {
         const std::size_t take = std::min(size, sizeof m_carry - m_carried);
