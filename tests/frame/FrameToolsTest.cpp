@@ -38,13 +38,14 @@ TEST_F(FrameTest, ChecksumKeyShowsTheSelectionsChecksums)
     StartWith(QByteArray("123456789abcdef"));
     QString crc;
     QString range;
-    SetChecksumDialogShower([&](CChecksumDlg& dialog) {
+    CChecksumDlg::SetModalRunner([&](CChecksumDlg& dialog) {
         crc = dialog.ValueEdit(ChecksumAlgorithm::Crc32)->text();
         range = dialog.RangeText();
+        return QDialog::Accepted;
     });
     DragBytes(0, 8);
     Key(Qt::Key_K, Qt::ControlModifier | Qt::ShiftModifier);
-    SetChecksumDialogShower({});
+    CChecksumDlg::SetModalRunner({});
     EXPECT_EQ(crc, QStringLiteral("cbf43926"));
     EXPECT_EQ(range, QStringLiteral("Selection: 00000000 to 00000008, 9 bytes"));
     const QMenu* tools = Frame()->GetMenuPopup(IDR_VANTORTYPE, QStringLiteral("&Tools"));

@@ -262,16 +262,17 @@ protected:
         m_doc = OpenDocument(m_path);
         ASSERT_TRUE(m_doc);
         ProgressRun::SetDelayMs(0);
-        SetChecksumDialogShower([this](CChecksumDlg& dialog) {
+        CChecksumDlg::SetModalRunner([this](CChecksumDlg& dialog) {
             ++m_nShown;
             m_rangeText = dialog.RangeText();
             m_sha256 = dialog.ValueEdit(ChecksumAlgorithm::Sha256)->text();
             QTest::mouseClick(dialog.CopyButton(), Qt::LeftButton);
+            return QDialog::Accepted;
         });
     }
     void TearDown() override
     {
-        SetChecksumDialogShower({});
+        CChecksumDlg::SetModalRunner({});
         ProgressRun::SetDelayMs(1000);
     }
 

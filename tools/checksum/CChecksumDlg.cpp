@@ -24,8 +24,6 @@ namespace vtx {
 
 namespace {
 
-ChecksumDialogShower g_shower;
-
 QString Offset(FilePos position)
 {
     return QString::number(position, 16).toUpper().rightJustified(8, QLatin1Char('0'));
@@ -91,11 +89,6 @@ void CChecksumDlg::CopyAll()
         clipboard->setText(QString::fromLatin1(ChecksumLines(m_values)));
 }
 
-void SetChecksumDialogShower(ChecksumDialogShower shower)
-{
-    g_shower = std::move(shower);
-}
-
 void RunChecksumCommand(QWidget* parent, CVantorixDoc& doc, std::optional<ByteRange> selection)
 {
     const bool whole = !selection || selection->Empty();
@@ -123,10 +116,7 @@ void RunChecksumCommand(QWidget* parent, CVantorixDoc& doc, std::optional<ByteRa
         break;
     }
     CChecksumDlg dialog(outcome, whole, parent);
-    if (g_shower)
-        g_shower(dialog);
-    else
-        dialog.exec();
+    dialog.DoModal();
 }
 
 } // namespace vtx

@@ -3,6 +3,7 @@
 // algorithm, and a button that copies them all as "NAME  VALUE" lines.
 
 // this program
+#include "framework/ModalRunner.h"
 #include "tools/checksum/ChecksumTool.h"
 
 // Qt
@@ -18,7 +19,7 @@ class QPushButton;
 
 namespace vtx {
 
-class CChecksumDlg : public QDialog
+class CChecksumDlg : public QDialog, public ModalRunnable<CChecksumDlg>
 {
     Q_OBJECT
 public:
@@ -29,6 +30,8 @@ public:
     [[nodiscard]] QPushButton* CopyButton() const { return m_pCopy; }
     // Puts every value on the clipboard as "NAME  VALUE" lines.
     void CopyAll();
+    // Shows the values until the user closes the dialog (a test's runner plays the user).
+    void DoModal() { (void)RunModal(); }
 
 private:
     std::vector<ChecksumValue> m_values;
@@ -39,10 +42,8 @@ private:
 
 // The Checksum command: the checksums of the selection, or of the whole document when
 // there is none, computed with progress (Esc stops it without a result) and shown in the
-// dialog; a read error is told with its place and reason. The dialog is modal; tests replace
-// how it is shown with SetChecksumDialogShower.
+// dialog; a read error is told with its place and reason. The dialog is modal (tests give
+// CChecksumDlg a modal runner).
 void RunChecksumCommand(QWidget* parent, CVantorixDoc& doc, std::optional<ByteRange> selection);
-using ChecksumDialogShower = std::function<void(CChecksumDlg&)>;
-void SetChecksumDialogShower(ChecksumDialogShower shower);
 
 } // namespace vtx
