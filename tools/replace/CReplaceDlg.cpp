@@ -196,26 +196,23 @@ std::optional<CReplaceDlg::Target> CReplaceDlg::PrepareTarget()
 
 void CReplaceDlg::Replace()
 {
+    // The selected match (as Find Next leaves it) is replaced; then, either way, the next
+    // match is looked for.
     const std::optional<Target> target = PrepareTarget();
     if (!target)
         return;
-    const QPointer<CVantorixView> view = target->view;
-    CVantorixDoc* doc = target->doc;
-    const ReplacePlan* plan = &target->plan;
-    // The selected match (as Find Next leaves it) is replaced; then, either way, the next
-    // match is looked for.
-    if (const std::optional<ByteRange> selected = view->SelectedRange();
-        selected && ReplaceTool::IsMatch(*doc, *plan, *selected)) {
-        const ReplaceResult result = ReplaceTool::ReplaceOne(*doc, *plan, *selected);
+    if (const std::optional<ByteRange> selected = target->view->SelectedRange();
+        selected && ReplaceTool::IsMatch(*target->doc, target->plan, *selected)) {
+        const ReplaceResult result = ReplaceTool::ReplaceOne(*target->doc, target->plan, *selected);
         Tell(result.message);
         if (result.end != ReplaceResult::End::Done) {
             ShowMessageBox(result.message);
             return;
         }
-        RepaintViewsOf(doc);
+        RepaintViewsOf(target->doc);
     }
-    if (view)
-        view->FindText(m_pFind->text(), ChosenSettings(), SearchDirection::Forward);
+    if (target->view)
+        target->view->FindText(m_pFind->text(), ChosenSettings(), SearchDirection::Forward);
 }
 
 void CReplaceDlg::ReplaceAll()
