@@ -6,6 +6,7 @@
 #include "document/CVantorixDoc.h"
 #include "framework/CView.h"
 #include "framework/MessageBox.h"
+#include "support/TestDocuments.h"
 #include "support/TestSupport.h"
 
 #include <QByteArray>
@@ -23,28 +24,6 @@
 #include <unistd.h>
 
 namespace vtx::test {
-
-// Deterministic, varied bytes: every value occurs, no long runs.
-inline QByteArray Filler(int size, int seed = 0)
-{
-    QByteArray bytes(size, '\0');
-    std::uint32_t x = 2463534242u + static_cast<std::uint32_t>(seed);
-    for (char& b : bytes) {
-        x ^= x << 13;
-        x ^= x >> 17;
-        x ^= x << 5;
-        b = static_cast<char>(x >> 24);
-    }
-    return bytes;
-}
-
-inline std::unique_ptr<CVantorixDoc> OpenDocument(const QString& path)
-{
-    auto doc = std::make_unique<CVantorixDoc>();
-    if (!doc->OnOpenDocument(path))
-        return nullptr;
-    return doc;
-}
 
 // What the document presents at [position, position + count), read through ReadBytes.
 inline QByteArray Presented(CVantorixDoc& doc, FilePos position, std::uint32_t count)

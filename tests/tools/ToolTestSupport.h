@@ -3,6 +3,7 @@
 // run on the same bytes.
 
 #include "document/CVantorixDoc.h"
+#include "support/TestDocuments.h"
 #include "support/TestSupport.h"
 
 #include <QByteArray>
@@ -14,28 +15,6 @@
 #include <memory>
 
 namespace vtx::test {
-
-// Deterministic, varied bytes: every value occurs, no long runs.
-inline QByteArray Filler(int size, int seed = 0)
-{
-    QByteArray bytes(size, '\0');
-    std::uint32_t x = 2463534242u + static_cast<std::uint32_t>(seed);
-    for (char& b : bytes) {
-        x ^= x << 13;
-        x ^= x >> 17;
-        x ^= x << 5;
-        b = static_cast<char>(x >> 24);
-    }
-    return bytes;
-}
-
-inline std::unique_ptr<CVantorixDoc> OpenDocument(const QString& path)
-{
-    auto doc = std::make_unique<CVantorixDoc>();
-    if (!doc->OnOpenDocument(path))
-        return nullptr;
-    return doc;
-}
 
 // Runs a program and gives its standard output, or a text starting "FAILED" that a
 // comparison will show.
