@@ -1,6 +1,7 @@
 #include "CKeyboardShortcutsDlg.h"
 
 // this program
+#include "frame/SearchTypeItems.h"
 #include "res/CommandIds.h"
 
 // Qt
@@ -56,6 +57,10 @@ std::vector<ShortcutEntry> ShortcutEntries(const CommandTable& table)
         for (const QKeySequence& key : row->keys)
             if (!key.isEmpty())
                 keys << key.toString(QKeySequence::NativeText);
+        for (const SearchBoxKey& boxKey : kSearchBoxKeys)
+            if (boxKey.id == id)
+                keys << QStringLiteral("%1 in the search box")
+                            .arg(QKeySequence(Qt::ALT | Qt::Key(boxKey.key)).toString(QKeySequence::NativeText));
         entries.push_back({id, name, keys.join(QStringLiteral(", "))});
     }
     return entries;

@@ -197,12 +197,10 @@ void CMainFrame::ConnectEnterKeys()
     connect(m_pSearchBox->lineEdit(), &QLineEdit::returnPressed, this, &CMainFrame::OnFind);
     // The search modes switch from the keyboard without leaving the box. Keys reach the
     // box or its edit field, whichever holds the focus: both listen.
-    auto* modeKeys = new SearchModeKeys(
-        m_pSearchBox, {{Qt::Key_1, [this] { SetSearchType(SearchType::Ascii); }},
-                       {Qt::Key_2, [this] { SetSearchType(SearchType::Hex); }},
-                       {Qt::Key_3, [this] { SetSearchType(SearchType::Unicode); }},
-                       {Qt::Key_4, [this] { SetSearchType(SearchType::Regex); }},
-                       {Qt::Key_C, [this] { m_commands.Execute(ID_SEARCH_MATCH_CASE); }}});
+    std::map<int, std::function<void()>> keys;
+    for (const SearchBoxKey& boxKey : kSearchBoxKeys)
+        keys[boxKey.key] = [this, id = boxKey.id] { m_commands.Execute(id); };
+    auto* modeKeys = new SearchModeKeys(m_pSearchBox, std::move(keys));
     m_pSearchBox->installEventFilter(modeKeys);
     m_pSearchBox->lineEdit()->installEventFilter(modeKeys);
     for (QComboBox* box : {static_cast<QComboBox*>(m_pHexBox), static_cast<QComboBox*>(m_pDecBox)})

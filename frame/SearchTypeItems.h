@@ -14,6 +14,17 @@ struct SearchTypeItem {
     const char* menuText;
     SearchType type;
 };
+
+// The keys that switch the search modes while the search box has the focus (with Alt):
+// the frame binds them and the Keyboard Shortcuts page lists them, both from here.
+struct SearchBoxKey {
+    int id;
+    char key;
+};
+inline constexpr SearchBoxKey kSearchBoxKeys[] = {
+    {ID_SEARCH_ASCII, '1'}, {ID_SEARCH_HEX, '2'}, {ID_SEARCH_UNICODE, '3'}, {ID_SEARCH_REGEX, '4'},
+    {ID_SEARCH_MATCH_CASE, 'C'},
+};
 inline constexpr SearchTypeItem kSearchTypeItems[] = {
     {ID_SEARCH_ASCII, "Set Search Type to Ascii String", "Search &Ascii", SearchType::Ascii},
     {ID_SEARCH_HEX, "Set Search Type to Hex", "Search &Hex", SearchType::Hex},

@@ -102,6 +102,9 @@ TEST_F(FrameTest, TheKeyboardShortcutsPageListsTheCommandTableAsItIsNow)
         {"Keyboard Shortcuts", QStringLiteral("F1")},
         {"About Vantorix...", QString()},
         {"Save As...", QStringLiteral("Ctrl+Shift+S")},
+        // The search modes switch with Alt while the search box has the focus.
+        {"Search Regular Expression", QStringLiteral("Alt+4 in the search box")},
+        {"Match case", QStringLiteral("Alt+C in the search box")},
     };
     for (const auto& row : rows) {
         QTreeWidgetItem* item = rowOf(QString::fromLatin1(row.name));
