@@ -14,10 +14,12 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <exception>
 #include <iostream>
 #include <limits>
 #include <map>
 #include <string>
+#include <vector>
 
 namespace vtx::bench {
 
@@ -94,6 +96,24 @@ inline void PrintFigure(const std::string& name, const std::string& text)
 {
     std::printf("%s: figure %s\n", name.c_str(), text.c_str());
     std::fflush(stdout);
+}
+
+// A benchmark program's main: Google Benchmark set up with random interleaving (first, so
+// that an explicit flag on the command line still wins), then `run`; an exception is told
+// under the program's name and fails the run.
+inline int RunInterleaved(int argc, char** argv, const char* program, int (*run)())
+{
+    std::vector<char*> args(argv, argv + argc);
+    std::string interleave = "--benchmark_enable_random_interleaving=true";
+    args.insert(args.begin() + 1, interleave.data());
+    int count = static_cast<int>(args.size());
+    benchmark::Initialize(&count, args.data());
+    try {
+        return run();
+    } catch (const std::exception& failure) {
+        std::fprintf(stderr, "%s: %s\n", program, failure.what());
+        return 1;
+    }
 }
 
 } // namespace vtx::bench

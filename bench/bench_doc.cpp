@@ -657,16 +657,5 @@ int main(int argc, char** argv)
             return 1;
         }
     }
-    // Interleaving first, so that an explicit flag on the command line still wins.
-    std::vector<char*> args(argv, argv + argc);
-    std::string interleave = "--benchmark_enable_random_interleaving=true";
-    args.insert(args.begin() + 1, interleave.data());
-    int count = static_cast<int>(args.size());
-    benchmark::Initialize(&count, args.data());
-    try {
-        return Run(); // removes its files on every way out
-    } catch (const std::exception& failure) {
-        std::fprintf(stderr, "bench_doc: %s\n", failure.what());
-        return 1;
-    }
+    return vtx::bench::RunInterleaved(argc, argv, "bench_doc", Run); // Run removes its files on every way out
 }

@@ -239,15 +239,5 @@ static int Run()
 
 int main(int argc, char** argv)
 {
-    std::vector<char*> args(argv, argv + argc);
-    std::string interleave = "--benchmark_enable_random_interleaving=true";
-    args.insert(args.begin() + 1, interleave.data());
-    int count = static_cast<int>(args.size());
-    benchmark::Initialize(&count, args.data());
-    try {
-        return Run();
-    } catch (const std::exception& failure) {
-        std::fprintf(stderr, "bench_tools: %s\n", failure.what());
-        return 1;
-    }
+    return vtx::bench::RunInterleaved(argc, argv, "bench_tools", Run);
 }
