@@ -333,14 +333,10 @@ TEST(DocFindAround, MatchesOnBothSidesOfFourGibibytesAndAcrossIt)
     // 4 GiB and 1 MiB, sparse: "needle" straddles 2^32, "NEEDLE" lies near the start.
     constexpr FilePos k4G = FilePos{1} << 32;
     TempDir dir;
-    QFile file(dir.Path("big.bin"));
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    if (!file.resize(static_cast<qint64>(k4G + (1 << 20))))
+    SparseDocument sparse = OpenSparseAcross4G(dir, {{k4G - 3, "needle"}, {10, "NEEDLE"}});
+    if (sparse.refused)
         GTEST_SKIP() << "this file system refuses a sparse file past 4 GiB";
-    ASSERT_TRUE(file.seek(static_cast<qint64>(k4G - 3)) && file.write("needle") == 6);
-    ASSERT_TRUE(file.seek(10) && file.write("NEEDLE") == 6);
-    file.close();
-    auto doc = OpenDocument(file.fileName());
+    auto doc = std::move(sparse.doc);
     ASSERT_TRUE(doc);
     SearchSettings ascii{SearchType::Ascii};
 

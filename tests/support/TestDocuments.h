@@ -3,12 +3,16 @@
 // to fill a file with, and a document opened on one.
 
 #include "document/CVantorixDoc.h"
+#include "support/TestSupport.h"
 
 #include <QByteArray>
+#include <QFile>
 #include <QString>
 
 #include <cstdint>
+#include <initializer_list>
 #include <memory>
+#include <utility>
 
 namespace vtx::test {
 
@@ -32,6 +36,29 @@ inline std::unique_ptr<CVantorixDoc> OpenDocument(const QString& path)
     if (!doc->OnOpenDocument(path))
         return nullptr;
     return doc;
+}
+
+// A sparse file of 4 GiB and 1 MiB ("big.bin" in dir) with each piece's bytes at its offset,
+// opened as a document. `refused` when the file system will not make so large a sparse file
+// (the test skips); a null document when writing or opening failed (the test fails).
+struct SparseDocument {
+    bool refused = false;
+    std::unique_ptr<CVantorixDoc> doc;
+};
+
+inline SparseDocument OpenSparseAcross4G(const TempDir& dir,
+                                         std::initializer_list<std::pair<FilePos, QByteArray>> pieces)
+{
+    QFile file(dir.Path(QStringLiteral("big.bin")));
+    if (!file.open(QIODevice::WriteOnly))
+        return {};
+    if (!file.resize(static_cast<qint64>((FilePos{1} << 32) + (1 << 20))))
+        return {true, nullptr};
+    for (const auto& [at, bytes] : pieces)
+        if (!file.seek(static_cast<qint64>(at)) || file.write(bytes) != bytes.size())
+            return {};
+    file.close();
+    return {false, OpenDocument(file.fileName())};
 }
 
 } // namespace vtx::test

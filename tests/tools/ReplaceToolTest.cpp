@@ -79,30 +79,28 @@ TEST(ReplaceAll, WorksInsideARangeAcrossFourGibibytes)
 {
     constexpr FilePos k4G = FilePos{1} << 32;
     TempDir dir;
-    QFile file(dir.Path("big.bin"));
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    if (!file.resize(static_cast<qint64>(k4G + (1 << 20))))
+    SparseDocument sparse = OpenSparseAcross4G(
+        dir, {{k4G - 3, "needle"}, {k4G + 10, "needle"}, {k4G - 100000, "needle"}});
+    if (sparse.refused)
         GTEST_SKIP() << "this file system refuses a sparse file past 4 GiB";
-    for (const FilePos p : {k4G - 3, k4G + 10, k4G - 100000})
-        ASSERT_TRUE(file.seek(static_cast<qint64>(p)) && file.write("needle") == 6);
-    file.close();
-    auto doc = OpenDocument(file.fileName());
+    auto doc = std::move(sparse.doc);
     ASSERT_TRUE(doc);
+    const QString path = dir.Path("big.bin");
 
     // The range holds the two matches near 4 GiB, not the one 100000 bytes before it.
     const ReplaceResult result =
         ReplaceTool::ReplaceAll(*doc, Plan("6e 65 65 64 6c 65", "4e 45 45 44 4c 45", {SearchType::Hex}),
                                 {k4G - 50000, 100000});
     EXPECT_EQ(result.replaced, 2u);
-    ASSERT_TRUE(doc->OnSaveDocument(file.fileName()));
-    EXPECT_EQ(ReadRange(file.fileName(), k4G - 3, 6), QByteArray("NEEDLE"));
-    EXPECT_EQ(ReadRange(file.fileName(), k4G + 10, 6), QByteArray("NEEDLE"));
-    EXPECT_EQ(ReadRange(file.fileName(), k4G - 100000, 6), QByteArray("needle"));
-    EXPECT_EQ(ReadRange(file.fileName(), k4G + 3, 7), QByteArray(7, '\0'));
+    ASSERT_TRUE(doc->OnSaveDocument(path));
+    EXPECT_EQ(ReadRange(path, k4G - 3, 6), QByteArray("NEEDLE"));
+    EXPECT_EQ(ReadRange(path, k4G + 10, 6), QByteArray("NEEDLE"));
+    EXPECT_EQ(ReadRange(path, k4G - 100000, 6), QByteArray("needle"));
+    EXPECT_EQ(ReadRange(path, k4G + 3, 7), QByteArray(7, '\0'));
     doc->Undo();
-    ASSERT_TRUE(doc->OnSaveDocument(file.fileName()));
-    EXPECT_EQ(ReadRange(file.fileName(), k4G - 3, 6), QByteArray("needle"));
-    EXPECT_EQ(ReadRange(file.fileName(), k4G + 10, 6), QByteArray("needle"));
+    ASSERT_TRUE(doc->OnSaveDocument(path));
+    EXPECT_EQ(ReadRange(path, k4G - 3, 6), QByteArray("needle"));
+    EXPECT_EQ(ReadRange(path, k4G + 10, 6), QByteArray("needle"));
 }
 
 TEST(ReplacePrepare, RefusesWhatCannotBeWrittenInPlaceSayingBothLengths)
