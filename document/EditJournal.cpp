@@ -188,7 +188,7 @@ bool DecodeRecordBody(Reader& r, JournalRecord& record)
     std::uint32_t runs = 0;
     if (!r.Get(kind) || !r.Get(flags) || !r.Get(record.timeMs) || !r.Get(runs))
         return false;
-    if (kind < 1 || kind > 3)
+    if (kind < 1 || kind > 4)
         return false;
     record.kind = static_cast<JournalRecord::Kind>(kind);
     record.joinsPrevious = (flags & 1) != 0;
@@ -199,10 +199,15 @@ bool DecodeRecordBody(Reader& r, JournalRecord& record)
         std::uint64_t size = 0;
         if (!r.Get(run.position) || !r.Get(run.length) || !r.Get(fill) || !r.Get(size) || !r.Bytes(run.bytes, size))
             return false;
-        run.fill = fill != 0;
-        // A run that sets nothing, or a pattern that does not cover it, is damage.
-        if (run.length == 0 || run.bytes.empty() || (!run.fill && run.bytes.size() != run.length) ||
-            run.position + run.length < run.position)
+        if (fill > 2)
+            return false;
+        run.fill = fill == 1;
+        run.fileBytes = fill == 2;
+        // A run that sets nothing, a pattern that does not cover it, or bytes where the
+        // file's own should show, is damage.
+        const bool bytesRight = run.fileBytes ? run.bytes.empty()
+                                              : !run.bytes.empty() && (run.fill || run.bytes.size() == run.length);
+        if (run.length == 0 || !bytesRight || run.position + run.length < run.position)
             return false;
         record.runs.push_back(std::move(run));
     }
@@ -215,7 +220,7 @@ std::uint64_t JournalContents::ChangedBytes() const
 {
     std::uint64_t total = 0;
     for (const JournalRecord& record : records)
-        if (record.kind == JournalRecord::Kind::Change)
+        if (record.kind == JournalRecord::Kind::Change || record.kind == JournalRecord::Kind::Pending)
             for (const JournalRun& run : record.runs)
                 total += run.length;
     return total;
@@ -324,7 +329,7 @@ std::vector<std::uint8_t> EditJournal::EncodeRecord(const JournalRecord& record)
     for (const JournalRun& run : record.runs) {
         w.Put(run.position);
         w.Put(run.length);
-        w.Put(static_cast<std::uint8_t>(run.fill ? 1 : 0));
+        w.Put(static_cast<std::uint8_t>(run.fileBytes ? 2 : run.fill ? 1 : 0));
         w.Put(static_cast<std::uint64_t>(run.bytes.size()));
         w.Bytes(run.bytes.data(), run.bytes.size());
     }
