@@ -188,9 +188,21 @@ public:
 private:
     bool Fail(int error);
     void ArmTimer();
+    // Puts an encoded record at m_end. A small one is copied into a shared mapping of the
+    // journal's tail: it is in the file as soon as it is copied (a killed process loses
+    // none of it) and costs no system call, which a key pressed is worth. The window's
+    // blocks are allocated before it is mapped, so a full disk is an error here, never a
+    // fault on the copy. A large record, and any while the tests' fault seam is armed, is
+    // written with pwrite.
+    bool WriteRecord(const std::vector<std::uint8_t>& encoded);
+    bool MapWindowAt(std::uint64_t position);
+    void Unmap();
 
     int m_fd = -1;
     std::uint64_t m_end = 0;
+    std::uint8_t* m_window = nullptr;
+    std::uint64_t m_windowStart = 0;
+    bool m_mappable = true;
     std::string m_journalPath;
     std::string m_canonicalPath;
     std::optional<std::chrono::steady_clock::time_point> m_deadline;
