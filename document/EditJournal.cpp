@@ -465,10 +465,10 @@ bool EditJournal::WriteRecord(const std::vector<std::uint8_t>& encoded)
         return WriteFully(m_fd, encoded.data(), encoded.size(), static_cast<std::int64_t>(m_end));
     if (!m_window || m_end + encoded.size() > m_windowStart + kJournalWindow) {
         if (!MapWindowAt(m_end)) {
-            // A file system that cannot map or allocate ahead: written as any other file.
-            if (errno != EOPNOTSUPP && errno != ENODEV && errno != EINVAL)
-                return false;
-            m_mappable = false;
+            // A file system that cannot map or allocate ahead, or a disk with no room for a
+            // window but perhaps for this record: written as any other file.
+            if (errno == EOPNOTSUPP || errno == ENODEV || errno == EINVAL)
+                m_mappable = false;
             return WriteFully(m_fd, encoded.data(), encoded.size(), static_cast<std::int64_t>(m_end));
         }
     }
