@@ -219,6 +219,37 @@ bool DecodeRecordBody(Reader& r, JournalRecord& record)
     return r.Left() == 0;
 }
 
+// The records after the header, as far as they are whole.
+void ReadRecords(Reader& r, const std::vector<std::uint8_t>& data, JournalContents& contents)
+{
+    while (r.Left() > 0) {
+        const std::uint8_t* start = r.Here();
+        std::uint32_t recordMagic = 0;
+        std::uint64_t bodySize = 0;
+        std::vector<std::uint8_t> body;
+        std::uint32_t recordCrc = 0;
+        bool whole = r.Get(recordMagic) && recordMagic == kRecordMagic && r.Get(bodySize) &&
+                     bodySize <= kMaxRecordBody && r.Bytes(body, bodySize);
+        const std::size_t covered = static_cast<std::size_t>(r.Here() - start);
+        JournalRecord record;
+        Reader br(body.data(), body.size());
+        whole = whole && r.Get(recordCrc) && recordCrc == Crc32(start, covered) && DecodeRecordBody(br, record);
+        if (!whole) {
+            // The zeros a journal holds ahead of its records end it; anything else is a
+            // torn record, and only its own bytes count as lost.
+            const std::uint8_t* end = data.data() + data.size();
+            const auto last = std::find_if(std::make_reverse_iterator(end), std::make_reverse_iterator(start),
+                                           [](std::uint8_t b) { return b != 0; });
+            contents.fileBytes = static_cast<std::uint64_t>(last.base() - data.data());
+            if (contents.fileBytes > contents.recoveredBytes)
+                contents.status = JournalContents::Status::Torn;
+            return;
+        }
+        contents.records.push_back(std::move(record));
+        contents.recoveredBytes = static_cast<std::uint64_t>(r.Here() - data.data());
+    }
+}
+
 } // namespace
 
 std::uint64_t JournalContents::ChangedBytes() const
@@ -373,32 +404,7 @@ JournalContents EditJournal::Read(const std::string& journalPath)
     contents.recoveredBytes = headerSize + sizeof crc;
     contents.status = JournalContents::Status::Complete;
 
-    while (r.Left() > 0) {
-        const std::uint8_t* start = r.Here();
-        std::uint32_t recordMagic = 0;
-        std::uint64_t bodySize = 0;
-        std::vector<std::uint8_t> body;
-        std::uint32_t recordCrc = 0;
-        bool whole = r.Get(recordMagic) && recordMagic == kRecordMagic && r.Get(bodySize) &&
-                     bodySize <= kMaxRecordBody && r.Bytes(body, bodySize);
-        const std::size_t covered = static_cast<std::size_t>(r.Here() - start);
-        JournalRecord record;
-        Reader br(body.data(), body.size());
-        whole = whole && r.Get(recordCrc) && recordCrc == Crc32(start, covered) && DecodeRecordBody(br, record);
-        if (!whole) {
-            // The zeros a journal holds ahead of its records end it; anything else is a
-            // torn record, and only its own bytes count as lost.
-            const std::uint8_t* end = data.data() + data.size();
-            const auto last = std::find_if(std::make_reverse_iterator(end),
-                                           std::make_reverse_iterator(start), [](std::uint8_t b) { return b != 0; });
-            contents.fileBytes = static_cast<std::uint64_t>(last.base() - data.data());
-            if (contents.fileBytes > contents.recoveredBytes)
-                contents.status = JournalContents::Status::Torn;
-            break;
-        }
-        contents.records.push_back(std::move(record));
-        contents.recoveredBytes = static_cast<std::uint64_t>(r.Here() - data.data());
-    }
+    ReadRecords(r, data, contents);
     return contents;
 }
 
