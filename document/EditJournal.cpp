@@ -555,9 +555,15 @@ bool EditJournal::Reset(const FileIdentity& identity)
     // Emptied first, so that a crash between the two never pairs the new header with the
     // old records.
     const std::vector<std::uint8_t> header = EncodeHeader(m_canonicalPath, identity, NowMs());
-    Unmap();
-    if (::ftruncate(m_fd, 0) != 0 || !WriteFully(m_fd, header.data(), header.size(), 0))
-        return Fail(errno);
+    if (m_window && m_windowStart == 0 && !FileFaults::Armed()) {
+        // All of it in the mapped window: zeroed there and kept mapped, for the next key.
+        std::memset(m_window, 0, static_cast<std::size_t>(m_end));
+        std::memcpy(m_window, header.data(), header.size());
+    } else {
+        Unmap();
+        if (::ftruncate(m_fd, 0) != 0 || !WriteFully(m_fd, header.data(), header.size(), 0))
+            return Fail(errno);
+    }
     m_end = header.size();
     if (!m_deadline) {
         m_deadline = std::chrono::steady_clock::now() + kSyncDelay;
