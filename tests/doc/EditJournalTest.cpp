@@ -134,8 +134,12 @@ TEST(EditJournal, RecordsReadBackAsWrittenInTheUsersPrivateStateFolder)
     saved.mtimeNs += 5;
     ASSERT_TRUE(journal.Reset(saved));
     const JournalContents afterReset = EditJournal::Read(journal.JournalPath());
+    EXPECT_EQ(afterReset.status, JournalContents::Status::Complete);
     EXPECT_TRUE(afterReset.records.empty());
     EXPECT_TRUE(afterReset.identity.SameState(saved));
+    // The next record follows the new header, not the old records' place.
+    ASSERT_TRUE(journal.Append(records[0]));
+    EXPECT_EQ(EditJournal::Read(journal.JournalPath()).records, std::vector<JournalRecord>{records[0]});
     const std::string path = journal.JournalPath();
     journal.Remove();
     EXPECT_EQ(EditJournal::Read(path).status, JournalContents::Status::Missing);
