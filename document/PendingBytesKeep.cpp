@@ -166,11 +166,13 @@ int ReadAll(const PendingBytes::SavedReader& reader, FilePos from, FilePos to, s
     return 0;
 }
 
-// What an Absent record becomes once the runs over it are saved: the old bytes under each
-// run as a literal, Absent around them, the first piece with the record's step flag.
+// What an Absent record becomes once the runs over it are saved, appended to `pieces`: the
+// old bytes under each run as a literal, Absent around them, the first piece with the
+// record's step flag.
 int KeptPieces(const PendingRun& record, const std::vector<PendingRun>& runs, const PendingBytes::SavedReader& reader,
                std::vector<PendingRun>& pieces)
 {
+    const std::size_t firstPiece = pieces.size();
     FilePos at = record.Start();
     const auto first =
         std::partition_point(runs.begin(), runs.end(), [&](const PendingRun& run) { return run.End() <= at; });
@@ -189,18 +191,19 @@ int KeptPieces(const PendingRun& record, const std::vector<PendingRun>& runs, co
     }
     if (at < record.End())
         pieces.push_back(PendingRun::Absent(at, record.End() - at));
-    for (std::size_t k = 0; k < pieces.size(); ++k)
-        pieces[k].SetJoinsPrevious(k == 0 ? record.JoinsPrevious() : true);
+    for (std::size_t k = firstPiece; k < pieces.size(); ++k)
+        pieces[k].SetJoinsPrevious(k == firstPiece ? record.JoinsPrevious() : true);
     return 0;
 }
 
-// One stack's new records: the steps kept, each Absent record under a run replaced by its
-// pieces. Built aside (reads may fail), then moved in.
 // One stack's change: the steps dropped, and each Absent record under a run with the pieces
 // that replace it. Built aside (reads may fail, memory may run out), then moved in.
 struct KeptStack {
     std::size_t dropBefore = 0;
-    std::vector<std::pair<std::size_t, std::vector<PendingRun>>> replaced;
+    // The records replaced, ascending, each with the end of its pieces in `pieces` (they
+    // start where the one before ends).
+    std::vector<std::pair<std::size_t, std::size_t>> replaced;
+    std::vector<PendingRun> pieces;
     // The first record replaced by more than one piece: from there on the records move, and
     // are moved through `tail` (room made beforehand). Before it, records are replaced in place.
     std::size_t firstSplit = 0;
@@ -216,35 +219,27 @@ int PlanKeep(const std::vector<PendingRun>& records, const AbsentRecordIndex& ab
     const KeepNeeds needs = NeedsOf(records, absent, runs);
     plan.dropBefore = FirstKept(records, needs, limit);
     plan.firstSplit = records.size();
-    std::size_t added = 0;
+    plan.replaced.reserve(needs.under.size());
+    plan.pieces.reserve(needs.under.size());
+    plan.inPlace.reserve(needs.under.size());
     for (const std::size_t r : needs.under) {
         if (r < plan.dropBefore)
             continue;
-        std::vector<PendingRun> pieces;
-        if (const int error = KeptPieces(records[r], runs, reader, pieces); error != 0)
+        const std::size_t firstPiece = plan.pieces.size();
+        if (const int error = KeptPieces(records[r], runs, reader, plan.pieces); error != 0)
             return error;
-        if (pieces.size() > 1)
+        if (plan.pieces.size() - firstPiece > 1)
             plan.firstSplit = std::min(plan.firstSplit, r);
-        plan.replaced.emplace_back(r, std::move(pieces));
+        plan.replaced.emplace_back(r, plan.pieces.size());
     }
-    for (const auto& [r, pieces] : plan.replaced) {
-        if (r >= plan.firstSplit)
-            added += pieces.size() - 1;
-        else
-            plan.inPlace.push_back(r);
+    for (const auto& entry : plan.replaced) {
+        if (entry.first >= plan.firstSplit)
+            break;
+        plan.inPlace.push_back(entry.first);
     }
     if (plan.firstSplit < records.size())
-        plan.tail.reserve(records.size() - plan.firstSplit + added);
+        plan.tail.reserve(records.size() - plan.replaced.size() + plan.pieces.size() - plan.firstSplit);
     return 0;
-}
-
-// How many records the stack holds once the plan is in, before the steps dropped go.
-std::size_t SizeAfter(const std::vector<PendingRun>& records, const KeptStack& plan)
-{
-    std::size_t size = records.size();
-    for (const auto& entry : plan.replaced)
-        size += entry.second.size() - 1;
-    return size;
 }
 
 // Moves the plan in: records only move, the steps dropped go. The index follows: the
@@ -254,12 +249,14 @@ void ApplyKeep(std::vector<PendingRun>& records, AbsentRecordIndex& absent, Kept
     if (plan.dropBefore == 0 && plan.replaced.empty())
         return;
     auto next = plan.replaced.begin();
+    std::size_t piece = 0;
     for (; next != plan.replaced.end() && next->first < plan.firstSplit; ++next)
-        records[next->first] = std::move(next->second.front());
+        records[next->first] = std::move(plan.pieces[piece++]);
     if (plan.firstSplit < records.size()) {
         for (std::size_t r = plan.firstSplit; r < records.size(); ++r) {
             if (next != plan.replaced.end() && next->first == r) {
-                std::move(next->second.begin(), next->second.end(), std::back_inserter(plan.tail));
+                for (; piece < next->second; ++piece)
+                    plan.tail.push_back(std::move(plan.pieces[piece]));
                 ++next;
             } else {
                 plan.tail.push_back(std::move(records[r]));
@@ -305,7 +302,7 @@ int PendingBytes::KeepOldBytesForSave(std::uint64_t limit, const SavedReader& ol
     }
     // Room first: below this nothing can fail.
     for (int s = 0; s < 2; ++s) {
-        const std::size_t needed = SizeAfter(*stacks[s], plans[s]);
+        const std::size_t needed = stacks[s]->size() - plans[s].replaced.size() + plans[s].pieces.size();
         if (needed > stacks[s]->capacity())
             stacks[s]->reserve(std::max(needed, stacks[s]->capacity() * 2));
     }
