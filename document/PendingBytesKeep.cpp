@@ -67,8 +67,9 @@ void AbsentRecordIndex::Forget(const std::vector<std::size_t>& gone)
 
 void AbsentRecordIndex::DropFront(std::size_t count)
 {
-    const auto kept = std::lower_bound(at.begin(), at.end(), count);
-    const auto out = std::transform(kept, at.end(), at.begin(), [count](std::size_t r) { return r - count; });
+    auto out = at.begin();
+    for (auto kept = std::lower_bound(at.begin(), at.end(), count); kept != at.end(); ++kept)
+        *out++ = *kept - count;
     at.erase(out, at.end());
     synced = synced > count ? synced - count : 0;
 }

@@ -99,8 +99,8 @@ struct Model {
     }
 };
 
-// What the saves of a run met: the cases a save must get right beyond the plain one (an
-// Absent record that a later change put a run over, with nothing in between).
+// What the saves of a run met, to show that it reached the cases a save's bookkeeping can
+// get wrong.
 struct SaveCases {
     // An Absent record already there at the save before is under a run now.
     int oldRecordsCovered = 0;
@@ -181,148 +181,191 @@ struct RunOutcome {
     SaveCases cases;
 };
 
-// Runs the store and the model side by side. With `offByOne` one change reaches the store a
-// byte later than the model: the checks must see it. With `cuts` half the saves find the
-// file cut short by another program, which puts the bytes back after the save: the changes
-// past the cut stay pending, and so do the records of them that a save did not copy.
-RunOutcome RunAgainstAModel(FilePos base, int steps, bool offByOne, bool cuts)
+// The store and the model side by side, over a window of the file at `base`. With
+// `offByOne` one change reaches the store a byte later than the model: the checks must see
+// it. With `cuts` half the saves find the file cut short by another program, which puts the
+// bytes back after the save: the changes past the cut stay pending, and so do the records
+// of them that the save did not copy.
+class ModelRun
 {
-    constexpr std::size_t kLength = 5000;
-    std::mt19937 random(7321);
-    Model model;
-    model.disk.resize(kLength);
-    for (auto& b : model.disk)
-        b = static_cast<std::uint8_t>(random() % 4); // few values, so that changes often equal the file
-    model.overlay.resize(kLength);
+public:
+    static constexpr std::size_t kLength = 5000;
 
-    int reads = 0;
-    PendingBytes pending([&](std::uint8_t* buffer, std::uint32_t count, FilePos position, int& error) {
-        error = 0;
-        ++reads;
-        if (position < base || position - base >= kLength)
-            return 0u;
-        const auto n = static_cast<std::uint32_t>(std::min<FilePos>(count, kLength - (position - base)));
-        std::memcpy(buffer, model.disk.data() + (position - base), n);
-        return n;
-    });
-    const auto randomAt = [&](std::size_t below) { return static_cast<std::size_t>(random() % below); };
-    bool grouped = false;
-    bool sabotaged = false;
-    RunOutcome outcome;
-    // How many records of each stack stayed as they were since the last save.
-    std::size_t untouched[2] = {0, 0};
+    ModelRun(FilePos base, bool offByOne, bool cuts)
+        : m_base(base), m_offByOne(offByOne), m_cuts(cuts), m_pending([this](std::uint8_t* buffer, std::uint32_t count,
+                                                                           FilePos position, int& error) {
+              error = 0;
+              ++m_reads;
+              if (position < m_base || position - m_base >= kLength)
+                  return 0u;
+              const auto n = static_cast<std::uint32_t>(std::min<FilePos>(count, kLength - (position - m_base)));
+              std::memcpy(buffer, m_model.disk.data() + (position - m_base), n);
+              return n;
+          })
+    {
+        m_model.disk.resize(kLength);
+        for (auto& b : m_model.disk)
+            b = Value(); // few values, so that changes often equal the file
+        m_model.overlay.resize(kLength);
+    }
 
-    for (int step = 0; step < steps; ++step) {
-        std::string action;
-        const int pick = static_cast<int>(random() % 100);
-        if (pick < 30) {
-            const std::size_t at = randomAt(kLength);
-            std::size_t length = random() % 8 == 0 ? 1 + randomAt(1500) : 1 + randomAt(24);
-            length = std::min(length, kLength - at);
-            std::vector<std::uint8_t> values(length);
-            for (auto& v : values)
-                v = static_cast<std::uint8_t>(random() % 4);
-            action = "set " + std::to_string(length) + " at " + std::to_string(at);
-            const std::size_t storeAt = offByOne && !sabotaged && at + length < kLength ? at + 1 : at;
-            sabotaged = sabotaged || storeAt != at;
-            // Half the sets are told what showed there (as Replace All tells them): where
-            // nothing was pending that is the file, and the file need not be read.
-            std::vector<std::uint8_t> before(length);
-            bool bare = true;
-            for (std::size_t k = 0; k < length; ++k) {
-                before[k] = model.Shown(storeAt + k);
-                bare = bare && !model.overlay[storeAt + k];
+    RunOutcome Run(int steps)
+    {
+        for (int step = 0; step < steps; ++step) {
+            std::string fault = Act(static_cast<int>(m_random() % 100));
+            m_untouched[0] = std::min(m_untouched[0], m_pending.UndoRecords().size());
+            m_untouched[1] = std::min(m_untouched[1], m_pending.RedoRecords().size());
+            if (fault.empty())
+                fault = Disagreement(m_pending, m_model, m_base, m_cuts);
+            if (!fault.empty())
+                return {"step " + std::to_string(step) + " (" + m_action + "): " + fault, m_cases};
+        }
+        return {{}, m_cases};
+    }
+
+private:
+    std::uint8_t Value() { return static_cast<std::uint8_t>(m_random() % 4); }
+    std::size_t At(std::size_t below) { return static_cast<std::size_t>(m_random() % below); }
+
+    std::string Act(int pick)
+    {
+        if (pick < 30)
+            return Set();
+        if (pick < 45)
+            return Fill();
+        if (pick < 80) {
+            const bool undo = pick < 65;
+            m_action = undo ? "undo" : "redo";
+            if ((undo ? m_pending.CanUndo() : m_pending.CanRedo()) != !(undo ? m_model.undo : m_model.redo).empty())
+                return "the store and the model disagree on whether there is a step";
+            if (undo && !m_model.undo.empty()) {
+                m_pending.Undo();
+                m_model.Move(m_model.undo, m_model.redo);
+            } else if (!undo && !m_model.redo.empty()) {
+                m_pending.Redo();
+                m_model.Move(m_model.redo, m_model.undo);
             }
-            const bool told = random() % 2 == 0;
-            const int readsBefore = reads;
-            if (pending.Set(PendingRun::Literal(base + storeAt, values.data(), length), grouped,
-                            told ? before.data() : nullptr) != 0)
-                return {action + ": refused", outcome.cases};
-            if (told && bare && reads != readsBefore)
-                return {action + ": read the file though it was told what showed", outcome.cases};
-            model.Change(at, values, grouped);
-        } else if (pick < 45) {
-            const std::size_t at = randomAt(kLength);
-            const std::size_t length = std::min<std::size_t>(1 + randomAt(3000), kLength - at);
-            std::vector<std::uint8_t> pattern(1 + randomAt(PendingRun::kMaxPattern));
-            for (auto& v : pattern)
-                v = static_cast<std::uint8_t>(random() % 4);
-            action = "fill " + std::to_string(length) + " at " + std::to_string(at) + " with " +
-                     std::to_string(pattern.size());
-            if (pending.Set(PendingRun::Pattern(base + at, length, pattern.data(), pattern.size()), grouped) != 0)
-                return {action + ": refused", outcome.cases};
-            std::vector<std::uint8_t> values(length);
-            for (std::size_t k = 0; k < length; ++k)
-                values[k] = pattern[k % pattern.size()];
-            model.Change(at, values, grouped);
-        } else if (pick < 65) {
-            action = "undo";
-            if (pending.CanUndo() != !model.undo.empty())
-                return {action + ": CanUndo disagrees", outcome.cases};
-            if (!model.undo.empty()) {
-                pending.Undo();
-                model.Move(model.undo, model.redo);
-            }
-        } else if (pick < 80) {
-            action = "redo";
-            if (pending.CanRedo() != !model.redo.empty())
-                return {action + ": CanRedo disagrees", outcome.cases};
-            if (!model.redo.empty()) {
-                pending.Redo();
-                model.Move(model.redo, model.undo);
-            }
-        } else if (pick < 86) {
-            // Some saves cannot keep every step: the largest need goes. With cuts, saves
-            // that drop steps and records left behind by a save meet more often.
-            const std::uint64_t limit = random() % (cuts ? 3 : 5) == 0 ? (cuts ? 400 : 2500) : ~std::uint64_t{0};
-            const std::size_t end = cuts && random() % 2 == 0 ? 1 + randomAt(kLength - 1) : kLength;
-            action = "save up to " + std::to_string(end) + " keeping up to " + std::to_string(limit);
-            std::vector<PendingRun> pastEnd = pending.TakePast(base + end);
-            if (pending.LargestKeepForSave() != model.LargestNeed(end))
-                return {action + ": the largest step to keep is " + std::to_string(pending.LargestKeepForSave()) +
-                            " bytes, not " + std::to_string(model.LargestNeed(end)),
-                        outcome.cases};
-            CountSaveCases(pending.UndoRecords(), untouched[0], pending.Runs(), outcome.cases);
-            CountSaveCases(pending.RedoRecords(), untouched[1], pending.Runs(), outcome.cases);
-            outcome.cases.longestHistory = std::max(outcome.cases.longestHistory,
-                                                    pending.UndoRecords().size() + pending.RedoRecords().size());
-            const std::size_t stepsBefore = model.undo.size() + model.redo.size();
-            if (pending.KeepOldBytesForSave(limit) != 0)
-                return {action + ": could not keep the old bytes", outcome.cases};
-            // What the runs write must be what the model shows.
-            std::vector<std::uint8_t> written = model.disk;
-            for (const PendingRun& run : pending.Runs())
-                run.CopyOut(written.data() + (run.Start() - base), run.Start(), run.Length());
-            model.Save(limit, end);
-            outcome.cases.stepsDropped += static_cast<int>(stepsBefore - model.undo.size() - model.redo.size());
-            if (written != model.disk)
-                return {action + ": the runs write other bytes than the window shows", outcome.cases};
-            pending.Saved();
-            pending.RestorePast(std::move(pastEnd));
-            untouched[0] = pending.UndoRecords().size();
-            untouched[1] = pending.RedoRecords().size();
-        } else if (pick < 90) {
+            return {};
+        }
+        if (pick < 86)
+            return Save();
+        if (pick < 90) {
             // Another program writes a few bytes; the count is taken again.
-            action = "outside write";
+            m_action = "outside write";
             for (int n = 0; n < 4; ++n)
-                model.disk[randomAt(kLength)] = static_cast<std::uint8_t>(random() % 4);
-            pending.Recount();
+                m_model.disk[At(kLength)] = Value();
+            m_pending.Recount();
         } else if (pick < 94) {
             // A save to a new name that fails hands the store back by moving it.
-            action = "move away and back";
-            PendingBytes away = std::move(pending);
-            pending = std::move(away);
+            m_action = "move away and back";
+            PendingBytes away = std::move(m_pending);
+            m_pending = std::move(away);
         } else {
-            grouped = !grouped;
-            action = grouped ? "group opens" : "group closes";
+            m_grouped = !m_grouped;
+            m_action = m_grouped ? "group opens" : "group closes";
         }
-        untouched[0] = std::min(untouched[0], pending.UndoRecords().size());
-        untouched[1] = std::min(untouched[1], pending.RedoRecords().size());
-
-        if (const std::string fault = Disagreement(pending, model, base, cuts); !fault.empty())
-            return {"step " + std::to_string(step) + " (" + action + "): " + fault, outcome.cases};
+        return {};
     }
-    return outcome;
+
+    std::string Set()
+    {
+        const std::size_t at = At(kLength);
+        std::size_t length = m_random() % 8 == 0 ? 1 + At(1500) : 1 + At(24);
+        length = std::min(length, kLength - at);
+        std::vector<std::uint8_t> values(length);
+        for (auto& v : values)
+            v = Value();
+        m_action = "set " + std::to_string(length) + " at " + std::to_string(at);
+        const std::size_t storeAt = m_offByOne && !m_sabotaged && at + length < kLength ? at + 1 : at;
+        m_sabotaged = m_sabotaged || storeAt != at;
+        // Half the sets are told what showed there (as Replace All tells them): where
+        // nothing was pending that is the file, and the file need not be read.
+        std::vector<std::uint8_t> before(length);
+        bool bare = true;
+        for (std::size_t k = 0; k < length; ++k) {
+            before[k] = m_model.Shown(storeAt + k);
+            bare = bare && !m_model.overlay[storeAt + k];
+        }
+        const bool told = m_random() % 2 == 0;
+        const int readsBefore = m_reads;
+        if (m_pending.Set(PendingRun::Literal(m_base + storeAt, values.data(), length), m_grouped,
+                          told ? before.data() : nullptr) != 0)
+            return "refused";
+        if (told && bare && m_reads != readsBefore)
+            return "read the file though it was told what showed";
+        m_model.Change(at, values, m_grouped);
+        return {};
+    }
+
+    std::string Fill()
+    {
+        const std::size_t at = At(kLength);
+        const std::size_t length = std::min<std::size_t>(1 + At(3000), kLength - at);
+        std::vector<std::uint8_t> pattern(1 + At(PendingRun::kMaxPattern));
+        for (auto& v : pattern)
+            v = Value();
+        m_action = "fill " + std::to_string(length) + " at " + std::to_string(at) + " with " +
+                   std::to_string(pattern.size());
+        if (m_pending.Set(PendingRun::Pattern(m_base + at, length, pattern.data(), pattern.size()), m_grouped) != 0)
+            return "refused";
+        std::vector<std::uint8_t> values(length);
+        for (std::size_t k = 0; k < length; ++k)
+            values[k] = pattern[k % pattern.size()];
+        m_model.Change(at, values, m_grouped);
+        return {};
+    }
+
+    std::string Save()
+    {
+        // Some saves cannot keep every step: the largest need goes. With cuts, saves that
+        // drop steps and records left behind by a save meet more often.
+        const std::uint64_t limit = m_random() % (m_cuts ? 3 : 5) == 0 ? (m_cuts ? 400 : 2500) : ~std::uint64_t{0};
+        const std::size_t end = m_cuts && m_random() % 2 == 0 ? 1 + At(kLength - 1) : kLength;
+        m_action = "save up to " + std::to_string(end) + " keeping up to " + std::to_string(limit);
+        std::vector<PendingRun> pastEnd = m_pending.TakePast(m_base + end);
+        if (m_pending.LargestKeepForSave() != m_model.LargestNeed(end))
+            return "the largest step to keep is " + std::to_string(m_pending.LargestKeepForSave()) + " bytes, not " +
+                   std::to_string(m_model.LargestNeed(end));
+        CountSaveCases(m_pending.UndoRecords(), m_untouched[0], m_pending.Runs(), m_cases);
+        CountSaveCases(m_pending.RedoRecords(), m_untouched[1], m_pending.Runs(), m_cases);
+        m_cases.longestHistory =
+            std::max(m_cases.longestHistory, m_pending.UndoRecords().size() + m_pending.RedoRecords().size());
+        const std::size_t stepsBefore = m_model.undo.size() + m_model.redo.size();
+        if (m_pending.KeepOldBytesForSave(limit) != 0)
+            return "could not keep the old bytes";
+        // What the runs write must be what the model shows.
+        std::vector<std::uint8_t> written = m_model.disk;
+        for (const PendingRun& run : m_pending.Runs())
+            run.CopyOut(written.data() + (run.Start() - m_base), run.Start(), run.Length());
+        m_model.Save(limit, end);
+        m_cases.stepsDropped += static_cast<int>(stepsBefore - m_model.undo.size() - m_model.redo.size());
+        if (written != m_model.disk)
+            return "the runs write other bytes than the window shows";
+        m_pending.Saved();
+        m_pending.RestorePast(std::move(pastEnd));
+        m_untouched[0] = m_pending.UndoRecords().size();
+        m_untouched[1] = m_pending.RedoRecords().size();
+        return {};
+    }
+
+    FilePos m_base;
+    bool m_offByOne;
+    bool m_cuts;
+    std::mt19937 m_random{7321};
+    Model m_model;
+    int m_reads = 0;
+    PendingBytes m_pending;
+    bool m_grouped = false;
+    bool m_sabotaged = false;
+    std::string m_action;
+    SaveCases m_cases;
+    // How many records of each stack stayed as they were since the last save.
+    std::size_t m_untouched[2] = {0, 0};
+};
+
+RunOutcome RunAgainstAModel(FilePos base, int steps, bool offByOne, bool cuts)
+{
+    return ModelRun(base, offByOne, cuts).Run(steps);
 }
 
 } // namespace
@@ -408,6 +451,44 @@ TEST(PendingBytes, ASaveDropsAStepTooLargeToKeepWithEveryStepBehindIt)
     ASSERT_TRUE(pending.PendingAt(950, seen));
     EXPECT_EQ(seen, 7);
     EXPECT_FALSE(pending.CanUndo());
+}
+
+// A save that finds the file cut short leaves the changes past the cut pending, and the
+// record of what the file held there uncopied; when that save also drops an older step, the
+// record moves down its stack. The next save must still find it and copy the file's bytes.
+TEST(PendingBytes, AnUncopiedRecordMovedDownByADropIsCopiedAtTheNextSave)
+{
+    std::vector<std::uint8_t> disk(1000, 7);
+    PendingBytes pending([&](std::uint8_t* buffer, std::uint32_t count, FilePos position, int& error) {
+        error = 0;
+        const auto n = static_cast<std::uint32_t>(std::min<FilePos>(count, disk.size() - position));
+        std::memcpy(buffer, disk.data() + position, n);
+        return n;
+    });
+    const auto save = [&](FilePos end, std::uint64_t limit) {
+        std::vector<PendingRun> pastEnd = pending.TakePast(end);
+        ASSERT_EQ(pending.KeepOldBytesForSave(limit), 0);
+        for (const PendingRun& run : pending.Runs())
+            run.CopyOut(disk.data() + run.Start(), run.Start(), run.Length());
+        pending.Saved();
+        pending.RestorePast(std::move(pastEnd));
+    };
+    const std::uint8_t two = 2;
+    const std::uint8_t ones[] = {1, 1};
+    ASSERT_EQ(pending.Set(PendingRun::Pattern(0, 500, &two, 1), false), 0); // too large to keep
+    ASSERT_EQ(pending.Set(PendingRun::Literal(950, ones, 2), false), 0);     // past the cut
+    save(940, 100);
+    EXPECT_EQ(pending.UndoSteps(), 1u);
+    EXPECT_EQ(pending.LargestKeepForSave(), 2u);
+    save(1000, 100);
+    EXPECT_EQ(disk[950], 1);
+    pending.Undo();
+    EXPECT_FALSE(pending.CanUndo());
+    for (const FilePos at : {950, 951}) {
+        std::uint8_t seen = 0;
+        ASSERT_TRUE(pending.PendingAt(at, seen)) << at;
+        EXPECT_EQ(seen, 7) << at;
+    }
 }
 
 TEST(PendingBytes, AFailedReadRefusesANewChangeAndChangesNothing)
