@@ -472,8 +472,10 @@ int PendingBytes::Set(PendingRun run, bool joinsStep, const std::uint8_t* shownB
     std::vector<PendingRun> pieces;
     pieces.push_back(std::move(run));
     const int error = Place(pieces, &m_undo, joinsStep && !m_undo.empty(), true, shownBefore);
-    if (error == 0)
+    if (error == 0) {
         m_redo.clear();
+        m_redoAbsent.Cut(0);
+    }
     return error;
 }
 
@@ -512,6 +514,7 @@ ByteRange PendingBytes::MoveStep(std::vector<PendingRun>& from, std::vector<Pend
     std::size_t begin = from.size() - 1;
     while (begin > 0 && from[begin].JoinsPrevious())
         --begin;
+    AbsentOf(from).Cut(begin);
     FilePos lowest = from[begin].Start();
     FilePos highest = from[begin].End();
     // Newest record first; the other stack gets them in the opposite order, so that the step
@@ -550,178 +553,6 @@ int PendingBytes::Recount()
     m_differing = differing;
     m_savedUnknown = !readable;
     return error;
-}
-
-namespace {
-
-// For each step of `records` (as index ranges), the bytes its Absent records have under
-// the runs.
-template <typename Visit>
-void ForEachKeep(const std::vector<PendingRun>& records, const std::vector<PendingRun>& runs, Visit visit)
-{
-    for (std::size_t r = 0; r < records.size(); ++r) {
-        const PendingRun& record = records[r];
-        if (!record.IsAbsent())
-            continue;
-        const auto it = std::partition_point(runs.begin(), runs.end(),
-                                             [&](const PendingRun& run) { return run.End() <= record.Start(); });
-        for (auto run = it; run != runs.end() && run->Start() < record.End(); ++run)
-            visit(r, std::max(run->Start(), record.Start()), std::min(run->End(), record.End()));
-    }
-}
-
-// The index of the step each record belongs to (its first record's index).
-std::vector<std::size_t> StepStarts(const std::vector<PendingRun>& records)
-{
-    std::vector<std::size_t> starts(records.size());
-    for (std::size_t r = 0; r < records.size(); ++r)
-        starts[r] = records[r].JoinsPrevious() && r > 0 ? starts[r - 1] : r;
-    return starts;
-}
-
-} // namespace
-
-std::uint64_t PendingBytes::LargestKeepForSave() const
-{
-    std::uint64_t largest = 0;
-    for (const auto* records : {&m_undo, &m_redo}) {
-        const std::vector<std::size_t> starts = StepStarts(*records);
-        std::vector<std::uint64_t> need(records->size(), 0);
-        ForEachKeep(*records, m_runs, [&](std::size_t r, FilePos from, FilePos to) { need[starts[r]] += to - from; });
-        for (const std::uint64_t n : need)
-            largest = std::max(largest, n);
-    }
-    return largest;
-}
-
-namespace {
-
-// The first index of `records` that stays when every step that needs more than `limit`
-// bytes goes, with every step that can only be reached past it.
-std::size_t FirstKept(const std::vector<PendingRun>& records, const std::vector<std::uint64_t>& need,
-                      std::uint64_t limit)
-{
-    std::size_t dropBefore = 0;
-    for (std::size_t r = 0; r < records.size(); ++r) {
-        if (need[r] > limit) {
-            dropBefore = r + 1;
-            while (dropBefore < records.size() && records[dropBefore].JoinsPrevious())
-                ++dropBefore;
-        }
-    }
-    return dropBefore;
-}
-
-// Reads [from, to) through `reader` into bytes; 0 or the errno of a read that fell short.
-int ReadAll(const PendingBytes::SavedReader& reader, FilePos from, FilePos to, std::uint8_t* bytes)
-{
-    for (FilePos p = from; p < to;) {
-        const auto count = static_cast<std::uint32_t>(std::min<FilePos>(kCompareBlock, to - p));
-        int error = 0;
-        const std::uint32_t got = reader ? reader(bytes + (p - from), count, p, error) : 0;
-        if (got < count)
-            return error != 0 ? error : EIO;
-        p += count;
-    }
-    return 0;
-}
-
-// What an Absent record becomes once the runs over it are saved: the old bytes under each
-// run as a literal, Absent around them, the first piece with the record's step flag.
-int KeptPieces(const PendingRun& record, const std::vector<PendingRun>& runs, const PendingBytes::SavedReader& reader,
-               std::vector<PendingRun>& pieces)
-{
-    FilePos at = record.Start();
-    const auto first =
-        std::partition_point(runs.begin(), runs.end(), [&](const PendingRun& run) { return run.End() <= at; });
-    for (auto run = first; run != runs.end() && run->Start() < record.End(); ++run) {
-        const FilePos from = std::max(run->Start(), record.Start());
-        const FilePos to = std::min(run->End(), record.End());
-        if (at < from)
-            pieces.push_back(PendingRun::Absent(at, from - at));
-        // Read straight into the new record: a 16 MiB step is copied once.
-        PendingRun kept = PendingRun::Literal(from, nullptr, to - from);
-        if (const int error = ReadAll(reader, from, to, kept.WritableBytes()); error != 0)
-            return error;
-        pieces.push_back(std::move(kept));
-        pieces.back().SetCounted(true);
-        at = to;
-    }
-    if (at < record.End())
-        pieces.push_back(PendingRun::Absent(at, record.End() - at));
-    for (std::size_t k = 0; k < pieces.size(); ++k)
-        pieces[k].SetJoinsPrevious(k == 0 ? record.JoinsPrevious() : true);
-    return 0;
-}
-
-// One stack's new records: the steps kept, each Absent record under a run replaced by its
-// pieces. Built aside (reads may fail), then moved in.
-struct KeptStack {
-    std::size_t dropBefore = 0;
-    std::vector<std::pair<std::size_t, std::vector<PendingRun>>> replaced;
-};
-
-int PlanKeep(const std::vector<PendingRun>& records, const std::vector<PendingRun>& runs, std::uint64_t limit,
-             const PendingBytes::SavedReader& reader, KeptStack& plan)
-{
-    const std::vector<std::size_t> starts = StepStarts(records);
-    std::vector<std::uint64_t> need(records.size(), 0);
-    std::vector<bool> under(records.size(), false);
-    ForEachKeep(records, runs, [&](std::size_t r, FilePos from, FilePos to) {
-        need[starts[r]] += to - from;
-        under[r] = true;
-    });
-    plan.dropBefore = FirstKept(records, need, limit);
-    for (std::size_t r = plan.dropBefore; r < records.size(); ++r) {
-        if (!under[r])
-            continue;
-        std::vector<PendingRun> pieces;
-        if (const int error = KeptPieces(records[r], runs, reader, pieces); error != 0)
-            return error;
-        plan.replaced.emplace_back(r, std::move(pieces));
-    }
-    return 0;
-}
-
-// Moves the plan in: records only move, the steps dropped go.
-void ApplyKeep(std::vector<PendingRun>& records, KeptStack& plan)
-{
-    if (plan.dropBefore == 0 && plan.replaced.empty())
-        return;
-    std::size_t added = 0;
-    for (const auto& entry : plan.replaced)
-        added += entry.second.size() - 1;
-    std::vector<PendingRun> out;
-    out.reserve(records.size() - plan.dropBefore + added);
-    auto next = plan.replaced.begin();
-    for (std::size_t r = plan.dropBefore; r < records.size(); ++r) {
-        if (next != plan.replaced.end() && next->first == r) {
-            std::move(next->second.begin(), next->second.end(), std::back_inserter(out));
-            ++next;
-        } else {
-            out.push_back(std::move(records[r]));
-        }
-    }
-    // The oldest step kept starts the stack.
-    if (!out.empty())
-        out.front().SetJoinsPrevious(false);
-    records = std::move(out);
-}
-
-} // namespace
-
-int PendingBytes::KeepOldBytesForSave(std::uint64_t limit, const SavedReader& oldBytes)
-{
-    const SavedReader& reader = oldBytes ? oldBytes : m_reader;
-    KeptStack plans[2];
-    std::vector<PendingRun>* stacks[2] = {&m_undo, &m_redo};
-    for (int s = 0; s < 2; ++s) {
-        if (const int error = PlanKeep(*stacks[s], m_runs, limit, reader, plans[s]); error != 0)
-            return error;
-    }
-    for (int s = 0; s < 2; ++s)
-        ApplyKeep(*stacks[s], plans[s]);
-    return 0;
 }
 
 void PendingBytes::Saved()

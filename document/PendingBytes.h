@@ -90,6 +90,32 @@ private:
     };
 };
 
+// Where the Absent records of one undo or redo stack lie, so that a save looks only at the
+// records that can need a copy of the file's bytes, not at the whole history. The records
+// pushed since the index last looked are not in it yet: pushing costs nothing, and a stack
+// cut shorter (an Undo, a Redo, a new change ending what could be redone) cuts the index.
+struct AbsentRecordIndex {
+    // Indices, ascending, of the Absent records among the stack's first `synced` records.
+    std::vector<std::size_t> at;
+    std::size_t synced = 0;
+
+    AbsentRecordIndex() = default;
+    // A store moved from starts again from nothing: its stacks are empty.
+    AbsentRecordIndex(AbsentRecordIndex&& other) noexcept;
+    AbsentRecordIndex& operator=(AbsentRecordIndex&& other) noexcept;
+    AbsentRecordIndex(const AbsentRecordIndex&) = delete;
+    AbsentRecordIndex& operator=(const AbsentRecordIndex&) = delete;
+
+    // The stack keeps only its first `size` records; whatever comes after them is new.
+    void Cut(std::size_t size);
+    // Takes in the records pushed since the last look.
+    void Sync(const std::vector<PendingRun>& records);
+    // The records `gone` (ascending, all below `synced`) are not Absent any more.
+    void Forget(const std::vector<std::size_t>& gone);
+    // The stack's first `count` records were dropped.
+    void DropFront(std::size_t count);
+};
+
 class PendingBytes
 {
 public:
@@ -219,11 +245,18 @@ private:
     [[nodiscard]] std::size_t FirstEndingAfter(FilePos position) const;
     static PendingRun Merge(const PendingRun& left, const PendingRun& right);
 
+    [[nodiscard]] AbsentRecordIndex& AbsentOf(const std::vector<PendingRun>& stack)
+    {
+        return &stack == &m_undo ? m_undoAbsent : m_redoAbsent;
+    }
+
     SavedReader m_reader;
     StepObserver m_observer;
     std::vector<PendingRun> m_runs;
     std::vector<PendingRun> m_undo;
     std::vector<PendingRun> m_redo;
+    AbsentRecordIndex m_undoAbsent;
+    AbsentRecordIndex m_redoAbsent;
     std::uint64_t m_differing = 0;
     std::uint64_t m_uncounted = 0;
     bool m_savedUnknown = false;
