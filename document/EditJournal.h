@@ -11,6 +11,7 @@
 
 // this program
 #include "document/ByteCheck.h"
+#include "document/RollbackRecord.h"
 #include "platform/FileIdentity.h"
 #include "platform/FilePos.h"
 
@@ -81,25 +82,6 @@ struct JournalContents {
     [[nodiscard]] std::uint64_t ChangedBytes() const;
     // When the last record (or the header) was written, ms since the epoch.
     [[nodiscard]] std::int64_t LastWrittenMs() const;
-};
-
-// The bytes a save is about to overwrite, and which file they belong to.
-struct RollbackRecord {
-    struct Span {
-        FilePos position = 0;
-        std::vector<std::uint8_t> bytes;
-        bool operator==(const Span&) const = default;
-    };
-    std::string path;
-    FileIdentity identity;
-    FilePos length = 0;
-    std::vector<Span> spans;
-    // The ByteCheck of the bytes the save writes over the spans, in their order: a file that
-    // holds them all has had its save completed, and needs nothing put back. That is what
-    // lets a finished save clear its record without waiting for the disk.
-    std::uint64_t newBytesCheck = 0;
-
-    bool operator==(const RollbackRecord&) const = default;
 };
 
 class EditJournal
