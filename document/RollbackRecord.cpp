@@ -33,8 +33,6 @@ constexpr char kRollbackMagic[8] = {'V', 'T', 'X', 'R', 'O', 'L', 'L', 'B'};
 constexpr std::size_t kClearedHead = 8 + 4 + 5 * 8 + 8;
 enum Tag : std::uint8_t { kEnd = 0, kOldBytes = 1, kZeros = 2 };
 constexpr std::size_t kEntryHead = 1 + 8 + 8;
-// Room beside a block for the head (a path of up to kMaxPath bytes) and entry heads.
-constexpr std::size_t kSlack = std::size_t{1} << 17;
 // Old bytes are checked for all zeros from this many on; fewer cost more as a count.
 constexpr std::size_t kZerosFrom = 4096;
 // Records are read back in pieces of this size.

@@ -52,8 +52,10 @@ enum class RollbackStatus { Missing, Complete, Torn, NewerFormat };
 class RollbackWriter
 {
 public:
-    // The most old bytes one Room may ask for.
-    static constexpr std::size_t kBlock = std::size_t{8} << 20;
+    // Room beside a block for the head (a path of up to 64 KiB) and entry heads.
+    static constexpr std::size_t kSlack = std::size_t{1} << 17;
+    // The most old bytes one Room may ask for: with the slack, a buffer of whole huge pages.
+    static constexpr std::size_t kBlock = (std::size_t{8} << 20) - kSlack;
 
     RollbackWriter() = default;
     // A record begun and not finished is cleared (a torn one would only be cleared later).

@@ -2,7 +2,8 @@
 // Memory for bytes that are about to be written over (read from a file, copied from a
 // paste): never zeroed first, and, from a few MiB on, mapped 2 MiB-aligned with transparent
 // huge pages asked for. On a virtual machine every 4 KiB page fault is dear; a 16 MiB
-// buffer then takes eight faults instead of four thousand.
+// buffer then takes eight faults instead of four thousand, and a freed one is kept (up to a
+// few) for the next buffer of its size.
 
 // std
 #include <cstddef>
