@@ -366,17 +366,11 @@ private:
     ByteCheck m_check;
 };
 
-RollbackStatus RollbackSource::Walk(RollbackRecord& head, const SpanVisit* visit) const
+namespace {
+
+// The record's fields before its entries: Complete when they are there and of this layout.
+RollbackStatus ReadHead(RecordCursor& r, RollbackRecord& head)
 {
-    if (m_fd < 0 && !m_memory)
-        return m_openError == ENOENT ? RollbackStatus::Missing : RollbackStatus::Torn;
-    std::vector<std::uint8_t> magic(static_cast<std::size_t>(std::min<std::uint64_t>(m_size, sizeof kRollbackMagic)));
-    if (!Read(magic.data(), magic.size(), 0))
-        return RollbackStatus::Torn;
-    // A cleared record: the save it covered finished.
-    if (RollbackCleared(magic))
-        return RollbackStatus::Missing;
-    RecordCursor r(*this);
     std::uint32_t version = 0;
     if (!r.Take(sizeof kRollbackMagic, [](std::uint64_t, const std::uint8_t* bytes, std::size_t n) {
             return n == sizeof kRollbackMagic && std::memcmp(bytes, kRollbackMagic, n) == 0;
@@ -398,6 +392,24 @@ RollbackStatus RollbackSource::Walk(RollbackRecord& head, const SpanVisit* visit
             return true;
         }) || !r.Get(head.newBytesCheck))
         return RollbackStatus::Torn;
+    return RollbackStatus::Complete;
+}
+
+} // namespace
+
+RollbackStatus RollbackSource::Walk(RollbackRecord& head, const SpanVisit* visit) const
+{
+    if (m_fd < 0 && !m_memory)
+        return m_openError == ENOENT ? RollbackStatus::Missing : RollbackStatus::Torn;
+    std::vector<std::uint8_t> magic(static_cast<std::size_t>(std::min<std::uint64_t>(m_size, sizeof kRollbackMagic)));
+    if (!Read(magic.data(), magic.size(), 0))
+        return RollbackStatus::Torn;
+    // A cleared record: the save it covered finished.
+    if (RollbackCleared(magic))
+        return RollbackStatus::Missing;
+    RecordCursor r(*this);
+    if (const RollbackStatus status = ReadHead(r, head); status != RollbackStatus::Complete)
+        return status;
     for (;;) {
         std::uint8_t tag = 0;
         FilePos position = 0;
