@@ -220,7 +220,8 @@ bool RollbackWriter::Fail()
 
 bool RollbackWriter::Finish(const std::function<void()>& meanwhile)
 {
-    if (!m_open)
+    // Room for the end tag and the check (a full block may have left none).
+    if (!m_open || (m_used + 1 + 8 > m_buffer.size() && !Flush()))
         return false;
     PutField(static_cast<std::uint8_t>(kEnd));
     // The check covers everything before it, the end tag included.

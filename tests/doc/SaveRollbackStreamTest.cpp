@@ -160,6 +160,15 @@ TEST(RollbackRecord, SpansLargerThanABlockAndZerosReadBackAsWritten)
     RollbackRecord read;
     ASSERT_EQ(EditJournal::ReadRollback(path, read), RollbackStatus::Complete);
     EXPECT_EQ(read, record);
+    // Old bytes that fill the writer's buffer to its last byte: the end still finds room.
+    constexpr std::size_t kHead = 8 + 4 + 5 * 8 + 8 + 4 + 16 + 8; // "/data/blocks.bin"
+    constexpr std::size_t kEntryHead = 1 + 8 + 8;
+    const std::size_t exact = RollbackWriter::kBlock + RollbackWriter::kSlack - kHead - 2 * kEntryHead;
+    RollbackRecord full = record;
+    full.spans = {{0, std::vector<std::uint8_t>(exact, 0x66), 0}};
+    ASSERT_TRUE(EditJournal::WriteRollback(path, full));
+    ASSERT_EQ(EditJournal::ReadRollback(path, read), RollbackStatus::Complete);
+    EXPECT_EQ(read, full);
     // A span that reaches past the file's length is damage, never put back.
     record.spans.push_back({record.length - 2, {9, 9, 9}, 0});
     ASSERT_TRUE(EditJournal::WriteRollback(path, record));
