@@ -2,6 +2,7 @@
 
 // std
 #include <algorithm>
+#include <iterator>
 #include <mutex>
 #include <new>
 #include <vector>
@@ -22,9 +23,14 @@ std::size_t MappedSize(std::size_t size)
 // A few freed blocks are kept for the next buffer of the same size, as malloc keeps its
 // smaller chunks: memory the process has touched once costs no faults again, and a save or
 // a paste comes back with buffers of the sizes the last one used.
-constexpr std::size_t kKeptAtMost = std::size_t{32} << 20;
+constexpr std::size_t kKeptAtMost = std::size_t{64} << 20;
+
+// At most this many blocks fit under the limit: room for them is made once, so that
+// keeping a block never allocates (FreeBytes cannot fail).
+constexpr std::size_t kKeptBlocks = kKeptAtMost / kLargeBytesFrom;
 
 struct FreedBlocks {
+    FreedBlocks() { blocks.reserve(kKeptBlocks); }
     std::mutex lock;
     std::vector<std::pair<std::uint8_t*, std::size_t>> blocks; // start, mapped size
     std::size_t total = 0;
@@ -40,22 +46,29 @@ std::uint8_t* TakeFreed(std::size_t mapped)
 {
     FreedBlocks& freed = Freed();
     const std::lock_guard<std::mutex> hold(freed.lock);
-    const auto it = std::find_if(freed.blocks.begin(), freed.blocks.end(),
+    // The newest first: the likeliest to be in the caches still.
+    const auto it = std::find_if(freed.blocks.rbegin(), freed.blocks.rend(),
                                  [mapped](const auto& block) { return block.second == mapped; });
-    if (it == freed.blocks.end())
+    if (it == freed.blocks.rend())
         return nullptr;
     std::uint8_t* bytes = it->first;
     freed.total -= mapped;
-    freed.blocks.erase(it);
+    freed.blocks.erase(std::next(it).base());
     return bytes;
 }
 
+// Keeps the block, the oldest kept ones going back to the system to make room.
 bool KeepFreed(std::uint8_t* bytes, std::size_t mapped)
 {
+    if (mapped > kKeptAtMost)
+        return false;
     FreedBlocks& freed = Freed();
     const std::lock_guard<std::mutex> hold(freed.lock);
-    if (freed.total + mapped > kKeptAtMost)
-        return false;
+    while (freed.total + mapped > kKeptAtMost || freed.blocks.size() >= kKeptBlocks) {
+        ::munmap(freed.blocks.front().first, freed.blocks.front().second);
+        freed.total -= freed.blocks.front().second;
+        freed.blocks.erase(freed.blocks.begin());
+    }
     freed.blocks.emplace_back(bytes, mapped);
     freed.total += mapped;
     return true;
