@@ -127,9 +127,53 @@ constexpr FilePos kReadTogetherMost = FilePos{1} << 20;
 // A run this long asks the file system where its holes are: they need no reading.
 constexpr FilePos kLookForHolesFrom = FilePos{64} << 10;
 
+// The old bytes of small runs, kept from the record's reading for the undo steps' copies,
+// so that keeping them costs no second read per typed byte. Larger runs are read again
+// from the file by the undo steps: a save never holds all the old bytes.
+struct SmallOldBytes {
+    static constexpr std::size_t kMost = std::size_t{16} << 20;
+    std::vector<RollbackRecord::Span> spans; // ascending
+    std::size_t total = 0;
+
+    void Keep(FilePos position, const std::uint8_t* bytes, std::size_t count)
+    {
+        if (count >= kLookForHolesFrom || total + count > kMost)
+            return;
+        spans.push_back({position, {bytes, bytes + count}, 0});
+        total += count;
+    }
+};
+
+// The old bytes for the undo steps' copies: from the kept small runs, else from the file.
+PendingBytes::SavedReader OldBytesReader(const SmallOldBytes& kept, const CFile& file)
+{
+    return [&kept, &file](std::uint8_t* buffer, std::uint32_t count, FilePos position, int& error) -> std::uint32_t {
+        std::uint32_t done = 0;
+        while (done < count) {
+            const FilePos at = position + done;
+            const auto after = std::upper_bound(kept.spans.begin(), kept.spans.end(), at,
+                                                [](FilePos p, const RollbackRecord::Span& span) { return p < span.position; });
+            if (after != kept.spans.begin() && at - std::prev(after)->position < std::prev(after)->bytes.size()) {
+                const RollbackRecord::Span& span = *std::prev(after);
+                const auto n = static_cast<std::uint32_t>(
+                    std::min<FilePos>(count - done, span.bytes.size() - (at - span.position)));
+                std::memcpy(buffer + done, span.bytes.data() + (at - span.position), n);
+                done += n;
+                continue;
+            }
+            const FilePos until = after == kept.spans.end() ? at + (count - done) : std::min(at + (count - done), after->position);
+            const std::uint32_t read = file.ReadAt(buffer + done, static_cast<std::uint32_t>(until - at), at, error);
+            done += read;
+            if (read < until - at)
+                break;
+        }
+        return done;
+    };
+}
+
 // The old bytes of [from, to) into the record: holes as a count of zeros, unread; the rest
 // read in blocks straight into the record's buffer. False when the record fails (errno).
-bool RecordRange(const CFile& file, FilePos from, FilePos to, RollbackWriter& record)
+bool RecordRange(const CFile& file, FilePos from, FilePos to, RollbackWriter& record, SmallOldBytes& kept)
 {
     const bool holesToo = to - from >= kLookForHolesFrom;
     for (FilePos at = from; at < to;) {
@@ -152,6 +196,7 @@ bool RecordRange(const CFile& file, FilePos from, FilePos to, RollbackWriter& re
             if (!room)
                 return false;
             ReadExactly(file, room, count, at);
+            kept.Keep(at, room, count);
             if (!record.Commit(at, count))
                 return false;
             at += count;
@@ -162,7 +207,8 @@ bool RecordRange(const CFile& file, FilePos from, FilePos to, RollbackWriter& re
 
 // The file's bytes under every run into the record, in order; runs close together read in
 // clusters. Throws CFileException when the file cannot be read; false when the record fails.
-bool RecordOldBytes(const CFile& file, const std::vector<PendingRun>& runs, RollbackWriter& record)
+bool RecordOldBytes(const CFile& file, const std::vector<PendingRun>& runs, RollbackWriter& record,
+                    SmallOldBytes& kept)
 {
     std::vector<std::uint8_t> cluster;
     for (std::size_t i = 0; i < runs.size();) {
@@ -172,14 +218,16 @@ bool RecordOldBytes(const CFile& file, const std::vector<PendingRun>& runs, Roll
             ++j;
         const FilePos first = runs[i].Start();
         if (j == i + 1) {
-            if (!RecordRange(file, first, runs[i].End(), record))
+            if (!RecordRange(file, first, runs[i].End(), record, kept))
                 return false;
         } else {
             cluster.resize(static_cast<std::size_t>(runs[j - 1].End() - first));
             ReadExactly(file, cluster.data(), cluster.size(), first);
             for (std::size_t k = i; k < j; ++k) {
-                if (!record.Bytes(runs[k].Start(), cluster.data() + (runs[k].Start() - first),
-                                  static_cast<std::size_t>(runs[k].Length())))
+                const std::uint8_t* old = cluster.data() + (runs[k].Start() - first);
+                const auto count = static_cast<std::size_t>(runs[k].Length());
+                kept.Keep(runs[k].Start(), old, count);
+                if (!record.Bytes(runs[k].Start(), old, count))
                     return false;
             }
         }
@@ -515,10 +563,10 @@ void CVantorixDoc::GiveUpJournal(int error)
 }
 
 bool CVantorixDoc::RecordOldBytesOrWarn(RollbackWriter& record, const std::string& rollbackPath,
-                                        const RollbackRecord& head, const std::function<void()>& meanwhile)
+                                        const RollbackRecord& head, const std::function<bool(RollbackWriter&)>& stream,
+                                        const std::function<void()>& meanwhile)
 {
-    if (record.Begin(rollbackPath, head) && RecordOldBytes(m_file, m_pending.Runs(), record) &&
-        record.Finish(meanwhile))
+    if (record.Begin(rollbackPath, head) && stream(record) && record.Finish(meanwhile))
         return true;
     const int error = errno;
     Trace(QStringLiteral("rollback record for %1: %2").arg(m_path, WriteFailureReason(error)));
@@ -530,8 +578,7 @@ bool CVantorixDoc::RecordOldBytesOrWarn(RollbackWriter& record, const std::strin
                    nullptr);
     }
     // A failed write can still be taken back while the old bytes fit in memory.
-    if (!record.BeginInMemory(head, kMaxKeptBytes) || !RecordOldBytes(m_file, m_pending.Runs(), record) ||
-        !record.Finish(meanwhile))
+    if (!record.BeginInMemory(head, kMaxKeptBytes) || !stream(record) || !record.Finish(meanwhile))
         Trace(QStringLiteral("save of %1 goes on without a way back").arg(m_path));
     return false;
 }
@@ -547,19 +594,24 @@ void CVantorixDoc::WritePendingSafely(bool& touched)
     head.length = m_file.GetLength();
     head.newBytesCheck = NewBytesCheck(m_pending.Runs());
     // The old bytes go from the file to the record a block at a time. The undo steps that
-    // stand for the file's bytes take their copies from the file too, while the disk writes
-    // the record: only those copies stay in memory.
+    // stand for the file's bytes take their copies while the disk writes the record: those
+    // of small runs from what the record's reading kept, the rest from the file again.
+    SmallOldBytes small;
+    const auto stream = [&](RollbackWriter& record) {
+        small = {};
+        return RecordOldBytes(m_file, m_pending.Runs(), record, small);
+    };
     bool kept = false;
     const auto keep = [&] {
         if (kept)
             return;
-        if (const int error = m_pending.KeepOldBytesForSave(kMaxKeptBytes); error != 0)
+        if (const int error = m_pending.KeepOldBytesForSave(kMaxKeptBytes, OldBytesReader(small, m_file)); error != 0)
             throw CFileException("keep the old bytes", error);
         kept = true;
     };
     const std::string rollbackPath = EditJournal::RollbackPathFor(head.path);
     RollbackWriter record;
-    const bool recorded = RecordOldBytesOrWarn(record, rollbackPath, head, keep);
+    const bool recorded = RecordOldBytesOrWarn(record, rollbackPath, head, stream, keep);
     const bool inMemory = !recorded && record.InMemory() && !record.Memory().empty();
     keep();
     try {
