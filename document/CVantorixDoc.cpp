@@ -329,11 +329,8 @@ int CVantorixDoc::ApplyChange(PendingRun run, const std::uint8_t* shownBefore)
     // The step's record, taken before the store takes the run; on disk before the window
     // shows the change.
     std::vector<JournalRun> recorded;
-    if (m_journal.IsOpen() && !m_bReplaying) {
-        const bool fill = run.GetKind() == PendingRun::Kind::Pattern;
-        const std::size_t stored = fill ? run.PatternSize() : static_cast<std::size_t>(run.Length());
-        recorded.push_back(JournalRun{run.Start(), run.Length(), fill, {run.Data(), run.Data() + stored}});
-    }
+    if (m_journal.IsOpen() && !m_bReplaying)
+        recorded.push_back(JournalRunOf(run));
     const int error = m_pending.Set(std::move(run), joins, shownBefore);
     if (error == 0 && !recorded.empty())
         JournalStep(JournalRecord::Kind::Change, joins, std::move(recorded));
@@ -447,7 +444,7 @@ void CVantorixDoc::TakeStep(bool redo)
         // An undo after a save is a change the file does not have yet, and one back to
         // the saved value takes a change away: the store's count follows both.
         const ByteRange step = redo ? m_pending.Redo() : m_pending.Undo();
-        JournalStep(redo ? JournalRecord::Kind::Redo : JournalRecord::Kind::Undo);
+        JournalUndoStep(redo);
         NotifyIfDirtyChanged(wasDirty);
         ShowInFirstView(step.first);
     } catch (...) {

@@ -250,6 +250,7 @@ private:
     // Makes the journal's steps again (as one would by hand): the count of changed bytes
     // that lie past the end of the file as it is now and were left out.
     std::uint64_t Replay(const JournalContents& contents);
+    std::uint64_t ReplayRuns(const std::vector<JournalRun>& runs);
     // What the user is told after a recovery: a damaged tail, bytes left out.
     void TellAboutRecovery(const JournalContents& contents, std::uint64_t leftOut);
     // Appends a step's record before the change shows; a journal that fails is given up
@@ -258,6 +259,8 @@ private:
     // together, a few thousand runs at a time and when the group ends: Replace All makes one
     // write per batch, not one per match.
     void JournalStep(JournalRecord::Kind kind, bool joinsPrevious = false, std::vector<JournalRun> runs = {});
+    // The record of an Undo (or Redo) just taken: what it left showing over its range.
+    void JournalUndoStep(bool redo);
     void AppendHeldRecord();
     void GiveUpJournal(int error);
     // Writes every pending change into the file, or, when that fails, puts back the bytes

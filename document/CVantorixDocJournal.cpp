@@ -2,6 +2,7 @@
 // from costing the user a typed byte or leaving a file that is part old, part new.
 
 #include "CVantorixDoc.h"
+#include "CVantorixDocShared.h"
 
 // this program
 #include "framework/MessageBox.h"
@@ -24,6 +25,8 @@
 #include <unistd.h>
 
 namespace vtx {
+
+using doc_detail::JournalRunOf;
 
 namespace {
 
@@ -455,35 +458,68 @@ void CVantorixDoc::RecoverFrom(const JournalContents& contents)
 
 std::uint64_t CVantorixDoc::Replay(const JournalContents& contents)
 {
+    // The undo and redo steps the journal itself made, as far as replayed: an Undo takes one
+    // back only while there is one. Past them (a step made before the last save, or before
+    // the journal was turned on, is not in it) an Undo or Redo is replayed as what it left,
+    // a change of its own, which also ends what the replay could redo.
+    std::size_t undoable = 0;
+    std::size_t redoable = 0;
     std::uint64_t leftOut = 0;
     std::optional<ChangeGroup> group;
     for (const JournalRecord& record : contents.records) {
-        if (record.kind != JournalRecord::Kind::Change) {
-            group.reset();
-            if (record.kind == JournalRecord::Kind::Undo)
-                Undo();
-            else
-                Redo();
+        const bool change = record.kind == JournalRecord::Kind::Change;
+        if (change && record.joinsPrevious && group) {
+            leftOut += ReplayRuns(record.runs);
             continue;
         }
-        if (!record.joinsPrevious || !group) {
-            group.reset();
+        group.reset();
+        if (change || record.kind == JournalRecord::Kind::Pending) {
             group.emplace(*this);
+            undoable += change ? 1 : 0;
+            redoable = 0;
+            leftOut += ReplayRuns(record.runs);
+            continue;
         }
-        for (const JournalRun& run : record.runs) {
-            const FilePos end = run.position + run.length;
-            // Past the end of a file that became shorter there is nothing to set.
-            if (end > m_nLength)
-                leftOut += end - std::max(run.position, m_nLength);
-            if (run.fill) {
-                (void)Fill(ByteRange{run.position, run.length}, run.bytes);
-                continue;
+        const bool redo = record.kind == JournalRecord::Kind::Redo;
+        std::size_t& have = redo ? redoable : undoable;
+        // A journal of the first format carries no runs for these: its steps are all there.
+        if (have > 0 || record.runs.empty()) {
+            redo ? Redo() : Undo();
+            if (have > 0) {
+                --have;
+                ++(redo ? undoable : redoable);
             }
-            for (FilePos done = 0; done < run.length && run.position + done < m_nLength;) {
-                const auto size = static_cast<std::uint32_t>(std::min<FilePos>(run.length - done, kMaxStepBytes));
-                (void)SetBytes(run.bytes.data() + done, size, run.position + done);
-                done += size;
-            }
+            continue;
+        }
+        ChangeGroup left(*this);
+        redoable = 0;
+        leftOut += ReplayRuns(record.runs);
+    }
+    return leftOut;
+}
+
+std::uint64_t CVantorixDoc::ReplayRuns(const std::vector<JournalRun>& runs)
+{
+    std::uint64_t leftOut = 0;
+    for (const JournalRun& run : runs) {
+        const FilePos end = run.position + run.length;
+        // Past the end of a file that became shorter there is nothing to set.
+        if (end > m_nLength)
+            leftOut += end - std::max(run.position, m_nLength);
+        if (run.position >= m_nLength)
+            continue;
+        if (run.fileBytes) {
+            (void)ApplyChange(PendingRun::Absent(run.position, std::min(end, m_nLength) - run.position));
+            continue;
+        }
+        if (run.fill) {
+            (void)Fill(ByteRange{run.position, run.length}, run.bytes);
+            continue;
+        }
+        for (FilePos done = 0; done < run.length && run.position + done < m_nLength;) {
+            const auto size = static_cast<std::uint32_t>(std::min<FilePos>(run.length - done, kMaxStepBytes));
+            (void)SetBytes(run.bytes.data() + done, size, run.position + done);
+            done += size;
         }
     }
     return leftOut;
@@ -536,6 +572,16 @@ void CVantorixDoc::JournalStep(JournalRecord::Kind kind, bool joinsPrevious, std
     record.runs = std::move(runs);
     if (!m_journal.Append(record))
         GiveUpJournal(m_journal.LastError());
+}
+
+void CVantorixDoc::JournalUndoStep(bool redo)
+{
+    if (m_bReplaying || !m_journal.IsOpen())
+        return;
+    std::vector<JournalRun> left;
+    for (const PendingRun& run : m_pending.ShowingOverNewestStep(redo ? m_pending.UndoRecords() : m_pending.RedoRecords()))
+        left.push_back(JournalRunOf(run));
+    JournalStep(redo ? JournalRecord::Kind::Redo : JournalRecord::Kind::Undo, false, std::move(left));
 }
 
 void CVantorixDoc::AppendHeldRecord()
@@ -722,14 +768,12 @@ void CVantorixDoc::FollowJournalSetting()
         Trace(QStringLiteral("journal of %1 is kept for later; this window keeps none").arg(m_path));
         return;
     }
-    // The changes made so far go in as one step: a crash now loses none of them.
+    // The changes made so far go in as one record: a crash now loses none of them.
     JournalRecord pending;
+    pending.kind = JournalRecord::Kind::Pending;
     pending.timeMs = NowMs();
-    for (const PendingRun& run : m_pending.Runs()) {
-        const bool fill = run.GetKind() == PendingRun::Kind::Pattern;
-        const std::size_t stored = fill ? run.PatternSize() : static_cast<std::size_t>(run.Length());
-        pending.runs.push_back(JournalRun{run.Start(), run.Length(), fill, {run.Data(), run.Data() + stored}});
-    }
+    for (const PendingRun& run : m_pending.Runs())
+        pending.runs.push_back(JournalRunOf(run));
     std::vector<JournalRecord> records;
     if (!pending.runs.empty())
         records.push_back(std::move(pending));

@@ -46,6 +46,26 @@ inline QString FileName(const QString& path)
     return QFileInfo(path).fileName();
 }
 
+// A run of the pending changes as the edit journal keeps it: a fill as its pattern, and
+// Absent as the file's own bytes.
+inline JournalRun JournalRunOf(const PendingRun& run)
+{
+    JournalRun journalled;
+    journalled.position = run.Start();
+    journalled.length = run.Length();
+    switch (run.GetKind()) {
+    case PendingRun::Kind::Absent: journalled.fileBytes = true; break;
+    case PendingRun::Kind::Pattern:
+        journalled.fill = true;
+        journalled.bytes.assign(run.Data(), run.Data() + run.PatternSize());
+        break;
+    case PendingRun::Kind::Literal:
+        journalled.bytes.assign(run.Data(), run.Data() + static_cast<std::size_t>(run.Length()));
+        break;
+    }
+    return journalled;
+}
+
 // A save tells its progress once it has taken this long.
 constexpr double kProgressAfterSeconds = 1.0;
 // A long fill is written in blocks of about this size.

@@ -3,6 +3,7 @@
 
 // this program
 #include "platform/CFile.h"
+#include "platform/FileFaults.h"
 
 // Qt
 #include <QCoreApplication>
@@ -19,6 +20,7 @@
 #include <utility>
 
 #include <fcntl.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <zlib.h>
@@ -35,6 +37,9 @@ constexpr const char* kJournalSuffix = ".journal";
 constexpr const char* kRollbackSuffix = ".rollback";
 // No single record is larger; a length field above this is damage, not data.
 constexpr std::uint64_t kMaxRecordBody = std::uint64_t{1} << 36;
+// The mapped tail of a journal, and the largest record copied into it.
+constexpr std::uint64_t kJournalWindow = std::uint64_t{1} << 20;
+constexpr std::size_t kMappedRecordMost = std::size_t{64} << 10;
 
 std::uint32_t Crc32(const std::uint8_t* data, std::size_t size, std::uint32_t crc = 0)
 {
@@ -61,7 +66,7 @@ bool DecodeRecordBody(Reader& r, JournalRecord& record)
     std::uint32_t runs = 0;
     if (!r.Get(kind) || !r.Get(flags) || !r.Get(record.timeMs) || !r.Get(runs))
         return false;
-    if (kind < 1 || kind > 3)
+    if (kind < 1 || kind > 4)
         return false;
     record.kind = static_cast<JournalRecord::Kind>(kind);
     record.joinsPrevious = (flags & 1) != 0;
@@ -72,14 +77,50 @@ bool DecodeRecordBody(Reader& r, JournalRecord& record)
         std::uint64_t size = 0;
         if (!r.Get(run.position) || !r.Get(run.length) || !r.Get(fill) || !r.Get(size) || !r.Bytes(run.bytes, size))
             return false;
-        run.fill = fill != 0;
-        // A run that sets nothing, or a pattern that does not cover it, is damage.
-        if (run.length == 0 || run.bytes.empty() || (!run.fill && run.bytes.size() != run.length) ||
-            run.position + run.length < run.position)
+        if (fill > 2)
+            return false;
+        run.fill = fill == 1;
+        run.fileBytes = fill == 2;
+        // A run that sets nothing, a pattern that does not cover it, or bytes where the
+        // file's own should show, is damage.
+        const bool bytesRight = run.fileBytes ? run.bytes.empty()
+                                              : !run.bytes.empty() && (run.fill || run.bytes.size() == run.length);
+        if (run.length == 0 || !bytesRight || run.position + run.length < run.position)
             return false;
         record.runs.push_back(std::move(run));
     }
     return r.Left() == 0;
+}
+
+// The records after the header, as far as they are whole.
+void ReadRecords(Reader& r, const std::vector<std::uint8_t>& data, JournalContents& contents)
+{
+    while (r.Left() > 0) {
+        const std::uint8_t* start = r.Here();
+        std::uint32_t recordMagic = 0;
+        std::uint64_t bodySize = 0;
+        std::vector<std::uint8_t> body;
+        std::uint32_t recordCrc = 0;
+        bool whole = r.Get(recordMagic) && recordMagic == kRecordMagic && r.Get(bodySize) &&
+                     bodySize <= kMaxRecordBody && r.Bytes(body, bodySize);
+        const std::size_t covered = static_cast<std::size_t>(r.Here() - start);
+        JournalRecord record;
+        Reader br(body.data(), body.size());
+        whole = whole && r.Get(recordCrc) && recordCrc == Crc32(start, covered) && DecodeRecordBody(br, record);
+        if (!whole) {
+            // The zeros a journal holds ahead of its records end it; anything else is a
+            // torn record, and only its own bytes count as lost.
+            const std::uint8_t* end = data.data() + data.size();
+            const auto last = std::find_if(std::make_reverse_iterator(end), std::make_reverse_iterator(start),
+                                           [](std::uint8_t b) { return b != 0; });
+            contents.fileBytes = static_cast<std::uint64_t>(last.base() - data.data());
+            if (contents.fileBytes > contents.recoveredBytes)
+                contents.status = JournalContents::Status::Torn;
+            return;
+        }
+        contents.records.push_back(std::move(record));
+        contents.recoveredBytes = static_cast<std::uint64_t>(r.Here() - data.data());
+    }
 }
 
 } // namespace
@@ -88,7 +129,7 @@ std::uint64_t JournalContents::ChangedBytes() const
 {
     std::uint64_t total = 0;
     for (const JournalRecord& record : records)
-        if (record.kind == JournalRecord::Kind::Change)
+        if (record.kind == JournalRecord::Kind::Change || record.kind == JournalRecord::Kind::Pending)
             for (const JournalRun& run : record.runs)
                 total += run.length;
     return total;
@@ -197,7 +238,7 @@ std::vector<std::uint8_t> EditJournal::EncodeRecord(const JournalRecord& record)
     for (const JournalRun& run : record.runs) {
         w.Put(run.position);
         w.Put(run.length);
-        w.Put(static_cast<std::uint8_t>(run.fill ? 1 : 0));
+        w.Put(static_cast<std::uint8_t>(run.fileBytes ? 2 : run.fill ? 1 : 0));
         w.Put(static_cast<std::uint64_t>(run.bytes.size()));
         w.Bytes(run.bytes.data(), run.bytes.size());
     }
@@ -236,27 +277,7 @@ JournalContents EditJournal::Read(const std::string& journalPath)
     contents.recoveredBytes = headerSize + sizeof crc;
     contents.status = JournalContents::Status::Complete;
 
-    while (r.Left() > 0) {
-        const std::uint8_t* start = r.Here();
-        std::uint32_t recordMagic = 0;
-        std::uint64_t bodySize = 0;
-        std::vector<std::uint8_t> body;
-        std::uint32_t recordCrc = 0;
-        if (!r.Get(recordMagic) || recordMagic != kRecordMagic || !r.Get(bodySize) || bodySize > kMaxRecordBody ||
-            !r.Bytes(body, bodySize)) {
-            contents.status = JournalContents::Status::Torn;
-            break;
-        }
-        const std::size_t covered = static_cast<std::size_t>(r.Here() - start);
-        JournalRecord record;
-        Reader br(body.data(), body.size());
-        if (!r.Get(recordCrc) || recordCrc != Crc32(start, covered) || !DecodeRecordBody(br, record)) {
-            contents.status = JournalContents::Status::Torn;
-            break;
-        }
-        contents.records.push_back(std::move(record));
-        contents.recoveredBytes = static_cast<std::uint64_t>(r.Here() - data.data());
-    }
+    ReadRecords(r, data, contents);
     return contents;
 }
 
@@ -279,7 +300,7 @@ bool EditJournal::Start(const std::string& canonicalPath, const FileIdentity& id
         const std::vector<std::uint8_t> encoded = EncodeRecord(record);
         content.insert(content.end(), encoded.begin(), encoded.end());
     }
-    const int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
+    const int fd = ::open(temporary.c_str(), O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
     if (fd < 0)
         return Fail(errno);
     // The new journal replaces the old one whole, or not at all: written under a
@@ -307,7 +328,7 @@ bool EditJournal::Append(const JournalRecord& record)
     const std::vector<std::uint8_t> encoded = EncodeRecord(record);
     // At the end of the last whole record: a record torn by an earlier failure is written
     // over, never left between two whole ones.
-    if (!WriteFully(m_fd, encoded.data(), encoded.size(), static_cast<std::int64_t>(m_end)))
+    if (!WriteRecord(encoded))
         return Fail(errno);
     m_end += encoded.size();
     if (!m_deadline) {
@@ -315,6 +336,48 @@ bool EditJournal::Append(const JournalRecord& record)
         ArmTimer();
     }
     return true;
+}
+
+bool EditJournal::WriteRecord(const std::vector<std::uint8_t>& encoded)
+{
+    if (!m_mappable || encoded.size() > kMappedRecordMost || FileFaults::Armed())
+        return WriteFully(m_fd, encoded.data(), encoded.size(), static_cast<std::int64_t>(m_end));
+    if (!m_window || m_end + encoded.size() > m_windowStart + kJournalWindow) {
+        if (!MapWindowAt(m_end)) {
+            // A file system that cannot map or allocate ahead, or a disk with no room for a
+            // window but perhaps for this record: written as any other file.
+            if (errno == EOPNOTSUPP || errno == ENODEV || errno == EINVAL)
+                m_mappable = false;
+            return WriteFully(m_fd, encoded.data(), encoded.size(), static_cast<std::int64_t>(m_end));
+        }
+    }
+    std::memcpy(m_window + (m_end - m_windowStart), encoded.data(), encoded.size());
+    return true;
+}
+
+bool EditJournal::MapWindowAt(std::uint64_t position)
+{
+    Unmap();
+    const auto page = static_cast<std::uint64_t>(::sysconf(_SC_PAGESIZE));
+    const std::uint64_t start = position - position % page;
+    // Past the records the file holds zeros, which reading takes for its end.
+    if (const int error = ::posix_fallocate(m_fd, static_cast<off_t>(start), static_cast<off_t>(kJournalWindow));
+        error != 0) {
+        errno = error;
+        return false;
+    }
+    void* window = ::mmap(nullptr, kJournalWindow, PROT_READ | PROT_WRITE, MAP_SHARED, m_fd, static_cast<off_t>(start));
+    if (window == MAP_FAILED)
+        return false;
+    m_window = static_cast<std::uint8_t*>(window);
+    m_windowStart = start;
+    return true;
+}
+
+void EditJournal::Unmap()
+{
+    if (m_window)
+        ::munmap(std::exchange(m_window, nullptr), kJournalWindow);
 }
 
 void EditJournal::ArmTimer()
@@ -365,6 +428,7 @@ bool EditJournal::Reset(const FileIdentity& identity)
     // Emptied first, so that a crash between the two never pairs the new header with the
     // old records.
     const std::vector<std::uint8_t> header = EncodeHeader(m_canonicalPath, identity, NowMs());
+    Unmap();
     if (::ftruncate(m_fd, 0) != 0 || !WriteFully(m_fd, header.data(), header.size(), 0))
         return Fail(errno);
     m_end = header.size();
@@ -382,6 +446,7 @@ void EditJournal::Remove()
     if (m_timer)
         m_timer->stop();
     m_deadline.reset();
+    Unmap();
     if (m_fd >= 0)
         ::close(std::exchange(m_fd, -1));
     if (!path.empty())
@@ -394,6 +459,10 @@ void EditJournal::Close()
 {
     if (m_fd < 0)
         return;
+    Unmap();
+    // The zeros allocated ahead go; the records stay for the next start.
+    if (::ftruncate(m_fd, static_cast<off_t>(m_end)) == 0 && !m_deadline)
+        m_deadline = std::chrono::steady_clock::now();
     SyncNow();
     ::close(std::exchange(m_fd, -1));
 }

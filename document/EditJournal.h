@@ -32,15 +32,17 @@ class QTimer;
 namespace vtx {
 
 // Bytes set from `position` on: `length` bytes, given in full, or, for a fill, as a
-// pattern repeated until `length` bytes are covered.
+// pattern repeated until `length` bytes are covered; or, with `fileBytes`, no bytes at all:
+// the file's own bytes show there again (what an Undo leaves where nothing was pending).
 struct JournalRun {
     FilePos position = 0;
     FilePos length = 0;
     bool fill = false;
     std::vector<std::uint8_t> bytes;
+    bool fileBytes = false;
 
     bool operator==(const JournalRun&) const = default;
-    // The byte the run sets at offset (below length).
+    // The byte the run sets at offset (below length; a run of the file's bytes sets none).
     [[nodiscard]] std::uint8_t At(FilePos offset) const
     {
         return fill ? bytes[static_cast<std::size_t>(offset % bytes.size())] : bytes[static_cast<std::size_t>(offset)];
@@ -48,10 +50,14 @@ struct JournalRun {
 };
 
 // One undo step as the document made it: a change (with the runs it set), an undo or a
-// redo. A change that joins the step before it belongs to one change group (one Undo
-// takes them all back).
+// redo (with what it left showing over the range it covered, so that it can be replayed
+// even where the undo history behind it was never journalled: steps made before a save or
+// before the journal was turned on). A change that joins the step before it belongs to one
+// change group (one Undo takes them all back). A journal started while changes were
+// already pending begins with them as one Pending record: replayed as a step, but no Undo
+// of the session that wrote the journal ever took it back whole.
 struct JournalRecord {
-    enum class Kind : std::uint8_t { Change = 1, Undo = 2, Redo = 3 };
+    enum class Kind : std::uint8_t { Change = 1, Undo = 2, Redo = 3, Pending = 4 };
     Kind kind = Kind::Change;
     bool joinsPrevious = false;
     std::int64_t timeMs = 0; // when it was made, ms since the epoch
@@ -87,7 +93,9 @@ struct JournalContents {
 class EditJournal
 {
 public:
-    static constexpr std::uint32_t kFormatVersion = 1;
+    // 2 added what an undo or redo left, runs of the file's own bytes and Pending records.
+    // A journal of format 1 reads as it is (its undos and redos carry no runs).
+    static constexpr std::uint32_t kFormatVersion = 2;
     // The rollback record's format: 2 added the check of the new bytes and a ByteCheck in
     // place of CRC-32; 3 wrote the old bytes as entries of at most a block, zeros as a count.
     // A record of an older format reads as torn (only builds of the same round wrote one).
@@ -165,9 +173,21 @@ public:
 private:
     bool Fail(int error);
     void ArmTimer();
+    // Puts an encoded record at m_end. A small one is copied into a shared mapping of the
+    // journal's tail: it is in the file as soon as it is copied (a killed process loses
+    // none of it) and costs no system call, which a key pressed is worth. The window's
+    // blocks are allocated before it is mapped, so a full disk is an error here, never a
+    // fault on the copy. A large record, and any while the tests' fault seam is armed, is
+    // written with pwrite.
+    bool WriteRecord(const std::vector<std::uint8_t>& encoded);
+    bool MapWindowAt(std::uint64_t position);
+    void Unmap();
 
     int m_fd = -1;
     std::uint64_t m_end = 0;
+    std::uint8_t* m_window = nullptr;
+    std::uint64_t m_windowStart = 0;
+    bool m_mappable = true;
     std::string m_journalPath;
     std::string m_canonicalPath;
     std::optional<std::chrono::steady_clock::time_point> m_deadline;

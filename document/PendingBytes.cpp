@@ -488,15 +488,43 @@ int PendingBytes::Place(std::vector<PendingRun>& pieces, std::vector<PendingRun>
 
 int PendingBytes::Set(PendingRun run, bool joinsStep, const std::uint8_t* shownBefore)
 {
-    if (run.IsAbsent() || run.Length() == 0)
+    if (run.Length() == 0)
         return 0;
-    run.SetCounted(run.GetKind() == PendingRun::Kind::Literal || run.Length() <= kCountedFillLimit);
+    run.SetCounted(run.GetKind() != PendingRun::Kind::Pattern || run.Length() <= kCountedFillLimit);
     std::vector<PendingRun> pieces;
     pieces.push_back(std::move(run));
     const int error = Place(pieces, &m_undo, joinsStep && !m_undo.empty(), true, shownBefore);
     if (error == 0)
         m_redo.clear();
     return error;
+}
+
+std::vector<PendingRun> PendingBytes::ShowingOverNewestStep(const std::vector<PendingRun>& stack) const
+{
+    if (stack.empty())
+        return {};
+    std::size_t begin = stack.size() - 1;
+    while (begin > 0 && stack[begin].JoinsPrevious())
+        --begin;
+    // The step's records may overlap (a byte typed twice in one group): their ranges joined.
+    std::vector<ByteRange> ranges;
+    for (std::size_t r = begin; r < stack.size(); ++r)
+        ranges.push_back({stack[r].Start(), stack[r].Length()});
+    std::sort(ranges.begin(), ranges.end(), [](const ByteRange& a, const ByteRange& b) { return a.first < b.first; });
+    std::vector<PendingRun> showing;
+    for (std::size_t r = 0; r < ranges.size();) {
+        const FilePos first = ranges[r].first;
+        FilePos end = first + ranges[r].length;
+        for (++r; r < ranges.size() && ranges[r].first <= end; ++r)
+            end = std::max(end, ranges[r].first + ranges[r].length);
+        const std::size_t i = FirstEndingAfter(first);
+        std::size_t j = i;
+        while (j < m_runs.size() && m_runs[j].Start() < end)
+            ++j;
+        std::vector<PendingRun> part = ShowingOver(first, end, i, j, false);
+        std::move(part.begin(), part.end(), std::back_inserter(showing));
+    }
+    return showing;
 }
 
 ByteRange PendingBytes::MoveStep(std::vector<PendingRun>& from, std::vector<PendingRun>& to)

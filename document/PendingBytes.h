@@ -122,8 +122,8 @@ public:
     // The pending byte at position, if there is one.
     [[nodiscard]] bool PendingAt(FilePos position, std::uint8_t& value) const;
 
-    // A new change: `run` (Literal or Pattern) shows from now on; it starts a new step, or
-    // joins the newest one when `joinsStep`. Ends what could be redone. Returns 0, or the
+    // A new change: `run` shows from now on (Absent: the file's own bytes show again); it
+    // starts a new step, or joins the newest one when `joinsStep`. Ends what could be redone. Returns 0, or the
     // errno of a failed read of the file's bytes underneath, in which case nothing changed.
     // `shownBefore`, when given, holds the run's length of bytes that showed at its place
     // just before (a scan read them): where no pending run lies underneath they are the
@@ -138,6 +138,10 @@ public:
     [[nodiscard]] const std::vector<PendingRun>& UndoRecords() const { return m_undo; }
     [[nodiscard]] const std::vector<PendingRun>& RedoRecords() const { return m_redo; }
     [[nodiscard]] std::size_t UndoSteps() const;
+    // What shows now over the ranges the newest step of `stack` (UndoRecords or RedoRecords)
+    // covers: the pending runs cut to them, Absent where the file's bytes show. Right after
+    // an Undo, over the redo stack, it is what that Undo left.
+    [[nodiscard]] std::vector<PendingRun> ShowingOverNewestStep(const std::vector<PendingRun>& stack) const;
 
     // Bytes that differ from the file, as last counted; fills too large to compare; and
     // whether some file bytes could not be read to be compared.

@@ -80,12 +80,18 @@ std::vector<JournalRecord> SampleRecords()
     fill.runs.push_back(JournalRun{0x100, 1000, true, {0xDE, 0xAD}});
     fill.runs.push_back(JournalRun{0x1000000000, 3, false, {9, 8, 7}});
     records.push_back(fill);
+    // An undo carries what it left: here the file's own bytes, then a literal.
     JournalRecord undo;
     undo.kind = JournalRecord::Kind::Undo;
+    undo.runs.push_back(JournalRun{0x20, 4, false, {}, true});
+    undo.runs.push_back(JournalRun{0x24, 2, false, {5, 6}});
     records.push_back(undo);
     JournalRecord redo;
     redo.kind = JournalRecord::Kind::Redo;
     records.push_back(redo);
+    JournalRecord pending = Change(0x30, {0x77});
+    pending.kind = JournalRecord::Kind::Pending;
+    records.push_back(pending);
     return records;
 }
 
@@ -110,7 +116,7 @@ TEST(EditJournal, RecordsReadBackAsWrittenInTheUsersPrivateStateFolder)
     EXPECT_EQ(read.path, "/data/disk.img");
     EXPECT_TRUE(read.identity.SameState(SomeIdentity()));
     EXPECT_EQ(read.records, records);
-    EXPECT_EQ(read.ChangedBytes(), 1u + 8u + 1000u + 3u);
+    EXPECT_EQ(read.ChangedBytes(), 1u + 8u + 1000u + 3u + 1u);
     EXPECT_EQ(read.recoveredBytes, read.fileBytes);
 
     // One name per canonical path, in a folder and files nobody else may read.

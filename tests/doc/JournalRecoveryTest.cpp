@@ -151,9 +151,13 @@ TEST(DocJournal, NoDiscardsAndATornTailEndsRecoveryAtTheLastWholeStep)
                   MakeChanges(*doc, expected);
               }),
               0);
-    // The last record (the 2-byte paste at 90000) was cut off by the crash.
+    // The last record (the 2-byte paste at 90000) was cut off by the crash. (A killed
+    // editor's journal has zeros allocated ahead after its records: cut before them.)
     const QString journal = JournalOf(path);
-    ASSERT_TRUE(QFile::resize(journal, QFileInfo(journal).size() - 3));
+    const JournalContents whole = EditJournal::Read(journal.toStdString());
+    ASSERT_EQ(whole.status, JournalContents::Status::Complete);
+    ASSERT_LT(whole.fileBytes, static_cast<std::uint64_t>(QFileInfo(journal).size()));
+    ASSERT_TRUE(QFile::resize(journal, static_cast<qint64>(whole.fileBytes) - 3));
     {
         MessageBoxRecorder boxes;
         auto doc = OpenDocument(path);
@@ -490,3 +494,97 @@ INSTANTIATE_TEST_SUITE_P(Rows, DocRollbackAfterSave,
                                            LostClear{"OneByteOfTheSaveNeverArrived", 1, true},
                                            LostClear{"NothingOfTheSaveArrived", -1, true}),
                          [](const ::testing::TestParamInfo<LostClear>& info) { return info.param.name; });
+
+namespace {
+
+// Histories in which an Undo or Redo reaches steps the journal never held whole: steps
+// made before a save, or before the journal was turned on. Each row runs on the document of
+// a killed editor and on a copy here; what the recovery shows must be what the copy shows.
+struct UnseenSteps {
+    const char* name;
+    void (*run)(CVantorixDoc& doc);
+};
+
+void TypeAt(CVantorixDoc& doc, FilePos position, std::uint8_t value)
+{
+    ASSERT_TRUE(doc.SetByte(value, position));
+}
+
+class DocJournalUnseenSteps : public ::testing::TestWithParam<UnseenSteps>
+{
+};
+
+} // namespace
+
+TEST_P(DocJournalUnseenSteps, RecoveryShowsWhatTheKilledEditorShowed)
+{
+    TempDir dir;
+    const QByteArray original = Filler(50000);
+    const QString path = dir.Write("unseen.bin", original);
+    const QString copyPath = dir.Write("copy.bin", original);
+    ASSERT_EQ(InKilledEditor([&] {
+                  auto* doc = OpenDocument(path).release();
+                  GetParam().run(*doc);
+              }),
+              0);
+    QByteArray shown;
+    {
+        MessageBoxRecorder boxes;
+        auto copy = OpenDocument(copyPath);
+        GetParam().run(*copy);
+        shown = PresentedAll(*copy);
+    }
+    CVantorixDoc::SetJournalEnabled(true);
+    MessageBoxRecorder boxes; // Yes, the default
+    auto doc = OpenDocument(path);
+    ASSERT_TRUE(doc);
+    EXPECT_EQ(boxes.Count(), 1);
+    EXPECT_EQ(PresentedAll(*doc), shown);
+    EXPECT_EQ(doc->IsDirty(), shown != ReadAll(path));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Rows, DocJournalUnseenSteps,
+    ::testing::Values(
+        UnseenSteps{"UndoAfterASave",
+                    [](CVantorixDoc& doc) {
+                        TypeAt(doc, 10, 'A');
+                        ASSERT_TRUE(doc.Fill({100, 3000}, {0x5A}));
+                        ASSERT_TRUE(doc.OnSaveDocument(doc.GetPath()));
+                        doc.Undo(); // the fill: the old bytes come back over a saved file
+                        TypeAt(doc, 20, 'B');
+                    }},
+        UnseenSteps{"UndoRedoAndUndoAgainAfterASave",
+                    [](CVantorixDoc& doc) {
+                        TypeAt(doc, 10, 'A');
+                        TypeAt(doc, 11, 'B');
+                        ASSERT_TRUE(doc.OnSaveDocument(doc.GetPath()));
+                        doc.Undo();
+                        doc.Undo();
+                        doc.Redo();
+                    }},
+        UnseenSteps{"JournalTurnedOnMidSessionThenUndo",
+                    [](CVantorixDoc& doc) {
+                        CVantorixDoc::SetJournalEnabled(false);
+                        doc.FollowJournalSetting();
+                        TypeAt(doc, 10, 'A');
+                        TypeAt(doc, 20, 'B');
+                        CVantorixDoc::SetJournalEnabled(true);
+                        doc.FollowJournalSetting();
+                        ASSERT_TRUE(doc.IsJournaled());
+                        doc.Undo(); // only B: A stays
+                        TypeAt(doc, 30, 'C');
+                    }},
+        UnseenSteps{"JournalTurnedOnMidSessionThenUndoPastItsStart",
+                    [](CVantorixDoc& doc) {
+                        CVantorixDoc::SetJournalEnabled(false);
+                        doc.FollowJournalSetting();
+                        TypeAt(doc, 10, 'A');
+                        CVantorixDoc::SetJournalEnabled(true);
+                        doc.FollowJournalSetting();
+                        TypeAt(doc, 20, 'B');
+                        doc.Undo();
+                        doc.Undo();
+                        doc.Redo();
+                    }}),
+    [](const ::testing::TestParamInfo<UnseenSteps>& info) { return info.param.name; });
