@@ -174,3 +174,36 @@ TEST(RollbackRecord, SpansLargerThanABlockAndZerosReadBackAsWritten)
     ASSERT_TRUE(EditJournal::WriteRollback(path, record));
     EXPECT_EQ(EditJournal::ReadRollback(path, read), RollbackStatus::Torn);
 }
+
+// Without a state folder the record is kept in memory. The fault seam's full disk stays
+// full, so the way back fails too (as it would for the record on disk): what must hold is
+// that the failure is told, every change stays pending, and the next save completes.
+TEST(DocRollbackStreamFallback, WithoutAStateFolderAFailedSaveKeepsTheChangesForTheNext)
+{
+    TempDir dir;
+    const QByteArray original = Filler(100000);
+    const QString path = dir.Write("nofolder.bin", original);
+    const std::string saved = std::getenv("XDG_STATE_HOME");
+    ::setenv("XDG_STATE_HOME", dir.Write("blocker", QByteArray("x")).toLocal8Bit().constData(), 1);
+    {
+        MessageBoxRecorder boxes;
+        auto doc = OpenDocument(path);
+        ASSERT_TRUE(doc);
+        const QByteArray paste = Filler(3000, 4);
+        ASSERT_EQ(doc->SetBytes(reinterpret_cast<const std::uint8_t*>(paste.constData()), 3000, 64000), 3000u);
+        {
+            ScopedFileFaults faults;
+            // No record reaches the disk: the first written bytes are the change's own.
+            FileFaults::FailWritesAfter(1000, ENOSPC);
+            EXPECT_FALSE(doc->OnSaveDocument(path));
+        }
+        EXPECT_EQ(boxes.Last(), QStringLiteral("Exception in Save()\nThe disk is full."));
+        EXPECT_EQ(Presented(*doc, 64000, 3000), paste);
+        EXPECT_TRUE(doc->IsDirty());
+        ASSERT_TRUE(doc->OnSaveDocument(path));
+    }
+    ::setenv("XDG_STATE_HOME", saved.c_str(), 1);
+    QByteArray expected = original;
+    expected.replace(64000, 3000, Filler(3000, 4));
+    EXPECT_EQ(ReadAll(path), expected);
+}
