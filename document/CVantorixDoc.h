@@ -268,10 +268,14 @@ private:
     // of those bytes is synced before the first byte goes in, so a crash half-way is put
     // right at the next open. `touched`: the file may hold a mix (the way back failed too).
     void WritePendingSafely(bool& touched);
-    // The rollback record written and synced; false, after one notice, when the state
-    // folder cannot hold it (the save goes on).
-    bool WriteRollbackOrWarn(const std::string& rollbackPath, const RollbackRecord& rollback,
-                             const std::function<void()>& meanwhile);
+    // The save's rollback record: its head, then what `stream` puts in (the old bytes under
+    // the pending runs), synced; `meanwhile` runs while the disk writes it. False, after one
+    // notice, when the state folder cannot hold it: the record is then kept in memory while
+    // it fits, so that a failed write can still be taken back, and the save goes on. Throws
+    // CFileException when the old bytes cannot be read.
+    bool RecordOldBytesOrWarn(RollbackWriter& record, const std::string& rollbackPath, const RollbackRecord& head,
+                              const std::function<bool(RollbackWriter&)>& stream,
+                              const std::function<void()>& meanwhile);
     // At open: a complete rollback record left by a save a crash cut short puts the old
     // bytes back, unless the file shows that the save completed.
     void PutBackCutShortSave();

@@ -77,17 +77,6 @@ std::int64_t NowMs()
     return QDateTime::currentMSecsSinceEpoch();
 }
 
-// Puts back the bytes a save overwrote, through the file's writing descriptor, and waits
-// for them to reach the disk. Throws CFileException.
-void PutBack(CFile& file, const RollbackRecord& record)
-{
-    file.BeginWrite();
-    for (const RollbackRecord::Span& span : record.spans)
-        file.WriteAt(span.bytes.data(), span.bytes.size(), span.position);
-    file.Sync();
-    file.EndWrite();
-}
-
 // Reads count bytes of the file at position, all of them, or throws CFileException.
 void ReadExactly(const CFile& file, std::uint8_t* out, std::uint64_t count, FilePos position)
 {
@@ -102,16 +91,128 @@ void ReadExactly(const CFile& file, std::uint8_t* out, std::uint64_t count, File
     }
 }
 
+// Zeros are put back and compared in blocks of this size.
+constexpr std::size_t kZeroBlock = std::size_t{1} << 20;
+
+// Puts back the bytes a save overwrote, as a complete record holds them, through the file's
+// writing descriptor, and waits for them to reach the disk. The record is checked whole
+// before its first byte is written. Throws CFileException.
+void PutBack(CFile& file, const RollbackSource& record)
+{
+    RollbackRecord head;
+    if (record.Check(head) != RollbackStatus::Complete)
+        throw CFileException("read the rollback record", EIO);
+    std::vector<std::uint8_t> zeros;
+    file.BeginWrite();
+    const bool whole = record.ForEachSpan([&](FilePos position, const std::uint8_t* bytes, std::uint64_t count) {
+        if (bytes) {
+            file.WriteAt(bytes, count, position);
+            return true;
+        }
+        zeros.resize(static_cast<std::size_t>(std::min<std::uint64_t>(count, kZeroBlock)));
+        for (std::uint64_t done = 0; done < count;) {
+            const std::uint64_t n = std::min<std::uint64_t>(zeros.size(), count - done);
+            file.WriteAt(zeros.data(), n, position + done);
+            done += n;
+        }
+        return true;
+    });
+    if (!whole)
+        throw CFileException("read the rollback record", EIO);
+    file.Sync();
+    file.EndWrite();
+}
+
 // Runs whose old bytes lie this close together are read with one pread: a cluster of
 // typed bytes costs one system call, not one per byte.
 constexpr FilePos kReadTogetherGap = 4096;
 constexpr FilePos kReadTogetherMost = FilePos{1} << 20;
+// A run this long asks the file system where its holes are: they need no reading.
+constexpr FilePos kLookForHolesFrom = FilePos{64} << 10;
 
-// The file's bytes under every run, one span per run, read in clusters.
-std::vector<RollbackRecord::Span> OldBytesUnder(const CFile& file, const std::vector<PendingRun>& runs)
+// The old bytes of small runs, kept from the record's reading for the undo steps' copies,
+// so that keeping them costs no second read per typed byte. Larger runs are read again
+// from the file by the undo steps: a save never holds all the old bytes.
+struct SmallOldBytes {
+    static constexpr std::size_t kMost = std::size_t{16} << 20;
+    std::vector<RollbackRecord::Span> spans; // ascending
+    std::size_t total = 0;
+
+    void Keep(FilePos position, const std::uint8_t* bytes, std::size_t count)
+    {
+        if (count >= kLookForHolesFrom || total + count > kMost)
+            return;
+        spans.push_back({position, {bytes, bytes + count}, 0});
+        total += count;
+    }
+};
+
+// The old bytes for the undo steps' copies: from the kept small runs, else from the file.
+PendingBytes::SavedReader OldBytesReader(const SmallOldBytes& kept, const CFile& file)
 {
-    std::vector<RollbackRecord::Span> spans;
-    spans.reserve(runs.size());
+    return [&kept, &file](std::uint8_t* buffer, std::uint32_t count, FilePos position, int& error) -> std::uint32_t {
+        std::uint32_t done = 0;
+        while (done < count) {
+            const FilePos at = position + done;
+            const auto after = std::upper_bound(kept.spans.begin(), kept.spans.end(), at,
+                                                [](FilePos p, const RollbackRecord::Span& span) { return p < span.position; });
+            if (after != kept.spans.begin() && at - std::prev(after)->position < std::prev(after)->bytes.size()) {
+                const RollbackRecord::Span& span = *std::prev(after);
+                const auto n = static_cast<std::uint32_t>(
+                    std::min<FilePos>(count - done, span.bytes.size() - (at - span.position)));
+                std::memcpy(buffer + done, span.bytes.data() + (at - span.position), n);
+                done += n;
+                continue;
+            }
+            const FilePos until = after == kept.spans.end() ? at + (count - done) : std::min(at + (count - done), after->position);
+            const std::uint32_t read = file.ReadAt(buffer + done, static_cast<std::uint32_t>(until - at), at, error);
+            done += read;
+            if (read < until - at)
+                break;
+        }
+        return done;
+    };
+}
+
+// The old bytes of [from, to) into the record: holes as a count of zeros, unread; the rest
+// read in blocks straight into the record's buffer. False when the record fails (errno).
+bool RecordRange(const CFile& file, FilePos from, FilePos to, RollbackWriter& record, SmallOldBytes& kept)
+{
+    const bool holesToo = to - from >= kLookForHolesFrom;
+    for (FilePos at = from; at < to;) {
+        FilePos dataEnd = to;
+        if (holesToo) {
+            const ByteRange data = file.DataRegionFrom(at);
+            if (data.first > at) {
+                const FilePos holeEnd = std::min(to, data.first);
+                if (!record.Zeros(at, holeEnd - at))
+                    return false;
+                at = holeEnd;
+                continue;
+            }
+            if (data.first + data.length > at)
+                dataEnd = std::min(to, data.first + data.length);
+        }
+        while (at < dataEnd) {
+            const auto count = static_cast<std::size_t>(std::min<FilePos>(RollbackWriter::kBlock, dataEnd - at));
+            std::uint8_t* room = record.Room(count);
+            if (!room)
+                return false;
+            ReadExactly(file, room, count, at);
+            kept.Keep(at, room, count);
+            if (!record.Commit(at, count))
+                return false;
+            at += count;
+        }
+    }
+    return true;
+}
+
+// The file's bytes under every run into the record, in order; runs close together read in
+// clusters. Throws CFileException when the file cannot be read; false when the record fails.
+bool RecordOldBytes(const CFile& file, const std::vector<PendingRun>& runs, RollbackWriter& record,
+                    SmallOldBytes& kept)
+{
     std::vector<std::uint8_t> cluster;
     for (std::size_t i = 0; i < runs.size();) {
         std::size_t j = i + 1;
@@ -120,19 +221,22 @@ std::vector<RollbackRecord::Span> OldBytesUnder(const CFile& file, const std::ve
             ++j;
         const FilePos first = runs[i].Start();
         if (j == i + 1) {
-            spans.push_back({first, std::vector<std::uint8_t>(static_cast<std::size_t>(runs[i].Length()))});
-            ReadExactly(file, spans.back().bytes.data(), runs[i].Length(), first);
+            if (!RecordRange(file, first, runs[i].End(), record, kept))
+                return false;
         } else {
             cluster.resize(static_cast<std::size_t>(runs[j - 1].End() - first));
             ReadExactly(file, cluster.data(), cluster.size(), first);
             for (std::size_t k = i; k < j; ++k) {
-                const auto from = cluster.begin() + static_cast<std::ptrdiff_t>(runs[k].Start() - first);
-                spans.push_back({runs[k].Start(), {from, from + static_cast<std::ptrdiff_t>(runs[k].Length())}});
+                const std::uint8_t* old = cluster.data() + (runs[k].Start() - first);
+                const auto count = static_cast<std::size_t>(runs[k].Length());
+                kept.Keep(runs[k].Start(), old, count);
+                if (!record.Bytes(runs[k].Start(), old, count))
+                    return false;
             }
         }
         i = j;
     }
-    return spans;
+    return true;
 }
 
 // The ByteCheck of the bytes the runs set, in order (a fill expanded block by block).
@@ -157,44 +261,26 @@ std::uint64_t NewBytesCheck(const std::vector<PendingRun>& runs)
     return check.Value();
 }
 
-// The old bytes, as a reader for the undo steps' copies: served from the spans.
-PendingBytes::SavedReader SpanReader(const std::vector<RollbackRecord::Span>& spans)
-{
-    return [&spans](std::uint8_t* buffer, std::uint32_t count, FilePos position, int& error) -> std::uint32_t {
-        const auto after = std::upper_bound(spans.begin(), spans.end(), position,
-                                            [](FilePos p, const RollbackRecord::Span& span) { return p < span.position; });
-        const FilePos offset = after == spans.begin() ? 0 : position - std::prev(after)->position;
-        if (after == spans.begin() || offset >= std::prev(after)->bytes.size()) {
-            error = EIO;
-            return 0;
-        }
-        const std::vector<std::uint8_t>& bytes = std::prev(after)->bytes;
-        const auto n = static_cast<std::uint32_t>(std::min<FilePos>(count, bytes.size() - offset));
-        std::memcpy(buffer, bytes.data() + offset, n);
-        return n;
-    };
-}
-
 // Whether the file holds every byte the record's save wrote: that save completed (only the
 // clearing of its record was lost), and putting the old bytes back would undo it.
-bool SaveCompleted(const CFile& file, const RollbackRecord& record)
+bool SaveCompleted(const CFile& file, const RollbackSource& record, std::uint64_t newBytesCheck)
 {
-    constexpr std::uint64_t kBlock = std::uint64_t{1} << 20;
     ByteCheck check;
     std::vector<std::uint8_t> block;
     try {
-        for (const RollbackRecord::Span& span : record.spans) {
-            for (std::uint64_t done = 0; done < span.bytes.size();) {
-                block.resize(static_cast<std::size_t>(std::min<std::uint64_t>(kBlock, span.bytes.size() - done)));
-                ReadExactly(file, block.data(), block.size(), span.position + done);
+        const bool whole = record.ForEachSpan([&](FilePos position, const std::uint8_t*, std::uint64_t count) {
+            for (std::uint64_t done = 0; done < count;) {
+                block.resize(static_cast<std::size_t>(std::min<std::uint64_t>(kZeroBlock, count - done)));
+                ReadExactly(file, block.data(), block.size(), position + done);
                 check.Add(block.data(), block.size());
                 done += block.size();
             }
-        }
+            return true;
+        });
+        return whole && check.Value() == newBytesCheck;
     } catch (const CFileException&) {
         return false;
     }
-    return check.Value() == record.newBytesCheck;
 }
 
 // At start-up: every file whose save a crash cut short gets its old bytes back.
@@ -203,10 +289,10 @@ void PutBackCutShortSaves()
     const QDir folder(QFile::decodeName(EditJournal::StateFolder().c_str()));
     for (const QString& entry : folder.entryList({QStringLiteral("*.rollback")}, QDir::Files)) {
         const std::string rollbackPath = LocalName(folder.filePath(entry));
+        const RollbackSource record(rollbackPath);
         RollbackRecord rollback;
-        if (EditJournal::ReadRollback(rollbackPath, rollback) != EditJournal::RollbackStatus::Complete) {
+        if (record.Check(rollback) != RollbackStatus::Complete)
             continue; // a torn one is cleared when its file opens; a newer one is left alone
-        }
         if (EditJournal::RollbackPathFor(rollback.path) != rollbackPath)
             continue;
         try {
@@ -215,8 +301,8 @@ void PutBackCutShortSaves()
             if (file.Open(rollback.path) != CFile::OpenError::None || !file.Identity().SameFile(rollback.identity) ||
                 file.GetLength() != rollback.length)
                 continue;
-            if (!SaveCompleted(file, rollback)) {
-                PutBack(file, rollback);
+            if (!SaveCompleted(file, record, rollback.newBytesCheck)) {
+                PutBack(file, record);
                 Trace(QStringLiteral("put back %1 after a save that was cut short").arg(DisplayName(rollback.path)));
             }
             EditJournal::ClearRollback(rollbackPath);
@@ -262,17 +348,18 @@ void CVantorixDoc::PutBackCutShortSave()
     // A save that a crash cut short: its record was synced before the save's first byte,
     // so a complete one holds every byte the save may have overwritten.
     const std::string rollbackPath = EditJournal::RollbackPathFor(m_canonicalPath);
+    const RollbackSource record(rollbackPath);
     RollbackRecord rollback;
-    switch (EditJournal::ReadRollback(rollbackPath, rollback)) {
-    case EditJournal::RollbackStatus::Missing: return;
-    case EditJournal::RollbackStatus::Torn:
+    switch (record.Check(rollback)) {
+    case RollbackStatus::Missing: return;
+    case RollbackStatus::Torn:
         // Cut short while it was written: the save had not touched the file yet.
         EditJournal::ClearRollback(rollbackPath);
         return;
-    case EditJournal::RollbackStatus::NewerFormat:
+    case RollbackStatus::NewerFormat:
         Trace(QStringLiteral("rollback record of %1 is of a newer format; left alone").arg(name));
         return;
-    case EditJournal::RollbackStatus::Complete: break;
+    case RollbackStatus::Complete: break;
     }
     if (rollback.path != m_canonicalPath || !rollback.identity.SameFile(m_file.Identity()) ||
         rollback.length != m_file.GetLength()) {
@@ -280,12 +367,12 @@ void CVantorixDoc::PutBackCutShortSave()
         return;
     }
     // The save finished and only the clearing of its record was lost: nothing to put back.
-    if (SaveCompleted(m_file, rollback)) {
+    if (SaveCompleted(m_file, record, rollback.newBytesCheck)) {
         EditJournal::ClearRollback(rollbackPath);
         return;
     }
     try {
-        PutBack(m_file, rollback);
+        PutBack(m_file, record);
         m_file.RecordIdentity();
         EditJournal::ClearRollback(rollbackPath);
         ShowMessageBox(
@@ -521,10 +608,11 @@ void CVantorixDoc::GiveUpJournal(int error)
                nullptr);
 }
 
-bool CVantorixDoc::WriteRollbackOrWarn(const std::string& rollbackPath, const RollbackRecord& rollback,
-                                      const std::function<void()>& meanwhile)
+bool CVantorixDoc::RecordOldBytesOrWarn(RollbackWriter& record, const std::string& rollbackPath,
+                                        const RollbackRecord& head, const std::function<bool(RollbackWriter&)>& stream,
+                                        const std::function<void()>& meanwhile)
 {
-    if (EditJournal::WriteRollback(rollbackPath, rollback, meanwhile))
+    if (record.Begin(rollbackPath, head) && stream(record) && record.Finish(meanwhile))
         return true;
     const int error = errno;
     Trace(QStringLiteral("rollback record for %1: %2").arg(m_path, WriteFailureReason(error)));
@@ -535,6 +623,9 @@ bool CVantorixDoc::WriteRollbackOrWarn(const std::string& rollbackPath, const Ro
                        .arg(QFileInfo(m_path).fileName(), WriteFailureReason(error)),
                    nullptr);
     }
+    // A failed write can still be taken back while the old bytes fit in memory.
+    if (!record.BeginInMemory(head, kMaxKeptBytes) || !stream(record) || !record.Finish(meanwhile))
+        Trace(QStringLiteral("save of %1 goes on without a way back").arg(m_path));
     return false;
 }
 
@@ -543,32 +634,41 @@ void CVantorixDoc::WritePendingSafely(bool& touched)
     touched = false;
     // Opened for writing first: a program that is running refuses here, before anything.
     m_file.BeginWrite();
-    RollbackRecord rollback;
-    rollback.path = m_canonicalPath.empty() ? CanonicalOf(m_path) : m_canonicalPath;
-    rollback.identity = m_file.Identity();
-    rollback.length = m_file.GetLength();
-    // The old bytes are read once: they go into the rollback record and, for the undo
-    // history to survive the save, into the steps that stand for the file's bytes.
-    rollback.spans = OldBytesUnder(m_file, m_pending.Runs());
-    rollback.newBytesCheck = NewBytesCheck(m_pending.Runs());
-    // The undo steps take their copies while the disk writes the record.
+    RollbackRecord head;
+    head.path = m_canonicalPath.empty() ? CanonicalOf(m_path) : m_canonicalPath;
+    head.identity = m_file.Identity();
+    head.length = m_file.GetLength();
+    head.newBytesCheck = NewBytesCheck(m_pending.Runs());
+    // The old bytes go from the file to the record a block at a time. The undo steps that
+    // stand for the file's bytes take their copies while the disk writes the record: those
+    // of small runs from what the record's reading kept, the rest from the file again.
+    SmallOldBytes small;
+    const auto stream = [&](RollbackWriter& record) {
+        small = {};
+        return RecordOldBytes(m_file, m_pending.Runs(), record, small);
+    };
     bool kept = false;
     const auto keep = [&] {
-        if (const int error = m_pending.KeepOldBytesForSave(kMaxKeptBytes, SpanReader(rollback.spans)); error != 0)
+        if (kept)
+            return;
+        if (const int error = m_pending.KeepOldBytesForSave(kMaxKeptBytes, OldBytesReader(small, m_file)); error != 0)
             throw CFileException("keep the old bytes", error);
         kept = true;
     };
-    const std::string rollbackPath = EditJournal::RollbackPathFor(rollback.path);
-    const bool recorded = WriteRollbackOrWarn(rollbackPath, rollback, keep);
-    if (!kept)
-        keep();
+    const std::string rollbackPath = EditJournal::RollbackPathFor(head.path);
+    RollbackWriter record;
+    const bool recorded = RecordOldBytesOrWarn(record, rollbackPath, head, stream, keep);
+    const bool inMemory = !recorded && record.InMemory() && !record.Memory().empty();
+    keep();
     try {
         touched = true;
         WriteRuns();
         m_file.EndWrite();
     } catch (const CFileException&) {
         try {
-            PutBack(m_file, rollback);
+            if (!recorded && !inMemory)
+                throw;
+            PutBack(m_file, recorded ? RollbackSource(rollbackPath) : RollbackSource(record.Memory()));
             touched = false;
             if (recorded)
                 EditJournal::ClearRollback(rollbackPath);

@@ -11,6 +11,7 @@
 
 // this program
 #include "document/ByteCheck.h"
+#include "document/RollbackRecord.h"
 #include "platform/FileIdentity.h"
 #include "platform/FilePos.h"
 
@@ -89,25 +90,6 @@ struct JournalContents {
     [[nodiscard]] std::int64_t LastWrittenMs() const;
 };
 
-// The bytes a save is about to overwrite, and which file they belong to.
-struct RollbackRecord {
-    struct Span {
-        FilePos position = 0;
-        std::vector<std::uint8_t> bytes;
-        bool operator==(const Span&) const = default;
-    };
-    std::string path;
-    FileIdentity identity;
-    FilePos length = 0;
-    std::vector<Span> spans;
-    // The ByteCheck of the bytes the save writes over the spans, in their order: a file that
-    // holds them all has had its save completed, and needs nothing put back. That is what
-    // lets a finished save clear its record without waiting for the disk.
-    std::uint64_t newBytesCheck = 0;
-
-    bool operator==(const RollbackRecord&) const = default;
-};
-
 class EditJournal
 {
 public:
@@ -115,9 +97,9 @@ public:
     // A journal of format 1 reads as it is (its undos and redos carry no runs).
     static constexpr std::uint32_t kFormatVersion = 2;
     // The rollback record's format: 2 added the check of the new bytes and a ByteCheck in
-    // place of CRC-32. A record of format 1 reads as torn (only a build of the same round
-    // wrote one).
-    static constexpr std::uint32_t kRollbackVersion = 2;
+    // place of CRC-32; 3 wrote the old bytes as entries of at most a block, zeros as a count.
+    // A record of an older format reads as torn (only builds of the same round wrote one).
+    static constexpr std::uint32_t kRollbackVersion = 3;
     // How long a record may wait for its fdatasync: a power cut loses at most this much.
     static constexpr std::chrono::milliseconds kSyncDelay{1000};
 
@@ -162,15 +144,18 @@ public:
     [[nodiscard]] int LastError() const { return m_lastError; }
     [[nodiscard]] const std::string& JournalPath() const { return m_journalPath; }
 
-    // The rollback record of a save: written over the file the last save left (in place,
-    // so that its fdatasync has no metadata to commit) and synced, before the save writes
-    // its first byte; false with errno otherwise. Bytes past the record are left as they are
-    // and never read. `meanwhile` runs while the disk writes the record, before the sync
-    // that waits for it; what it throws clears the record and goes on to the caller.
+    // The rollback record of a save, from memory (a save streams its own with
+    // RollbackWriter): written over the file the last save left (in place, so that its
+    // fdatasync has no metadata to commit) and synced, before the save writes its first
+    // byte; false with errno otherwise. Bytes past the record are left as they are and never
+    // read. `meanwhile` runs while the disk writes the record, before the sync that waits
+    // for it; what it throws clears the record and goes on to the caller.
     static bool WriteRollback(const std::string& rollbackPath, const RollbackRecord& record,
                               const std::function<void()>& meanwhile = {});
-    enum class RollbackStatus { Missing, Complete, Torn, NewerFormat };
-    // A record that is not complete was cut short before the save wrote anything.
+    using RollbackStatus = vtx::RollbackStatus;
+    // A record that is not complete was cut short before the save wrote anything. Reads the
+    // whole record into memory: for small records and tests; RollbackSource reads one in
+    // blocks.
     [[nodiscard]] static RollbackStatus ReadRollback(const std::string& rollbackPath, RollbackRecord& record);
     // Marks the record cleared (it reads as Missing), without waiting for the disk: after a
     // crash that loses the mark, the record's check of the new bytes tells that the save

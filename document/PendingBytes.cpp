@@ -1,5 +1,8 @@
 #include "PendingBytes.h"
 
+// this program
+#include "platform/LargeBytes.h"
+
 // std
 #include <algorithm>
 #include <cerrno>
@@ -47,7 +50,7 @@ PendingRun PendingRun::Literal(FilePos start, const std::uint8_t* bytes, FilePos
     run.m_meta = length | (static_cast<std::uint64_t>(Kind::Literal) << 56);
     if (!run.IsInline()) {
         run.m_heap = nullptr;
-        run.m_heap = new std::uint8_t[static_cast<std::size_t>(length)];
+        run.m_heap = AllocateBytes(static_cast<std::size_t>(length));
     }
     if (bytes)
         std::memcpy(run.WritableBytes(), bytes, static_cast<std::size_t>(length));
@@ -71,7 +74,7 @@ PendingRun PendingRun::Pattern(FilePos start, FilePos length, const std::uint8_t
         std::memcpy(run.m_inline, pattern, patternSize);
     } else {
         run.m_heap = nullptr;
-        run.m_heap = new std::uint8_t[patternSize];
+        run.m_heap = AllocateBytes(patternSize);
         std::memcpy(run.m_heap, pattern, patternSize);
     }
     return run;
@@ -95,7 +98,7 @@ PendingRun::~PendingRun()
 void PendingRun::Release()
 {
     if (!IsInline())
-        delete[] m_heap;
+        FreeBytes(m_heap, StoredSize());
     m_meta = static_cast<std::uint64_t>(Kind::Absent) << 56;
 }
 
@@ -105,7 +108,7 @@ void PendingRun::CopyFrom(const PendingRun& other)
         std::memcpy(m_inline, other.m_inline, sizeof m_inline);
     } else {
         const std::size_t size = other.StoredSize();
-        m_heap = new std::uint8_t[size];
+        m_heap = AllocateBytes(size);
         std::memcpy(m_heap, other.m_heap, size);
     }
     m_start = other.m_start;
@@ -368,41 +371,62 @@ std::vector<PendingRun> PendingBytes::ShowingOver(FilePos first, FilePos end, st
     return before;
 }
 
-std::vector<PendingRun> PendingBytes::Replacement(const std::vector<PendingRun>& pieces, std::size_t& from,
+std::vector<PendingRun> PendingBytes::Replacement(std::vector<PendingRun>& pieces, std::size_t& from,
                                                   std::size_t& to) const
 {
     // What is left of the runs cut at either end, the new pieces, and the neighbours they
-    // join with.
+    // join with. The pieces and cuts are moved in, not copied (a 16 MiB paste is not copied
+    // again), and only once nothing can fail any more: a failure before leaves them whole.
     const FilePos first = pieces.front().Start();
     const FilePos end = pieces.back().End();
-    const std::size_t i = from;
-    const std::size_t j = to;
-    std::vector<PendingRun> replacement;
-    if (i < j && m_runs[i].Start() < first)
-        replacement.push_back(m_runs[i].Slice(m_runs[i].Start(), first));
-    for (const PendingRun& piece : pieces) {
+    std::vector<PendingRun> cuts;
+    cuts.reserve(2);
+    // Each with whether it may be moved from (the store's neighbours may not).
+    std::vector<std::pair<PendingRun*, bool>> order;
+    order.reserve(pieces.size() + 4);
+    if (from < to && m_runs[from].Start() < first) {
+        cuts.push_back(m_runs[from].Slice(m_runs[from].Start(), first));
+        order.emplace_back(&cuts.back(), true);
+    }
+    for (PendingRun& piece : pieces) {
         if (!piece.IsAbsent()) {
-            replacement.push_back(piece);
-            replacement.back().SetJoinsPrevious(false);
+            piece.SetJoinsPrevious(false);
+            order.emplace_back(&piece, true);
         }
     }
-    if (i < j && m_runs[j - 1].End() > end)
-        replacement.push_back(m_runs[j - 1].Slice(end, m_runs[j - 1].End()));
-    if (!replacement.empty() && from > 0 && CanMerge(m_runs[from - 1], replacement.front())) {
-        --from;
-        replacement.insert(replacement.begin(), m_runs[from]);
+    if (from < to && m_runs[to - 1].End() > end) {
+        cuts.push_back(m_runs[to - 1].Slice(end, m_runs[to - 1].End()));
+        order.emplace_back(&cuts.back(), true);
     }
-    if (!replacement.empty() && to < m_runs.size() && CanMerge(replacement.back(), m_runs[to])) {
-        replacement.push_back(m_runs[to]);
+    auto* runs = const_cast<std::vector<PendingRun>*>(&m_runs); // read only: never moved from
+    if (!order.empty() && from > 0 && CanMerge(m_runs[from - 1], *order.front().first)) {
+        --from;
+        order.insert(order.begin(), {&(*runs)[from], false});
+    }
+    if (!order.empty() && to < m_runs.size() && CanMerge(*order.back().first, m_runs[to])) {
+        order.emplace_back(&(*runs)[to], false);
         ++to;
     }
+    // Each run of the result is a merge or copy built now, or one of `order` to move in.
     std::vector<PendingRun> merged;
-    merged.reserve(replacement.size());
-    for (PendingRun& run : replacement) {
-        if (!merged.empty() && CanMerge(merged.back(), run))
-            merged.back() = Merge(merged.back(), run);
-        else
-            merged.push_back(std::move(run));
+    std::vector<PendingRun*> moveIn;
+    merged.reserve(order.size());
+    moveIn.reserve(order.size());
+    for (const auto& [run, movable] : order) {
+        if (!merged.empty()) {
+            const PendingRun& last = moveIn.back() ? *moveIn.back() : merged.back();
+            if (CanMerge(last, *run)) {
+                merged.back() = Merge(last, *run);
+                moveIn.back() = nullptr;
+                continue;
+            }
+        }
+        merged.push_back(movable ? PendingRun() : *run);
+        moveIn.push_back(movable ? run : nullptr);
+    }
+    for (std::size_t k = 0; k < merged.size(); ++k) {
+        if (moveIn[k])
+            merged[k] = std::move(*moveIn[k]);
     }
     return merged;
 }
@@ -441,14 +465,14 @@ int PendingBytes::Place(std::vector<PendingRun>& pieces, std::vector<PendingRun>
     std::vector<PendingRun> before;
     if (capture)
         before = ShowingOver(first, end, i, j, joinsFirst);
+    // Room first (the result is at most the pieces and two cut runs more than what they
+    // replace), then the pieces move in: nothing after that can fail, and runs only move.
+    if (capture)
+        MakeRoom(*capture, capture->size() + before.size());
+    MakeRoom(m_runs, m_runs.size() - (j - i) + pieces.size() + 2);
     std::size_t from = i;
     std::size_t to = j;
     std::vector<PendingRun> merged = Replacement(pieces, from, to);
-
-    // Nothing below can fail: room is made first, and runs only move.
-    if (capture)
-        MakeRoom(*capture, capture->size() + before.size());
-    MakeRoom(m_runs, m_runs.size() - (to - from) + merged.size());
     if (capture)
         std::move(before.begin(), before.end(), std::back_inserter(*capture));
     Splice(merged, from, to);
@@ -459,8 +483,6 @@ int PendingBytes::Place(std::vector<PendingRun>& pieces, std::vector<PendingRun>
                       : 0;
     if (!count.readable)
         m_savedUnknown = true;
-    if (m_observer)
-        m_observer(pieces);
     return 0;
 }
 

@@ -123,10 +123,6 @@ public:
     // were read; `error` is set (errno) when the file could not be read at position + result.
     using SavedReader = std::function<std::uint32_t(std::uint8_t* buffer, std::uint32_t count, FilePos position,
                                                     int& error)>;
-    // Told of every change of the presented bytes (a new change, an undo, a redo) with the
-    // runs now showing over the range it covers (Absent where the file's bytes show again),
-    // after the store took it.
-    using StepObserver = std::function<void(const std::vector<PendingRun>& placed)>;
 
     // Fills larger than this are not compared with the file: until they are undone or
     // saved they count as differing.
@@ -142,7 +138,6 @@ public:
     PendingBytes& operator=(const PendingBytes&) = delete;
 
     void SetReader(SavedReader reader) { m_reader = std::move(reader); }
-    void SetObserver(StepObserver observer) { m_observer = std::move(observer); }
 
     // The pending runs, ascending, never overlapping, never Absent.
     [[nodiscard]] const std::vector<PendingRun>& Runs() const { return m_runs; }
@@ -214,7 +209,8 @@ private:
     // The one place the presented bytes change: `pieces` (ascending, adjacent, Absent
     // allowed) replace what shows over their range. What showed there before is appended
     // to `capture` when given, the first record with joinsFirst. With refuseOnReadError a
-    // failed read of the file's bytes changes nothing and is returned.
+    // failed read of the file's bytes changes nothing and is returned. The pieces are moved
+    // into the store; when Place throws they are left whole.
     int Place(std::vector<PendingRun>& pieces, std::vector<PendingRun>* capture, bool joinsFirst,
               bool refuseOnReadError, const std::uint8_t* shownBefore = nullptr);
     // Place's steps. How the counts change when `pieces` replace what runs [i, j) show;
@@ -232,7 +228,7 @@ private:
                                            const std::uint8_t* shownBefore) const;
     [[nodiscard]] std::vector<PendingRun> ShowingOver(FilePos first, FilePos end, std::size_t i, std::size_t j,
                                                       bool joinsFirst) const;
-    [[nodiscard]] std::vector<PendingRun> Replacement(const std::vector<PendingRun>& pieces, std::size_t& from,
+    [[nodiscard]] std::vector<PendingRun> Replacement(std::vector<PendingRun>& pieces, std::size_t& from,
                                                       std::size_t& to) const;
     void Splice(std::vector<PendingRun>& merged, std::size_t from, std::size_t to);
     // Undo and Redo: the newest step of `from` is applied, newest record first, and what it
@@ -251,7 +247,6 @@ private:
     }
 
     SavedReader m_reader;
-    StepObserver m_observer;
     std::vector<PendingRun> m_runs;
     std::vector<PendingRun> m_undo;
     std::vector<PendingRun> m_redo;

@@ -253,7 +253,7 @@ TEST(RollbackRecord, OnlyAWholeRecordIsComplete)
     RollbackRecord record;
     record.path = "/data/saved.bin";
     record.identity = SomeIdentity();
-    record.length = 4096;
+    record.length = 0x2000000000; // every span lies inside the file
     record.spans.push_back({10, {1, 2, 3}});
     record.spans.push_back({0xFFFFFFFF0, std::vector<std::uint8_t>(300, 0x5A)});
     const std::string path = EditJournal::RollbackPathFor(record.path);

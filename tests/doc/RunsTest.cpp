@@ -175,11 +175,10 @@ TEST(DocRuns, APasteUndoesAndSavesAsOneRunWithOneWrite)
     const std::size_t runs = doc->Pending().Runs().size();
     const WriteCounters start = ThreadWrites();
     ASSERT_TRUE(doc->OnSaveDocument(path));
-    // Besides the runs: the save's rollback record (the gathered fields and small spans,
-    // the 2 MiB span straight from memory, the checksum), its clearing and the journal's
-    // reset.
+    // Besides the runs: the save's rollback record (one write: its old bytes fit one
+    // block), its clearing and the journal's reset.
     if (kExactWriteCounters) {
-        EXPECT_EQ(ThreadWrites().calls - start.calls, runs + 5);
+        EXPECT_EQ(ThreadWrites().calls - start.calls, runs + 3);
     }
     EXPECT_EQ(ReadAll(path), expected);
     doc->Undo();
