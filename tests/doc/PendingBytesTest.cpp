@@ -19,6 +19,17 @@ using namespace vtx;
 
 namespace {
 
+// The file's bytes read from `disk`, which the test changes as a save would.
+PendingBytes::SavedReader ReaderOf(const std::vector<std::uint8_t>& disk)
+{
+    return [&disk](std::uint8_t* buffer, std::uint32_t count, FilePos position, int& error) {
+        error = 0;
+        const auto n = static_cast<std::uint32_t>(std::min<FilePos>(count, disk.size() - position));
+        std::memcpy(buffer, disk.data() + position, n);
+        return n;
+    };
+}
+
 using Overlay = std::vector<std::optional<std::uint8_t>>;
 // One step: each byte it changed with what was there before; applied from its end.
 using Step = std::vector<std::pair<std::size_t, std::optional<std::uint8_t>>>;
@@ -442,12 +453,7 @@ TEST(PendingBytes, AFillIsKeptAsItsPatternAndUndoneWithoutReadingTheFile)
 TEST(PendingBytes, ASaveDropsAStepTooLargeToKeepWithEveryStepBehindIt)
 {
     std::vector<std::uint8_t> disk(1000, 7);
-    PendingBytes pending([&](std::uint8_t* buffer, std::uint32_t count, FilePos position, int& error) {
-        error = 0;
-        const auto n = static_cast<std::uint32_t>(std::min<FilePos>(count, disk.size() - position));
-        std::memcpy(buffer, disk.data() + position, n);
-        return n;
-    });
+    PendingBytes pending(ReaderOf(disk));
     const std::uint8_t one = 1;
     const std::uint8_t two = 2;
     ASSERT_EQ(pending.Set(PendingRun::Literal(900, &one, 1), false), 0);     // small, older
@@ -473,12 +479,7 @@ TEST(PendingBytes, ASaveDropsAStepTooLargeToKeepWithEveryStepBehindIt)
 TEST(PendingBytes, AnUncopiedRecordMovedDownByADropIsCopiedAtTheNextSave)
 {
     std::vector<std::uint8_t> disk(1000, 7);
-    PendingBytes pending([&](std::uint8_t* buffer, std::uint32_t count, FilePos position, int& error) {
-        error = 0;
-        const auto n = static_cast<std::uint32_t>(std::min<FilePos>(count, disk.size() - position));
-        std::memcpy(buffer, disk.data() + position, n);
-        return n;
-    });
+    PendingBytes pending(ReaderOf(disk));
     const auto save = [&](FilePos end, std::uint64_t limit) {
         std::vector<PendingRun> pastEnd = pending.TakePast(end);
         ASSERT_EQ(pending.KeepOldBytesForSave(limit), 0);
