@@ -94,14 +94,11 @@ void ReadExactly(const CFile& file, std::uint8_t* out, std::uint64_t count, File
 // Zeros are put back and compared in blocks of this size.
 constexpr std::size_t kZeroBlock = std::size_t{1} << 20;
 
-// Puts back the bytes a save overwrote, as a complete record holds them, through the file's
-// writing descriptor, and waits for them to reach the disk. The record is checked whole
-// before its first byte is written. Throws CFileException.
+// Puts back the bytes a save overwrote, as a record the caller checked whole holds them
+// (no byte goes back from a record that may be torn), through the file's writing
+// descriptor, and waits for them to reach the disk. Throws CFileException.
 void PutBack(CFile& file, const RollbackSource& record)
 {
-    RollbackRecord head;
-    if (record.Check(head) != RollbackStatus::Complete)
-        throw CFileException("read the rollback record", EIO);
     std::vector<std::uint8_t> zeros;
     file.BeginWrite();
     const bool whole = record.ForEachSpan([&](FilePos position, const std::uint8_t* bytes, std::uint64_t count) {
@@ -283,6 +280,25 @@ bool SaveCompleted(const CFile& file, const RollbackSource& record, std::uint64_
     }
 }
 
+enum class CutShortSave { OtherFile, Completed, PutBack };
+
+// A complete record of a save a crash cut short, against the file it names, opened: a file
+// that is not the one the save wrote is left alone; a file that holds every new byte had its
+// save completed; any other gets its old bytes back. The record is cleared unless it belongs
+// to another file. Throws CFileException when the bytes cannot be put back (the record
+// stays for the next try).
+CutShortSave SettleCutShortSave(CFile& file, const std::string& rollbackPath, const RollbackSource& record,
+                                const RollbackRecord& rollback)
+{
+    if (!file.Identity().SameFile(rollback.identity) || file.GetLength() != rollback.length)
+        return CutShortSave::OtherFile;
+    const bool completed = SaveCompleted(file, record, rollback.newBytesCheck);
+    if (!completed)
+        PutBack(file, record);
+    EditJournal::ClearRollback(rollbackPath);
+    return completed ? CutShortSave::Completed : CutShortSave::PutBack;
+}
+
 // At start-up: every file whose save a crash cut short gets its old bytes back.
 void PutBackCutShortSaves()
 {
@@ -298,14 +314,9 @@ void PutBackCutShortSaves()
         try {
             CFile file;
             // Held by an editor that runs now: that one is saving it, not crashed.
-            if (file.Open(rollback.path) != CFile::OpenError::None || !file.Identity().SameFile(rollback.identity) ||
-                file.GetLength() != rollback.length)
-                continue;
-            if (!SaveCompleted(file, record, rollback.newBytesCheck)) {
-                PutBack(file, record);
+            if (file.Open(rollback.path) == CFile::OpenError::None &&
+                SettleCutShortSave(file, rollbackPath, record, rollback) == CutShortSave::PutBack)
                 Trace(QStringLiteral("put back %1 after a save that was cut short").arg(DisplayName(rollback.path)));
-            }
-            EditJournal::ClearRollback(rollbackPath);
         } catch (const CFileException& failure) {
             Trace(QStringLiteral("could not put back %1: %2")
                       .arg(DisplayName(rollback.path), WriteFailureReason(failure.Error())));
@@ -361,20 +372,16 @@ void CVantorixDoc::PutBackCutShortSave()
         return;
     case RollbackStatus::Complete: break;
     }
-    if (rollback.path != m_canonicalPath || !rollback.identity.SameFile(m_file.Identity()) ||
-        rollback.length != m_file.GetLength()) {
-        Trace(QStringLiteral("rollback record of %1 belongs to another file; left alone").arg(name));
-        return;
-    }
-    // The save finished and only the clearing of its record was lost: nothing to put back.
-    if (SaveCompleted(m_file, record, rollback.newBytesCheck)) {
-        EditJournal::ClearRollback(rollbackPath);
-        return;
-    }
     try {
-        PutBack(m_file, record);
+        const CutShortSave outcome = rollback.path == m_canonicalPath
+                                         ? SettleCutShortSave(m_file, rollbackPath, record, rollback)
+                                         : CutShortSave::OtherFile;
+        if (outcome == CutShortSave::OtherFile)
+            Trace(QStringLiteral("rollback record of %1 belongs to another file; left alone").arg(name));
+        // A completed save lost only the clearing of its record: nothing was put back.
+        if (outcome != CutShortSave::PutBack)
+            return;
         m_file.RecordIdentity();
-        EditJournal::ClearRollback(rollbackPath);
         ShowMessageBox(
             QStringLiteral("A save of %1 was cut short. The file is back as it was before that save.").arg(name));
     } catch (const CFileException& failure) {
@@ -668,7 +675,11 @@ void CVantorixDoc::WritePendingSafely(bool& touched)
         try {
             if (!recorded && !inMemory)
                 throw;
-            PutBack(m_file, recorded ? RollbackSource(rollbackPath) : RollbackSource(record.Memory()));
+            const RollbackSource written = recorded ? RollbackSource(rollbackPath) : RollbackSource(record.Memory());
+            RollbackRecord head;
+            if (written.Check(head) != RollbackStatus::Complete)
+                throw CFileException("read the rollback record", EIO);
+            PutBack(m_file, written);
             touched = false;
             if (recorded)
                 EditJournal::ClearRollback(rollbackPath);

@@ -228,6 +228,13 @@ std::size_t PendingBytes::FirstEndingAfter(FilePos position) const
     return static_cast<std::size_t>(it - m_runs.begin());
 }
 
+std::size_t PendingBytes::FirstStartingFrom(FilePos end, std::size_t i) const
+{
+    const auto it = std::partition_point(m_runs.begin() + static_cast<std::ptrdiff_t>(i), m_runs.end(),
+                                         [end](const PendingRun& run) { return run.Start() < end; });
+    return static_cast<std::size_t>(it - m_runs.begin());
+}
+
 void PendingBytes::LayOver(std::uint8_t* buffer, std::size_t count, FilePos position) const
 {
     const FilePos end = position + count;
@@ -453,9 +460,7 @@ int PendingBytes::Place(std::vector<PendingRun>& pieces, std::vector<PendingRun>
     const FilePos first = pieces.front().Start();
     const FilePos end = pieces.back().End();
     const std::size_t i = FirstEndingAfter(first);
-    std::size_t j = i;
-    while (j < m_runs.size() && m_runs[j].Start() < end)
-        ++j;
+    const std::size_t j = FirstStartingFrom(end, i);
 
     // The count first: it reads the file, and a refused read must change nothing.
     const CountChange count = CountPlacing(pieces, i, j, shownBefore);
@@ -501,13 +506,24 @@ int PendingBytes::Set(PendingRun run, bool joinsStep, const std::uint8_t* shownB
     return error;
 }
 
+namespace {
+
+// The index of the first record of the newest step of a stack that is not empty.
+std::size_t NewestStepStart(const std::vector<PendingRun>& stack)
+{
+    std::size_t begin = stack.size() - 1;
+    while (begin > 0 && stack[begin].JoinsPrevious())
+        --begin;
+    return begin;
+}
+
+} // namespace
+
 std::vector<PendingRun> PendingBytes::ShowingOverNewestStep(const std::vector<PendingRun>& stack) const
 {
     if (stack.empty())
         return {};
-    std::size_t begin = stack.size() - 1;
-    while (begin > 0 && stack[begin].JoinsPrevious())
-        --begin;
+    const std::size_t begin = NewestStepStart(stack);
     // The step's records may overlap (a byte typed twice in one group): their ranges joined.
     std::vector<ByteRange> ranges;
     for (std::size_t r = begin; r < stack.size(); ++r)
@@ -520,10 +536,7 @@ std::vector<PendingRun> PendingBytes::ShowingOverNewestStep(const std::vector<Pe
         for (++r; r < ranges.size() && ranges[r].first <= end; ++r)
             end = std::max(end, ranges[r].first + ranges[r].length);
         const std::size_t i = FirstEndingAfter(first);
-        std::size_t j = i;
-        while (j < m_runs.size() && m_runs[j].Start() < end)
-            ++j;
-        std::vector<PendingRun> part = ShowingOver(first, end, i, j, false);
+        std::vector<PendingRun> part = ShowingOver(first, end, i, FirstStartingFrom(end, i), false);
         std::move(part.begin(), part.end(), std::back_inserter(showing));
     }
     return showing;
@@ -533,9 +546,7 @@ ByteRange PendingBytes::MoveStep(std::vector<PendingRun>& from, std::vector<Pend
 {
     if (from.empty())
         return {};
-    std::size_t begin = from.size() - 1;
-    while (begin > 0 && from[begin].JoinsPrevious())
-        --begin;
+    const std::size_t begin = NewestStepStart(from);
     AbsentOf(from).Cut(begin);
     FilePos lowest = from[begin].Start();
     FilePos highest = from[begin].End();

@@ -239,6 +239,8 @@ private:
     std::uint64_t CountDiffering(const PendingRun& run, FilePos from, FilePos to, bool& readable, int& error) const;
     // Index of the first run that ends after position.
     [[nodiscard]] std::size_t FirstEndingAfter(FilePos position) const;
+    // The index after the last run that starts before end, from run i on.
+    [[nodiscard]] std::size_t FirstStartingFrom(FilePos end, std::size_t i) const;
     static PendingRun Merge(const PendingRun& left, const PendingRun& right);
 
     [[nodiscard]] AbsentRecordIndex& AbsentOf(const std::vector<PendingRun>& stack)
