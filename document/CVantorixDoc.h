@@ -269,13 +269,16 @@ private:
     // right at the next open. `touched`: the file may hold a mix (the way back failed too).
     void WritePendingSafely(bool& touched);
     // The save's rollback record: its head, then what `stream` puts in (the old bytes under
-    // the pending runs), synced; `meanwhile` runs while the disk writes it. False, after one
-    // notice, when the state folder cannot hold it: the record is then kept in memory while
-    // it fits, so that a failed write can still be taken back, and the save goes on. Throws
-    // CFileException when the old bytes cannot be read.
+    // the pending runs), synced. False, after one notice, when the state folder cannot hold
+    // it: the record is then kept in memory while it fits, so that a failed write can still
+    // be taken back, and the save goes on. Throws CFileException when the old bytes cannot
+    // be read.
     bool RecordOldBytesOrWarn(RollbackWriter& record, const std::string& rollbackPath, const RollbackRecord& head,
-                              const std::function<bool(RollbackWriter&)>& stream,
-                              const std::function<void()>& meanwhile);
+                              const std::function<bool(RollbackWriter&)>& stream);
+    // Once the file holds the changes: the undo steps' copies of the bytes they overwrote,
+    // from the save's record. Never fails the save: without the copies, the steps that
+    // needed them go, and the user is told.
+    void KeepOldBytesAfterWrite(const RollbackSource& record, const std::vector<RollbackWriter::Placed>& placement);
     // At open: a complete rollback record left by a save a crash cut short puts the old
     // bytes back, unless the file shows that the save completed.
     void PutBackCutShortSave();

@@ -127,53 +127,73 @@ constexpr FilePos kReadTogetherMost = FilePos{1} << 20;
 // A run this long asks the file system where its holes are: they need no reading.
 constexpr FilePos kLookForHolesFrom = FilePos{64} << 10;
 
-// The old bytes of small runs, kept from the record's reading for the undo steps' copies,
-// so that keeping them costs no second read per typed byte. Larger runs are read again
-// from the file by the undo steps: a save never holds all the old bytes.
-struct SmallOldBytes {
-    static constexpr std::size_t kMost = std::size_t{16} << 20;
-    std::vector<RollbackRecord::Span> spans; // ascending
-    std::size_t total = 0;
-
-    void Keep(FilePos position, const std::uint8_t* bytes, std::size_t count)
-    {
-        if (count >= kLookForHolesFrom || total + count > kMost)
-            return;
-        spans.push_back({position, {bytes, bytes + count}, 0});
-        total += count;
-    }
-};
-
-// The old bytes for the undo steps' copies: from the kept small runs, else from the file.
-PendingBytes::SavedReader OldBytesReader(const SmallOldBytes& kept, const CFile& file)
+// The old bytes for the undo steps' copies once the file holds the new ones: read from the
+// save's rollback record, where the writer put them. Large pieces are read straight into
+// place; small ones (typed bytes) come from a window of the record read once, not with one
+// read each. Every byte asked for lies in the record (it covers every run); one that does
+// not means a damaged record.
+class OldBytesFromRecord
 {
-    return [&kept, &file](std::uint8_t* buffer, std::uint32_t count, FilePos position, int& error) -> std::uint32_t {
-        std::uint32_t done = 0;
-        while (done < count) {
-            const FilePos at = position + done;
-            const auto after = std::upper_bound(kept.spans.begin(), kept.spans.end(), at,
-                                                [](FilePos p, const RollbackRecord::Span& span) { return p < span.position; });
-            if (after != kept.spans.begin() && at - std::prev(after)->position < std::prev(after)->bytes.size()) {
-                const RollbackRecord::Span& span = *std::prev(after);
-                const auto n = static_cast<std::uint32_t>(
-                    std::min<FilePos>(count - done, span.bytes.size() - (at - span.position)));
-                std::memcpy(buffer + done, span.bytes.data() + (at - span.position), n);
-                done += n;
-                continue;
+public:
+    OldBytesFromRecord(const RollbackSource& record, const std::vector<RollbackWriter::Placed>& placement)
+        : m_record(record), m_placement(placement)
+    {
+    }
+
+    int operator()(const std::vector<PendingBytes::OldBytesFill>& fills)
+    {
+        for (const PendingBytes::OldBytesFill& fill : fills) {
+            auto placed = std::partition_point(m_placement.begin(), m_placement.end(), [&](const auto& p) {
+                return p.position + p.count <= static_cast<std::uint64_t>(fill.from);
+            });
+            for (FilePos at = fill.from; at < fill.to; ++placed) {
+                if (placed == m_placement.end() || placed->position > at)
+                    return EIO;
+                const FilePos to = std::min<FilePos>(fill.to, placed->position + placed->count);
+                const auto count = static_cast<std::size_t>(to - at);
+                std::uint8_t* out = fill.bytes + (at - fill.from);
+                if (placed->offset == RollbackWriter::Placed::kZeros)
+                    std::memset(out, 0, count);
+                else if (!Read(out, count, placed->offset + (at - placed->position)))
+                    return EIO;
+                at = to;
             }
-            const FilePos until = after == kept.spans.end() ? at + (count - done) : std::min(at + (count - done), after->position);
-            const std::uint32_t read = file.ReadAt(buffer + done, static_cast<std::uint32_t>(until - at), at, error);
-            done += read;
-            if (read < until - at)
-                break;
         }
-        return done;
-    };
-}
+        return 0;
+    }
+
+private:
+    static constexpr std::size_t kWindow = std::size_t{4} << 20;
+    static constexpr std::size_t kDirectFrom = std::size_t{64} << 10;
+
+    bool Read(std::uint8_t* out, std::size_t count, std::uint64_t offset)
+    {
+        if (count >= kDirectFrom)
+            return m_record.Read(out, count, offset);
+        if (offset < m_windowOffset || offset + count > m_windowOffset + m_windowLength) {
+            if (m_window.size() == 0)
+                m_window = LargeBytes(kWindow);
+            m_windowOffset = offset;
+            m_windowLength = static_cast<std::size_t>(std::min<std::uint64_t>(kWindow, m_record.Size() - std::min(offset, m_record.Size())));
+            if (m_windowLength < count || !m_record.Read(m_window.data(), m_windowLength, offset)) {
+                m_windowLength = 0;
+                return false;
+            }
+        }
+        std::memcpy(out, m_window.data() + (offset - m_windowOffset), count);
+        return true;
+    }
+
+    const RollbackSource& m_record;
+    const std::vector<RollbackWriter::Placed>& m_placement;
+    LargeBytes m_window;
+    std::uint64_t m_windowOffset = 0;
+    std::size_t m_windowLength = 0;
+};
 
 // The old bytes of [from, to) into the record: holes as a count of zeros, unread; the rest
 // read in blocks straight into the record's buffer. False when the record fails (errno).
-bool RecordRange(const CFile& file, FilePos from, FilePos to, RollbackWriter& record, SmallOldBytes& kept)
+bool RecordRange(const CFile& file, FilePos from, FilePos to, RollbackWriter& record)
 {
     const bool holesToo = to - from >= kLookForHolesFrom;
     for (FilePos at = from; at < to;) {
@@ -196,7 +216,6 @@ bool RecordRange(const CFile& file, FilePos from, FilePos to, RollbackWriter& re
             if (!room)
                 return false;
             ReadExactly(file, room, count, at);
-            kept.Keep(at, room, count);
             if (!record.Commit(at, count))
                 return false;
             at += count;
@@ -207,8 +226,7 @@ bool RecordRange(const CFile& file, FilePos from, FilePos to, RollbackWriter& re
 
 // The file's bytes under every run into the record, in order; runs close together read in
 // clusters. Throws CFileException when the file cannot be read; false when the record fails.
-bool RecordOldBytes(const CFile& file, const std::vector<PendingRun>& runs, RollbackWriter& record,
-                    SmallOldBytes& kept)
+bool RecordOldBytes(const CFile& file, const std::vector<PendingRun>& runs, RollbackWriter& record)
 {
     std::vector<std::uint8_t> cluster;
     for (std::size_t i = 0; i < runs.size();) {
@@ -218,7 +236,7 @@ bool RecordOldBytes(const CFile& file, const std::vector<PendingRun>& runs, Roll
             ++j;
         const FilePos first = runs[i].Start();
         if (j == i + 1) {
-            if (!RecordRange(file, first, runs[i].End(), record, kept))
+            if (!RecordRange(file, first, runs[i].End(), record))
                 return false;
         } else {
             cluster.resize(static_cast<std::size_t>(runs[j - 1].End() - first));
@@ -226,7 +244,6 @@ bool RecordOldBytes(const CFile& file, const std::vector<PendingRun>& runs, Roll
             for (std::size_t k = i; k < j; ++k) {
                 const std::uint8_t* old = cluster.data() + (runs[k].Start() - first);
                 const auto count = static_cast<std::size_t>(runs[k].Length());
-                kept.Keep(runs[k].Start(), old, count);
                 if (!record.Bytes(runs[k].Start(), old, count))
                     return false;
             }
@@ -616,10 +633,9 @@ void CVantorixDoc::GiveUpJournal(int error)
 }
 
 bool CVantorixDoc::RecordOldBytesOrWarn(RollbackWriter& record, const std::string& rollbackPath,
-                                        const RollbackRecord& head, const std::function<bool(RollbackWriter&)>& stream,
-                                        const std::function<void()>& meanwhile)
+                                        const RollbackRecord& head, const std::function<bool(RollbackWriter&)>& stream)
 {
-    if (record.Begin(rollbackPath, head) && stream(record) && record.Finish(meanwhile))
+    if (record.Begin(rollbackPath, head) && stream(record) && record.Finish())
         return true;
     const int error = errno;
     Trace(QStringLiteral("rollback record for %1: %2").arg(m_path, WriteFailureReason(error)));
@@ -631,7 +647,7 @@ bool CVantorixDoc::RecordOldBytesOrWarn(RollbackWriter& record, const std::strin
                    nullptr);
     }
     // A failed write can still be taken back while the old bytes fit in memory.
-    if (!record.BeginInMemory(head, kMaxKeptBytes) || !stream(record) || !record.Finish(meanwhile))
+    if (!record.BeginInMemory(head, kMaxKeptBytes) || !stream(record) || !record.Finish())
         Trace(QStringLiteral("save of %1 goes on without a way back").arg(m_path));
     return false;
 }
@@ -646,27 +662,19 @@ void CVantorixDoc::WritePendingSafely(bool& touched)
     head.identity = m_file.Identity();
     head.length = m_file.GetLength();
     head.newBytesCheck = NewBytesCheck(m_pending.Runs());
-    // The old bytes go from the file to the record a block at a time. The undo steps that
-    // stand for the file's bytes take their copies while the disk writes the record: those
-    // of small runs from what the record's reading kept, the rest from the file again.
-    SmallOldBytes small;
-    const auto stream = [&](RollbackWriter& record) {
-        small = {};
-        return RecordOldBytes(m_file, m_pending.Runs(), record, small);
-    };
-    bool kept = false;
-    const auto keep = [&] {
-        if (kept)
-            return;
-        if (const int error = m_pending.KeepOldBytesForSave(kMaxKeptBytes, OldBytesReader(small, m_file)); error != 0)
-            throw CFileException("keep the old bytes", error);
-        kept = true;
-    };
+    // The old bytes go from the file to the record a block at a time.
+    const auto stream = [&](RollbackWriter& record) { return RecordOldBytes(m_file, m_pending.Runs(), record); };
     const std::string rollbackPath = EditJournal::RollbackPathFor(head.path);
     RollbackWriter record;
-    const bool recorded = RecordOldBytesOrWarn(record, rollbackPath, head, stream, keep);
+    const bool recorded = RecordOldBytesOrWarn(record, rollbackPath, head, stream);
     const bool inMemory = !recorded && record.InMemory() && !record.Memory().empty();
-    keep();
+    const auto written = [&] { return recorded ? RollbackSource(rollbackPath) : RollbackSource(record.Memory()); };
+    // Without a record, the undo steps take their copies from the file while it still
+    // holds the old bytes; with one, from the record after the write (see below).
+    if (!recorded && !inMemory) {
+        if (const int error = m_pending.KeepOldBytesForSave(kMaxKeptBytes); error != 0)
+            throw CFileException("keep the old bytes", error);
+    }
     try {
         touched = true;
         WriteRuns();
@@ -675,11 +683,11 @@ void CVantorixDoc::WritePendingSafely(bool& touched)
         try {
             if (!recorded && !inMemory)
                 throw;
-            const RollbackSource written = recorded ? RollbackSource(rollbackPath) : RollbackSource(record.Memory());
-            RollbackRecord head;
-            if (written.Check(head) != RollbackStatus::Complete)
+            const RollbackSource source = written();
+            RollbackRecord check;
+            if (source.Check(check) != RollbackStatus::Complete)
                 throw CFileException("read the rollback record", EIO);
-            PutBack(m_file, written);
+            PutBack(m_file, source);
             touched = false;
             if (recorded)
                 EditJournal::ClearRollback(rollbackPath);
@@ -689,8 +697,39 @@ void CVantorixDoc::WritePendingSafely(bool& touched)
         }
         throw;
     }
+    // Copied after the write, the old bytes can go into the buffers of the runs just
+    // written: a large paste's save then needs no fresh memory, only the bytes' copy.
+    if (recorded || inMemory)
+        KeepOldBytesAfterWrite(written(), record.Placement());
     if (recorded)
         EditJournal::ClearRollback(rollbackPath);
+}
+
+void CVantorixDoc::KeepOldBytesAfterWrite(const RollbackSource& record,
+                                          const std::vector<RollbackWriter::Placed>& placement)
+{
+    int error = 0;
+    try {
+        OldBytesFromRecord oldBytes(record, placement);
+        error = m_pending.KeepOldBytesAfterWrite(kMaxKeptBytes, std::ref(oldBytes));
+    } catch (const std::bad_alloc&) {
+        error = ENOMEM;
+    }
+    if (error == 0)
+        return;
+    // The file holds the changes: the save stands, but the steps that stood for the bytes
+    // it overwrote cannot be taken back any more.
+    try {
+        // Limit 0: every step that needed a copy goes, and nothing is read.
+        (void)m_pending.KeepOldBytesAfterWrite(0, [](const auto&) { return EIO; });
+    } catch (const std::bad_alloc&) {
+        m_pending.ForgetHistory();
+    }
+    Trace(QStringLiteral("undo copies for %1: %2").arg(m_path, WriteFailureReason(error)));
+    ShowNotice(QStringLiteral("%1 is saved, but the changes made before this save can no longer be undone: the "
+                              "bytes it overwrote could not be kept.\n%2")
+                   .arg(QFileInfo(m_path).fileName(), WriteFailureReason(error)),
+               nullptr);
 }
 
 void CVantorixDoc::RestartJournal()

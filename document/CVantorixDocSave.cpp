@@ -167,20 +167,37 @@ void CVantorixDoc::WriteRuns()
     std::uint64_t written = 0;
     const auto started = std::chrono::steady_clock::now();
     auto told = started;
+    std::uint64_t lookedAt = 0;
+    unsigned writes = 0;
     const auto tell = [&] {
+        // The clock is asked after every few writes or megabytes, not for each typed byte.
+        if (!m_statusSink || (++writes % 64 != 0 && written - lookedAt < kWriteBehindFrom))
+            return;
+        lookedAt = written;
         const auto now = std::chrono::steady_clock::now();
-        if (!m_statusSink || std::chrono::duration<double>(now - started).count() < kProgressAfterSeconds ||
+        if (std::chrono::duration<double>(now - started).count() < kProgressAfterSeconds ||
             std::chrono::duration<double>(now - told).count() < 0.2)
             return;
         told = now;
         m_statusSink(QStringLiteral("Saving %1: %2%").arg(FileName(m_path)).arg(written * 100 / std::max<std::uint64_t>(total, 1)));
     };
+    // Large writes go in pieces, each handed to the disk at once: the sync at the end then
+    // waits for the last piece, not for all of them. Small ones wait for the sync.
+    const auto put = [&](const std::uint8_t* bytes, FilePos count, FilePos at) {
+        for (FilePos done = 0; done < count;) {
+            const FilePos piece = std::min<FilePos>(count - done, kWriteBehindPiece);
+            m_file.WriteAt(bytes + done, piece, at + done);
+            if (piece >= kWriteBehindFrom)
+                m_file.WriteBehind(at + done, piece);
+            done += piece;
+            written += piece;
+            tell();
+        }
+    };
     std::unique_ptr<std::uint8_t[]> block;
     for (const PendingRun& run : runs) {
         if (run.GetKind() == PendingRun::Kind::Literal) {
-            m_file.WriteAt(run.Data(), run.Length(), run.Start());
-            written += run.Length();
-            tell();
+            put(run.Data(), run.Length(), run.Start());
             continue;
         }
         // A fill: one block of whole patterns, written again and again.
@@ -191,10 +208,8 @@ void CVantorixDoc::WriteRuns()
         run.CopyOut(block.get(), run.Start(), blockBytes);
         for (FilePos at = run.Start(); at < run.End();) {
             const auto count = static_cast<std::size_t>(std::min<FilePos>(blockBytes, run.End() - at));
-            m_file.WriteAt(block.get(), count, at);
+            put(block.get(), count, at);
             at += count;
-            written += count;
-            tell();
         }
     }
     // Only what reached the disk counts as saved.

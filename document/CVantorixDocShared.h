@@ -70,5 +70,9 @@ inline JournalRun JournalRunOf(const PendingRun& run)
 constexpr double kProgressAfterSeconds = 1.0;
 // A long fill is written in blocks of about this size.
 constexpr std::size_t kFillWriteBlock = std::size_t{4} << 20;
+// A save writes in pieces of at most this size, and hands each one of at least
+// kWriteBehindFrom to the disk as soon as it is written.
+constexpr FilePos kWriteBehindPiece = kFillWriteBlock;
+constexpr FilePos kWriteBehindFrom = FilePos{1} << 20;
 
 } // namespace vtx::doc_detail

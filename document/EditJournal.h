@@ -148,10 +148,8 @@ public:
     // RollbackWriter): written over the file the last save left (in place, so that its
     // fdatasync has no metadata to commit) and synced, before the save writes its first
     // byte; false with errno otherwise. Bytes past the record are left as they are and never
-    // read. `meanwhile` runs while the disk writes the record, before the sync that waits
-    // for it; what it throws clears the record and goes on to the caller.
-    static bool WriteRollback(const std::string& rollbackPath, const RollbackRecord& record,
-                              const std::function<void()>& meanwhile = {});
+    // read.
+    static bool WriteRollback(const std::string& rollbackPath, const RollbackRecord& record);
     using RollbackStatus = vtx::RollbackStatus;
     // A record that is not complete was cut short before the save wrote anything. Reads the
     // whole record into memory: for small records and tests; RollbackSource reads one in

@@ -588,6 +588,14 @@ int PendingBytes::Recount()
     return error;
 }
 
+void PendingBytes::ForgetHistory() noexcept
+{
+    m_undo.clear();
+    m_redo.clear();
+    m_undoAbsent.Cut(0);
+    m_redoAbsent.Cut(0);
+}
+
 void PendingBytes::Saved()
 {
     m_runs.clear();

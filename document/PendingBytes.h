@@ -185,12 +185,29 @@ public:
     // file's bytes under a run must get a copy of them, for the file will hold other bytes.
     // The largest such copy one step needs, in bytes:
     [[nodiscard]] std::uint64_t LargestKeepForSave() const;
-    // Makes those copies, read through `oldBytes` (the save's own copy of the bytes it
-    // overwrites) or, without one, from the file. A step that would need more than `limit`
-    // bytes is dropped with every step behind it on its stack (it could not be taken back
-    // after the save). Returns 0 or the errno of a failed read, in which case nothing
-    // changed. The records that need no copy only move.
+    // Makes those copies, read through `oldBytes` or, without one, from the file, before the
+    // runs are written. A step that would need more than `limit` bytes is dropped with every
+    // step behind it on its stack (it could not be taken back after the save). Returns 0 or
+    // the errno of a failed read, in which case nothing changed. The records that need no
+    // copy only move.
     int KeepOldBytesForSave(std::uint64_t limit, const SavedReader& oldBytes = {});
+    // The bytes a save overwrote, asked for all at once: each fill is a range of the file as
+    // it was before the save, and where its bytes go.
+    struct OldBytesFill {
+        FilePos from = 0;
+        FilePos to = 0;
+        std::uint8_t* bytes = nullptr;
+    };
+    // Fills every range (ascending by `from`; ranges may overlap); 0 or an errno.
+    using OldBytesSource = std::function<int(const std::vector<OldBytesFill>& fills)>;
+    // The same copies once the runs are in the file, from the save's own copy of what they
+    // overwrote. A record that covers exactly one literal run takes that run's buffer for its
+    // copy, so that a large paste's save needs no fresh memory. The runs are spent then,
+    // whatever the result: Saved() must follow. On failure the history is as it was, and a
+    // second call with limit 0 (which reads nothing) drops every step that needed a copy.
+    int KeepOldBytesAfterWrite(std::uint64_t limit, const OldBytesSource& oldBytes);
+    // Forgets every step to undo or redo.
+    void ForgetHistory() noexcept;
     // The runs reached the file: nothing is pending any more.
     void Saved();
     // The runs from `length` on (a run across it is cut there), taken out of the store:
@@ -242,6 +259,9 @@ private:
     // The index after the last run that starts before end, from run i on.
     [[nodiscard]] std::size_t FirstStartingFrom(FilePos end, std::size_t i) const;
     static PendingRun Merge(const PendingRun& left, const PendingRun& right);
+    // KeepOldBytesForSave and KeepOldBytesAfterWrite: with runsWritten the records may take
+    // the runs' buffers.
+    int KeepOldBytes(std::uint64_t limit, const OldBytesSource& oldBytes, bool runsWritten);
 
     [[nodiscard]] AbsentRecordIndex& AbsentOf(const std::vector<PendingRun>& stack)
     {

@@ -1,7 +1,8 @@
-// The undo history across a save: before the runs are written over the file's bytes, the
-// undo and redo records that stand for those bytes (Absent records under a run) get a copy
-// of them. Only the Absent records are looked at, through an index kept per stack, so that
-// a save costs what needs copying, not what the history holds.
+// The undo history across a save: the undo and redo records that stand for the file's
+// bytes under a run (Absent records) get a copy of the bytes the save overwrites, read from
+// the file before the write or from the save's rollback record after it. Only the Absent
+// records are looked at, through an index kept per stack, so that a save costs what needs
+// copying, not what the history holds.
 #include "PendingBytes.h"
 
 // std
@@ -167,35 +168,14 @@ int ReadAll(const PendingBytes::SavedReader& reader, FilePos from, FilePos to, s
     return 0;
 }
 
-// What an Absent record becomes once the runs over it are saved, appended to `pieces`: the
-// old bytes under each run as a literal, Absent around them, the first piece with the
-// record's step flag.
-int KeptPieces(const PendingRun& record, const std::vector<PendingRun>& runs, const PendingBytes::SavedReader& reader,
-               std::vector<PendingRun>& pieces)
-{
-    const std::size_t firstPiece = pieces.size();
-    FilePos at = record.Start();
-    const auto first =
-        std::partition_point(runs.begin(), runs.end(), [&](const PendingRun& run) { return run.End() <= at; });
-    for (auto run = first; run != runs.end() && run->Start() < record.End(); ++run) {
-        const FilePos from = std::max(run->Start(), record.Start());
-        const FilePos to = std::min(run->End(), record.End());
-        if (at < from)
-            pieces.push_back(PendingRun::Absent(at, from - at));
-        // Read straight into the new record: a 16 MiB step is copied once.
-        PendingRun kept = PendingRun::Literal(from, nullptr, to - from);
-        if (const int error = ReadAll(reader, from, to, kept.WritableBytes()); error != 0)
-            return error;
-        pieces.push_back(std::move(kept));
-        pieces.back().SetCounted(true);
-        at = to;
-    }
-    if (at < record.End())
-        pieces.push_back(PendingRun::Absent(at, record.End() - at));
-    for (std::size_t k = firstPiece; k < pieces.size(); ++k)
-        pieces[k].SetJoinsPrevious(k == firstPiece ? record.JoinsPrevious() : true);
-    return 0;
-}
+// Where a copy of old bytes goes: a piece's own buffer, or the buffer of the run it takes.
+struct KeptFill {
+    static constexpr std::size_t kOwnBuffer = ~std::size_t{0};
+    std::size_t piece = 0;
+    std::size_t run = kOwnBuffer;
+    FilePos from = 0;
+    FilePos to = 0;
+};
 
 // One stack's change: the steps dropped, and each Absent record under a run with the pieces
 // that replace it. Built aside (reads may fail, memory may run out), then moved in.
@@ -205,6 +185,8 @@ struct KeptStack {
     // start where the one before ends).
     std::vector<std::pair<std::size_t, std::size_t>> replaced;
     std::vector<PendingRun> pieces;
+    // The pieces that copy old bytes.
+    std::vector<KeptFill> fills;
     // The first record replaced by more than one piece: from there on the records move, and
     // are moved through `tail` (room made beforehand). Before it, records are replaced in place.
     std::size_t firstSplit = 0;
@@ -213,9 +195,43 @@ struct KeptStack {
     std::vector<std::size_t> inPlace;
 };
 
-int PlanKeep(const std::vector<PendingRun>& records, const AbsentRecordIndex& absent,
-             const std::vector<PendingRun>& runs, std::uint64_t limit, const PendingBytes::SavedReader& reader,
-             KeptStack& plan)
+// What an Absent record becomes once the runs over it are saved, appended to plan.pieces:
+// a literal for the old bytes under each run (filled later), Absent around them, the first
+// piece with the record's step flag. With `takeable`, the runs are in the file already: a
+// literal over exactly one run is left Absent here and takes that run's buffer when filled.
+void KeptPieces(const PendingRun& record, const std::vector<PendingRun>& runs, std::vector<bool>* takeable,
+                KeptStack& plan)
+{
+    std::vector<PendingRun>& pieces = plan.pieces;
+    const std::size_t firstPiece = pieces.size();
+    FilePos at = record.Start();
+    const auto first =
+        std::partition_point(runs.begin(), runs.end(), [&](const PendingRun& run) { return run.End() <= at; });
+    for (auto run = first; run != runs.end() && run->Start() < record.End(); ++run) {
+        const FilePos from = std::max(run->Start(), record.Start());
+        const FilePos to = std::min(run->End(), record.End());
+        if (at < from)
+            pieces.push_back(PendingRun::Absent(at, from - at));
+        const auto k = static_cast<std::size_t>(run - runs.begin());
+        if (takeable && (*takeable)[k] && run->GetKind() == PendingRun::Kind::Literal && run->Start() == from &&
+            run->End() == to) {
+            (*takeable)[k] = false;
+            plan.fills.push_back({pieces.size(), k, from, to});
+            pieces.push_back(PendingRun::Absent(from, to - from));
+        } else {
+            plan.fills.push_back({pieces.size(), KeptFill::kOwnBuffer, from, to});
+            pieces.push_back(PendingRun::Literal(from, nullptr, to - from));
+        }
+        at = to;
+    }
+    if (at < record.End())
+        pieces.push_back(PendingRun::Absent(at, record.End() - at));
+    for (std::size_t k = firstPiece; k < pieces.size(); ++k)
+        pieces[k].SetJoinsPrevious(k == firstPiece ? record.JoinsPrevious() : true);
+}
+
+void PlanKeep(const std::vector<PendingRun>& records, const AbsentRecordIndex& absent,
+              const std::vector<PendingRun>& runs, std::uint64_t limit, std::vector<bool>* takeable, KeptStack& plan)
 {
     const KeepNeeds needs = NeedsOf(records, absent, runs);
     plan.dropBefore = FirstKept(records, needs, limit);
@@ -227,8 +243,7 @@ int PlanKeep(const std::vector<PendingRun>& records, const AbsentRecordIndex& ab
         if (r < plan.dropBefore)
             continue;
         const std::size_t firstPiece = plan.pieces.size();
-        if (const int error = KeptPieces(records[r], runs, reader, plan.pieces); error != 0)
-            return error;
+        KeptPieces(records[r], runs, takeable, plan);
         if (plan.pieces.size() - firstPiece > 1)
             plan.firstSplit = std::min(plan.firstSplit, r);
         plan.replaced.emplace_back(r, plan.pieces.size());
@@ -240,6 +255,35 @@ int PlanKeep(const std::vector<PendingRun>& records, const AbsentRecordIndex& ab
     }
     if (plan.firstSplit < records.size())
         plan.tail.reserve(records.size() - plan.replaced.size() + plan.pieces.size() - plan.firstSplit);
+}
+
+// Fills the plans' copies through `source`, then lets the pieces that take a run's buffer
+// take it. 0 or the source's errno.
+int FillKept(KeptStack (&plans)[2], std::vector<PendingRun>& runs, const PendingBytes::OldBytesSource& source)
+{
+    std::vector<PendingBytes::OldBytesFill> fills;
+    for (KeptStack& plan : plans) {
+        for (const KeptFill& fill : plan.fills) {
+            PendingRun& owner = fill.run == KeptFill::kOwnBuffer ? plan.pieces[fill.piece] : runs[fill.run];
+            fills.push_back({fill.from, fill.to, owner.WritableBytes()});
+        }
+    }
+    if (fills.empty())
+        return 0;
+    std::stable_sort(fills.begin(), fills.end(), [](const auto& a, const auto& b) { return a.from < b.from; });
+    if (const int error = source(fills); error != 0)
+        return error;
+    for (KeptStack& plan : plans) {
+        for (const KeptFill& fill : plan.fills) {
+            PendingRun& piece = plan.pieces[fill.piece];
+            if (fill.run != KeptFill::kOwnBuffer) {
+                const bool joins = piece.JoinsPrevious();
+                piece = std::move(runs[fill.run]);
+                piece.SetJoinsPrevious(joins);
+            }
+            piece.SetCounted(true);
+        }
+    }
     return 0;
 }
 
@@ -293,20 +337,40 @@ std::uint64_t PendingBytes::LargestKeepForSave() const
 int PendingBytes::KeepOldBytesForSave(std::uint64_t limit, const SavedReader& oldBytes)
 {
     const SavedReader& reader = oldBytes ? oldBytes : m_reader;
+    return KeepOldBytes(limit, [&reader](const std::vector<OldBytesFill>& fills) {
+        for (const OldBytesFill& fill : fills) {
+            if (const int error = ReadAll(reader, fill.from, fill.to, fill.bytes); error != 0)
+                return error;
+        }
+        return 0;
+    }, false);
+}
+
+int PendingBytes::KeepOldBytesAfterWrite(std::uint64_t limit, const OldBytesSource& oldBytes)
+{
+    return KeepOldBytes(limit, oldBytes, true);
+}
+
+int PendingBytes::KeepOldBytes(std::uint64_t limit, const OldBytesSource& oldBytes, bool runsWritten)
+{
     std::vector<PendingRun>* stacks[2] = {&m_undo, &m_redo};
     AbsentRecordIndex* indexes[2] = {&m_undoAbsent, &m_redoAbsent};
+    std::vector<bool> takeable;
+    if (runsWritten)
+        takeable.assign(m_runs.size(), true);
     KeptStack plans[2];
     for (int s = 0; s < 2; ++s) {
         indexes[s]->Sync(*stacks[s]);
-        if (const int error = PlanKeep(*stacks[s], *indexes[s], m_runs, limit, reader, plans[s]); error != 0)
-            return error;
+        PlanKeep(*stacks[s], *indexes[s], m_runs, limit, runsWritten ? &takeable : nullptr, plans[s]);
     }
-    // Room first: below this nothing can fail.
+    // Room first: below the fill nothing can fail.
     for (int s = 0; s < 2; ++s) {
         const std::size_t needed = stacks[s]->size() - plans[s].replaced.size() + plans[s].pieces.size();
         if (needed > stacks[s]->capacity())
             stacks[s]->reserve(std::max(needed, stacks[s]->capacity() * 2));
     }
+    if (const int error = FillKept(plans, m_runs, oldBytes); error != 0)
+        return error;
     for (int s = 0; s < 2; ++s)
         ApplyKeep(*stacks[s], *indexes[s], plans[s]);
     return 0;

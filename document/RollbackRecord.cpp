@@ -35,8 +35,9 @@ enum Tag : std::uint8_t { kEnd = 0, kOldBytes = 1, kZeros = 2 };
 constexpr std::size_t kEntryHead = 1 + 8 + 8;
 // Old bytes are checked for all zeros from this many on; fewer cost more as a count.
 constexpr std::size_t kZerosFrom = 4096;
-// Records are read back in pieces of this size.
-constexpr std::size_t kReadPiece = std::size_t{1} << 20;
+// Records are read back in pieces of this size: that of the writer's buffer, so that a
+// record read right after it was written gets that buffer's memory again, already touched.
+constexpr std::size_t kReadPiece = RollbackWriter::kBlock + RollbackWriter::kSlack;
 
 bool AllZero(const std::uint8_t* bytes, std::size_t count)
 {
@@ -115,6 +116,7 @@ bool RollbackWriter::Start(const RollbackRecord& head)
     m_written = 0;
     m_check = ByteCheck();
     m_memory.clear();
+    m_placed.clear();
     Put(kRollbackMagic, sizeof kRollbackMagic);
     PutField(EditJournal::kRollbackVersion);
     PutField(head.identity.device);
@@ -146,6 +148,7 @@ bool RollbackWriter::Commit(FilePos position, std::size_t count)
     if (!m_open || count == 0)
         return m_open;
     const bool zeros = count >= kZerosFrom && AllZero(m_buffer.data() + m_used + kEntryHead, count);
+    m_placed.push_back({position, count, zeros ? Placed::kZeros : m_written + m_used + kEntryHead});
     PutField(static_cast<std::uint8_t>(zeros ? kZeros : kOldBytes));
     PutField(position);
     PutField(static_cast<std::uint64_t>(count));
@@ -162,6 +165,7 @@ bool RollbackWriter::Bytes(FilePos position, const std::uint8_t* bytes, std::siz
         if (!room)
             return false;
         std::memcpy(room, bytes + done, piece);
+        m_placed.push_back({position + done, piece, m_written + m_used + kEntryHead});
         // Given bytes are kept as given.
         PutField(static_cast<std::uint8_t>(kOldBytes));
         PutField(position + done);
@@ -178,6 +182,7 @@ bool RollbackWriter::Zeros(FilePos position, FilePos count)
         return m_open;
     if (!m_open || (m_used + kEntryHead > m_buffer.size() && !Flush()))
         return false;
+    m_placed.push_back({position, static_cast<std::uint64_t>(count), Placed::kZeros});
     PutField(static_cast<std::uint8_t>(kZeros));
     PutField(position);
     PutField(count);
@@ -198,6 +203,11 @@ bool RollbackWriter::Flush(bool addToCheck)
         m_memory.insert(m_memory.end(), m_buffer.data(), m_buffer.data() + m_used);
     } else if (!WriteFully(m_fd, m_buffer.data(), m_used, static_cast<std::int64_t>(m_written))) {
         return Fail();
+    } else {
+        // The disk starts on this block while the next is read: Finish's sync then waits
+        // only for the last one. A hint; the sync still decides.
+        (void)::sync_file_range(m_fd, static_cast<off_t>(m_written), static_cast<off_t>(m_used),
+                                SYNC_FILE_RANGE_WRITE);
     }
     m_written += m_used;
     m_used = 0;
@@ -218,7 +228,7 @@ bool RollbackWriter::Fail()
     return false;
 }
 
-bool RollbackWriter::Finish(const std::function<void()>& meanwhile)
+bool RollbackWriter::Finish()
 {
     // Room for the end tag and the check (a full block may have left none).
     if (!m_open || (m_used + 1 + 8 > m_buffer.size() && !Flush()))
@@ -232,23 +242,8 @@ bool RollbackWriter::Finish(const std::function<void()>& meanwhile)
         return false;
     m_open = false;
     m_buffer = LargeBytes();
-    if (m_inMemory) {
-        if (meanwhile)
-            meanwhile();
+    if (m_inMemory)
         return true;
-    }
-    if (meanwhile) {
-        // The disk starts on the record while the caller works; the fdatasync then waits
-        // only for what is left, and for the flush.
-        ::sync_file_range(m_fd, 0, static_cast<off_t>(m_written), SYNC_FILE_RANGE_WRITE);
-        try {
-            meanwhile();
-        } catch (...) {
-            ::close(std::exchange(m_fd, -1));
-            EditJournal::ClearRollback(m_path);
-            throw;
-        }
-    }
     bool ok = ::fdatasync(m_fd) == 0;
     int error = errno;
     if (::close(std::exchange(m_fd, -1)) != 0 && ok) {
@@ -334,7 +329,7 @@ public:
             return false;
         std::make_unsigned_t<T> u = 0;
         for (std::size_t i = 0; i < sizeof(T); ++i)
-            u |= static_cast<std::make_unsigned_t<T>>(static_cast<std::make_unsigned_t<T>>(m_window[m_at + i]) << (8 * i));
+            u |= static_cast<std::make_unsigned_t<T>>(static_cast<std::make_unsigned_t<T>>(m_window.data()[m_at + i]) << (8 * i));
         value = static_cast<T>(u);
         if (checked)
             m_check.Add(m_window.data() + m_at, sizeof(T));
@@ -360,7 +355,7 @@ public:
 
 private:
     const RollbackSource& m_source;
-    std::vector<std::uint8_t> m_window;
+    LargeBytes m_window;
     std::size_t m_at = 0;
     std::size_t m_end = 0;
     std::uint64_t m_offset = 0;
@@ -465,11 +460,10 @@ std::vector<std::uint8_t> EditJournal::EncodeRollback(const RollbackRecord& reco
     return writer.Memory();
 }
 
-bool EditJournal::WriteRollback(const std::string& rollbackPath, const RollbackRecord& record,
-                                const std::function<void()>& meanwhile)
+bool EditJournal::WriteRollback(const std::string& rollbackPath, const RollbackRecord& record)
 {
     RollbackWriter writer;
-    return writer.Begin(rollbackPath, record) && writer.Finish(meanwhile);
+    return writer.Begin(rollbackPath, record) && writer.Finish();
 }
 
 EditJournal::RollbackStatus EditJournal::ReadRollback(const std::string& rollbackPath, RollbackRecord& record)

@@ -75,11 +75,20 @@ public:
     bool Commit(FilePos position, std::size_t count);
     bool Bytes(FilePos position, const std::uint8_t* bytes, std::size_t count);
     bool Zeros(FilePos position, FilePos count);
-    // Ends the record and waits for the disk to hold it. `meanwhile` runs while the disk
-    // writes it, before the sync that waits; what it throws clears the record and goes on to
-    // the caller. False with errno, the record's file removed.
-    bool Finish(const std::function<void()>& meanwhile = {});
+    // Ends the record and waits for the disk to hold it. False with errno, the record's file
+    // removed.
+    bool Finish();
     [[nodiscard]] bool InMemory() const { return m_inMemory; }
+    // Where the old bytes of each span lie in the record, ascending by position, so that a
+    // finished record can be read back straight into place (RollbackSource::Read).
+    struct Placed {
+        static constexpr std::uint64_t kZeros = ~std::uint64_t{0};
+        FilePos position = 0;
+        std::uint64_t count = 0;
+        // The offset of the bytes in the record; kZeros for a span of zeros.
+        std::uint64_t offset = kZeros;
+    };
+    [[nodiscard]] const std::vector<Placed>& Placement() const { return m_placed; }
     // The record kept in memory (BeginInMemory), once finished.
     [[nodiscard]] const std::vector<std::uint8_t>& Memory() const { return m_memory; }
 
@@ -101,6 +110,7 @@ private:
     std::size_t m_used = 0;
     std::uint64_t m_written = 0;
     ByteCheck m_check;
+    std::vector<Placed> m_placed;
 };
 
 // A written record, read back block by block: from its file or from a writer's memory.
@@ -122,10 +132,12 @@ public:
     // when the record cannot be read.
     using SpanVisit = std::function<bool(FilePos position, const std::uint8_t* bytes, std::uint64_t count)>;
     bool ForEachSpan(const SpanVisit& visit) const;
+    // count bytes of the record from offset (as a writer's Placement gives them).
+    bool Read(std::uint8_t* out, std::size_t count, std::uint64_t offset) const;
+    [[nodiscard]] std::uint64_t Size() const { return m_size; }
 
 private:
     friend class RecordCursor;
-    bool Read(std::uint8_t* out, std::size_t count, std::uint64_t offset) const;
     RollbackStatus Walk(RollbackRecord& head, const SpanVisit* visit) const;
 
     int m_fd = -1;

@@ -286,6 +286,13 @@ void CFile::Sync()
         ThrowErrno("fsync");
 }
 
+void CFile::WriteBehind(FilePos position, std::uint64_t count)
+{
+    if (m_writeFd >= 0)
+        (void)::sync_file_range(m_writeFd, static_cast<off_t>(position), static_cast<off_t>(count),
+                                SYNC_FILE_RANGE_WRITE);
+}
+
 int CFile::OpenForWriting() const
 {
     // Through the descriptor's own entry, so the file written is the one held open even

@@ -136,6 +136,9 @@ public:
     // Flushes the file's data to the disk (through the writing descriptor while a save has
     // one); throws when the system reports an error.
     void Sync();
+    // Asks the disk to start on bytes just written while the caller writes the next ones, so
+    // that Sync waits for less. Only a hint: it reports nothing, and Sync still decides.
+    void WriteBehind(FilePos position, std::uint64_t count);
     // Removes the path only while it still names this open file, so that a file another
     // program put under the name in the meantime is left alone.
     bool RemoveIfStillNamed();

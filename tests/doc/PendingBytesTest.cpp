@@ -119,6 +119,10 @@ struct SaveCases {
     // An Absent record is only partly under the runs (it is split by the save).
     int partlyCovered = 0;
     int stepsDropped = 0;
+    // Records that took the buffer of a run the save had written; copies after a write
+    // that could not be made.
+    int runBuffersTaken = 0;
+    int keepsFailed = 0;
     // The most records the undo and redo stacks held at a save.
     std::size_t longestHistory = 0;
 };
@@ -211,7 +215,7 @@ public:
               if (position < m_base || position - m_base >= kLength)
                   return 0u;
               const auto n = static_cast<std::uint32_t>(std::min<FilePos>(count, kLength - (position - m_base)));
-              std::memcpy(buffer, m_model.disk.data() + (position - m_base), n);
+              std::memcpy(buffer, (m_file ? *m_file : m_model.disk).data() + (position - m_base), n);
               return n;
           })
     {
@@ -353,13 +357,18 @@ private:
         m_cases.longestHistory =
             std::max(m_cases.longestHistory, m_pending.UndoRecords().size() + m_pending.RedoRecords().size());
         const std::size_t stepsBefore = m_model.undo.size() + m_model.redo.size();
-        if (m_pending.KeepOldBytesForSave(limit) != 0)
-            return "could not keep the old bytes";
         // What the runs write must be what the model shows.
         std::vector<std::uint8_t> written = m_model.disk;
         for (const PendingRun& run : m_pending.Runs())
             run.CopyOut(written.data() + (run.Start() - m_base), run.Start(), run.Length());
-        m_model.Save(limit, end);
+        std::uint64_t kept = limit;
+        if (m_random() % 2 == 0) {
+            if (m_pending.KeepOldBytesForSave(limit) != 0)
+                return "could not keep the old bytes";
+        } else if (const std::string fault = KeepAfterWrite(written, limit, kept); !fault.empty()) {
+            return fault;
+        }
+        m_model.Save(kept, end);
         m_cases.stepsDropped += static_cast<int>(stepsBefore - m_model.undo.size() - m_model.redo.size());
         if (written != m_model.disk)
             return "the runs write other bytes than the window shows";
@@ -370,12 +379,48 @@ private:
         return {};
     }
 
+    // The copies made once the file holds the runs' bytes: from the old bytes given apart,
+    // with the runs' buffers to take. Now and then the old bytes cannot be had: nothing may
+    // change, and a second call with limit 0 must drop every step that needed them.
+    std::string KeepAfterWrite(const std::vector<std::uint8_t>& written, std::uint64_t limit, std::uint64_t& kept)
+    {
+        const std::vector<std::uint8_t> old = m_model.disk;
+        m_file = &written;
+        bool fails = m_random() % 24 == 0;
+        bool asked = false;
+        const auto source = [&](const std::vector<PendingBytes::OldBytesFill>& fills) {
+            asked = true;
+            for (const PendingBytes::OldBytesFill& fill : fills)
+                std::memcpy(fill.bytes, old.data() + (fill.from - m_base), static_cast<std::size_t>(fill.to - fill.from));
+            return fails ? EIO : 0;
+        };
+        const std::size_t undoBefore = m_pending.UndoRecords().size();
+        const int error = m_pending.KeepOldBytesAfterWrite(limit, source);
+        // Without a copy to make, the old bytes are never asked for.
+        fails = fails && asked;
+        std::string fault;
+        if (fails != (error != 0))
+            fault = "the copies after the write report " + std::to_string(error);
+        else if (fails && m_pending.UndoRecords().size() != undoBefore)
+            fault = "a failed keep changed the history";
+        else if (fails && m_pending.KeepOldBytesAfterWrite(0, source) != 0)
+            fault = "dropping the steps that needed copies failed";
+        kept = fails ? 0 : limit;
+        m_cases.keepsFailed += fails ? 1 : 0;
+        for (const PendingRun& run : m_pending.Runs())
+            m_cases.runBuffersTaken += run.IsAbsent() ? 1 : 0;
+        m_file = nullptr;
+        return fault;
+    }
+
     FilePos m_base;
     bool m_offByOne;
     bool m_cuts;
     std::mt19937 m_random{7321};
     Model m_model;
     int m_reads = 0;
+    // What the file holds when it is not the model's disk (the save has written it).
+    const std::vector<std::uint8_t>* m_file = nullptr;
     PendingBytes m_pending;
     bool m_grouped = false;
     bool m_sabotaged = false;
@@ -403,6 +448,8 @@ TEST(PendingBytesAgainstAModel, AgreesOnBothSidesOfFourGibibytesAndCatchesAnOffB
         EXPECT_GT(outcome.cases.oldRecordsCovered, 0);
         EXPECT_GT(outcome.cases.partlyCovered, 0);
         EXPECT_GT(outcome.cases.stepsDropped, 0);
+        EXPECT_GT(outcome.cases.runBuffersTaken, 0);
+        EXPECT_GT(outcome.cases.keepsFailed, 0);
     }
     // The checks are sharp: one change a byte off is seen.
     const std::string sabotaged = RunAgainstAModel(0, 4000, true, false).fault;

@@ -187,6 +187,38 @@ TEST(DocRuns, APasteUndoesAndSavesAsOneRunWithOneWrite)
     EXPECT_EQ(boxes.Count(), 0);
 }
 
+// After the write, the undo steps take the bytes the save overwrote from its rollback
+// record: a paste larger than one block of it, across data and a hole (kept there as a
+// count of zeros), and typed bytes scattered around, all come back, and go again on Redo.
+TEST(DocRuns, UndoAfterASaveBringsBackDataHolesAndTypedBytesFromTheRecord)
+{
+    TempDir dir;
+    MessageBoxRecorder boxes;
+    const QByteArray data = Filler(12 << 20, 3);
+    const QString path = dir.Write("mixed.bin", data);
+    ASSERT_TRUE(QFile::resize(path, 24 << 20)); // a hole from 12 MiB on
+    const QByteArray original = ReadAll(path);
+    auto doc = OpenDocument(path);
+    ASSERT_TRUE(doc);
+    const QByteArray pasted = Filler(10 << 20, 9);
+    const int pasteAt = 7 << 20;
+    ASSERT_EQ(doc->SetBytes(reinterpret_cast<const std::uint8_t*>(pasted.constData()),
+                            static_cast<std::uint32_t>(pasted.size()), pasteAt),
+              pasted.size());
+    for (int k = 0; k < 300; ++k)
+        ASSERT_TRUE(doc->SetByte(static_cast<std::uint8_t>(k), static_cast<FilePos>(k) * 997 + (k % 2) * (20 << 20)));
+    const QByteArray edited = PresentedAll(*doc);
+    ASSERT_TRUE(doc->OnSaveDocument(path));
+    ASSERT_EQ(ReadAll(path), edited);
+    while (doc->CanUndo())
+        doc->Undo();
+    EXPECT_EQ(PresentedAll(*doc), original);
+    while (doc->CanRedo())
+        doc->Redo();
+    EXPECT_EQ(PresentedAll(*doc), edited);
+    EXPECT_EQ(boxes.Count(), 0);
+}
+
 TEST(DocRuns, ASaveSaysFirstWhenAStepIsTooLargeToUndoAfterwards)
 {
     TempDir dir;
