@@ -127,70 +127,6 @@ constexpr FilePos kReadTogetherMost = FilePos{1} << 20;
 // A run this long asks the file system where its holes are: they need no reading.
 constexpr FilePos kLookForHolesFrom = FilePos{64} << 10;
 
-// The old bytes for the undo steps' copies once the file holds the new ones: read from the
-// save's rollback record, where the writer put them. Large pieces are read straight into
-// place; small ones (typed bytes) come from a window of the record read once, not with one
-// read each. Every byte asked for lies in the record (it covers every run); one that does
-// not means a damaged record.
-class OldBytesFromRecord
-{
-public:
-    OldBytesFromRecord(const RollbackSource& record, const std::vector<RollbackWriter::Placed>& placement)
-        : m_record(record), m_placement(placement)
-    {
-    }
-
-    int operator()(const std::vector<PendingBytes::OldBytesFill>& fills)
-    {
-        for (const PendingBytes::OldBytesFill& fill : fills) {
-            auto placed = std::partition_point(m_placement.begin(), m_placement.end(), [&](const auto& p) {
-                return p.position + p.count <= static_cast<std::uint64_t>(fill.from);
-            });
-            for (FilePos at = fill.from; at < fill.to; ++placed) {
-                if (placed == m_placement.end() || placed->position > at)
-                    return EIO;
-                const FilePos to = std::min<FilePos>(fill.to, placed->position + placed->count);
-                const auto count = static_cast<std::size_t>(to - at);
-                std::uint8_t* out = fill.bytes + (at - fill.from);
-                if (placed->offset == RollbackWriter::Placed::kZeros)
-                    std::memset(out, 0, count);
-                else if (!Read(out, count, placed->offset + (at - placed->position)))
-                    return EIO;
-                at = to;
-            }
-        }
-        return 0;
-    }
-
-private:
-    static constexpr std::size_t kWindow = std::size_t{4} << 20;
-    static constexpr std::size_t kDirectFrom = std::size_t{64} << 10;
-
-    bool Read(std::uint8_t* out, std::size_t count, std::uint64_t offset)
-    {
-        if (count >= kDirectFrom)
-            return m_record.Read(out, count, offset);
-        if (offset < m_windowOffset || offset + count > m_windowOffset + m_windowLength) {
-            if (m_window.size() == 0)
-                m_window = LargeBytes(kWindow);
-            m_windowOffset = offset;
-            m_windowLength = static_cast<std::size_t>(std::min<std::uint64_t>(kWindow, m_record.Size() - std::min(offset, m_record.Size())));
-            if (m_windowLength < count || !m_record.Read(m_window.data(), m_windowLength, offset)) {
-                m_windowLength = 0;
-                return false;
-            }
-        }
-        std::memcpy(out, m_window.data() + (offset - m_windowOffset), count);
-        return true;
-    }
-
-    const RollbackSource& m_record;
-    const std::vector<RollbackWriter::Placed>& m_placement;
-    LargeBytes m_window;
-    std::uint64_t m_windowOffset = 0;
-    std::size_t m_windowLength = 0;
-};
-
 // The old bytes of [from, to) into the record: holes as a count of zeros, unread; the rest
 // read in blocks straight into the record's buffer. False when the record fails (errno).
 bool RecordRange(const CFile& file, FilePos from, FilePos to, RollbackWriter& record)
@@ -710,7 +646,7 @@ void CVantorixDoc::KeepOldBytesAfterWrite(const RollbackSource& record,
 {
     int error = 0;
     try {
-        OldBytesFromRecord oldBytes(record, placement);
+        RollbackReader oldBytes(record, placement);
         error = m_pending.KeepOldBytesAfterWrite(kMaxKeptBytes, std::ref(oldBytes));
     } catch (const std::bad_alloc&) {
         error = ENOMEM;

@@ -1,5 +1,5 @@
-// The rollback record of a save: written as the old bytes are read, read back in blocks,
-// cleared.
+// The rollback record of a save: written as the old bytes are read, read back in blocks or
+// by position (the undo steps' copies), cleared.
 //
 // Layout: magic, version, the file's identity and length, its path, the check of the new
 // bytes; then entries (a tag byte, position, count, and for old bytes the bytes), an end tag,
@@ -448,6 +448,54 @@ bool RollbackSource::ForEachSpan(const SpanVisit& visit) const
 {
     RollbackRecord head;
     return Walk(head, &visit) == RollbackStatus::Complete;
+}
+
+// ---- RollbackReader ---------------------------------------------------------------------
+
+namespace {
+constexpr std::size_t kReaderWindow = std::size_t{4} << 20;
+constexpr std::size_t kReadDirectFrom = std::size_t{64} << 10;
+} // namespace
+
+int RollbackReader::operator()(const std::vector<PendingBytes::OldBytesFill>& fills)
+{
+    for (const PendingBytes::OldBytesFill& fill : fills) {
+        auto placed = std::partition_point(m_placement.begin(), m_placement.end(), [&](const auto& p) {
+            return p.position + p.count <= static_cast<std::uint64_t>(fill.from);
+        });
+        for (FilePos at = fill.from; at < fill.to; ++placed) {
+            if (placed == m_placement.end() || placed->position > at)
+                return EIO;
+            const FilePos to = std::min<FilePos>(fill.to, placed->position + placed->count);
+            const auto count = static_cast<std::size_t>(to - at);
+            std::uint8_t* out = fill.bytes + (at - fill.from);
+            if (placed->offset == RollbackWriter::Placed::kZeros)
+                std::memset(out, 0, count);
+            else if (!Read(out, count, placed->offset + (at - placed->position)))
+                return EIO;
+            at = to;
+        }
+    }
+    return 0;
+}
+
+bool RollbackReader::Read(std::uint8_t* out, std::size_t count, std::uint64_t offset)
+{
+    if (count >= kReadDirectFrom)
+        return m_record.Read(out, count, offset);
+    if (offset < m_windowOffset || offset + count > m_windowOffset + m_windowLength) {
+        if (m_window.size() == 0)
+            m_window = LargeBytes(kReaderWindow);
+        const std::uint64_t size = m_record.Size();
+        m_windowOffset = offset;
+        m_windowLength = static_cast<std::size_t>(std::min<std::uint64_t>(kReaderWindow, size - std::min(offset, size)));
+        if (m_windowLength < count || !m_record.Read(m_window.data(), m_windowLength, offset)) {
+            m_windowLength = 0;
+            return false;
+        }
+    }
+    std::memcpy(out, m_window.data() + (offset - m_windowOffset), count);
+    return true;
 }
 
 // ---- EditJournal's rollback members -----------------------------------------------------

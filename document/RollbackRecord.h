@@ -10,6 +10,7 @@
 // this program
 #include "document/ByteCheck.h"
 #include "platform/FileIdentity.h"
+#include "document/PendingBytes.h"
 #include "platform/FilePos.h"
 #include "platform/LargeBytes.h"
 
@@ -144,6 +145,31 @@ private:
     int m_openError = 0;
     std::uint64_t m_size = 0;
     const std::vector<std::uint8_t>* m_memory = nullptr;
+};
+
+// The old bytes of a finished record, read back by their positions in the file through the
+// writer's Placement: for the undo steps' copies once the file holds the new bytes. Large
+// pieces are read straight into place; small ones (typed bytes) come from a window of the
+// record read once, not with one read each.
+class RollbackReader
+{
+public:
+    RollbackReader(const RollbackSource& record, const std::vector<RollbackWriter::Placed>& placement)
+        : m_record(record), m_placement(placement)
+    {
+    }
+    // Fills every range with the old bytes at its positions: 0, or EIO when the record cannot
+    // be read or lacks a byte asked for (it covers every run, so that means damage).
+    int operator()(const std::vector<PendingBytes::OldBytesFill>& fills);
+
+private:
+    bool Read(std::uint8_t* out, std::size_t count, std::uint64_t offset);
+
+    const RollbackSource& m_record;
+    const std::vector<RollbackWriter::Placed>& m_placement;
+    LargeBytes m_window;
+    std::uint64_t m_windowOffset = 0;
+    std::size_t m_windowLength = 0;
 };
 
 } // namespace vtx
