@@ -220,28 +220,96 @@ std::vector<std::uint8_t> EditJournal::EncodeHeader(const std::string& canonical
     return out;
 }
 
-std::vector<std::uint8_t> EditJournal::EncodeRecord(const JournalRecord& record)
+namespace {
+
+// The record's body size, the length field's value.
+std::size_t RecordBodySize(const JournalRecord& record)
 {
-    // One buffer, sized up front: this runs on every key the user types.
     std::size_t bodySize = 1 + 1 + sizeof record.timeMs + sizeof(std::uint32_t);
     for (const JournalRun& run : record.runs)
         bodySize += sizeof run.position + sizeof run.length + 1 + sizeof(std::uint64_t) + run.bytes.size();
+    return bodySize;
+}
+
+// Every field of a record but its checksum, through `out` (Put and Bytes as Writer's): the
+// one place the layout is written down, for records built in memory and records streamed.
+template <typename Out> void PutRecord(const JournalRecord& record, std::size_t bodySize, Out& out)
+{
+    out.Put(kRecordMagic);
+    out.Put(static_cast<std::uint64_t>(bodySize));
+    out.Put(static_cast<std::uint8_t>(record.kind));
+    out.Put(static_cast<std::uint8_t>(record.joinsPrevious ? 1 : 0));
+    out.Put(record.timeMs);
+    out.Put(static_cast<std::uint32_t>(record.runs.size()));
+    for (const JournalRun& run : record.runs) {
+        out.Put(run.position);
+        out.Put(run.length);
+        out.Put(static_cast<std::uint8_t>(run.fileBytes ? 2 : run.fill ? 1 : 0));
+        out.Put(static_cast<std::uint64_t>(run.bytes.size()));
+        out.Bytes(run.bytes.data(), run.bytes.size());
+    }
+}
+
+// A large record written to the journal's file as it is encoded: the fields gathered in a
+// small buffer, the runs' bytes written from where they lie, the checksum kept as it goes.
+class StreamedRecord
+{
+public:
+    StreamedRecord(int fd, std::uint64_t at) : m_fd(fd), m_at(at), m_fields(m_buffer) {}
+
+    template <typename T> void Put(T value) { m_fields.Put(value); }
+    void Bytes(const void* data, std::size_t size)
+    {
+        if (size < kMappedRecordMost) {
+            m_fields.Bytes(data, size);
+            return;
+        }
+        Flush();
+        Write(static_cast<const std::uint8_t*>(data), size);
+    }
+    // Ends the record with its checksum. False with errno when a write failed.
+    bool Finish()
+    {
+        Flush();
+        m_fields.Put(m_crc);
+        Flush(false);
+        return m_ok;
+    }
+
+private:
+    void Flush(bool checked = true)
+    {
+        if (checked)
+            m_crc = Crc32(m_buffer.data(), m_buffer.size(), m_crc);
+        Write(m_buffer.data(), m_buffer.size(), false);
+        m_buffer.clear();
+    }
+    void Write(const std::uint8_t* data, std::size_t size, bool checked = true)
+    {
+        if (checked)
+            m_crc = Crc32(data, size, m_crc);
+        m_ok = m_ok && WriteFully(m_fd, data, size, static_cast<std::int64_t>(m_at));
+        m_at += size;
+    }
+
+    int m_fd;
+    std::uint64_t m_at;
+    std::uint32_t m_crc = 0;
+    bool m_ok = true;
+    std::vector<std::uint8_t> m_buffer;
+    Writer m_fields;
+};
+
+} // namespace
+
+std::vector<std::uint8_t> EditJournal::EncodeRecord(const JournalRecord& record)
+{
+    // One buffer, sized up front: this runs on every key the user types.
+    const std::size_t bodySize = RecordBodySize(record);
     std::vector<std::uint8_t> out;
     out.reserve(sizeof kRecordMagic + sizeof(std::uint64_t) + bodySize + sizeof(std::uint32_t));
     Writer w(out);
-    w.Put(kRecordMagic);
-    w.Put(static_cast<std::uint64_t>(bodySize));
-    w.Put(static_cast<std::uint8_t>(record.kind));
-    w.Put(static_cast<std::uint8_t>(record.joinsPrevious ? 1 : 0));
-    w.Put(record.timeMs);
-    w.Put(static_cast<std::uint32_t>(record.runs.size()));
-    for (const JournalRun& run : record.runs) {
-        w.Put(run.position);
-        w.Put(run.length);
-        w.Put(static_cast<std::uint8_t>(run.fileBytes ? 2 : run.fill ? 1 : 0));
-        w.Put(static_cast<std::uint64_t>(run.bytes.size()));
-        w.Bytes(run.bytes.data(), run.bytes.size());
-    }
+    PutRecord(record, bodySize, w);
     // The checksum covers the length too: a torn length cannot pass for a shorter record.
     w.Put(Crc32(out.data(), out.size()));
     return out;
@@ -325,12 +393,20 @@ bool EditJournal::Append(const JournalRecord& record)
 {
     if (m_fd < 0)
         return Fail(EBADF);
-    const std::vector<std::uint8_t> encoded = EncodeRecord(record);
     // At the end of the last whole record: a record torn by an earlier failure is written
     // over, never left between two whole ones.
-    if (!WriteRecord(encoded))
+    const std::size_t bodySize = RecordBodySize(record);
+    const std::uint64_t size = sizeof kRecordMagic + sizeof(std::uint64_t) + bodySize + sizeof(std::uint32_t);
+    if (size > kMappedRecordMost) {
+        // A paste's bytes go from its run to the file, not through one more buffer.
+        StreamedRecord streamed(m_fd, m_end);
+        PutRecord(record, bodySize, streamed);
+        if (!streamed.Finish())
+            return Fail(errno);
+    } else if (!WriteRecord(EncodeRecord(record))) {
         return Fail(errno);
-    m_end += encoded.size();
+    }
+    m_end += size;
     if (!m_deadline) {
         m_deadline = std::chrono::steady_clock::now() + kSyncDelay;
         ArmTimer();

@@ -145,6 +145,42 @@ TEST(EditJournal, RecordsReadBackAsWrittenInTheUsersPrivateStateFolder)
     EXPECT_EQ(EditJournal::Read(path).status, JournalContents::Status::Missing);
 }
 
+// A record too large for the mapped tail is written from its runs' bytes in pieces: the
+// file must hold exactly the bytes the one-buffer encoding gives, and the records after it
+// follow it.
+TEST(EditJournal, ALargeRecordIsWrittenInPiecesAsTheSameBytes)
+{
+    ScopedStateHome home;
+    EditJournal journal;
+    ASSERT_TRUE(journal.Start("/data/large.bin", SomeIdentity()));
+    std::vector<std::uint8_t> paste(200000);
+    for (std::size_t k = 0; k < paste.size(); ++k)
+        paste[k] = static_cast<std::uint8_t>(k * 7 + k / 251);
+    JournalRecord large = Change(0x4000, paste);
+    large.runs.insert(large.runs.begin(), JournalRun{0x10, 2, false, {1, 2}});
+    large.runs.push_back(JournalRun{0x100000, 100, true, {0xDE, 0xAD}});
+    const std::vector<JournalRecord> records = {Change(0x1, {0xAA}), large, Change(0x2, {0xBB}, true)};
+    for (const JournalRecord& record : records)
+        ASSERT_TRUE(journal.Append(record));
+    journal.Close();
+
+    const std::string path = EditJournal::JournalPathFor("/data/large.bin");
+    const JournalContents read = EditJournal::Read(path);
+    EXPECT_EQ(read.status, JournalContents::Status::Complete);
+    EXPECT_EQ(read.records, records);
+    QFile file(QString::fromStdString(path));
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QByteArray whole = file.readAll();
+    std::vector<std::uint8_t> expected;
+    for (const JournalRecord& record : records) {
+        const std::vector<std::uint8_t> encoded = EditJournal::EncodeRecord(record);
+        expected.insert(expected.end(), encoded.begin(), encoded.end());
+    }
+    const auto headerSize = static_cast<int>(EditJournal::EncodeHeader("/data/large.bin", SomeIdentity(), 0).size());
+    EXPECT_EQ(whole.mid(headerSize), QByteArray(reinterpret_cast<const char*>(expected.data()),
+                                                static_cast<qsizetype>(expected.size())));
+}
+
 TEST(EditJournal, ACutOrDamagedTailIsNeverTakenForARecord)
 {
     ScopedStateHome home;
