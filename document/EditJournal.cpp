@@ -231,6 +231,12 @@ std::size_t RecordBodySize(const JournalRecord& record)
     return bodySize;
 }
 
+// The whole record's size: magic, length field, body and checksum.
+std::size_t RecordSize(std::size_t bodySize)
+{
+    return sizeof kRecordMagic + sizeof(std::uint64_t) + bodySize + sizeof(std::uint32_t);
+}
+
 // Every field of a record but its checksum, through `out` (Put and Bytes as Writer's): the
 // one place the layout is written down, for records built in memory and records streamed.
 template <typename Out> void PutRecord(const JournalRecord& record, std::size_t bodySize, Out& out)
@@ -279,9 +285,7 @@ public:
 private:
     void Flush(bool checked = true)
     {
-        if (checked)
-            m_crc = Crc32(m_buffer.data(), m_buffer.size(), m_crc);
-        Write(m_buffer.data(), m_buffer.size(), false);
+        Write(m_buffer.data(), m_buffer.size(), checked);
         m_buffer.clear();
     }
     void Write(const std::uint8_t* data, std::size_t size, bool checked = true)
@@ -307,7 +311,7 @@ std::vector<std::uint8_t> EditJournal::EncodeRecord(const JournalRecord& record)
     // One buffer, sized up front: this runs on every key the user types.
     const std::size_t bodySize = RecordBodySize(record);
     std::vector<std::uint8_t> out;
-    out.reserve(sizeof kRecordMagic + sizeof(std::uint64_t) + bodySize + sizeof(std::uint32_t));
+    out.reserve(RecordSize(bodySize));
     Writer w(out);
     PutRecord(record, bodySize, w);
     // The checksum covers the length too: a torn length cannot pass for a shorter record.
@@ -396,7 +400,7 @@ bool EditJournal::Append(const JournalRecord& record)
     // At the end of the last whole record: a record torn by an earlier failure is written
     // over, never left between two whole ones.
     const std::size_t bodySize = RecordBodySize(record);
-    const std::uint64_t size = sizeof kRecordMagic + sizeof(std::uint64_t) + bodySize + sizeof(std::uint32_t);
+    const std::uint64_t size = RecordSize(bodySize);
     if (size > kMappedRecordMost) {
         // A paste's bytes go from its run to the file, not through one more buffer.
         StreamedRecord streamed(m_fd, m_end);

@@ -3,6 +3,7 @@
 // file helpers both use. Private to document/.
 
 // this program
+#include "platform/CFile.h"
 #include "platform/FileIdentity.h"
 
 // std
@@ -118,21 +119,13 @@ inline bool ReadWholeFile(const std::string& path, std::vector<std::uint8_t>& ou
         return false;
     }
     out.resize(static_cast<std::size_t>(st.st_size));
-    std::size_t done = 0;
-    while (done < out.size()) {
-        const ssize_t n = ::pread(fd, out.data() + done, out.size() - done, static_cast<off_t>(done));
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n < 0) {
-            error = errno;
-            ::close(fd);
-            return false;
-        }
-        if (n == 0)
-            break;
-        done += static_cast<std::size_t>(n);
+    const std::int64_t got = ReadFully(fd, out.data(), out.size(), 0);
+    if (got < 0) {
+        error = errno;
+        ::close(fd);
+        return false;
     }
-    out.resize(done);
+    out.resize(static_cast<std::size_t>(got));
     ::close(fd);
     return true;
 }

@@ -289,15 +289,7 @@ bool RollbackSource::Read(std::uint8_t* out, std::size_t count, std::uint64_t of
         std::memcpy(out, m_memory->data() + offset, count);
         return true;
     }
-    for (std::size_t done = 0; done < count;) {
-        const ssize_t n = ::pread(m_fd, out + done, count - done, static_cast<off_t>(offset + done));
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            return false;
-        done += static_cast<std::size_t>(n);
-    }
-    return true;
+    return ReadFully(m_fd, out, count, static_cast<std::int64_t>(offset)) == static_cast<std::int64_t>(count);
 }
 
 // A record read front to back through a piece-sized window, every byte taken into the check

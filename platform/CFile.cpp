@@ -731,6 +731,23 @@ bool WriteFully(int fd, const void* buffer, std::size_t count, std::int64_t offs
     return WriteAll(fd, buffer, count, static_cast<off_t>(offset));
 }
 
+std::int64_t ReadFully(int fd, void* buffer, std::size_t count, std::int64_t offset)
+{
+    auto* p = static_cast<std::uint8_t*>(buffer);
+    std::size_t done = 0;
+    while (done < count) {
+        const ssize_t n = ::pread(fd, p + done, count - done, static_cast<off_t>(offset + static_cast<std::int64_t>(done)));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0)
+            return -1;
+        if (n == 0)
+            break;
+        done += static_cast<std::size_t>(n);
+    }
+    return static_cast<std::int64_t>(done);
+}
+
 bool CopyFileNoOverwrite(const std::string& from, const std::string& to)
 {
     const int in = OpenNoIntr(from.c_str(), O_RDONLY | O_CLOEXEC);

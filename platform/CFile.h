@@ -173,5 +173,8 @@ bool CopyFileNoOverwrite(const std::string& from, const std::string& to);
 // through the file layer's fault seam (a test's full disk or crash acts here too). False
 // with errno set on failure.
 bool WriteFully(int fd, const void* buffer, std::size_t count, std::int64_t offset = -1);
+// Reads up to count bytes of fd at offset, as many reads as it takes: how many it got (fewer
+// only at the end of the file), or -1 with errno set.
+std::int64_t ReadFully(int fd, void* buffer, std::size_t count, std::int64_t offset);
 
 } // namespace vtx

@@ -71,8 +71,9 @@ TEST(DocBadInput, FilesThatCannotBeOpenedSayWhyAndUnwritableOnesMayBeViewed)
             EXPECT_EQ(Presented(doc, 0, 10), QByteArray("keep"));
         else
             EXPECT_EQ(doc.GetFileLength(), 0u);
-        if (!c.texts.empty() && c.texts[0].startsWith("Open"))
+        if (!c.texts.empty() && c.texts[0].startsWith("Open")) {
             EXPECT_EQ(boxes.Records()[0].buttons, MsgButtons::YesNo);
+        }
     }
     for (const QString& path : {readOnly, othersFile, unreadable, locked})
         EXPECT_EQ(ReadAll(path), QByteArray("keep"));

@@ -483,8 +483,9 @@ TEST_P(DocRollbackAfterSave, ACompletedSaveStaysAndATornOneIsPutBack)
     ASSERT_TRUE(reopened);
     EXPECT_EQ(ReadAll(path), row.putBack ? original : expected);
     EXPECT_EQ(boxes.Count(), row.putBack ? 1 : 0);
-    if (row.putBack)
+    if (row.putBack) {
         EXPECT_TRUE(boxes.Last().startsWith("A save of cleared.bin was cut short."));
+    }
     RollbackRecord after;
     EXPECT_EQ(EditJournal::ReadRollback(rollbackPath, after), EditJournal::RollbackStatus::Missing);
 }
